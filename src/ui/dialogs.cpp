@@ -1,0 +1,39 @@
+#include "ui/dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace ondrix {
+
+void QtDialogs::message(QWidget* parent, const QString& text, const QString& title,
+                        MessageIcon icon) {
+    // The texts are joined with CR LF as on Windows; Qt wants bare LF.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical
+                                                  : QMessageBox::Information,
+                    title, shown, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(request.nameFilters);
+    // Windows patterns match regardless of letter case.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    if (!request.fileName.isEmpty() && QFileInfo(request.fileName).isAbsolute()) {
+        dialog.setDirectory(QFileInfo(request.fileName).absolutePath());
+        dialog.selectFile(request.fileName);
+    } else {
+        dialog.setDirectory(request.initialDir);
+        if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace ondrix

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+#include "ui/dialogs.h"
+
+namespace ondrix {
+
+// The modal help box: information icon, OK, title "OndrixRadio", the lines
+// joined by CR LF with no break after the last. Returns when closed.
+QString helpBoxText(const QStringList& lines);
+void showHelpBox(Dialogs& dialogs, QWidget* parent, const QStringList& lines);
+
+}  // namespace ondrix

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QDateTime>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/shell.h"
+#include "player/media/media_engine.h"
+#include "ui/dialogs.h"
+
+namespace testsupport {
+
+// Records every call; the test sets the state it reports.
+class FakeEngine : public ondrix::MediaEngine {
+public:
+    void controlsStop() override { calls.push_back(QStringLiteral("stop")); }
+    void controlsPlay() override { calls.push_back(QStringLiteral("play")); }
+    void setURL(const QString& url) override {
+        url_ = url;
+        urls.push_back(url);
+        calls.push_back(QStringLiteral("URL=") + url);
+        if (stateAfterUrl >= 0) state = stateAfterUrl;
+    }
+    QString URL() const override { return url_; }
+    int playState() const override { return state; }
+    QString currentMediaItemInfo(const QString& attribute) const override {
+        return attribute == QLatin1String("bitrate") ? bitrate : QString();
+    }
+
+    int state = ondrix::PlayState::Undefined;
+    int stateAfterUrl = -1;  // state reported once a URL is set; -1 leaves it
+    QString bitrate;
+    QStringList calls;
+    QStringList urls;
+
+private:
+    QString url_;
+};
+
+struct ShellCall {
+    ondrix::WindowHandle window;
+    QString operation, file, parameters, directory;
+    int showCommand;
+};
+
+class FakeShell : public ondrix::Shell {
+public:
+    int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
+             const QString& parameters, const QString& directory, int showCommand) override {
+        calls.push_back({window, operation, file, parameters, directory, showCommand});
+        return ondrix::kShellStarted;
+    }
+    std::vector<ShellCall> calls;
+};
+
+class FakeClock : public ondrix::Clock {
+public:
+    QDateTime now() const override { return time; }
+    QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
+};
+
+// Returns the queued numbers in turn (0 when none are left).
+class FakeRandom : public ondrix::RandomSource {
+public:
+    void reseedFromClock() override { ++reseeds; }
+    double next() override {
+        if (values.empty()) return 0.0;
+        const double v = values.front();
+        values.pop_front();
+        return v;
+    }
+    std::deque<double> values;
+    int reseeds = 0;
+};
+
+struct MessageCall {
+    QString text, title;
+    ondrix::MessageIcon icon;
+};
+
+class FakeDialogs : public ondrix::Dialogs {
+public:
+    void message(QWidget*, const QString& text, const QString& title,
+                 ondrix::MessageIcon icon) override {
+        messages.push_back({text, title, icon});
+        if (onMessage) onMessage();
+    }
+    std::optional<QString> openFile(QWidget*, const ondrix::OpenFileRequest& request) override {
+        requests.push_back(request);
+        return nextChoice;
+    }
+    std::vector<MessageCall> messages;
+    std::vector<ondrix::OpenFileRequest> requests;
+    std::optional<QString> nextChoice;
+    std::function<void()> onMessage;  // runs while the "modal box" is open
+};
+
+}  // namespace testsupport

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+// A private X server for tests that need a real display (screenshots,
+// xdotool). Stopped when the object dies.
+class Xvfb {
+public:
+    Xvfb(int width = 1280, int height = 1024);
+    ~Xvfb();
+    QString display() const { return display_; }
+    QProcessEnvironment environment() const;  // the process's plus DISPLAY
+    // Saves the whole screen as PNG (ImageMagick's import).
+    bool screenshot(const QString& pngPath) const;
+
+private:
+    std::unique_ptr<QProcess> server_;
+    QString display_;
+};
+
+// Runs a command to its end (at most timeoutMs); returns its exit code, or
+// -1 when it could not start or timed out. Output goes to *output when given.
+int runCommand(const QString& program, const QStringList& arguments,
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+               QString* output = nullptr, int timeoutMs = 30000);
+
+// Whether a program is on PATH.
+bool haveProgram(const QString& name);
+
+// Polls until predicate() holds or timeoutMs passes, processing Qt events.
+bool waitUntil(const std::function<bool()>& predicate, int timeoutMs);
+
+// A free TCP port on 127.0.0.1.
+int freePort();
+
+}  // namespace testsupport
