@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace ondrix {
+
+// What the shell open of this platform looks at besides its arguments.
+struct ShellEnvironment {
+    QString programFolder;
+    QStringList pathFolders;
+    // The terminal emulator that console programs start in; empty starts
+    // them without one (no desktop, or none installed).
+    QString terminalEmulator;
+};
+
+// The running process's program folder, PATH and terminal emulator (only
+// when DISPLAY is set).
+ShellEnvironment currentShellEnvironment();
+
+// One program start: the program's path, its arguments, its working folder.
+struct ShellLaunch {
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+};
+
+// Decides what a shell open of file starts; nothing when the file is empty or
+// names nothing that exists or could be opened.
+std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& parameters,
+                                         const QString& directory,
+                                         const ShellEnvironment& environment);
+
+// Starts the launch detached, stdin from /dev/null; false when it could not
+// be started.
+bool startLaunch(const ShellLaunch& launch);
+
+// "http://...", "mailto:..." (a scheme of two letters or more).
+bool hasUrlScheme(const QString& file);
+// "www.example.org", "radio.example.org:8000/live": a host name without a
+// scheme, as the shell guesses one.
+bool isBareHostName(const QString& file);
+// A regular executable file that the system can run (an ELF binary or a
+// script with "#!").
+bool isStartableProgram(const QString& path);
+// A program that uses no window system library, so it needs a terminal to
+// show its output.
+bool isConsoleProgram(const QString& path);
+
+}  // namespace ondrix
