@@ -1,0 +1,285 @@
+#include "converters/frame.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+
+#include "platform/program_folder.h"
+#include "ui/clickable_label.h"
+#include "ui/fonts.h"
+#include "ui/help_box.h"
+#include "ui/key_command.h"
+#include "ui/key_preview.h"
+#include "ui/twips.h"
+#include "ui/vendor.h"
+
+namespace ondrix {
+
+namespace {
+
+const QString kWavPattern = QStringLiteral("*.wav");
+
+void setColour(QWidget* widget, QPalette::ColorRole role, const std::optional<QColor>& colour) {
+    if (!colour) return;
+    QPalette palette = widget->palette();
+    palette.setColor(role, *colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+QString dialogFilterText(const QString& middleFilter) {
+    return QStringLiteral("Wave Files (*.wav)|*wav|") + middleFilter +
+           QStringLiteral("All Files (*.*)|*.*| ");
+}
+
+QStringList qtNameFilters(const QString& filterText) {
+    const QStringList pieces = filterText.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < pieces.size(); i += 2) {
+        const QString pattern = pieces.at(i + 1).trimmed();
+        if (pattern.isEmpty()) continue;
+        // Qt reads the patterns from the last parentheses, so the
+        // description's own "(*.wav)" gives way to the real pattern.
+        QString description = pieces.at(i).trimmed();
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
+            description.truncate(description.lastIndexOf(QLatin1Char('(')));
+        description = description.trimmed();
+        filters << (description.isEmpty() ? QString() : description + QLatin1Char(' ')) +
+                       QLatin1Char('(') + pattern + QLatin1Char(')');
+    }
+    return filters;
+}
+
+QString pickedNameText(const QString& name) {
+    if (!name.contains(QLatin1Char(' ')) && !name.contains(QLatin1Char('\t'))) return name;
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+QStringList filesMatching(const QString& folder, const QString& pattern) {
+    // QDir matches name filters regardless of case unless told otherwise.
+    return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+QStringList converterHelpLines() {
+    const QString hyphens(22, QLatin1Char('-'));
+    return {QStringLiteral("F1 = this help "),
+            QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
+            QStringLiteral("F12 = Exit this program "),
+            hyphens,
+            QStringLiteral("Hold left button on mouse to move"),
+            hyphens,
+            QStringLiteral("VOSKE - OndrixRadio "),
+            vendorSiteAddress()};
+}
+
+ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
+                               QWidget* parent)
+    : QWidget(parent), program_(program), shell_(shell), dialogs_(dialogs) {
+    const WindowLayout& layout = *program_.layout;
+    setObjectName(program_.windowName);
+    setWindowTitle(program_.caption);
+    QIcon icon;
+    for (const QString& resource : layout.iconResources) icon.addFile(resource);
+    setWindowIcon(icon);
+    setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
+    setAutoFillBackground(true);
+    setColour(this, QPalette::Window, layout.background);
+    setMouseTracking(true);
+    createControls();
+    new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    connect(commandLabel(QStringLiteral("LblFiles")), &ClickableLabel::clicked, this,
+            &ConverterFrame::LblFiles_Click);
+    connect(commandLabel(QStringLiteral("Image1")), &ClickableLabel::clicked, this,
+            &ConverterFrame::Image1_Click);
+    Form_Load();
+}
+
+void ConverterFrame::createControls() {
+    const WindowLayout& layout = *program_.layout;
+    std::vector<std::pair<int, QWidget*>> focusable;
+    for (const ControlLayout& control : layout.controls) {
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(control.caption, this);
+            setColour(box, QPalette::Base, control.background);
+            if (control.name == QLatin1String("Text1")) text1_ = box;
+            widget = box;
+            focusable.emplace_back(control.tabIndex, box);
+            break;
+        }
+        case ControlKind::FileList:
+            fileList_ = new QListWidget(this);
+            fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+            fileList_->setVisible(false);
+            setColour(fileList_, QPalette::Base, control.background);
+            widget = fileList_;
+            focusable.emplace_back(control.tabIndex, fileList_);
+            break;
+        case ControlKind::Label:
+        case ControlKind::CommandLabel: {
+            QLabel* label = control.kind == ControlKind::CommandLabel
+                                ? new ClickableLabel(control.caption, this)
+                                : new QLabel(control.caption, this);
+            label->setAutoFillBackground(true);
+            setColour(label, QPalette::Window, control.background);
+            setColour(label, QPalette::WindowText, control.textColor);
+            const Qt::Alignment across = control.kind == ControlKind::CommandLabel
+                                             ? Qt::AlignHCenter
+                                             : (control.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
+            label->setAlignment(across | (control.kind == ControlKind::CommandLabel
+                                              ? Qt::AlignVCenter
+                                              : Qt::AlignTop));
+            widget = label;
+            break;
+        }
+        case ControlKind::Picture: {
+            auto* picture = new ClickableLabel(QString(), this);
+            picture->setPixmap(QPixmap(control.caption));
+            picture->setScaledContents(true);
+            widget = picture;
+            break;
+        }
+        }
+        widget->setObjectName(control.name);
+        widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
+        if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
+        if (!control.fontFamily.isEmpty())
+            widget->setFont(designFont(control.fontFamily, control.fontPoints, control.bold));
+        // Moves over a control are the control's own, never a drag of the window.
+        widget->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    std::sort(focusable.begin(), focusable.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < focusable.size(); ++i)
+        QWidget::setTabOrder(focusable[i - 1].second, focusable[i].second);
+    if (auto* first = findChild<QWidget*>(layout.focusAtStart)) first->setFocus();
+}
+
+QLineEdit* ConverterFrame::textBox(const QString& name) const {
+    return findChild<QLineEdit*>(name, Qt::FindDirectChildrenOnly);
+}
+
+ClickableLabel* ConverterFrame::commandLabel(const QString& name) const {
+    return findChild<ClickableLabel*>(name, Qt::FindDirectChildrenOnly);
+}
+
+QString ConverterFrame::text(const QString& boxName) const {
+    const QLineEdit* box = textBox(boxName);
+    return box ? box->text() : QString();
+}
+
+void ConverterFrame::Form_Load() {
+    initDir_ = programFolder();
+    fileList_->setVisible(true);
+    fillFileList(kWavPattern);
+}
+
+void ConverterFrame::fillFileList(const QString& pattern) {
+    listFolder_ = QDir::currentPath();
+    fileList_->clear();
+    fileList_->addItems(filesMatching(listFolder_, pattern));
+}
+
+void ConverterFrame::pickFromList() {
+    const QList<QListWidgetItem*> selected = fileList_->selectedItems();
+    if (selected.isEmpty()) return;
+    text1_->setText(pickedNameText(selected.constFirst()->text()));
+}
+
+void ConverterFrame::LblFiles_Click() {
+    // Cancel, or any failure of the dialog, ends the handler quietly.
+    try {
+        const OpenFileRequest request{
+            initDir_, qtNameFilters(dialogFilterText(program_.dialogMiddleFilter)),
+            dialogFileName_};
+        const std::optional<QString> chosen = dialogs_.openFile(this, request);
+        if (!chosen) return;
+        dialogFileName_ = *chosen;
+        text1_->setText(pickedNameText(*chosen));
+    } catch (...) {
+    }
+}
+
+void ConverterFrame::showHelp() { showHelpBox(dialogs_, this, converterHelpLines()); }
+
+void ConverterFrame::Form_KeyDown(int keyCode, int shift) {
+    if (!keyCommandAllowed(shift)) return;
+    switch (keyCode) {
+    case kKeyF1:
+        showHelp();
+        break;
+    case kKeyF6:
+        shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
+                    vendorSiteAddress(), QString(), programFolder(), kShowNormal);
+        break;
+    case kKeyF12:
+        endProgram();
+        break;
+    default:
+        break;
+    }
+}
+
+void ConverterFrame::Image1_Click() { endProgram(); }
+
+void ConverterFrame::endProgram() {
+    close();
+    QCoreApplication::exit(0);
+}
+
+void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y) {
+    dragMove(anchor_, button, x, y, *this);
+}
+
+void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
+    const int buttons = static_cast<int>(event->buttons()) &
+                        (kLeftButton | kRightButton | kMiddleButton);
+    const QPoint at = event->position().toPoint();
+    Form_MouseMove(buttons, modifierMask(event->modifiers()),
+                   static_cast<float>(pixelsToTwips(at.x())),
+                   static_cast<float>(pixelsToTwips(at.y())));
+}
+
+void ConverterFrame::launchEncoder(const QString& parameters) {
+    // The encoder works in the folder the list shows, so that a bare name
+    // picked from the list is found whatever folder the program lives in.
+    shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
+                parameters, listFolder_, kShowNormal);
+}
+
+double ConverterFrame::windowLeft() const {
+    return pos().x() == twipsToPixels(leftTwips_) ? leftTwips_ : pixelsToTwips(pos().x());
+}
+
+double ConverterFrame::windowTop() const {
+    return pos().y() == twipsToPixels(topTwips_) ? topTwips_ : pixelsToTwips(pos().y());
+}
+
+void ConverterFrame::setWindowLeft(double twips) {
+    leftTwips_ = twips;
+    move(twipsToPixels(twips), pos().y());
+}
+
+void ConverterFrame::setWindowTop(double twips) {
+    topTwips_ = twips;
+    move(pos().x(), twipsToPixels(twips));
+}
+
+void ConverterFrame::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    for (const LineLayout& line : program_.layout->lines) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), line.widthPixels));
+        painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel), line.y1 / double(kTwipsPerPixel)),
+                         QPointF(line.x2 / double(kTwipsPerPixel), line.y2 / double(kTwipsPerPixel)));
+    }
+}
+
+}  // namespace ondrix

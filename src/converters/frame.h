@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "converters/layouts.h"
+#include "platform/shell.h"
+#include "ui/dialogs.h"
+#include "ui/drag.h"
+#include "ui/window_placement.h"
+
+class QLineEdit;
+class QListWidget;
+
+namespace ondrix {
+
+class ClickableLabel;
+
+// What distinguishes the two converter programs.
+struct ConverterProgram {
+    QString windowName;          // formMp3, formFlac
+    QString caption;
+    QString fileListName;        // File2, File1
+    QString encoder;             // lame.exe, flac.exe
+    QString dialogMiddleFilter;  // the format's own entry of the dialog filter
+    const WindowLayout* layout;
+};
+
+// The open-file dialog's filter text: wave files, the program's format, all files.
+QString dialogFilterText(const QString& middleFilter);
+
+// "Desc|pattern|Desc|pattern|..." as Qt name filters that keep each pattern
+// exactly ("Wave Files (*wav)"); a description without a pattern is dropped.
+QStringList qtNameFilters(const QString& filterText);
+
+// A picked file name as it goes into Text1: quoted when it holds a blank, so
+// that the encoder receives it as one argument.
+QString pickedNameText(const QString& name);
+
+// The files of a folder whose names match the pattern whatever their letter
+// case ("SONG.WAV" for "*.wav"), in name order, hidden files left out.
+QStringList filesMatching(const QString& folder, const QString& pattern);
+
+// The eight lines of the converters' help box.
+QStringList converterHelpLines();
+
+// The converter window shared by OndrixMP3 and OndrixFlac: file choice,
+// help, keys, drag and the encoder launch. The command labels belong to the
+// program's own window class.
+class ConverterFrame : public QWidget, public WindowPlacement {
+    Q_OBJECT
+public:
+    ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
+                   QWidget* parent = nullptr);
+
+    void Form_Load();
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void LblFiles_Click();
+    void Image1_Click();
+
+    const ConverterProgram& program() const { return program_; }
+    DragAnchor dragAnchor() const { return anchor_; }
+    QLineEdit* textBox(const QString& name) const;
+    QListWidget* fileList() const { return fileList_; }
+    ClickableLabel* commandLabel(const QString& name) const;
+
+    double windowLeft() const override;
+    double windowTop() const override;
+    void setWindowLeft(double twips) override;
+    void setWindowTop(double twips) override;
+
+protected:
+    // Copies the list's selected name into Text1; the program's click handler.
+    void pickFromList();
+    // Starts the encoder with the parameter text; never waits, never reports.
+    void launchEncoder(const QString& parameters);
+    QString text(const QString& boxName) const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void fillFileList(const QString& pattern);
+    void showHelp();
+    void endProgram();
+
+    const ConverterProgram& program_;
+    Shell& shell_;
+    Dialogs& dialogs_;
+    QListWidget* fileList_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QString initDir_;
+    QString dialogFileName_;
+    QString listFolder_;
+    DragAnchor anchor_;
+    // The twips last set, so that reading Left back gives what was set as
+    // long as the window still stands on that pixel.
+    double leftTwips_ = 0;
+    double topTwips_ = 0;
+};
+
+}  // namespace ondrix

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include "converters/frame.h"
+
+namespace ondrix {
+
+// LAME parameter texts: options, input name, output name.
+QString cbrParameterText(const QString& input, const QString& output);
+QString abrParameterText(const QString& input, const QString& output);
+QString vbrParameterText(const QString& input, const QString& output);
+QString userCodeParameterText(const QString& userOptions, const QString& input,
+                              const QString& output);
+
+const ConverterProgram& mp3Program();
+
+// The OndrixMP3 window.
+class formMp3 : public ConverterFrame {
+    Q_OBJECT
+public:
+    formMp3(Shell& shell, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    void File2_Click();
+    void LblCBR_Click();
+    void LblABR_Click();
+    void LblVBR_Click();
+    void LblMake_Click();
+};
+
+}  // namespace ondrix
