@@ -5,8 +5,12 @@
 namespace ondrix {
 
 ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    setCursor(Qt::PointingHandCursor);
+    // A label is a control of its own: pointer moves over it are not moves
+    // over the window surface, so they must not reach the window's drag.
+    setMouseTracking(true);
 }
+
+void ClickableLabel::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {
     pressed_ = event->button() == Qt::LeftButton;

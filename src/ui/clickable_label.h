@@ -4,7 +4,8 @@
 
 namespace ondrix {
 
-// A label used as a button: emits clicked() on a left-button release inside it.
+// A label that takes the pointer: used as a button, it emits clicked() on a
+// left-button release inside it.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 public:
@@ -16,6 +17,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     bool pressed_ = false;

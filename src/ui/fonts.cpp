@@ -6,8 +6,10 @@
 namespace ondrix {
 
 void installFontSubstitutes() {
+    // Liberation Sans keeps Arial's metrics, close to both Windows faces, so
+    // captions fit the controls they were sized for.
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+                               QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }

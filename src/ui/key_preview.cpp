@@ -20,13 +20,19 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_) return false;
     // An ignored key travels up to the parents and passes this filter again;
-    // only its first receiver (the focused control, or the window) counts.
-    QWidget* first = QApplication::focusWidget();
-    if (!first || first->window() != window_) first = window_;
-    if (widget != first) return false;
+    // only its first receiver counts: the focused control when the window
+    // has one, else whatever received the key before its parents did.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->window() == window_) {
+        if (widget != focus) return false;
+    } else {
+        const bool propagated = event == lastEvent_ && lastReceiver_ && lastReceiver_ != widget &&
+                                widget->isAncestorOf(lastReceiver_);
+        lastEvent_ = event;
+        lastReceiver_ = widget;
+        if (propagated) return false;
+    }
     auto* key = static_cast<QKeyEvent*>(event);
     handler_(virtualKeyCode(key->key()), modifierMask(key->modifiers()));
     return false;
 }
-
-}  // namespace ondrix

@@ -23,6 +23,8 @@ protected:
 private:
     QPointer<QWidget> window_;
     Handler handler_;
+    const QEvent* lastEvent_ = nullptr;
+    QPointer<QWidget> lastReceiver_;
 };
 
 }  // namespace ondrix

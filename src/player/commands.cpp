@@ -1,0 +1,72 @@
+#include <QCoreApplication>
+#include <QDir>
+
+#include "platform/program_folder.h"
+#include "platform/runtime_error.h"
+#include "player/window.h"
+#include "ui/help_box.h"
+#include "ui/key_command.h"
+#include "ui/vendor.h"
+
+namespace ondrix {
+
+QStringList playerHelpLines() {
+    const QString rule(22, QLatin1Char('-'));
+    return {QStringLiteral("F1 = this help & refresh"),
+            QStringLiteral("F2  = Info file  "),
+            QStringLiteral("F3  = Radiokeys file  "),
+            QStringLiteral("F4  = Timezone file  "),
+            QStringLiteral("F5  = Moving text file  "),
+            QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
+            QStringLiteral("F11 = Save Postition "),
+            QStringLiteral("F12 = Exit this program "),
+            rule,
+            QStringLiteral("Hold left button on mouse to move"),
+            rule,
+            QStringLiteral("VOSKE - OndrixRadio "),
+            vendorSiteAddress()};
+}
+
+void Wavelark::runSettingsOperation(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const RuntimeError& error) {
+        reportFailure(error);
+    }
+}
+
+void Wavelark::Form_KeyDown(int keyCode, int shift) {
+    if (!keyCommandAllowed(shift)) return;
+    // The settings files open from the folder they are read from.
+    const QString settingsFolder = QDir::toNativeSeparators(QDir::currentPath());
+    switch (keyCode) {
+        case kKeyF1:
+            showHelpBox(services_.dialogs, this, playerHelpLines());
+            runSettingsOperation([this] { settings_.ReloadSettings(); });
+            break;
+        case kKeyF2: shellOpen(kInfoFile, settingsFolder); break;
+        case kKeyF3: shellOpen(kRadioKeysFile, settingsFolder); break;
+        case kKeyF4: shellOpen(kTimeZoneFile, settingsFolder); break;
+        case kKeyF5: shellOpen(kMovingTextFile, settingsFolder); break;
+        case kKeyF6: shellOpen(vendorSiteAddress(), programFolder()); break;
+        case kKeyF11:
+            runSettingsOperation([this] { settings_.SavePosition(); });
+            break;
+        case kKeyF12:
+            close();
+            QCoreApplication::exit(0);
+            break;
+        default:
+            break;
+    }
+}
+
+void Wavelark::LabelRec_Click() { shellOpen(QStringLiteral("OndrixWRec.exe"), programFolder()); }
+
+void Wavelark::LabelExit_Click() { close(); }
+
+void Wavelark::Form_MouseMove(int button, int, float x, float y) {
+    dragMove(dragAnchor_, button, x, y, *this);
+}
+
+}  // namespace ondrix

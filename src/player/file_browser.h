@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QStringList>
+
+namespace ondrix {
+
+// The drives a user may pick: "/" and the volumes mounted under /media,
+// /mnt and /run/media/USER (on Windows, the drive roots).
+QStringList availableDrives();
+// The drive (from drives) whose folder holds path: the longest prefix.
+QString driveOf(const QString& path, const QStringList& drives);
+// The files of a folder, hidden ones left out, in name order; empty when
+// the folder cannot be read.
+QStringList listFiles(const QString& folder);
+// The sub-folders of a folder, hidden ones left out, in name order.
+QStringList listFolders(const QString& folder);
+
+// Drive list: a combo box of drives; changed() when the user picks another.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+    QString drive() const { return currentText(); }
+    void setDrive(const QString& drive);
+
+signals:
+    void changed();
+};
+
+// Folder list: the chain of folders from the root down to the current one,
+// then its sub-folders; activating an entry makes it the current folder.
+class FolderList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FolderList(QWidget* parent = nullptr);
+    QString path() const { return path_; }
+    // Raises changed() when the path differs from the current one.
+    void setPath(const QString& path);
+
+signals:
+    void changed();
+
+private:
+    void refill();
+    QString path_;
+};
+
+// File list: the files of one folder. Selecting an entry, by the user or by
+// setListIndex(), raises clicked() at once (before the setter returns).
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+    QString path() const { return path_; }
+    void setPath(const QString& path);
+    QString fileName() const;
+    int listIndex() const { return currentRow(); }
+    void setListIndex(int index);
+    int listCount() const { return count(); }
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QString path_;
+};
+
+}  // namespace ondrix

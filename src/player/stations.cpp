@@ -1,0 +1,31 @@
+#include "platform/program_folder.h"
+#include "player/window.h"
+
+namespace ondrix {
+
+void Wavelark::PlayStation(int slot) {
+    const StationTable& stations = settings_.stations();
+    services_.engine.controlsStop();
+    services_.engine.setURL(stations.streamUrl[slot]);
+    services_.engine.controlsPlay();
+    label2->setText(stations.webPage[slot]);
+    currentWebPage_ = stations.webPage[slot];
+}
+
+void Wavelark::LabelPlay_Click() {
+    services_.engine.controlsPlay();
+    Timer1->start();
+}
+
+void Wavelark::LabelStop_Click() {
+    services_.engine.controlsStop();
+    Timer1->stop();
+}
+
+// Every keystroke hands the text so far to the engine, which starts it by
+// itself; the last change wins.
+void Wavelark::Text1_Change() { services_.engine.setURL(Text1->text()); }
+
+void Wavelark::label2_Click() { shellOpen(currentWebPage_, programFolder()); }
+
+}  // namespace ondrix

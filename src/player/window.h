@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/shell.h"
+#include "player/file_browser.h"
+#include "player/media/media_engine.h"
+#include "player/media/media_widget.h"
+#include "player/settings/settings_files.h"
+#include "ui/clickable_label.h"
+#include "ui/dialogs.h"
+#include "ui/drag.h"
+
+namespace ondrix {
+
+class KeyPreview;
+class RuntimeError;
+
+// What the player window is given to talk to the outside world.
+struct WavelarkServices {
+    MediaEngine& engine;
+    Shell& shell;
+    Clock& clock;
+    RandomSource& random;
+    Dialogs& dialogs;
+};
+
+// The player's surface in twips.
+constexpr float kScaleLeft = 0;
+constexpr float kScaleWidth = 10260;
+constexpr float kScaleHeight = 2940;
+
+// The radio and shuttle player window: owns its controls and all its state.
+// Handlers are public so tests drive them as the events would.
+class Wavelark : public QWidget, public SettingsHost {
+    Q_OBJECT
+public:
+    explicit Wavelark(WavelarkServices services, QWidget* parent = nullptr);
+    ~Wavelark() override;
+
+    // Start-up; a failure throws and the caller ends the program.
+    void Form_Load();
+
+    // Stations and playback.
+    void PlayStation(int slot);
+    void LabelR1_Click() { PlayStation(1); }
+    void LabelR2_Click() { PlayStation(2); }
+    void LabelR3_Click() { PlayStation(3); }
+    void LabelR4_Click() { PlayStation(4); }
+    void LabelR5_Click() { PlayStation(5); }
+    void LabelR6_Click() { PlayStation(6); }
+    void LabelR7_Click() { PlayStation(7); }
+    void LabelR8_Click() { PlayStation(8); }
+    void LabelPlay_Click();
+    void LabelStop_Click();
+    void Text1_Change();
+    void label2_Click();
+
+    // Status poller and shuttle play.
+    void Timer1_Timer();
+    void File1_Click();
+    void Random_Play_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+
+    // Clock and scrolling texts.
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void lbltime_Click();
+
+    // Keys, recorder, exit, drag.
+    void Form_KeyDown(int keyCode, int shift);
+    void LabelRec_Click();
+    void LabelExit_Click();
+    void Form_MouseMove(int button, int shift, float x, float y);
+
+    // SettingsHost: the window's own place in twips, captions, messages.
+    double windowLeft() const override;
+    double windowTop() const override;
+    void setWindowLeft(double twips) override;
+    void setWindowTop(double twips) override;
+    void setStationCaption(int button, const QString& caption) override;
+    void showInformation(const QString& text, const QString& title) override;
+
+    // Controls, named as in the design.
+    ClickableLabel* LabelR[StationTable::kButtonCount] = {};
+    ClickableLabel* LabelRec = nullptr;
+    ClickableLabel* LabelStop = nullptr;
+    ClickableLabel* LabelPlay = nullptr;
+    ClickableLabel* LabelExit = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label3 = nullptr;
+    ClickableLabel* label2 = nullptr;
+    QLabel* Label1 = nullptr;
+    ClickableLabel* lbltime = nullptr;
+    QLabel* lbltid2 = nullptr;
+    QLabel* lbltid3 = nullptr;
+    QLabel* lblScrollL2R = nullptr;
+    QLabel* lblScrollR2L = nullptr;
+    QLineEdit* Text1 = nullptr;
+    DriveList* Drive1 = nullptr;
+    FolderList* Dir1 = nullptr;
+    FileList* File1 = nullptr;
+    QCheckBox* Random_Play = nullptr;
+    MediaPlayerWidget* WindowsMediaPlayer1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;
+
+    // Window state.
+    PlayerSettings& settings() { return settings_; }
+    const QString& currentWebPage() const { return currentWebPage_; }
+    std::int16_t marqueeStep() const { return marqueeStep_; }
+    std::int16_t randomOrderFlag() const { return randomOrderFlag_; }
+    std::int16_t shuttlePosition() const { return shuttlePosition_; }
+    const DragAnchor& dragAnchor() const { return dragAnchor_; }
+    // Scrolling labels' left edges in twips (single precision, as moved).
+    float scrollL2RLeft() const { return scrollL2RLeft_; }
+    float scrollR2LLeft() const { return scrollR2LLeft_; }
+    void setScrollLefts(float l2r, float r2l);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void shellOpen(const QString& file, const QString& directory);
+    void shuttleStep();
+    void playSelectedFile();
+    float labelWidthTwips(const QLabel* label) const;
+    // A settings operation after start-up: a failure is reported and the
+    // program goes on with what was loaded.
+    void runSettingsOperation(const std::function<void()>& operation);
+    void reportFailure(const RuntimeError& error);
+
+    WavelarkServices services_;
+    PlayerSettings settings_{*this};
+    KeyPreview* keyPreview_ = nullptr;
+
+    std::int16_t marqueeStep_ = 0;
+    QString currentWebPage_;
+    std::int16_t randomOrderFlag_ = 0;
+    std::int16_t shuttlePosition_ = 0;
+    DragAnchor dragAnchor_;
+    float scrollL2RLeft_ = 0;
+    float scrollR2LLeft_ = 0;
+    bool dragFromSurface_ = false;
+};
+
+// Pure rules of the handlers, tested on their own.
+QString bitRateText(const QString& bitsPerSecond);
+int secondClockHour(int localHour, int offset);
+float scrollLeftToRight(float left, float width, float step);
+float scrollRightToLeft(float left, float width, float step);
+QStringList playerHelpLines();
+// Where the list-order shuttle goes after position in a list of count
+// entries: the next one, wrapping to the first; -1 for an empty list.
+int nextShuttleIndex(int position, int count);
+
+}  // namespace ondrix
