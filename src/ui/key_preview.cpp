@@ -36,3 +36,5 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     handler_(virtualKeyCode(key->key()), modifierMask(key->modifiers()));
     return false;
 }
+
+}  // namespace ondrix

@@ -1,0 +1,194 @@
+#include <QTest>
+
+#include "gui/wavelark_fixture.h"
+#include "platform/program_folder.h"
+
+using namespace testsupport;
+namespace PlayState = ondrix::PlayState;
+
+namespace {
+
+class PollerTest : public WavelarkTest {
+protected:
+    // A music folder beside the settings, shown in the lists.
+    ondrix::Wavelark& withMusic(const QStringList& names) {
+        music_ = std::make_unique<TempFolder>();
+        for (const QString& name : names) music_->write(name, "x");
+        ondrix::Wavelark& w = loaded();
+        w.Dir1->setPath(music_->path());
+        engine.urls.clear();
+        engine.calls.clear();
+        return w;
+    }
+    QString inMusic(const QString& name) const { return ondrix::joinPath(music_->path(), name); }
+
+    // One tick in a state; the engine reports playing once it was handed a
+    // new address, as a real one leaves the stopped state.
+    void tickStopped(ondrix::Wavelark& w) {
+        engine.state = PlayState::Stopped;
+        engine.stateAfterUrl = PlayState::Transitioning;
+        w.Timer1_Timer();
+    }
+
+    std::unique_ptr<TempFolder> music_;
+};
+
+}  // namespace
+
+TEST_F(PollerTest, StatusTextForEachState) {
+    ondrix::Wavelark& w = loaded();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("kbps"));  // before the first status
+    const std::pair<int, QString> texts[] = {
+        {PlayState::Paused, QStringLiteral("Paus")},
+        {PlayState::Buffering, QStringLiteral("Buffering ")},
+        {PlayState::Ready, QStringLiteral("Ready")},
+        {PlayState::Reconnecting, QStringLiteral("Reconnect")},
+    };
+    for (const auto& [state, text] : texts) {
+        engine.state = state;
+        w.Timer1_Timer();
+        EXPECT_EQ(w.Label1->text(), text) << "state " << state;
+    }
+    // Other states leave the caption as it was.
+    for (int state : {0, 4, 5, 7, PlayState::MediaEnded, PlayState::Transitioning, 12, -1}) {
+        engine.state = state;
+        w.Timer1_Timer();
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("Reconnect")) << "state " << state;
+    }
+}
+
+TEST_F(PollerTest, BitRateWhilePlaying) {
+    ondrix::Wavelark& w = loaded();
+    engine.state = PlayState::Playing;
+    const std::pair<QString, QString> rates[] = {
+        {QStringLiteral("128000"), QStringLiteral("128 kbps")},
+        {QStringLiteral("44100"), QStringLiteral("44.1 kbps")},
+        {QStringLiteral("0"), QStringLiteral("0 kbps")},
+        {QStringLiteral("1411200"), QStringLiteral("1411.2 kbps")},
+        {QString(), QStringLiteral("kbps")},
+        {QStringLiteral("fast"), QStringLiteral("kbps")},
+    };
+    for (const auto& [info, text] : rates) {
+        engine.bitrate = info;
+        w.Timer1_Timer();
+        EXPECT_EQ(w.Label1->text(), text) << info.toStdString();
+    }
+}
+
+TEST_F(PollerTest, ListOrderPlaysTheFollowingEntriesAndWrapsAtTheEnd) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3", "c.mp3"});
+    ASSERT_EQ(w.File1->listCount(), 3);
+    w.File1->setListIndex(1);  // the user picks b
+    EXPECT_EQ(engine.urls, QStringList({inMusic("b.mp3")}));
+    EXPECT_EQ(w.shuttlePosition(), 1);
+
+    tickStopped(w);
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Stopped"));
+    // The nested click starts the file, then the step sets it once more.
+    EXPECT_EQ(engine.urls.mid(1), QStringList({inMusic("c.mp3"), inMusic("c.mp3")}));
+    EXPECT_EQ(w.shuttlePosition(), 2);
+
+    tickStopped(w);
+    EXPECT_EQ(engine.urls.last(), inMusic("a.mp3"));
+    EXPECT_EQ(w.File1->listIndex(), 0);
+    tickStopped(w);
+    EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
+}
+
+TEST_F(PollerTest, MediaEndedWaitsForTheStop) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
+    w.File1->setListIndex(0);
+    engine.state = PlayState::MediaEnded;
+    w.Timer1_Timer();
+    EXPECT_EQ(engine.urls.size(), 1);
+}
+
+TEST_F(PollerTest, BeforeAnyClickTheFirstStopPlaysTheSecondEntry) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3", "c.mp3"});
+    tickStopped(w);
+    EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
+}
+
+TEST_F(PollerTest, RandomOrderDrawsWithinTheListAndReseedsEachTime) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
+    w.Random_Play->setChecked(true);
+    w.Random_Play_Click();
+    EXPECT_EQ(w.randomOrderFlag(), -1);
+    EXPECT_TRUE(engine.urls.isEmpty());  // ticking the box starts nothing
+
+    random.values = {0.0, 0.99999, 0.5, 0.74};
+    const char* expected[] = {"a.mp3", "d.mp3", "c.mp3", "c.mp3"};
+    for (const char* name : expected) {
+        tickStopped(w);
+        EXPECT_EQ(engine.urls.last(), inMusic(QString::fromLatin1(name)));
+    }
+    EXPECT_EQ(random.reseeds, 4);
+}
+
+TEST_F(PollerTest, RandomOrderWithOneEntryPlaysItAgain) {
+    ondrix::Wavelark& w = withMusic({"only.mp3"});
+    w.Random_Play->setChecked(true);
+    w.File1->setListIndex(0);
+    engine.urls.clear();
+    random.values = {0.7};
+    tickStopped(w);
+    EXPECT_EQ(engine.urls, QStringList({inMusic("only.mp3"), inMusic("only.mp3")}));
+}
+
+TEST_F(PollerTest, EmptyListStartsNothingInEitherOrder) {
+    ondrix::Wavelark& w = withMusic({});
+    tickStopped(w);
+    w.Random_Play->setChecked(true);
+    w.Random_Play_Click();
+    tickStopped(w);
+    EXPECT_TRUE(engine.urls.isEmpty());
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Stopped"));
+}
+
+TEST_F(PollerTest, PositionBeyondAShorterFolderWrapsToItsFirstEntry) {
+    ondrix::Wavelark& w = withMusic({"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"});
+    w.File1->setListIndex(4);
+    TempFolder shorter;
+    shorter.write(QStringLiteral("x.mp3"), "x");
+    shorter.write(QStringLiteral("y.mp3"), "x");
+    w.Dir1->setPath(shorter.path());
+    EXPECT_EQ(w.File1->listCount(), 2);
+    EXPECT_EQ(w.shuttlePosition(), 4);  // a folder change keeps the position
+    tickStopped(w);
+    EXPECT_EQ(engine.urls.last(), ondrix::joinPath(shorter.path(), QStringLiteral("x.mp3")));
+}
+
+TEST_F(PollerTest, FileClickAfterStopSwitchesThePollerOn) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
+    w.LabelStop_Click();
+    ASSERT_FALSE(w.Timer1->isActive());
+    w.File1->setListIndex(1);
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
+}
+
+TEST_F(PollerTest, MouseClickOnTheSelectedEntryPlaysItAgain) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
+    w.show();
+    const QRect row = w.File1->visualItemRect(w.File1->item(1));
+    QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(engine.urls, QStringList({inMusic("b.mp3"), inMusic("b.mp3")}));
+}
+
+TEST_F(PollerTest, RootFolderGetsTheSeparatorAddedAgain) {
+    ondrix::Wavelark& w = loaded();
+    w.Dir1->setPath(QStringLiteral("/"));
+    ASSERT_EQ(w.File1->path(), QStringLiteral("/"));
+    if (w.File1->listCount() == 0) GTEST_SKIP() << "the root folder holds no file here";
+    w.File1->setListIndex(0);
+    EXPECT_EQ(engine.urls.last(), QStringLiteral("//") + w.File1->fileName());
+}
+
+TEST_F(PollerTest, UnreadableFolderShowsEmptyLists) {
+    ondrix::Wavelark& w = loaded();
+    w.Dir1->setPath(folder.file(QStringLiteral("no such folder")));
+    EXPECT_EQ(w.File1->listCount(), 0);
+    tickStopped(w);
+    EXPECT_TRUE(engine.urls.isEmpty());
+}

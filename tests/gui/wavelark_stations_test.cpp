@@ -1,0 +1,109 @@
+#include <QSignalSpy>
+#include <QTest>
+
+#include "gui/wavelark_fixture.h"
+#include "platform/program_folder.h"
+#include "platform/runtime_error.h"
+
+using namespace testsupport;
+using ondrix::RuntimeError;
+
+TEST_F(WavelarkTest, FormLoadPlacesWindowLabelsStationsAndStartsStationOne) {
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+
+    EXPECT_EQ(w.pos(), QPoint(200, 100));  // 3000, 1500 twips
+    EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("S1"));
+    EXPECT_EQ(w.LabelR[2]->text(), QStringLiteral("S3"));
+    EXPECT_EQ(w.LabelR[3]->text(), QStringLiteral("R4"));  // no record: design caption stays
+    EXPECT_EQ(w.settings().timeZoneOffset(), 6);
+
+    EXPECT_EQ(engine.calls, QStringList({QStringLiteral("stop"),
+                                         QStringLiteral("URL=http://stream1.example/live"),
+                                         QStringLiteral("play")}));
+    EXPECT_EQ(w.label2->text(), QStringLiteral("http://page1.example/"));
+    EXPECT_EQ(w.currentWebPage(), QStringLiteral("http://page1.example/"));
+
+    EXPECT_EQ(w.lblScrollL2R->text(), QStringLiteral("VOSKE CARE - since 1985 "));
+    EXPECT_EQ(w.lblScrollR2L->text(), QStringLiteral("Moving on"));
+    EXPECT_FLOAT_EQ(w.scrollL2RLeft(), -float(w.lblScrollL2R->width() * 15));
+    EXPECT_FLOAT_EQ(w.scrollR2LLeft(), 10260 + 60);
+    EXPECT_EQ(w.marqueeStep(), 30);
+}
+
+TEST_F(WavelarkTest, FormLoadStopsAtTheFirstFailingFile) {
+    QFile::remove(folder.file(QStringLiteral("!WLKstart.txt")));
+    folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("not a number")}));
+    try {
+        window().Form_Load();
+        FAIL() << "a missing start-position file must fail";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), 53);
+        EXPECT_EQ(error.file(), QStringLiteral("!WLKstart.txt"));
+    }
+    EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_EQ(window().LabelR[0]->text(), QStringLiteral("R1"));
+    EXPECT_EQ(window().settings().timeZoneOffset(), 0);
+}
+
+TEST_F(WavelarkTest, StationWithoutRecordSendsEmptyAddressAndEmptyPage) {
+    ondrix::Wavelark& w = loaded();
+    w.LabelR3_Click();
+    EXPECT_EQ(engine.urls.last(), QStringLiteral("http://stream3.example/live"));
+    w.LabelR4_Click();
+    EXPECT_EQ(engine.calls, QStringList({QStringLiteral("stop"),
+                                         QStringLiteral("URL=http://stream3.example/live"),
+                                         QStringLiteral("play"), QStringLiteral("stop"),
+                                         QStringLiteral("URL="), QStringLiteral("play")}));
+    EXPECT_EQ(w.label2->text(), QString());
+    EXPECT_EQ(w.currentWebPage(), QString());
+    EXPECT_EQ(w.LabelR[3]->text(), QStringLiteral("R4"));
+}
+
+TEST_F(WavelarkTest, StationButtonClickWithTheMouse) {
+    ondrix::Wavelark& w = loaded();
+    QTest::mouseClick(w.LabelR[1], Qt::LeftButton);
+    EXPECT_EQ(engine.urls, QStringList({QStringLiteral("http://stream2.example/live")}));
+    QTest::mouseClick(w.LabelR[0], Qt::RightButton);
+    EXPECT_EQ(engine.urls.size(), 1);
+}
+
+TEST_F(WavelarkTest, EveryKeystrokeInTheTestBoxSetsTheAddressTypedSoFar) {
+    ondrix::Wavelark& w = loaded();
+    w.Text1->clear();
+    QTest::keyClicks(w.Text1, QStringLiteral("ab:"));
+    EXPECT_EQ(engine.urls, QStringList({QString(), QStringLiteral("a"), QStringLiteral("ab"),
+                                        QStringLiteral("ab:")}));
+    // No stop and no play: the engine starts the address by itself.
+    EXPECT_FALSE(engine.calls.contains(QStringLiteral("play")));
+    EXPECT_FALSE(engine.calls.contains(QStringLiteral("stop")));
+    EXPECT_EQ(w.currentWebPage(), QStringLiteral("http://page1.example/"));
+}
+
+TEST_F(WavelarkTest, WebPageLabelOpensTheLastStartedStationsPageFromTheProgramFolder) {
+    ondrix::Wavelark& w = loaded();
+    w.LabelR2_Click();
+    w.Text1->setText(QStringLiteral("http://typed.example/"));
+    QTest::mouseClick(w.label2, Qt::LeftButton);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const ShellCall& call = shell.calls[0];
+    EXPECT_EQ(call.operation, QStringLiteral("Open"));
+    EXPECT_EQ(call.file, QStringLiteral("http://page2.example/"));
+    EXPECT_EQ(call.parameters, QString());
+    EXPECT_EQ(call.directory, ondrix::programFolder());
+    EXPECT_EQ(call.showCommand, 1);
+}
+
+TEST_F(WavelarkTest, PlayAndStopSwitchThePoller) {
+    ondrix::Wavelark& w = loaded();
+    w.Timer1->start();
+    w.LabelStop_Click();
+    EXPECT_EQ(engine.calls.last(), QStringLiteral("stop"));
+    EXPECT_FALSE(w.Timer1->isActive());
+    // A station plays while the status display stays frozen.
+    w.LabelR1_Click();
+    EXPECT_FALSE(w.Timer1->isActive());
+    w.LabelPlay_Click();
+    EXPECT_EQ(engine.calls.last(), QStringLiteral("play"));
+    EXPECT_TRUE(w.Timer1->isActive());
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "platform/program_folder.h"
+#include "player/window.h"
+#include "ui/drag.h"
+#include "ui/key_command.h"
+
+using namespace ondrix;
+
+TEST(SecondClockHour, MovesBackByTheOffsetWithinTheDay) {
+    EXPECT_EQ(secondClockHour(2, 6), 20);
+    EXPECT_EQ(secondClockHour(9, 9), 0);
+    EXPECT_EQ(secondClockHour(23, 1), 22);
+    EXPECT_EQ(secondClockHour(0, 23), 1);
+    EXPECT_EQ(secondClockHour(2, 30), 20);  // not -4
+    EXPECT_EQ(secondClockHour(5, 48), 5);
+}
+
+TEST(ScrollRules, StrictWrapTestsAtTheEdges) {
+    // Left to right: landing exactly on the right edge stays, one step past wraps.
+    EXPECT_FLOAT_EQ(scrollLeftToRight(10230, 1200, 30), 10260);
+    EXPECT_FLOAT_EQ(scrollLeftToRight(10260, 1200, 30), -1200);
+    // Right to left: right end exactly on the left edge stays.
+    EXPECT_FLOAT_EQ(scrollRightToLeft(-1170, 1200, 30), -1200);
+    EXPECT_FLOAT_EQ(scrollRightToLeft(-1200, 1200, 30), 10260);
+}
+
+TEST(NextShuttleIndex, FollowsTheListAndWraps) {
+    EXPECT_EQ(nextShuttleIndex(0, 3), 1);
+    EXPECT_EQ(nextShuttleIndex(1, 3), 2);
+    EXPECT_EQ(nextShuttleIndex(2, 3), 0);
+    EXPECT_EQ(nextShuttleIndex(7, 3), 0);
+    EXPECT_EQ(nextShuttleIndex(-1, 3), 0);
+    EXPECT_EQ(nextShuttleIndex(0, 1), 0);
+    EXPECT_EQ(nextShuttleIndex(0, 0), -1);
+}
+
+TEST(JoinPath, AlwaysInsertsTheSeparator) {
+    EXPECT_EQ(joinPath(QStringLiteral("/music"), QStringLiteral("a.mp3")), QStringLiteral("/music/a.mp3"));
+    EXPECT_EQ(joinPath(QStringLiteral("/"), QStringLiteral("a.mp3")), QStringLiteral("//a.mp3"));
+}
+
+namespace {
+struct FakePlacement : WindowPlacement {
+    double left = 0, top = 0;
+    double windowLeft() const override { return left; }
+    double windowTop() const override { return top; }
+    void setWindowLeft(double v) override { left = v; }
+    void setWindowTop(double v) override { top = v; }
+};
+}  // namespace
+
+TEST(DragMove, LeftButtonMovesByThePointersDistanceFromTheAnchor) {
+    DragAnchor anchor;
+    FakePlacement window;
+    window.left = 2000;
+    window.top = 1000;
+    dragMove(anchor, 0, 500, 300, window);
+    dragMove(anchor, kLeftButton, 650, 375, window);
+    EXPECT_EQ(window.left, 2150);
+    EXPECT_EQ(window.top, 1075);
+    EXPECT_EQ(anchor.x, 500);  // a drag leaves the anchor
+    for (int buttons : {kRightButton, kMiddleButton, kLeftButton | kRightButton}) {
+        dragMove(anchor, buttons, 9000, 9000, window);
+        EXPECT_EQ(window.left, 2150);
+        EXPECT_EQ(anchor.x, 500);
+    }
+}
+
+TEST(DragMove, AnchorRoundsHalfToEven) {
+    DragAnchor anchor;
+    FakePlacement window;
+    dragMove(anchor, 0, 500.5f, 301.5f, window);
+    EXPECT_EQ(anchor.x, 500);
+    EXPECT_EQ(anchor.y, 302);
+    dragMove(anchor, 0, 7.4f, -2.5f, window);
+    EXPECT_EQ(anchor.x, 7);
+    EXPECT_EQ(anchor.y, -2);
+}
+
+TEST(DragMove, WithoutAnAnchorTheFirstMoveJumpsByThePointerPosition) {
+    DragAnchor anchor;
+    FakePlacement window;
+    window.left = 3000;
+    dragMove(anchor, kLeftButton, 450, 120, window);
+    EXPECT_EQ(window.left, 3450);
+    EXPECT_EQ(window.top, 120);
+}
+
+TEST(KeyCommandRule, NoModifierOrCtrlAlone) {
+    EXPECT_TRUE(keyCommandAllowed(0));
+    EXPECT_TRUE(keyCommandAllowed(kCtrlMask));
+    for (int mask : {1, 3, 4, 5, 6, 7}) EXPECT_FALSE(keyCommandAllowed(mask)) << mask;
+    EXPECT_EQ(virtualKeyCode(Qt::Key_F1), 112);
+    EXPECT_EQ(virtualKeyCode(Qt::Key_F12), 123);
+    EXPECT_EQ(modifierMask(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
