@@ -38,7 +38,8 @@ ShellLaunch programLaunch(const QString& program, const QString& parameters,
 }  // namespace
 
 bool hasUrlScheme(const QString& file) {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    // "host.example:8000" names a port, not a scheme.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:(?![0-9])"));
     return scheme.match(file).hasMatch();
 }
 

@@ -66,8 +66,11 @@ void PlayerSettings::SavePosition() {
                                    .toLatin1();
     // The new content goes to a file beside the old one and replaces it only
     // when complete, so a failed save never damages the saved position.
+    // Unbuffered, because a buffered write that the disk cuts short (full,
+    // or over a size limit) still lets commit() succeed.
     QSaveFile file(pathOf(kStartPositionFile));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(content) != content.size() ||
         !file.commit()) {
         throw RuntimeError(RuntimeError::PathFileAccessError, kStartPositionFile);
     }

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "platform/command_line.h"
+
+using ondrix::splitWindowsCommandLine;
+
+TEST(SplitWindowsCommandLine, ShellCharactersStayLiteralAndQuotesGroup) {
+    EXPECT_EQ(splitWindowsCommandLine(
+                  QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)")),
+              (QStringList{"-h", "-b", "128", "my song.wav", "out;rm", "-rf", "$(id)", "x.mp3"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(" \t a\t\tb  ")), (QStringList{"a", "b"}));
+    EXPECT_TRUE(splitWindowsCommandLine(QStringLiteral("  \t ")).isEmpty());
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(-o"out file.flac" x)")),
+              (QStringList{"-oout file.flac", "x"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("unclosed stretch)")),
+              (QStringList{"unclosed stretch"}));
+}
+
+TEST(SplitWindowsCommandLine, EmptyQuotesAreAnArgument) {
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(a "" b)")), (QStringList{"a", "", "b"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("")")), (QStringList{""}));
+}
+
+TEST(SplitWindowsCommandLine, BackslashesCountOnlyBeforeAQuote) {
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(C:\Music\a.wav \\server\x)")),
+              (QStringList{R"(C:\Music\a.wav)", R"(\\server\x)"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(a\"b)")), (QStringList{R"(a"b)"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(a\\"b c")")), (QStringList{R"(a\b c)"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(a\\\"b)")), (QStringList{R"(a\"b)"}));
+    // The Windows pitfall: a quoted folder ending in a backslash swallows the
+    // closing quote.
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("C:\My Music\" next)")),
+              (QStringList{R"(C:\My Music" next)"}));
+}
+
+TEST(SplitWindowsCommandLine, DoubledQuoteInsideQuotesIsLiteralAndCloses) {
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b")")), (QStringList{R"(a"b)"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b c")")),
+              (QStringList{R"(a"b)", "c"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(""")")), (QStringList{R"(")"}));
+}
