@@ -232,7 +232,8 @@ void ConverterFrame::Image1_Click() { endProgram(); }
 
 void ConverterFrame::endProgram() {
     close();
-    QCoreApplication::exit(0);
+    // Ends the event loop with status 0; does nothing where no loop runs.
+    QCoreApplication::quit();
 }
 
 void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y) {

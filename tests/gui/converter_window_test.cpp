@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "converters/flac.h"
+#include "converters/mp3.h"
+#include "platform/program_folder.h"
+#include "support/fakes.h"
+#include "support/temp_folder.h"
+#include "ui/clickable_label.h"
+#include "ui/key_command.h"
+
+namespace {
+
+using namespace ondrix;
+using testsupport::CurrentDirectory;
+using testsupport::FakeDialogs;
+using testsupport::FakeShell;
+using testsupport::TempFolder;
+
+// A converter window over fakes, started in a scratch folder of WAV files.
+class ConverterWindowTest : public ::testing::Test {
+protected:
+    ConverterWindowTest() {
+        for (const char* name : {"song.wav", "b.Wav", "SONG2.WAV", "my song.wav", "notes.txt",
+                                 "song.wav.bak", ".hidden.wav"})
+            folder.write(QString::fromLatin1(name), "RIFF");
+    }
+
+    formMp3& mp3() {
+        if (!mp3_) mp3_ = std::make_unique<formMp3>(shell, dialogs);
+        return *mp3_;
+    }
+    formFlac& flac() {
+        if (!flac_) flac_ = std::make_unique<formFlac>(shell, dialogs);
+        return *flac_;
+    }
+    static void select(ConverterFrame& window, const QString& name) {
+        const auto items = window.fileList()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        window.fileList()->setCurrentItem(items.constFirst());
+    }
+    static QString text(ConverterFrame& window, const char* box) {
+        return window.textBox(QString::fromLatin1(box))->text();
+    }
+    static void click(QWidget* widget) {
+        ASSERT_NE(widget, nullptr);
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+
+    TempFolder folder;
+    CurrentDirectory here{folder.path()};
+    FakeShell shell;
+    FakeDialogs dialogs;
+
+private:
+    std::unique_ptr<formMp3> mp3_;
+    std::unique_ptr<formFlac> flac_;
+};
+
+// Sends a pointer move with the given buttons to a widget of the window.
+void moveOver(QWidget* widget, QPoint pixels, Qt::MouseButtons buttons) {
+    QMouseEvent event(QEvent::MouseMove, QPointF(pixels), widget->mapToGlobal(QPointF(pixels)),
+                      Qt::NoButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+TEST_F(ConverterWindowTest, KeyCommandsRunWithNoModifierOrCtrlAlone) {
+    for (int mask = 0; mask < 8; ++mask) {
+        SCOPED_TRACE(mask);
+        formMp3 window(shell, dialogs);
+        window.show();
+        const size_t shownBefore = dialogs.messages.size();
+        const size_t openedBefore = shell.calls.size();
+        window.Form_KeyDown(kKeyF1, mask);
+        window.Form_KeyDown(kKeyF6, mask);
+        window.Form_KeyDown(kKeyF12, mask);
+        const bool acts = mask == 0 || mask == kCtrlMask;
+        EXPECT_EQ(dialogs.messages.size() - shownBefore, acts ? 1u : 0u);
+        EXPECT_EQ(shell.calls.size() - openedBefore, acts ? 1u : 0u);
+        EXPECT_EQ(window.isVisible(), !acts);
+    }
+}
+
+TEST_F(ConverterWindowTest, OtherKeysDoNothing) {
+    formFlac& window = flac();
+    window.show();
+    for (int key : {kKeyF2, kKeyF3, kKeyF4, kKeyF5, 118, 119, 120, 121, kKeyF11, 65, 90, 48, 57, 0})
+        window.Form_KeyDown(key, 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(ConverterWindowTest, F6OpensTheVendorSiteFromTheProgramFolder) {
+    mp3().Form_KeyDown(kKeyF6, kCtrlMask);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const auto& call = shell.calls[0];
+    EXPECT_EQ(call.operation, QStringLiteral("Open"));
+    EXPECT_EQ(call.file, QStringLiteral("www.ondrix.example"));
+    EXPECT_EQ(call.parameters, QString());
+    EXPECT_EQ(call.directory, programFolder());
+    EXPECT_EQ(call.showCommand, kShowNormal);
+    EXPECT_NE(call.window, WindowHandle{0});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ConverterWindowTest, HelpBoxText) {
+    flac().Form_KeyDown(kKeyF1, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("OndrixRadio"));
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral("F1 = this help \r\nF6  = ondrix.example  \r\nF12 = Exit this program "
+                             "\r\n----------------------\r\nHold left button on mouse to move\r\n"
+                             "----------------------\r\nVOSKE - OndrixRadio \r\nwww.ondrix.example"));
+}
+
+TEST_F(ConverterWindowTest, KeysReachTheWindowBeforeTheFocusedControl) {
+    formMp3& window = mp3();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QLineEdit* text2 = window.textBox(QStringLiteral("Text2"));
+    text2->setFocus();
+    QTest::keyClick(text2, Qt::Key_X);
+    EXPECT_EQ(text2->text(), QStringLiteral(".mp3x"));
+    QTest::keyClick(text2, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(dialogs.messages.empty());
+    QTest::keyClick(text2, Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    window.fileList()->setFocus();
+    QTest::keyClick(window.fileList(), Qt::Key_F1);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(ConverterWindowTest, F12AndExitPictureCloseTheWindowWithoutStoppingLaterEventLoops) {
+    formMp3 first(shell, dialogs);
+    first.show();
+    first.Form_KeyDown(kKeyF12, kCtrlMask);
+    EXPECT_FALSE(first.isVisible());
+    formFlac second(shell, dialogs);
+    second.show();
+    click(second.commandLabel(QStringLiteral("Image1")));
+    EXPECT_FALSE(second.isVisible());
+    // Outside a running program the end request must not poison the next loop.
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&loop] { loop.exit(7); });
+    EXPECT_EQ(loop.exec(), 7);
+}
+
+TEST_F(ConverterWindowTest, DragFollowsThePointerFromTheAnchor) {
+    formMp3& window = mp3();
+    window.setWindowLeft(2000);
+    window.setWindowTop(1000);
+    window.Form_MouseMove(0, 0, 500, 300);
+    window.Form_MouseMove(kLeftButton, 0, 650, 375);
+    EXPECT_DOUBLE_EQ(window.windowLeft(), 2150);
+    EXPECT_DOUBLE_EQ(window.windowTop(), 1075);
+    EXPECT_EQ(window.pos(), QPoint(143, 72));  // 2150 / 15 and 1075 / 15, rounded
+    // Half-way anchors go to the even neighbour.
+    window.Form_MouseMove(0, 0, 500.5f, 301.5f);
+    EXPECT_EQ(window.dragAnchor().x, 500);
+    EXPECT_EQ(window.dragAnchor().y, 302);
+    window.Form_MouseMove(kLeftButton, 0, 600, 402);
+    EXPECT_DOUBLE_EQ(window.windowLeft(), 2250);
+    EXPECT_DOUBLE_EQ(window.windowTop(), 1175);
+}
+
+TEST_F(ConverterWindowTest, OtherButtonsNeitherMoveNorReanchor) {
+    formFlac& window = flac();
+    window.setWindowLeft(1500);
+    window.setWindowTop(1500);
+    window.Form_MouseMove(0, 0, 90, 60);
+    for (int buttons : {kRightButton, kLeftButton | kRightButton, kMiddleButton,
+                        kLeftButton | kMiddleButton}) {
+        window.Form_MouseMove(buttons, 0, 900, 900);
+        EXPECT_EQ(window.dragAnchor().x, 90);
+        EXPECT_EQ(window.dragAnchor().y, 60);
+        EXPECT_DOUBLE_EQ(window.windowLeft(), 1500);
+        EXPECT_DOUBLE_EQ(window.windowTop(), 1500);
+    }
+    // A drag without a button-free move first uses the anchor (0, 0).
+    formMp3 fresh(shell, dialogs);
+    fresh.setWindowLeft(300);
+    fresh.setWindowTop(450);
+    fresh.Form_MouseMove(kLeftButton, 0, 150, 75);
+    EXPECT_DOUBLE_EQ(fresh.windowLeft(), 450);
+    EXPECT_DOUBLE_EQ(fresh.windowTop(), 525);
+}
+
+TEST_F(ConverterWindowTest, PointerMovesDragOnlyFromTheSurface) {
+    formMp3& window = mp3();
+    window.setWindowLeft(1500);
+    window.setWindowTop(3000);
+    moveOver(&window, QPoint(100, 10), Qt::NoButton);
+    EXPECT_EQ(window.dragAnchor().x, 1500);
+    EXPECT_EQ(window.dragAnchor().y, 150);
+    moveOver(&window, QPoint(110, 14), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(window.windowLeft(), 1650);
+    EXPECT_DOUBLE_EQ(window.windowTop(), 3060);
+    // Over a label or the list the move is the control's, not the window's.
+    moveOver(window.commandLabel(QStringLiteral("LblCBR")), QPoint(5, 5), Qt::LeftButton);
+    moveOver(window.findChild<QLabel*>(QStringLiteral("Label2")), QPoint(5, 5), Qt::LeftButton);
+    moveOver(window.fileList()->viewport(), QPoint(5, 5), Qt::LeftButton);
+    moveOver(window.commandLabel(QStringLiteral("LblCBR")), QPoint(5, 5), Qt::NoButton);
+    EXPECT_DOUBLE_EQ(window.windowLeft(), 1650);
+    EXPECT_DOUBLE_EQ(window.windowTop(), 3060);
+    EXPECT_EQ(window.dragAnchor().x, 1500);
+}
+
+TEST_F(ConverterWindowTest, ListShowsTheWavFilesOfTheStartFolderOnce) {
+    formFlac& window = flac();
+    QStringList shown;
+    for (int row = 0; row < window.fileList()->count(); ++row)
+        shown << window.fileList()->item(row)->text();
+    EXPECT_EQ(shown, (QStringList{"b.Wav", "my song.wav", "song.wav", "SONG2.WAV"}));
+    EXPECT_TRUE(window.fileList()->isVisibleTo(&window));
+    folder.write(QStringLiteral("later.wav"), "RIFF");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.fileList()->count(), 4);
+    EXPECT_EQ(text(window, "Text1"), QString());
+}
+
+TEST_F(ConverterWindowTest, ListPickGivesTheBareNameAndDialogPickTheFullPath) {
+    formMp3& window = mp3();
+    select(window, QStringLiteral("SONG2.WAV"));
+    EXPECT_EQ(text(window, "Text1"), QStringLiteral("SONG2.WAV"));
+
+    const QString chosen = folder.file(QStringLiteral("song.wav"));
+    dialogs.nextChoice = chosen;
+    click(window.commandLabel(QStringLiteral("LblFiles")));
+    EXPECT_EQ(text(window, "Text1"), chosen);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].initialDir, programFolder());
+    EXPECT_EQ(dialogs.requests[0].nameFilters,
+              (QStringList{"Wave Files (*wav)", "MP3 Files (*mp3)", "All Files (*.*)"}));
+    EXPECT_EQ(dialogs.requests[0].fileName, QString());
+
+    // Cancel keeps Text1; the next opening starts from the last choice.
+    window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("typed.wav"));
+    dialogs.nextChoice.reset();
+    window.LblFiles_Click();
+    EXPECT_EQ(text(window, "Text1"), QStringLiteral("typed.wav"));
+    window.LblFiles_Click();
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[1].fileName, chosen);
+    EXPECT_EQ(dialogs.requests[2].fileName, chosen);
+    EXPECT_EQ(flac().program().dialogMiddleFilter, QStringLiteral("Flac Files (*.flac)|*flac|"));
+}
+
+class ThrowingDialogs : public FakeDialogs {
+public:
+    std::optional<QString> openFile(QWidget*, const OpenFileRequest&) override {
+        throw std::runtime_error("dialog failed");
+    }
+};
+
+TEST_F(ConverterWindowTest, DialogFailureEndsTheHandlerQuietly) {
+    ThrowingDialogs failing;
+    formFlac window(shell, failing);
+    window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("kept.wav"));
+    EXPECT_NO_THROW(window.LblFiles_Click());
+    EXPECT_EQ(text(window, "Text1"), QStringLiteral("kept.wav"));
+    EXPECT_TRUE(failing.messages.empty());
+}
+
+TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
+    formFlac& window = flac();
+    select(window, QStringLiteral("my song.wav"));
+    EXPECT_EQ(text(window, "Text1"), QStringLiteral("\"my song.wav\""));
+    dialogs.nextChoice = folder.file(QStringLiteral("my song.wav"));
+    window.LblFiles_Click();
+    EXPECT_EQ(text(window, "Text1"), QLatin1Char('"') + folder.file(QStringLiteral("my song.wav")) +
+                                         QLatin1Char('"'));
+    window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("my song.wav"));
+    click(window.commandLabel(QStringLiteral("lblComp8")));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].parameters, QStringLiteral("-8 my song.wav -o .flac"));
+}
+
+struct LabelLaunch {
+    const char* label;
+    const char* parameters;
+};
+
+TEST_F(ConverterWindowTest, EveryCommandLabelStartsItsEncoderInTheListFolder) {
+    const LabelLaunch mp3Labels[] = {{"LblCBR", "-h -b 128 song.wav .mp3"},
+                                     {"LblABR", "--preset standard song.wav .mp3"},
+                                     {"LblVBR", "--preset extreme song.wav .mp3"},
+                                     {"LblMake", "-V4 song.wav .mp3"}};
+    const LabelLaunch flacLabels[] = {{"lblComp8", "-8 song.wav -o .flac"},
+                                      {"lblComp5", "-4 song.wav -o .flac"},
+                                      {"LblComp0", "-0 song.wav -o.flac"}};
+    auto check = [this](ConverterFrame& window, const char* encoder, const auto& labels) {
+        select(window, QStringLiteral("song.wav"));
+        for (const LabelLaunch& launch : labels) {
+            SCOPED_TRACE(launch.label);
+            shell.calls.clear();
+            click(window.commandLabel(QString::fromLatin1(launch.label)));
+            ASSERT_EQ(shell.calls.size(), 1u);
+            const auto& call = shell.calls[0];
+            EXPECT_EQ(call.operation, QStringLiteral("Open"));
+            EXPECT_EQ(call.file, QString::fromLatin1(encoder));
+            EXPECT_EQ(call.parameters, QString::fromLatin1(launch.parameters));
+            EXPECT_EQ(call.directory, folder.path());
+            EXPECT_EQ(call.showCommand, kShowNormal);
+            EXPECT_EQ(call.window, static_cast<WindowHandle>(window.winId()));
+        }
+    };
+    check(mp3(), "lame.exe", mp3Labels);
+    check(flac(), "flac.exe", flacLabels);
+
+    // User Code reads Text3 as it stands, even empty.
+    mp3().textBox(QStringLiteral("Text3"))->clear();
+    mp3().textBox(QStringLiteral("Text2"))->setText(QStringLiteral("song.mp3"));
+    shell.calls.clear();
+    mp3().LblMake_Click();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].parameters, QStringLiteral(" song.wav song.mp3"));
+}
+
+// The control inventory, written out here independently of the program's tables.
+struct Expected {
+    const char* name;
+    const char* kind;  // "text", "list", "label", "command", "picture"
+    const char* caption;
+    const char* toolTip;
+    int left, top, width, height;
+    QColor background, textColor;  // invalid: toolkit default
+    const char* family;
+    double points;
+    bool bold;
+    Qt::Alignment alignment;
+};
+
+const QColor kNone;
+const QColor kGrey(128, 128, 128), kDark(64, 64, 64), kLight(224, 224, 224);
+const QColor kYellow(255, 255, 192), kBlue(192, 192, 255);
+constexpr Qt::Alignment kLeft = Qt::AlignLeft;
+
+const Expected kMp3Controls[] = {
+    {"Text3", "text", "-V4", "Put Lame code here", 2040, 1680, 1575, 375, kYellow, kNone, "MS Sans Serif", 9.75, true, kLeft},
+    {"Text1", "text", "", "Input file", 1920, 480, 2535, 375, kLight, kNone, "MS Sans Serif", 12, true, kLeft},
+    {"Text2", "text", ".mp3", "Name your output file", 2040, 1080, 3495, 375, kBlue, kNone, "MS Sans Serif", 12, true, kLeft},
+    {"File2", "list", "", "Click to choose Wave file", 120, 480, 1695, 2490, kLight, kNone, "MS Sans Serif", 9.75, true, kLeft},
+    {"Label4", "label", "mp3 convert", "", 3840, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12, true, Qt::AlignRight},
+    {"Label2", "label", "VOSKE", "", 120, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true, kLeft},
+    {"LblVBR", "command", "Extrem", "VBR", 3840, 2640, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblABR", "command", "DVD Q", "ABR", 3840, 2160, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblCBR", "command", "CD Q", "CBR", 3840, 1680, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblFiles", "command", "Files", "Open Folder", 2040, 2640, 1575, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblMake", "command", "User Code", "Your code abve", 2040, 2160, 1575, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"Image1", "picture", "", "Exit", 4560, 480, 1050, 540, kNone, kNone, "", 0, false, kLeft},
+    {"Label3", "label", "User Lame Code", "", 2160, 1440, 1575, 255, kGrey, kBlue, "Tahoma", 9.75, false, kLeft},
+    {"Label1", "label", "Output file name", "", 2160, 840, 1455, 255, kGrey, kBlue, "Tahoma", 9.75, false, kLeft},
+};
+
+const Expected kFlacControls[] = {
+    {"Text1", "text", "", "Input file here", 1920, 600, 3255, 375, kLight, kNone, "MS Sans Serif", 9.75, true, kLeft},
+    {"File1", "list", "", "Click to choose Wave file", 120, 600, 1695, 2490, kLight, kNone, "Tahoma", 9.75, true, kLeft},
+    {"Text2", "text", ".flac", "Output file name here", 2040, 1320, 3135, 375, kYellow, kNone, "Tahoma", 12, true, kLeft},
+    {"Image1", "picture", "", "Exit", 2040, 1800, 1320, 660, kNone, kNone, "", 0, false, kLeft},
+    {"lblComp8", "command", "Smallest", "Slow ( Level 8 )", 3480, 2760, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"lblComp5", "command", "Standard", "Standard  ( Level 4 )", 3480, 2280, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblComp0", "command", "Larger", "Fast ( Level 0 )", 3480, 1800, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblFiles", "command", "Files", "Open Folder", 2040, 2760, 1335, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"Label4", "label", "flac convert", "", 3480, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12, true, Qt::AlignRight},
+    {"Label2", "label", "VOSKE", "", 240, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true, kLeft},
+    {"Label1", "label", "Output flie name :", "", 2040, 1080, 1695, 255, kGrey, kYellow, "Tahoma", 9.75, true, kLeft},
+};
+
+void checkControls(const ConverterFrame& window, const auto& controls) {
+    int widgetsChecked = 0;
+    for (const Expected& e : controls) {
+        SCOPED_TRACE(e.name);
+        auto* widget = window.findChild<QWidget*>(QString::fromLatin1(e.name), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(widget, nullptr);
+        ++widgetsChecked;
+        EXPECT_EQ(widget->geometry(),
+                  QRect(e.left / 15, e.top / 15, e.width / 15, e.height / 15));
+        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(e.toolTip));
+        const std::string kind = e.kind;
+        QPalette::ColorRole back = QPalette::Window;
+        if (kind == "text") {
+            auto* box = qobject_cast<QLineEdit*>(widget);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QString::fromLatin1(e.caption));
+            back = QPalette::Base;
+        } else if (kind == "list") {
+            ASSERT_NE(qobject_cast<QListWidget*>(widget), nullptr);
+            back = QPalette::Base;
+        } else {
+            auto* label = qobject_cast<QLabel*>(widget);
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(qobject_cast<ClickableLabel*>(widget) != nullptr,
+                      kind == "command" || kind == "picture");
+            if (kind == "picture") {
+                EXPECT_FALSE(label->pixmap().isNull());
+                continue;
+            }
+            EXPECT_EQ(label->text(), QString::fromLatin1(e.caption));
+            EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, e.alignment);
+            EXPECT_TRUE(label->autoFillBackground());
+            EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+        }
+        EXPECT_EQ(widget->palette().color(back), e.background);
+        const QColor text = widget->palette().color(kind == "text" || kind == "list" ? QPalette::Text
+                                                                                        : QPalette::WindowText);
+        EXPECT_EQ(text, e.textColor.isValid() ? e.textColor
+                                              : QApplication::palette(widget).color(QPalette::Text));
+        EXPECT_EQ(widget->font().family(), QString::fromLatin1(e.family));
+        EXPECT_EQ(widget->font().pixelSize(), qRound(e.points * 96 / 72));
+        EXPECT_EQ(widget->font().bold(), e.bold);
+    }
+    EXPECT_EQ(widgetsChecked, static_cast<int>(std::size(controls)));
+}
+
+// The focusable controls in tab order, starting from the one that has the focus at start.
+QStringList tabOrder(const ConverterFrame& window) {
+    QStringList names;
+    QWidget* start = window.focusWidget();
+    if (!start) return names;
+    QWidget* w = start;
+    do {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == &window) names << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != start && names.size() < 20);
+    return names;
+}
+
+TEST_F(ConverterWindowTest, Mp3WindowLayout) {
+    formMp3& window = mp3();
+    EXPECT_EQ(window.objectName(), QStringLiteral("formMp3"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Ondrix Mp3 (LAME)"));
+    EXPECT_EQ(window.size(), QSize(380, 218));
+    EXPECT_EQ(window.palette().color(QPalette::Window), kGrey);
+    EXPECT_EQ(window.windowIcon().availableSizes().size(), 3);
+    checkControls(window, kMp3Controls);
+    EXPECT_EQ(tabOrder(window), (QStringList{"File2", "Text2", "Text1", "Text3"}));
+}
+
+TEST_F(ConverterWindowTest, FlacWindowLayout) {
+    formFlac& window = flac();
+    EXPECT_EQ(window.objectName(), QStringLiteral("formFlac"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Ondrix Flac"));
+    EXPECT_EQ(window.size(), QSize(355, 219));
+    EXPECT_EQ(window.palette().color(QPalette::Window), kGrey);
+    EXPECT_EQ(window.windowIcon().availableSizes().size(), 3);
+    checkControls(window, kFlacControls);
+    EXPECT_EQ(tabOrder(window), (QStringList{"Text2", "File1", "Text1"}));
+}
+
+TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
+    formMp3& window = mp3();
+    const QImage image = window.grab().toImage();
+    const QColor line = window.palette().color(QPalette::WindowText);
+    // Line2 (top), Line4 (left), Line3 (x 376), Line1 (y 216), Line5 (x 248)
+    for (const QPoint p : {QPoint(200, 1), QPoint(1, 100), QPoint(376, 100), QPoint(200, 216),
+                           QPoint(248, 210)})
+        EXPECT_EQ(QColor(image.pixel(p)), line) << p.x() << "," << p.y();
+    EXPECT_EQ(QColor(image.pixel(QPoint(200, 20))), kGrey);
+}
+
+}  // namespace
