@@ -39,10 +39,29 @@ public:
     // decimal text, empty when unknown.
     virtual QString currentMediaItemInfo(const QString& attribute) const = 0;
 
+    // What the component's own transport controls need. The defaults make an
+    // engine without them (a test fake) behave as one that cannot pause or seek.
+    virtual void controlsPause() {}
+    virtual int volume() const { return 50; }
+    virtual void setVolume(int /*percent*/) {}
+    virtual bool mute() const { return false; }
+    virtual void setMute(bool /*on*/) {}
+    // Seconds; a duration of 0 means none is known (a live stream).
+    virtual double currentPosition() const { return 0.0; }
+    virtual double duration() const { return 0.0; }
+    virtual void setCurrentPosition(double /*seconds*/) {}
+    // The name of what plays, and the title a station sends (ICY), if any.
+    virtual QString mediaTitle() const { return URL(); }
+    virtual QString streamTitle() const { return QString(); }
+
 signals:
     // For the component's own display; the player itself polls.
     void playStateChanged(int state);
     void titleChanged(const QString& title);
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void volumeChanged(int percent);
+    void muteChanged(bool on);
 };
 
 }  // namespace ondrix

@@ -1,0 +1,289 @@
+#include "player/media/mpv_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtEndian>
+#include <cmath>
+#include <vector>
+
+#include "support/icecast.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
+
+using ondrix::MpvEngine;
+namespace PlayState = ondrix::PlayState;
+using testsupport::waitUntil;
+
+namespace {
+
+// 16-bit 44.1 kHz stereo PCM: 1411200 bits per second.
+QByteArray wavTone(double seconds, double frequencyHz = 440.0) {
+    constexpr int rate = 44100, channels = 2, bytesPerSample = 2;
+    const int frames = static_cast<int>(seconds * rate);
+    const quint32 dataSize = frames * channels * bytesPerSample;
+    QByteArray wav;
+    auto put32 = [&](quint32 v) {
+        v = qToLittleEndian(v);
+        wav.append(reinterpret_cast<const char*>(&v), 4);
+    };
+    auto put16 = [&](quint16 v) {
+        v = qToLittleEndian(v);
+        wav.append(reinterpret_cast<const char*>(&v), 2);
+    };
+    wav.append("RIFF");
+    put32(36 + dataSize);
+    wav.append("WAVEfmt ");
+    put32(16);
+    put16(1);
+    put16(channels);
+    put32(rate);
+    put32(rate * channels * bytesPerSample);
+    put16(channels * bytesPerSample);
+    put16(16);
+    wav.append("data");
+    put32(dataSize);
+    for (int i = 0; i < frames; ++i) {
+        const auto sample = static_cast<qint16>(8000 * std::sin(2 * M_PI * frequencyHz * i / rate));
+        put16(static_cast<quint16>(sample));
+        put16(static_cast<quint16>(sample));
+    }
+    return wav;
+}
+
+// Every state the engine reports, in order.
+struct StateLog {
+    explicit StateLog(MpvEngine& engine)
+        : connection(QObject::connect(&engine, &MpvEngine::playStateChanged, &engine,
+                                      [this](int state) { states.push_back(state); })) {}
+    ~StateLog() { QObject::disconnect(connection); }
+    bool saw(int state) const {
+        return std::find(states.begin(), states.end(), state) != states.end();
+    }
+    QMetaObject::Connection connection;
+    std::vector<int> states;
+};
+
+class MpvEngineTest : public ::testing::Test {
+protected:
+    testsupport::TempFolder folder;
+    MpvEngine engine{nullptr, QStringLiteral("null")};
+};
+
+TEST_F(MpvEngineTest, WavFilePlaysToItsEndWithItsNominalBitRate) {
+    folder.write(QStringLiteral("tone.wav"), wavTone(1.5));
+    StateLog log(engine);
+    EXPECT_EQ(engine.playState(), PlayState::Undefined);
+
+    engine.setURL(folder.file(QStringLiteral("tone.wav")));
+    EXPECT_EQ(engine.playState(), PlayState::Transitioning);  // at once, before any event
+
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("1411200"));
+    EXPECT_EQ(engine.mediaTitle(), QStringLiteral("tone.wav"));
+    EXPECT_NEAR(engine.duration(), 1.5, 0.05);
+
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+    // A file is never reconnected, nor reported as unplayable.
+    EXPECT_FALSE(log.saw(PlayState::Reconnecting));
+    EXPECT_FALSE(log.saw(PlayState::Ready));
+    EXPECT_EQ(log.states.front(), PlayState::Transitioning);
+    EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QString());
+}
+
+TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
+    folder.write(QStringLiteral("long.wav"), wavTone(20));
+    engine.controlsPlay();  // nothing to play yet
+    EXPECT_EQ(engine.playState(), PlayState::Undefined);
+    engine.controlsStop();
+    EXPECT_EQ(engine.playState(), PlayState::Undefined);
+
+    engine.setURL(folder.file(QStringLiteral("long.wav")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+
+    engine.controlsPause();
+    EXPECT_EQ(engine.playState(), PlayState::Paused);
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(engine.playState(), PlayState::Paused);
+    engine.controlsPlay();
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+
+    StateLog log(engine);
+    engine.controlsStop();
+    EXPECT_EQ(engine.playState(), PlayState::Stopped);
+    waitUntil([] { return false; }, 300);  // late events of the stopped load change nothing
+    EXPECT_EQ(log.states, std::vector<int>{PlayState::Stopped});
+
+    engine.controlsPlay();
+    EXPECT_EQ(engine.playState(), PlayState::Transitioning);
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+
+    engine.setVolume(80);
+    engine.setMute(true);
+    ASSERT_TRUE(waitUntil([&] { return engine.volume() == 80 && engine.mute(); }, 5000));
+}
+
+TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
+    folder.write(QStringLiteral("notes.txt"), "This is not audio at all.\r\nJust text.\r\n");
+    const QStringList addresses = {
+        folder.file(QStringLiteral("notes.txt")),
+        folder.file(QStringLiteral("missing.mp3")),
+        QStringLiteral("http://127.0.0.1:%1/stream").arg(testsupport::freePort()),
+    };
+    for (const QString& address : addresses) {
+        SCOPED_TRACE(address.toStdString());
+        StateLog log(engine);
+        engine.setURL(address);
+        EXPECT_EQ(engine.playState(), PlayState::Transitioning);
+        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 15000));
+        EXPECT_FALSE(log.saw(PlayState::Stopped));
+        EXPECT_FALSE(log.saw(PlayState::Playing));
+        // A stop of the failed address keeps Ready, so no shuttle step follows.
+        engine.controlsStop();
+        EXPECT_EQ(engine.playState(), PlayState::Ready);
+    }
+    engine.setURL(QString());
+    EXPECT_EQ(engine.playState(), PlayState::Ready);
+}
+
+TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
+    folder.write(QStringLiteral("a.wav"), wavTone(20, 440));
+    folder.write(QStringLiteral("b.wav"), wavTone(20, 660));
+    folder.write(QStringLiteral("bad.txt"), "no audio");
+
+    // A playing file replaced by another: its end must not read as Stopped.
+    engine.setURL(folder.file(QStringLiteral("a.wav")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    {
+        StateLog log(engine);
+        engine.setURL(folder.file(QStringLiteral("b.wav")));
+        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        waitUntil([] { return false; }, 300);
+        EXPECT_FALSE(log.saw(PlayState::Stopped));
+        EXPECT_FALSE(log.saw(PlayState::Ready));
+        EXPECT_EQ(engine.playState(), PlayState::Playing);
+    }
+    // An unplayable address replaced at once: its failure arrives after the
+    // new load was queued and must not mark the new one as Ready.
+    for (int round = 0; round < 5; ++round) {
+        StateLog log(engine);
+        engine.setURL(folder.file(QStringLiteral("bad.txt")));
+        engine.setURL(folder.file(QStringLiteral("a.wav")));
+        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        waitUntil([] { return false; }, 200);
+        EXPECT_FALSE(log.saw(PlayState::Ready)) << "round " << round;
+        EXPECT_EQ(engine.playState(), PlayState::Playing);
+    }
+    // And the other way round: the good file's events must not hide the failure.
+    engine.setURL(folder.file(QStringLiteral("b.wav")));
+    engine.setURL(folder.file(QStringLiteral("bad.txt")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 10000));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(engine.playState(), PlayState::Ready);
+}
+
+TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    std::vector<std::unique_ptr<QTcpSocket>> held;  // accepted, never answered
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = silent.nextPendingConnection()) held.emplace_back(s);
+    });
+    engine.setNetworkTimeout(2);
+
+    qint64 longestGapMs = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+    });
+    ticker.start(10);
+    sinceTick.start();
+
+    StateLog log(engine);
+    engine.controlsStop();
+    engine.setURL(QStringLiteral("http://127.0.0.1:%1/live").arg(silent.serverPort()));
+    engine.controlsPlay();
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 30000));
+    ticker.stop();
+
+    EXPECT_FALSE(held.empty());  // the engine did connect and wait
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
+    EXPECT_LT(longestGapMs, 250) << "the event loop was held";
+}
+
+class MpvEngineIcecastTest : public MpvEngineTest {
+protected:
+    void SetUp() override {
+        if (!testsupport::IcecastServer::available()) GTEST_SKIP() << "icecast2 or ffmpeg missing";
+        server = std::make_unique<testsupport::IcecastServer>();
+        ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
+    }
+    std::unique_ptr<testsupport::IcecastServer> server;
+};
+
+TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
+    StateLog log(engine);
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    EXPECT_TRUE(log.saw(PlayState::Buffering));
+    EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
+    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+
+    ASSERT_TRUE(server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
+    EXPECT_TRUE(waitUntil([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); },
+                          15000));
+
+    engine.controlsStop();
+    EXPECT_EQ(engine.playState(), PlayState::Stopped);
+    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
+}
+
+TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
+    engine.setReconnectLimit(3000);
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+
+    StateLog log(engine);
+    server->stopSource(QStringLiteral("/tone.mp3"));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 15000));
+    EXPECT_EQ(log.states.front(), PlayState::Reconnecting);
+    EXPECT_FALSE(log.saw(PlayState::Ready));
+    waitUntil([] { return false; }, 1500);  // no attempt is left pending
+    EXPECT_EQ(engine.playState(), PlayState::Stopped);
+}
+
+TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+
+    StateLog log(engine);
+    server->stopServer();
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    waitUntil([] { return false; }, 2500);  // a few attempts fail meanwhile
+    EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
+    ASSERT_TRUE(server->startServer());
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 25000));
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
+    EXPECT_FALSE(log.saw(PlayState::Ready));
+    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+}
+
+TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    server->stopSource(QStringLiteral("/tone.mp3"));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    engine.controlsStop();
+    EXPECT_EQ(engine.playState(), PlayState::Stopped);
+    ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
+    waitUntil([] { return false; }, 3000);
+    EXPECT_EQ(engine.playState(), PlayState::Stopped);
+    EXPECT_EQ(server->listeners(QStringLiteral("/tone.mp3")), 0);
+}
+
+}  // namespace

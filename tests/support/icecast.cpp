@@ -1,0 +1,208 @@
+#include "support/icecast.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QXmlStreamReader>
+#include <stdexcept>
+
+#include "support/processes.h"
+
+namespace testsupport {
+
+namespace {
+constexpr int kStartTimeoutMs = 10000;
+}
+
+bool IcecastServer::available() {
+    return haveProgram(QStringLiteral("icecast2")) && haveProgram(QStringLiteral("ffmpeg"));
+}
+
+IcecastServer::IcecastServer() : port_(freePort()) {
+    if (!folder_.isValid() || port_ == 0) throw std::runtime_error("no folder or port for icecast2");
+    // Run as root, icecast2 becomes nobody, who must still read its config
+    // and write its log; QTemporaryDir makes a folder only its owner can enter.
+    ::chmod(QFile::encodeName(folder_.path()).constData(), 0755);
+    QDir(folder_.path()).mkdir(QStringLiteral("log"));
+    ::chmod(QFile::encodeName(folder_.filePath(QStringLiteral("log"))).constData(), 0777);
+    writeConfig();
+    if (!startServer()) {
+        QFile log(folder_.filePath(QStringLiteral("log/error.log")));
+        log.open(QIODevice::ReadOnly);
+        throw std::runtime_error("icecast2 did not start: " + log.readAll().right(600).toStdString());
+    }
+}
+
+IcecastServer::~IcecastServer() {
+    for (auto& [mount, source] : sources_)
+        if (source.process) endProcess(*source.process);
+    if (server_) endProcess(*server_);
+}
+
+QString IcecastServer::url(const QString& mount) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(mount);
+}
+
+void IcecastServer::writeConfig() const {
+    const QString changeOwner =
+        geteuid() == 0 ? QStringLiteral("<changeowner><user>nobody</user><group>nogroup</group>"
+                                        "</changeowner>")
+                       : QString();
+    const QString config =
+        QStringLiteral(
+            "<icecast>\n"
+            "  <location>test</location><admin>test@localhost</admin>\n"
+            "  <limits><clients>50</clients><sources>10</sources>"
+            "<queue-size>524288</queue-size><client-timeout>30</client-timeout>"
+            "<header-timeout>15</header-timeout><source-timeout>5</source-timeout>"
+            "<burst-on-connect>1</burst-on-connect><burst-size>65535</burst-size></limits>\n"
+            "  <authentication><source-password>%1</source-password>"
+            "<relay-password>%1</relay-password><admin-user>admin</admin-user>"
+            "<admin-password>%1</admin-password></authentication>\n"
+            "  <hostname>127.0.0.1</hostname>\n"
+            "  <listen-socket><port>%2</port><bind-address>127.0.0.1</bind-address>"
+            "</listen-socket>\n"
+            "  <fileserve>1</fileserve>\n"
+            "  <paths><basedir>/usr/share/icecast2</basedir><logdir>%3</logdir>"
+            "<webroot>/usr/share/icecast2/web</webroot>"
+            "<adminroot>/usr/share/icecast2/admin</adminroot></paths>\n"
+            "  <logging><accesslog>access.log</accesslog><errorlog>error.log</errorlog>"
+            "<loglevel>3</loglevel></logging>\n"
+            "  <security><chroot>0</chroot>%4</security>\n"
+            "</icecast>\n")
+            .arg(QString::fromLatin1(kPassword))
+            .arg(port_)
+            .arg(folder_.filePath(QStringLiteral("log")), changeOwner);
+    QFile file(folder_.filePath(QStringLiteral("icecast.xml")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+        throw std::runtime_error("cannot write icecast.xml");
+    file.close();
+    ::chmod(QFile::encodeName(file.fileName()).constData(), 0644);
+}
+
+bool IcecastServer::startServer() {
+    if (running()) return true;
+    server_ = std::make_unique<QProcess>();
+    server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server_->setStandardOutputFile(QProcess::nullDevice());
+    server_->start(QStringLiteral("icecast2"),
+                   {QStringLiteral("-c"), folder_.filePath(QStringLiteral("icecast.xml"))});
+    if (!server_->waitForStarted(kStartTimeoutMs)) return false;
+    if (!waitUntil([this] { return !adminGet(QStringLiteral("/admin/stats"), 500).isEmpty() ||
+                                   !running(); },
+                   kStartTimeoutMs) ||
+        !running())
+        return false;
+    for (auto& [mount, source] : sources_)
+        if (!launchSource(mount, source)) return false;
+    return true;
+}
+
+void IcecastServer::stopServer() {
+    for (auto& [mount, source] : sources_)
+        if (source.process) endProcess(*source.process);
+    if (server_) endProcess(*server_);
+    server_.reset();
+}
+
+bool IcecastServer::running() const {
+    return server_ && server_->state() == QProcess::Running;
+}
+
+bool IcecastServer::startSource(const QString& mount, int frequencyHz, int bitrateKbps) {
+    Source& source = sources_[mount];
+    if (source.process) endProcess(*source.process);
+    source.frequencyHz = frequencyHz;
+    source.bitrateKbps = bitrateKbps;
+    return launchSource(mount, source);
+}
+
+bool IcecastServer::launchSource(const QString& mount, Source& source) {
+    source.process = std::make_unique<QProcess>();
+    source.process->setStandardOutputFile(QProcess::nullDevice());
+    source.process->setStandardErrorFile(folder_.filePath(QStringLiteral("log/ffmpeg.log")),
+                                         QIODevice::Append);
+    source.process->start(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+         QStringLiteral("-re"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+         QStringLiteral("-i"),
+         QStringLiteral("sine=frequency=%1:sample_rate=44100").arg(source.frequencyHz),
+         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"),
+         QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+         QStringLiteral("%1k").arg(source.bitrateKbps), QStringLiteral("-content_type"),
+         QStringLiteral("audio/mpeg"), QStringLiteral("-ice_name"), QStringLiteral("Test tone"),
+         QStringLiteral("-f"), QStringLiteral("mp3"),
+         QStringLiteral("icecast://source:%1@127.0.0.1:%2%3")
+             .arg(QString::fromLatin1(kPassword))
+             .arg(port_)
+             .arg(mount)});
+    if (!source.process->waitForStarted(kStartTimeoutMs)) return false;
+    return waitUntil([&] { return sourceLive(mount); }, kStartTimeoutMs);
+}
+
+void IcecastServer::stopSource(const QString& mount) {
+    auto it = sources_.find(mount);
+    if (it == sources_.end()) return;
+    if (it->second.process) endProcess(*it->second.process);
+    sources_.erase(it);
+}
+
+void IcecastServer::endProcess(QProcess& process) {
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+}
+
+QByteArray IcecastServer::adminGet(const QString& pathAndQuery, int timeoutMs) {
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pathAndQuery)));
+    request.setRawHeader("Authorization",
+                         "Basic " + (QByteArray("admin:") + kPassword).toBase64());
+    request.setTransferTimeout(timeoutMs);
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    waitUntil([&] { return reply->isFinished(); }, timeoutMs + 1000);
+    if (!reply->isFinished() || reply->error() != QNetworkReply::NoError) return {};
+    return reply->readAll();
+}
+
+int IcecastServer::listeners(const QString& mount) {
+    const QByteArray stats = adminGet(QStringLiteral("/admin/stats"));
+    QXmlStreamReader xml(stats);
+    bool inMount = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("source"))
+            inMount = xml.attributes().value(QLatin1String("mount")) == mount;
+        else if (inMount && xml.isStartElement() && xml.name() == QLatin1String("listeners"))
+            return xml.readElementText().toInt();
+    }
+    return -1;
+}
+
+bool IcecastServer::sourceLive(const QString& mount) {
+    return listeners(mount) >= 0;
+}
+
+bool IcecastServer::setStreamTitle(const QString& mount, const QString& title) {
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("mount"), mount);
+    query.addQueryItem(QStringLiteral("mode"), QStringLiteral("updinfo"));
+    query.addQueryItem(QStringLiteral("song"), title);
+    return !adminGet(QStringLiteral("/admin/metadata?") +
+                     query.toString(QUrl::FullyEncoded))
+                .isEmpty();
+}
+
+}  // namespace testsupport
