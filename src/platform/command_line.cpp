@@ -3,7 +3,9 @@
 namespace ondrix {
 
 namespace {
-bool isSeparator(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isSeparator(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 }  // namespace
 
 QStringList splitWindowsCommandLine(const QString& parameters) {

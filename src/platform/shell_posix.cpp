@@ -58,7 +58,11 @@ bool isStartableProgram(const QString& path) {
     QFile program(path);
     if (!program.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = program.read(4);
-    return head == QByteArray("\x7f" "ELF", 4) || head.startsWith("#!");
+    return head == QByteArray(
+                       "\x7f"
+                       "ELF",
+                       4) ||
+           head.startsWith("#!");
 }
 
 bool isConsoleProgram(const QString& path) {
@@ -69,7 +73,7 @@ bool isConsoleProgram(const QString& path) {
     const QByteArray head = program.read(4 * 1024 * 1024);
     static const std::array<const char*, 7> windowLibraries = {
         "libX11.so", "libxcb.so", "libwayland-client.so", "libQt5Gui", "libQt6Gui",
-        "libgtk-", "libSDL2"};
+        "libgtk-",   "libSDL2"};
     for (const char* library : windowLibraries) {
         if (head.contains(library)) return false;
     }

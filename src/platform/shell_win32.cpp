@@ -1,6 +1,7 @@
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
 #include <shellapi.h>
 
 #include <QByteArray>
@@ -12,7 +13,9 @@ namespace ondrix {
 namespace {
 // The ANSI shell call takes texts in the system code page; an empty text is
 // passed as no text at all.
-const char* orNull(const QByteArray& text) { return text.isEmpty() ? nullptr : text.constData(); }
+const char* orNull(const QByteArray& text) {
+    return text.isEmpty() ? nullptr : text.constData();
+}
 }  // namespace
 
 int shellExecute(WindowHandle window, const QString& operation, const QString& file,

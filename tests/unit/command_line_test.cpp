@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/command_line.h"
+
+#include <gtest/gtest.h>
 
 using ondrix::splitWindowsCommandLine;
 
@@ -35,7 +35,6 @@ TEST(SplitWindowsCommandLine, BackslashesCountOnlyBeforeAQuote) {
 
 TEST(SplitWindowsCommandLine, DoubledQuoteInsideQuotesIsLiteralAndCloses) {
     EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b")")), (QStringList{R"(a"b)"}));
-    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b c")")),
-              (QStringList{R"(a"b)", "c"}));
+    EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b c")")), (QStringList{R"(a"b)", "c"}));
     EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(""")")), (QStringList{R"(")"}));
 }

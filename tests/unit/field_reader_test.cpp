@@ -1,10 +1,11 @@
+#include "player/settings/field_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>
 #include <functional>
 
 #include "platform/runtime_error.h"
-#include "player/settings/field_reader.h"
 
 using namespace ondrix;
 
@@ -110,8 +111,10 @@ TEST(FieldReader, ThirtyTwoBitIntegers) {
 }
 
 TEST(FieldReader, DecodesUtf8ElseWindows1252) {
-    EXPECT_EQ(decodeSettingsText("\xEF\xBB\xBFR\xC3\xA1" "dio \xE2\x82\xAC"),
+    EXPECT_EQ(decodeSettingsText("\xEF\xBB\xBFR\xC3\xA1"
+                                 "dio \xE2\x82\xAC"),
               QStringLiteral("Rádio €"));
-    EXPECT_EQ(decodeSettingsText("R\xE1" "dio \x80 \x9F \x81 \x93q\x94 \xFF"),
+    EXPECT_EQ(decodeSettingsText("R\xE1"
+                                 "dio \x80 \x9F \x81 \x93q\x94 \xFF"),
               QStringLiteral("Rádio € Ÿ \u0081 “q” ÿ"));
 }

@@ -1,16 +1,17 @@
-#include <gtest/gtest.h>
+#include "player/settings/settings_files.h"
 
-#include <QDir>
-#include <QFile>
-#include <csignal>
 #include <fcntl.h>
-#include <map>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <map>
+
 #include "platform/runtime_error.h"
-#include "player/settings/settings_files.h"
 #include "support/temp_folder.h"
 
 using namespace ondrix;
@@ -19,12 +20,16 @@ using testsupport::TempFolder;
 namespace {
 
 class FakeSettingsHost : public SettingsHost {
-public:
+  public:
     double windowLeft() const override { return left; }
     double windowTop() const override { return top; }
-    void setWindowLeft(double twips) override { left = twips, moves.append(QStringLiteral("left")); }
+    void setWindowLeft(double twips) override {
+        left = twips, moves.append(QStringLiteral("left"));
+    }
     void setWindowTop(double twips) override { top = twips, moves.append(QStringLiteral("top")); }
-    void setStationCaption(int button, const QString& caption) override { captions[button] = caption; }
+    void setStationCaption(int button, const QString& caption) override {
+        captions[button] = caption;
+    }
     void showInformation(const QString& text, const QString& title) override {
         information.append(text + QLatin1Char('|') + title);
     }
@@ -33,7 +38,10 @@ public:
     std::map<int, QString> captions;
 };
 
-QByteArray record(int k) { return "+\r\nStation " + QByteArray::number(k) + "\r\nweb" + QByteArray::number(k) + "\r\nurl" + QByteArray::number(k) + "\r\n"; }
+QByteArray record(int k) {
+    return "+\r\nStation " + QByteArray::number(k) + "\r\nweb" + QByteArray::number(k) + "\r\nurl" +
+           QByteArray::number(k) + "\r\n";
+}
 
 QByteArray records(int count) {
     QByteArray content;
@@ -125,7 +133,9 @@ TEST_F(RadioKeys, StrayFieldsInMarkerPositionTakeSlotNumbers) {
 }
 
 TEST_F(RadioKeys, LineEndsAndCodePages) {
-    folder.write(kRadioKeysFile, "+\nR\xE1" "dio \x80\nweb\nurl\n+\rZwei\rw\ru\r");
+    folder.write(kRadioKeysFile,
+                 "+\nR\xE1"
+                 "dio \x80\nweb\nurl\n+\rZwei\rw\ru\r");
     settings.LoadRadioKeys();
     EXPECT_EQ(settings.stations().name[1], QStringLiteral("Rádio €"));
     EXPECT_EQ(settings.stations().name[2], QStringLiteral("Zwei"));
@@ -148,15 +158,16 @@ TEST_F(OtherSettings, MissingFilesAreFileNotFound) {
 }
 
 TEST_F(OtherSettings, TimeZoneAndMovingText) {
-    const std::pair<const char*, int> zones[] = {{"2.5\r\n", 2}, {"3.5\n", 4}, {"  -5\r\n", -5}, {"\r\n", 0}};
+    const std::pair<const char*, int> zones[] = {
+        {"2.5\r\n", 2}, {"3.5\n", 4}, {"  -5\r\n", -5}, {"\r\n", 0}};
     for (const auto& [content, offset] : zones) {
         folder.write(kTimeZoneFile, content);
         settings.LoadTimeZone();
         EXPECT_EQ(settings.timeZoneOffset(), offset) << content;
     }
-    for (const auto& [content, number] :
-         {std::pair{"40000\r\n", RuntimeError::Overflow}, std::pair{"CET\r\n", RuntimeError::TypeMismatch},
-          std::pair{"", RuntimeError::InputPastEndOfFile}}) {
+    for (const auto& [content, number] : {std::pair{"40000\r\n", RuntimeError::Overflow},
+                                          std::pair{"CET\r\n", RuntimeError::TypeMismatch},
+                                          std::pair{"", RuntimeError::InputPastEndOfFile}}) {
         folder.write(kTimeZoneFile, content);
         EXPECT_EQ(failure(&PlayerSettings::LoadTimeZone), number) << content;
     }
@@ -256,8 +267,9 @@ TEST_F(SavePosition, AReadOnlyFolderKeepsTheOldFile) {
     folder.write(kStartPositionFile, earlier);
     // Writable itself, so only writing in place could change it.
     QFile::setPermissions(folder.file(kStartPositionFile),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
-                              QFileDevice::WriteOther | QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ReadOther | QFileDevice::WriteOther |
+                              QFileDevice::ReadGroup | QFileDevice::WriteGroup);
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                              QFileDevice::ReadOther | QFileDevice::ExeOther |
                                              QFileDevice::ReadGroup | QFileDevice::ExeGroup);
@@ -272,8 +284,8 @@ TEST_F(SavePosition, AReadOnlyFolderKeepsTheOldFile) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
+    QFile::setPermissions(folder.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(folder.read(kStartPositionFile), earlier);

@@ -1,9 +1,10 @@
+#include "platform/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QFile>
 
-#include "platform/shell.h"
 #include "platform/shell_plan.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
@@ -34,14 +35,14 @@ QStringList argumentsSeenIn(const TempFolder& work) {
 
 // Sets an environment variable for the life of the object.
 class ScopedVariable {
-public:
+  public:
     ScopedVariable(const char* name, const QByteArray& value)
         : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
         value.isNull() ? qunsetenv(name) : qputenv(name, value);
     }
     ~ScopedVariable() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
 
-private:
+  private:
     const char* name_;
     bool had_;
     QByteArray old_;
@@ -53,9 +54,10 @@ TEST(ShellOpen, ParameterTextReachesTheProgramAsWindowsArgumentsWithoutAShell) {
     TempFolder work;
     installProgram(work, QStringLiteral("recorder"));
     ScopedVariable noDesktop("DISPLAY", QByteArray());
-    const int result = shellExecute(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
-                                    QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
-                                    work.path(), kShowNormal);
+    const int result =
+        shellExecute(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
+                     QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
+                     work.path(), kShowNormal);
     EXPECT_EQ(result, kShellStarted);
     EXPECT_EQ(argumentsSeenIn(work),
               (QStringList{"-h", "-b", "128", "my song.wav", "out;rm", "-rf", "$(id)", "x.mp3"}));
@@ -66,14 +68,13 @@ TEST(ShellOpen, FindsProgramsInFolderProgramFolderAndPathWithAndWithoutExe) {
         for (const QString installedAs : {"enc.exe", "enc"}) {
             SCOPED_TRACE((where + QLatin1Char(' ') + installedAs).toStdString());
             TempFolder work, programs, onPath;
-            const TempFolder& home =
-                where == QLatin1String("directory") ? work
-                : where == QLatin1String("PATH")    ? onPath
-                                                    : programs;
+            const TempFolder& home = where == QLatin1String("directory") ? work
+                                     : where == QLatin1String("PATH")    ? onPath
+                                                                         : programs;
             installProgram(home, installedAs);
             const ShellEnvironment environment{programs.path(), {onPath.path()}, {}};
-            const auto launch = planShellOpen(QStringLiteral("enc.exe"), QStringLiteral("-V 2 a.wav"),
-                                              work.path(), environment);
+            const auto launch = planShellOpen(
+                QStringLiteral("enc.exe"), QStringLiteral("-V 2 a.wav"), work.path(), environment);
             ASSERT_TRUE(launch);
             EXPECT_EQ(launch->program, home.file(installedAs));
             EXPECT_EQ(launch->workingDirectory, work.path());
@@ -115,7 +116,8 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     work.write(QStringLiteral("!rkeys.txt"), "+\r\n");
     const ShellEnvironment environment{work.path(), {}, {}};
     auto target = [&](const QString& file) {
-        const auto launch = planShellOpen(file, QStringLiteral("ignored"), work.path(), environment);
+        const auto launch =
+            planShellOpen(file, QStringLiteral("ignored"), work.path(), environment);
         if (!launch) return QStringList{QStringLiteral("<nothing>")};
         return QStringList{launch->program} + launch->arguments;
     };
@@ -132,17 +134,23 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     // A missing document is not mistaken for a web address.
     EXPECT_EQ(target(QStringLiteral("infoondrix3.txt")), QStringList{QStringLiteral("<nothing>")});
     EXPECT_EQ(target(QString()), QStringList{QStringLiteral("<nothing>")});
-    EXPECT_EQ(target(QStringLiteral("www.two words.example")), QStringList{QStringLiteral("<nothing>")});
+    EXPECT_EQ(target(QStringLiteral("www.two words.example")),
+              QStringList{QStringLiteral("<nothing>")});
 }
 
 TEST(ShellOpen, ConsoleProgramsStartInsideTheTerminalEmulator) {
     TempFolder work;
     installProgram(work, QStringLiteral("console"));
     installProgram(work, QStringLiteral("windowed"),
-                   QByteArray("\x7f" "ELF", 4) + QByteArray(64, '\0') + "libxcb.so.1");
-    const ShellEnvironment environment{work.path(), {}, QStringLiteral("/usr/bin/x-terminal-emulator")};
-    const auto console = planShellOpen(QStringLiteral("console.exe"), QStringLiteral(R"(-V 2 "a b.wav")"),
-                                       work.path(), environment);
+                   QByteArray("\x7f"
+                              "ELF",
+                              4) +
+                       QByteArray(64, '\0') + "libxcb.so.1");
+    const ShellEnvironment environment{
+        work.path(), {}, QStringLiteral("/usr/bin/x-terminal-emulator")};
+    const auto console =
+        planShellOpen(QStringLiteral("console.exe"), QStringLiteral(R"(-V 2 "a b.wav")"),
+                      work.path(), environment);
     ASSERT_TRUE(console);
     EXPECT_EQ(console->program, QStringLiteral("/usr/bin/x-terminal-emulator"));
     EXPECT_EQ(console->arguments,

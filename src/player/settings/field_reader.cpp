@@ -18,10 +18,9 @@ namespace {
 // Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; its five unused
 // bytes map to the C1 controls, as Windows maps them.
 constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString decodeWindows1252(const QByteArray& bytes) {
     QString text;
@@ -33,9 +32,15 @@ QString decodeWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-bool isLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
-bool isDelimiter(QChar c) { return c == QLatin1Char(',') || isLineEnd(c); }
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+bool isLineEnd(QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+bool isDelimiter(QChar c) {
+    return c == QLatin1Char(',') || isLineEnd(c);
+}
 
 double roundHalfToEven(double value) {
     const double lower = std::floor(value);
@@ -87,7 +92,9 @@ FieldReader FieldReader::open(const QString& path, const QString& fileName) {
     return FieldReader(content, fileName);
 }
 
-bool FieldReader::atEnd() const { return pos_ >= text_.size(); }
+bool FieldReader::atEnd() const {
+    return pos_ >= text_.size();
+}
 
 FieldReader::RawField FieldReader::readField() {
     const qsizetype size = text_.size();
@@ -122,7 +129,9 @@ FieldReader::RawField FieldReader::readField() {
     return field;
 }
 
-QString FieldReader::readText() { return readField().text; }
+QString FieldReader::readText() {
+    return readField().text;
+}
 
 GeneralValue FieldReader::readGeneral() {
     RawField field = readField();

@@ -10,13 +10,17 @@
 namespace ondrix {
 
 namespace {
-QString wholeTwipsText(double twips) { return QString::number(std::llround(twips)); }
+QString wholeTwipsText(double twips) {
+    return QString::number(std::llround(twips));
+}
 }  // namespace
 
 PlayerSettings::PlayerSettings(SettingsHost& host, QString folder)
     : host_(host), folder_(std::move(folder)) {}
 
-QString PlayerSettings::pathOf(const QString& file) const { return joinPath(folder_, file); }
+QString PlayerSettings::pathOf(const QString& file) const {
+    return joinPath(folder_, file);
+}
 
 void PlayerSettings::LoadStartPosition() {
     FieldReader reader = FieldReader::open(pathOf(kStartPositionFile), kStartPositionFile);
@@ -70,8 +74,7 @@ void PlayerSettings::SavePosition() {
     // or over a size limit) still lets commit() succeed.
     QSaveFile file(pathOf(kStartPositionFile));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(content) != content.size() ||
-        !file.commit()) {
+        file.write(content) != content.size() || !file.commit()) {
         throw RuntimeError(RuntimeError::PathFileAccessError, kStartPositionFile);
     }
     host_.showInformation(QStringLiteral("Position saved"), QStringLiteral("ondrix"));
