@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QThread>
+#include <cmath>
+
+#include "converters/flac.h"
+#include "converters/mp3.h"
+#include "platform/shell.h"
+#include "support/fakes.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
+#include "ui/clickable_label.h"
+
+namespace {
+
+using namespace ondrix;
+using namespace testsupport;
+
+constexpr int kRate = 44100;
+
+// One second of a 440 Hz tone, 16-bit stereo PCM.
+QByteArray toneWav() {
+    QByteArray pcm;
+    QDataStream samples(&pcm, QIODevice::WriteOnly);
+    samples.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < kRate; ++i) {
+        const auto value = static_cast<qint16>(8000 * std::sin(2 * M_PI * 440 * i / kRate));
+        samples << value << value;
+    }
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + pcm.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4)
+        << quint16(4) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(pcm.size());
+    out.writeRawData(pcm.constData(), pcm.size());
+    return wav;
+}
+
+// Whether the encoder has written a complete, valid file by now.
+bool validMp3(const QString& folder, const QString& name) {
+    const QString mp3 = QDir(folder).filePath(name);
+    const QString decoded = mp3 + QStringLiteral(".decoded.wav");
+    if (!QFile::exists(mp3)) return false;
+    if (runCommand(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, decoded}) != 0)
+        return false;
+    // LAME pads, but never loses more than a few frames of the second.
+    return QFile(decoded).size() > kRate * 4 * 9 / 10;
+}
+
+bool validFlac(const QString& folder, const QString& name) {
+    const QString flacFile = QDir(folder).filePath(name);
+    if (!QFile::exists(flacFile)) return false;
+    if (runCommand(QStringLiteral("flac"), {QStringLiteral("-t"), QStringLiteral("-s"), flacFile}) != 0)
+        return false;
+    QString samples;
+    runCommand(QStringLiteral("metaflac"), {QStringLiteral("--show-total-samples"), flacFile},
+               QProcessEnvironment::systemEnvironment(), &samples);
+    return samples.trimmed() == QString::number(kRate);
+}
+
+bool waitForValid(const std::function<bool()>& valid) {
+    return waitUntil(
+        [&] {
+            if (valid()) return true;
+            QThread::msleep(100);
+            return false;
+        },
+        30000);
+}
+
+class ConverterE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveProgram(QStringLiteral("lame")) || !haveProgram(QStringLiteral("flac")))
+            GTEST_SKIP() << "lame and flac are needed";
+        folder.write(QStringLiteral("tone.wav"), toneWav());
+        folder.write(QStringLiteral("my tone.wav"), toneWav());
+    }
+
+    // "lame.exe" and "flac.exe" in a folder resolve to Debian's encoders.
+    static void linkEncoders(const QString& where) {
+        ASSERT_TRUE(QFile::link(QStandardPaths::findExecutable(QStringLiteral("lame")),
+                                QDir(where).filePath(QStringLiteral("lame.exe"))));
+        ASSERT_TRUE(QFile::link(QStandardPaths::findExecutable(QStringLiteral("flac")),
+                                QDir(where).filePath(QStringLiteral("flac.exe"))));
+    }
+
+    static void pick(ConverterFrame& window, const QString& name) {
+        const auto items = window.fileList()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        window.fileList()->setCurrentItem(items.constFirst());
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
+    linkEncoders(folder.path());
+    CurrentDirectory here(folder.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formMp3 window(shell, dialogs);
+    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
+        pick(window, input);
+        const QString stem = input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
+        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
+            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
+            window.textBox(QStringLiteral("Text2"))->setText(output);
+            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
+        }
+        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
+            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
+            EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), output); }))
+                << output.toStdString();
+        }
+    }
+}
+
+TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
+    linkEncoders(folder.path());
+    CurrentDirectory here(folder.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formFlac window(shell, dialogs);
+    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
+        pick(window, input);
+        const QString stem = input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
+        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
+            window.textBox(QStringLiteral("Text2"))
+                ->setText(stem + QString::fromLatin1(label) + QStringLiteral(".flac"));
+            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
+        }
+        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
+            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".flac");
+            EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), output); }))
+                << output.toStdString();
+        }
+    }
+}
+
+// The built program, copied into a program folder of its own beside an
+// encoder stand-in that records its arguments and working folder, then runs
+// the real encoder. It is started from the folder of WAV files.
+class RealWindow {
+public:
+    RealWindow(const Xvfb& display, const QString& program, const QString& encoderName,
+               const QString& realEncoder, const QString& wavFolder)
+        : record_(programFolder_.file(QStringLiteral("arguments.txt"))) {
+        const QString binary = programFolder_.file(program);
+        QFile::copy(QStringLiteral(ONDRIX_BINARY_DIR "/") + program, binary);
+        QFile::setPermissions(binary, QFile::permissions(binary) | QFile::ExeOwner);
+        const QString script = QStringLiteral(
+                                   "#!/bin/sh\n"
+                                   "{ pwd; printf '%s\\n' \"$@\"; } > '%1.part' && mv '%1.part' '%1'\n"
+                                   "exec '%2' \"$@\"\n")
+                                   .arg(record_, QStandardPaths::findExecutable(realEncoder));
+        programFolder_.write(encoderName, script.toUtf8());
+        QFile::setPermissions(programFolder_.file(encoderName),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        process_.setProcessEnvironment(display.environment());
+        process_.setWorkingDirectory(wavFolder);
+        process_.start(binary, {});
+    }
+    ~RealWindow() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    QProcess& process() { return process_; }
+    // The encoder's working folder, then its arguments; empty until it ran.
+    QStringList takeRecord() {
+        QFile file(record_);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.constLast().isEmpty()) lines.removeLast();
+        file.close();
+        file.remove();
+        return lines;
+    }
+
+private:
+    TempFolder programFolder_;
+    QString record_;
+    QProcess process_;
+};
+
+QString xdotool(const Xvfb& display, const QStringList& arguments) {
+    QString output;
+    runCommand(QStringLiteral("xdotool"), arguments, display.environment(), &output, 10000);
+    return output.trimmed();
+}
+
+QString findWindow(const Xvfb& display, const QString& caption) {
+    QString id;
+    waitUntil(
+        [&] {
+            id = xdotool(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                   QStringLiteral("--name"), QRegularExpression::escape(caption)})
+                     .section(QLatin1Char('\n'), 0, 0);
+            return !id.isEmpty();
+        },
+        15000);
+    return id;
+}
+
+QRect windowGeometry(const Xvfb& display, const QString& id) {
+    QRect rect;
+    for (const QString& line : xdotool(display, {QStringLiteral("getwindowgeometry"),
+                                                 QStringLiteral("--shell"), id})
+                                   .split(QLatin1Char('\n'))) {
+        const int value = line.section(QLatin1Char('='), 1).toInt();
+        if (line.startsWith(QLatin1String("X="))) rect.moveLeft(value);
+        if (line.startsWith(QLatin1String("Y="))) rect.moveTop(value);
+        if (line.startsWith(QLatin1String("WIDTH="))) rect.setWidth(value);
+        if (line.startsWith(QLatin1String("HEIGHT="))) rect.setHeight(value);
+    }
+    return rect;
+}
+
+void clickAt(const Xvfb& display, const QString& id, QPoint pixels) {
+    xdotool(display, {QStringLiteral("mousemove"), QStringLiteral("--window"), id,
+                      QString::number(pixels.x()), QString::number(pixels.y()),
+                      QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// Twips of the design to a point inside the control, in window pixels.
+QPoint inside(int left, int top, int dx = 4, int dy = 4) {
+    return QPoint(left / 15 + dx, top / 15 + dy);
+}
+
+struct Probe {
+    QPoint at;
+    QColor colour;
+};
+
+void checkScreenshot(const Xvfb& display, const QString& id, const QString& name,
+                     const std::vector<Probe>& probes) {
+    QTest::qWait(500);  // let the window paint
+    const QString path = QStringLiteral(ONDRIX_BINARY_DIR "/") + name;
+    ASSERT_TRUE(display.screenshot(path));
+    const QImage screen(path);
+    const QPoint origin = windowGeometry(display, id).topLeft();
+    for (const Probe& probe : probes)
+        EXPECT_EQ(QColor(screen.pixel(origin + probe.at)), probe.colour)
+            << name.toStdString() << " at " << probe.at.x() << "," << probe.at.y();
+}
+
+void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
+    const QRect before = windowGeometry(display, id);
+    const QString x = QString::number(150), y = QString::number(20);
+    xdotool(display, {QStringLiteral("mousemove"), QStringLiteral("--window"), id, x, y});
+    xdotool(display, {QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 4; ++step)
+        xdotool(display, {QStringLiteral("mousemove_relative"), QStringLiteral("--"),
+                          QStringLiteral("10"), QStringLiteral("5")});
+    xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(waitUntil([&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
+                          5000))
+        << "window did not follow the drag";
+
+    xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+    xdotool(display, {QStringLiteral("key"), QStringLiteral("F12")});
+    ASSERT_TRUE(window.process().waitForFinished(10000)) << "F12 did not end the program";
+    EXPECT_EQ(window.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(window.process().exitCode(), 0);
+}
+
+class ConverterOnXTest : public ConverterE2eTest {
+protected:
+    void SetUp() override {
+        ConverterE2eTest::SetUp();
+        if (IsSkipped()) return;
+        if (!haveProgram(QStringLiteral("Xvfb")) || !haveProgram(QStringLiteral("xdotool")) ||
+            !haveProgram(QStringLiteral("import")))
+            GTEST_SKIP() << "Xvfb, xdotool and ImageMagick are needed";
+        display = std::make_unique<Xvfb>(800, 600);
+    }
+    std::unique_ptr<Xvfb> display;
+};
+
+const QColor kGrey(128, 128, 128), kDark(64, 64, 64), kLight(224, 224, 224);
+const QColor kYellow(255, 255, 192), kBlue(192, 192, 255);
+
+TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
+    RealWindow window(*display, QStringLiteral("OndrixMP3"), QStringLiteral("lame.exe"),
+                      QStringLiteral("lame"), folder.path());
+    const QString id = findWindow(*display, QStringLiteral("Ondrix Mp3 (LAME)"));
+    ASSERT_FALSE(id.isEmpty()) << "no window";
+    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}), QStringLiteral("Ondrix Mp3 (LAME)"));
+    EXPECT_EQ(windowGeometry(*display, id).size(), QSize(380, 218));
+    checkScreenshot(*display, id, QStringLiteral("converter-formMp3.png"),
+                    {{QPoint(200, 20), kGrey},
+                     {inside(3840, 1680), kDark},               // LblCBR
+                     {inside(2040, 2640), kDark},               // LblFiles
+                     {inside(2040, 1080, 230, 12), kBlue},      // Text2
+                     {inside(2040, 1680, 100, 12), kYellow},    // Text3
+                     {inside(1920, 480, 150, 12), kLight},      // Text1
+                     {inside(120, 480, 100, 150), kLight},      // File2
+                     {QPoint(376, 100), Qt::black}});           // Line3
+
+    // The list's first entry is "my tone.wav", then "tone.wav".
+    clickAt(*display, id, inside(120, 480, 40, 28));  // second row
+    clickAt(*display, id, inside(3840, 1680, 56, 12));  // "CD Q"
+    QStringList record;
+    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-h", "-b", "128", "tone.wav", ".mp3"}));
+    EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral(".mp3")); }));
+
+    clickAt(*display, id, inside(120, 480, 40, 10));  // first row
+    clickAt(*display, id, inside(2040, 2160, 52, 12));  // "User Code"
+    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-V4", "my tone.wav", ".mp3"}));
+
+    dragAndEnd(*display, id, window);
+}
+
+TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
+    folder.write(QStringLiteral("a.wav"), toneWav());
+    RealWindow window(*display, QStringLiteral("OndrixFlac"), QStringLiteral("flac.exe"),
+                      QStringLiteral("flac"), folder.path());
+    const QString id = findWindow(*display, QStringLiteral("Ondrix Flac"));
+    ASSERT_FALSE(id.isEmpty()) << "no window";
+    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}), QStringLiteral("Ondrix Flac"));
+    EXPECT_EQ(windowGeometry(*display, id).size(), QSize(355, 219));
+    checkScreenshot(*display, id, QStringLiteral("converter-formFlac.png"),
+                    {{QPoint(150, 20), kGrey},
+                     {inside(3480, 2760), kDark},               // lblComp8
+                     {inside(3480, 1800), kDark},               // LblComp0
+                     {inside(2040, 2760), kDark},               // LblFiles
+                     {inside(2040, 1320, 200, 12), kYellow},    // Text2
+                     {inside(1920, 600, 200, 12), kLight},      // Text1
+                     {inside(120, 600, 100, 150), kLight},      // File1
+                     {QPoint(2, 100), Qt::black}});             // Line1
+
+    clickAt(*display, id, inside(120, 600, 40, 10));  // first row: "a.wav"
+    clickAt(*display, id, inside(3480, 1800, 56, 12));  // "Larger"
+    QStringList record;
+    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-0", "a.wav", "-o.flac"}));
+    EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), QStringLiteral(".flac")); }));
+
+    clickAt(*display, id, inside(120, 600, 40, 28));  // second row: "my tone.wav"
+    clickAt(*display, id, inside(3480, 2760, 56, 12));  // "Smallest"
+    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", ".flac"}));
+
+    dragAndEnd(*display, id, window);
+}
+
+}  // namespace
