@@ -16,25 +16,24 @@ KeyPreview::KeyPreview(QWidget* window, Handler handler)
 KeyPreview::~KeyPreview() { qApp->removeEventFilter(this); }
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !window_) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() != QEvent::KeyPress || resending_ || !window_) return false;
+    QPointer<QWidget> widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_) return false;
-    // An ignored key travels up to the parents and passes this filter again;
-    // only its first receiver counts: the focused control when the window
-    // has one, else whatever received the key before its parents did.
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->window() == window_) {
-        if (widget != focus) return false;
-    } else {
-        const bool propagated = event == lastEvent_ && lastReceiver_ && lastReceiver_ != widget &&
-                                widget->isAncestorOf(lastReceiver_);
-        lastEvent_ = event;
-        lastReceiver_ = widget;
-        if (propagated) return false;
-    }
     auto* key = static_cast<QKeyEvent*>(event);
     handler_(virtualKeyCode(key->key()), modifierMask(key->modifiers()));
-    return false;
+    // The control still receives the key. It is delivered here, past this
+    // filter, so that its travel up to the parents (when the control ignores
+    // it) is not taken for new key presses, also when the handler ran a
+    // modal box that moved the focus meanwhile.
+    if (widget) {
+        resending_ = true;
+        key->setAccepted(true);
+        QCoreApplication::sendEvent(widget, key);
+        resending_ = false;
+    }
+    // Delivered in full: nothing may hand the same press to the window again.
+    key->setAccepted(true);
+    return true;
 }
 
 }  // namespace ondrix

@@ -23,8 +23,7 @@ protected:
 private:
     QPointer<QWidget> window_;
     Handler handler_;
-    const QEvent* lastEvent_ = nullptr;
-    QPointer<QWidget> lastReceiver_;
+    bool resending_ = false;
 };
 
 }  // namespace ondrix

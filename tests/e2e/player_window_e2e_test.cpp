@@ -1,0 +1,250 @@
+// The real player under Xvfb, driven with xdotool as a user would.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPoint>
+#include <QStringList>
+#include <QThread>
+
+#include "support/processes.h"
+#include "support/temp_folder.h"
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray crlf(const QStringList& lines) {
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+class PlayerUnderX : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveProgram(QStringLiteral("xdotool")) || !haveProgram(QStringLiteral("Xvfb")))
+            GTEST_SKIP() << "needs Xvfb and xdotool";
+        x_ = std::make_unique<Xvfb>();
+        settings.write(QStringLiteral("!WLKstart.txt"), crlf({"3000", "1500"}));
+        settings.write(QStringLiteral("!tzone.txt"), crlf({"0"}));
+        settings.write(QStringLiteral("!moving.txt"), crlf({"moving"}));
+        // Nothing listens on port 9 of the loopback: the stations fail fast.
+        settings.write(QStringLiteral("!rkeys.txt"),
+                       crlf({"+", "One", "http://127.0.0.1:9/", "http://127.0.0.1:9/one"}));
+    }
+
+    void TearDown() override {
+        if (player_.state() != QProcess::NotRunning) {
+            player_.kill();
+            player_.waitForFinished(5000);
+        }
+    }
+
+    QString xdotool(const QStringList& arguments) {
+        QString out;
+        runCommand(QStringLiteral("xdotool"), arguments, x_->environment(), &out, 15000);
+        return out.trimmed();
+    }
+
+    void start(const QString& program, const QString& folder,
+               const QProcessEnvironment& extra = QProcessEnvironment()) {
+        QProcessEnvironment env = x_->environment();
+        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
+        player_.setProcessEnvironment(env);
+        player_.setWorkingDirectory(folder);
+        player_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        player_.start(program, {});
+        ASSERT_TRUE(player_.waitForStarted(10000));
+        ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000)) << "no window";
+        QThread::msleep(300);
+    }
+
+    QString windowId() {
+        const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--class"), QStringLiteral("ondrixWavelark31")});
+        return found.split(QLatin1Char('\n')).constFirst().trimmed();
+    }
+
+    QPoint windowPosition() {
+        const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), windowId()});
+        const auto match = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        return match.hasMatch() ? QPoint(match.captured(1).toInt(), match.captured(2).toInt()) : QPoint(-99999, -99999);
+    }
+
+    // A left-button drag from a point of the surface (window coordinates).
+    void drag(QPoint from, QPoint by) {
+        const QPoint origin = windowPosition();
+        const QPoint start = origin + from;
+        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool({QStringLiteral("mousemove"), QString::number(start.x() + 1), QString::number(start.y())});
+        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        const int steps = 4;
+        for (int i = 1; i <= steps; ++i) {
+            xdotool({QStringLiteral("mousemove"), QString::number(start.x() + by.x() * i / steps),
+                     QString::number(start.y() + by.y() * i / steps)});
+            QThread::msleep(50);
+        }
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        QThread::msleep(200);
+    }
+
+    void key(const QString& keys) {
+        // Without a window manager the keyboard follows the pointer.
+        const QPoint over = windowPosition() + QPoint(40, 62);
+        xdotool({QStringLiteral("mousemove"), QString::number(over.x()), QString::number(over.y())});
+        xdotool({QStringLiteral("key"), keys});
+        QThread::msleep(400);
+    }
+
+    // Closes the message box the player shows (it has the keyboard).
+    void confirmMessageBox() {
+        ASSERT_TRUE(waitUntil([&] {
+            return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
+        }, 10000)) << "no message box";
+        const QString box = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
+                                .split(QLatin1Char('\n')).constFirst();
+        // Without a window manager the keyboard follows the pointer.
+        const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), box});
+        const auto at = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
+        ASSERT_TRUE(at.hasMatch() && size.hasMatch()) << geometry.toStdString();
+        xdotool({QStringLiteral("mousemove"),
+                 QString::number(at.captured(1).toInt() + size.captured(1).toInt() / 2),
+                 QString::number(at.captured(2).toInt() + size.captured(2).toInt() / 2)});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        ASSERT_TRUE(waitUntil([&] {
+            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
+        }, 10000)) << "the message box stays open";
+        QThread::msleep(200);
+    }
+
+    bool finishedWith(int status) {
+        if (!player_.waitForFinished(10000)) return false;
+        return player_.exitStatus() == QProcess::NormalExit && player_.exitCode() == status;
+    }
+
+    QString playerProgram() const { return QStringLiteral(ONDRIX_BINARY_DIR "/ondrixWavelark31"); }
+
+    TempFolder settings;
+    std::unique_ptr<Xvfb> x_;
+    QProcess player_;
+};
+
+// A point of the bare surface: under the title row between the station rows.
+const QPoint kSurface(40, 62);
+
+}  // namespace
+
+TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
+    start(playerProgram(), settings.path());
+    EXPECT_EQ(windowPosition(), QPoint(200, 100));  // 3000, 1500 twips
+
+    drag(kSurface, QPoint(60, 30));
+    EXPECT_EQ(windowPosition(), QPoint(260, 130));
+
+    key(QStringLiteral("F11"));
+    confirmMessageBox();
+    EXPECT_EQ(settings.read(QStringLiteral("!WLKstart.txt")), QByteArray("3900\r\n1950\r\n"));
+
+    drag(kSurface, QPoint(-100, 50));
+    EXPECT_EQ(windowPosition(), QPoint(160, 180));
+    key(QStringLiteral("F1"));
+    confirmMessageBox();
+    EXPECT_EQ(windowPosition(), QPoint(260, 130));
+
+    drag(kSurface, QPoint(30, 30));
+    // A click on the clock re-reads the position as well.
+    const QPoint clock = windowPosition() + QPoint(270, 55);
+    xdotool({QStringLiteral("mousemove"), QString::number(clock.x()), QString::number(clock.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QThread::msleep(400);
+    EXPECT_EQ(windowPosition(), QPoint(260, 130));
+
+    // A drag that starts on a control does not move the window.
+    drag(QPoint(20, 42), QPoint(50, 50));  // on station button R1
+    EXPECT_EQ(windowPosition(), QPoint(260, 130));
+}
+
+TEST_F(PlayerUnderX, F12EndsWithStatusZeroButNotWithShiftOrAlt) {
+    start(playerProgram(), settings.path());
+    key(QStringLiteral("shift+F12"));
+    key(QStringLiteral("alt+F12"));
+    EXPECT_EQ(player_.state(), QProcess::Running);
+    key(QStringLiteral("F12"));
+    EXPECT_TRUE(finishedWith(0));
+}
+
+TEST_F(PlayerUnderX, ExitLabelEndsWithStatusZero) {
+    start(playerProgram(), settings.path());
+    const QPoint exitLabel = windowPosition() + QPoint(628, 148);
+    xdotool({QStringLiteral("mousemove"), QString::number(exitLabel.x()), QString::number(exitLabel.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    EXPECT_TRUE(finishedWith(0));
+}
+
+TEST_F(PlayerUnderX, MissingSettingsFileEndsTheStartWithTheErrorNamed) {
+    QFile::remove(settings.file(QStringLiteral("!WLKstart.txt")));
+    QProcess player;
+    QProcessEnvironment env = x_->environment();
+    env.insert(QStringLiteral("ONDRIX_NO_ERROR_BOX"), QStringLiteral("1"));
+    player.setProcessEnvironment(env);
+    player.setWorkingDirectory(settings.path());
+    player.start(playerProgram(), {});
+    ASSERT_TRUE(player.waitForFinished(20000));
+    EXPECT_EQ(player.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(player.readAllStandardError())
+                    .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
+}
+
+TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
+    TempFolder prefix, home;
+    ASSERT_EQ(runCommand(QStringLiteral("cmake"),
+                         {QStringLiteral("--install"), QStringLiteral(ONDRIX_BINARY_DIR),
+                          QStringLiteral("--prefix"), prefix.path()},
+                         QProcessEnvironment::systemEnvironment(), nullptr, 120000),
+              0);
+    QFile entry(prefix.file(QStringLiteral("share/applications/ondrix-wavelark.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const auto exec = QRegularExpression(QStringLiteral("(?m)^Exec=(\\S+) (\\S+)$"))
+                          .match(QString::fromUtf8(entry.readAll()));
+    ASSERT_TRUE(exec.hasMatch());
+
+    QProcessEnvironment user;
+    user.insert(QStringLiteral("HOME"), home.path());
+    user.insert(QStringLiteral("XDG_DATA_HOME"), QString());
+    const QString ownFolder = home.file(QStringLiteral(".local/share/ondrix/wavelark"));
+    player_.setArguments({exec.captured(2)});
+    {
+        QProcessEnvironment env = x_->environment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+        player_.setProcessEnvironment(env);
+        player_.start(exec.captured(1), {exec.captured(2)});
+        ASSERT_TRUE(player_.waitForStarted(10000));
+        ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000)) << "no window";
+        QThread::msleep(300);
+    }
+    for (const char* name : {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
+        EXPECT_TRUE(QFile::exists(ownFolder + QLatin1Char('/') + QLatin1String(name))) << name;
+    EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
+
+    drag(kSurface, QPoint(45, 15));
+    key(QStringLiteral("F11"));
+    confirmMessageBox();
+    QFile saved(ownFolder + QStringLiteral("/!WLKstart.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("2175\r\n1725\r\n"));
+    key(QStringLiteral("F12"));
+    ASSERT_TRUE(finishedWith(0));
+
+    // The next start keeps the user's file.
+    player_.start(exec.captured(1), {exec.captured(2)});
+    ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000));
+    QThread::msleep(300);
+    EXPECT_EQ(windowPosition(), QPoint(145, 115));
+}
