@@ -254,7 +254,7 @@ QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
 void MpvEngine::load(bool reconnecting) {
     ++loadGeneration_;
     loadPending_ = true;
-    currentEntry_ = -1;
+    currentEntry_ = playlistLast_ = -1;
     heldEvents_.clear();
     loaded_ = started_ = played_ = false;
     setStreamTitle(QString());
@@ -270,7 +270,7 @@ void MpvEngine::sendStop() {
     // Whatever is still on its way from the last load no longer concerns us.
     ++loadGeneration_;
     loadPending_ = false;
-    currentEntry_ = -1;
+    currentEntry_ = playlistLast_ = -1;
     heldEvents_.clear();
     loaded_ = started_ = played_ = false;
     setStreamTitle(QString());
@@ -296,7 +296,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     case MPV_EVENT_START_FILE: {
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
         activeEntry_ = start->playlist_entry_id;
-        const EntryEvent e{start->playlist_entry_id, EntryEvent::Start, 0, 0};
+        const EntryEvent e{start->playlist_entry_id, EntryEvent::Start, 0, 0, 0};
         if (loadPending_)
             heldEvents_.push_back(e);
         else
@@ -307,7 +307,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (activeEntry_ == end->playlist_entry_id) activeEntry_ = -1;
         const EntryEvent e{end->playlist_entry_id, EntryEvent::End, static_cast<int>(end->reason),
-                           end->playlist_insert_id};
+                           end->playlist_insert_id, end->playlist_insert_num_entries};
         if (loadPending_)
             heldEvents_.push_back(e);
         else
@@ -320,7 +320,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         const EntryEvent e{activeEntry_,
                            event.event_id == MPV_EVENT_FILE_LOADED ? EntryEvent::Loaded
                                                                    : EntryEvent::Restarted,
-                           0, 0};
+                           0, 0, 0};
         if (loadPending_)
             heldEvents_.push_back(e);
         else
@@ -353,7 +353,12 @@ void MpvEngine::handleLoadReply(uint64_t generation, int error, const mpv_node* 
 }
 
 void MpvEngine::handleEntryEvent(const EntryEvent& e) {
-    if (e.entryId != currentEntry_ || currentEntry_ < 0) return;
+    if (currentEntry_ < 0) return;
+    // After a failed or finished entry of an opened playlist libmpv goes on
+    // with the next one, which then is ours.
+    if (e.kind == EntryEvent::Start && e.entryId > currentEntry_ && e.entryId <= playlistLast_)
+        currentEntry_ = e.entryId;
+    if (e.entryId != currentEntry_) return;
     switch (e.kind) {
     case EntryEvent::Start:
         loaded_ = started_ = false;
@@ -372,8 +377,9 @@ void MpvEngine::handleEntryEvent(const EntryEvent& e) {
         break;
     }
     if (e.reason == MPV_END_FILE_REASON_REDIRECT && e.insertId > 0) {
-        // A playlist (.pls, .m3u) was opened: its first entry plays in its place.
+        // A playlist (.pls, .m3u) was opened: its entries play in its place.
         currentEntry_ = e.insertId;
+        playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
         return;
     }
     endOfCurrent(e.reason);
@@ -382,17 +388,19 @@ void MpvEngine::handleEntryEvent(const EntryEvent& e) {
 void MpvEngine::endOfCurrent(int reason) {
     const bool decoded = loaded_;
     loaded_ = started_ = false;
+    const bool stopped = reason == MPV_END_FILE_REASON_STOP || reason == MPV_END_FILE_REASON_QUIT;
+    if (!stopped && currentEntry_ < playlistLast_) return;  // the next entry follows
     if (reconnecting_) {
         scheduleReconnect();
         return;
     }
-    if (reason == MPV_END_FILE_REASON_STOP || reason == MPV_END_FILE_REASON_QUIT) {
+    if (stopped) {
         setState(PlayState::Stopped);
         return;
     }
     if (played_ && isNetworkAddress(url_)) {
         reconnecting_ = true;
-        reconnectDelayMs_ = 1000;
+        reconnectAttempt_ = 0;
         reconnectClock_.start();
         setState(PlayState::Reconnecting);
         scheduleReconnect();
@@ -405,18 +413,22 @@ void MpvEngine::endOfCurrent(int reason) {
         setState(PlayState::Ready);
 }
 
+int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
+    if (elapsedMs >= limitMs) return -1;
+    const qint64 doubled = qint64{1000} << std::min(attempt, 20);
+    // The last pause is cut short so that one try falls at the limit itself.
+    return static_cast<int>(std::min(doubled, limitMs - elapsedMs));
+}
+
 void MpvEngine::scheduleReconnect() {
-    const qint64 elapsed = reconnectClock_.elapsed();
-    if (elapsed >= reconnectLimitMs_) {
+    const int pause = reconnectPauseMs(reconnectAttempt_++, reconnectClock_.elapsed(), reconnectLimitMs_);
+    if (pause < 0) {
         cancelReconnect();
-        currentEntry_ = -1;
+        currentEntry_ = playlistLast_ = -1;
         setState(PlayState::Stopped);
         return;
     }
-    // The last pause is shortened so that one try falls at the limit itself.
-    const int delay = static_cast<int>(std::min<qint64>(reconnectDelayMs_, reconnectLimitMs_ - elapsed));
-    reconnectDelayMs_ *= 2;
-    reconnectTimer_.start(delay);
+    reconnectTimer_.start(pause);
 }
 
 void MpvEngine::reconnectNow() {

@@ -16,6 +16,11 @@ struct mpv_node;
 
 namespace ondrix {
 
+// The pause before try number `attempt` (from 0) to reopen a dropped stream:
+// 1, 2, 4, 8 ... seconds while less than limitMs have passed since the drop,
+// else -1.
+int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
+
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
 // drain of its event queue to the Qt event loop, which keeps playState cached.
@@ -59,6 +64,7 @@ private:
         enum Kind { Start, Loaded, Restarted, End } kind;
         int reason;        // End: mpv_end_file_reason
         int64_t insertId;  // End of a playlist: its first entry
+        int insertCount;   // and how many it has
     };
 
     void drainEvents();
@@ -88,7 +94,8 @@ private:
     uint64_t loadGeneration_ = 0;
     bool loadPending_ = false;
     int64_t currentEntry_ = -1;
-    int64_t activeEntry_ = -1;  // between its start-file and end-file
+    int64_t playlistLast_ = -1;  // last entry of an opened playlist
+    int64_t activeEntry_ = -1;   // between its start-file and end-file
     std::vector<EntryEvent> heldEvents_;
     bool loaded_ = false;   // the current entry's file-loaded was seen
     bool started_ = false;  // audio has begun (playback-restart)
@@ -109,7 +116,7 @@ private:
     QTimer reconnectTimer_;
     QElapsedTimer reconnectClock_;
     bool reconnecting_ = false;
-    int reconnectDelayMs_ = 1000;
+    int reconnectAttempt_ = 0;
     int reconnectLimitMs_ = 30000;
 };
 
