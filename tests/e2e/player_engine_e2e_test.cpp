@@ -1,0 +1,171 @@
+// The player window over the real libmpv engine and a local Icecast server.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "platform/program_folder.h"
+#include "player/media/mpv_engine.h"
+#include "player/window.h"
+#include "support/fakes.h"
+#include "support/icecast.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
+
+using namespace testsupport;
+namespace PlayState = ondrix::PlayState;
+
+namespace {
+
+QByteArray crlf(const QStringList& lines) {
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+// The real engine, with every address it is asked to open written down.
+class RecordingEngine : public ondrix::MpvEngine {
+public:
+    RecordingEngine() : ondrix::MpvEngine(nullptr, QStringLiteral("null")) {}
+    void setURL(const QString& url) override {
+        urls << url;
+        ondrix::MpvEngine::setURL(url);
+    }
+    QStringList urls;
+};
+
+class PlayerWithEngine : public ::testing::Test {
+protected:
+    PlayerWithEngine() : here_(settings.path()) {
+        settings.write(QStringLiteral("!WLKstart.txt"), crlf({"1500", "1500"}));
+        settings.write(QStringLiteral("!tzone.txt"), crlf({"0"}));
+        settings.write(QStringLiteral("!moving.txt"), crlf({"moving"}));
+        settings.write(QStringLiteral("!rkeys.txt"), crlf({}));
+    }
+
+    ondrix::Wavelark& window() {
+        if (!window_)
+            window_ = std::make_unique<ondrix::Wavelark>(
+                ondrix::WavelarkServices{engine, shell, clock, random, dialogs});
+        return *window_;
+    }
+
+    // Generates short MP3 clips of the given length in seconds.
+    static bool makeClip(const QString& path, int hz, double seconds) {
+        return runCommand(QStringLiteral("ffmpeg"),
+                          {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+                           QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                           QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(hz).arg(seconds),
+                           QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-b:a"),
+                           QStringLiteral("128k"), path}) == 0;
+    }
+
+    TempFolder settings;
+    RecordingEngine engine;
+    FakeShell shell;
+    ondrix::SystemClock clock;
+    ondrix::SystemRandom random;
+    FakeDialogs dialogs;
+
+private:
+    CurrentDirectory here_;
+    std::unique_ptr<ondrix::Wavelark> window_;
+};
+
+}  // namespace
+
+TEST_F(PlayerWithEngine, StationOneListensAtStartAndTheSecondButtonMovesTheListener) {
+    if (!IcecastServer::available()) GTEST_SKIP() << "needs icecast2 and ffmpeg";
+    IcecastServer server;
+    ASSERT_TRUE(server.startSource(QStringLiteral("/one"), 440));
+    ASSERT_TRUE(server.startSource(QStringLiteral("/two"), 660));
+    settings.write(QStringLiteral("!rkeys.txt"),
+                   crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")),
+                         "+", "Two", "http://two.example/", server.url(QStringLiteral("/two"))}));
+
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    w.show();
+    ASSERT_TRUE(waitUntil([&] { return server.listeners(QStringLiteral("/one")) == 1; }, 5000));
+    EXPECT_LT(sinceStart.elapsed(), 2000) << "the listener came late";
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return w.Label1->text() == QStringLiteral("128 kbps"); }, 3000))
+        << w.Label1->text().toStdString();
+
+    QTest::mouseClick(w.LabelR[1], Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] {
+        return server.listeners(QStringLiteral("/two")) == 1 &&
+               server.listeners(QStringLiteral("/one")) == 0;
+    }, 5000));
+    EXPECT_EQ(w.label2->text(), QStringLiteral("http://two.example/"));
+}
+
+TEST_F(PlayerWithEngine, OneClickPlaysAFolderOfClipsThroughInListOrder) {
+    TempFolder music;
+    for (int i = 1; i <= 3; ++i)
+        ASSERT_TRUE(makeClip(music.file(QStringLiteral("clip%1.mp3").arg(i)), 300 + 100 * i, 1));
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    w.show();
+    w.Dir1->setPath(music.path());
+    engine.urls.clear();
+
+    QStringList playedWithBitRate;
+    w.File1->setListIndex(0);  // one click on the first clip
+    const bool throughAll = waitUntil([&] {
+        // Sample what the status label shows while each clip plays.
+        if (engine.playState() == PlayState::Playing &&
+            w.Label1->text() == QStringLiteral("128 kbps") &&
+            !playedWithBitRate.contains(engine.URL()))
+            playedWithBitRate << engine.URL();
+        return playedWithBitRate.size() == 3;
+    }, 15000);
+    EXPECT_TRUE(throughAll) << playedWithBitRate.join(QLatin1Char(' ')).toStdString();
+    const QStringList inOrder = {ondrix::joinPath(music.path(), QStringLiteral("clip1.mp3")),
+                                 ondrix::joinPath(music.path(), QStringLiteral("clip2.mp3")),
+                                 ondrix::joinPath(music.path(), QStringLiteral("clip3.mp3"))};
+    EXPECT_EQ(playedWithBitRate, inOrder);
+    EXPECT_EQ(engine.urls.mid(0, 3),
+              QStringList({inOrder[0], inOrder[1], inOrder[1]}));  // the click, then a shuttle step
+}
+
+TEST_F(PlayerWithEngine, AFolderOfFilesThatCannotPlayOpensOneAddressOnly) {
+    TempFolder notes;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) notes.write(QString::fromLatin1(name), "just text\n");
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    w.show();
+    w.Dir1->setPath(notes.path());
+    engine.urls.clear();
+    w.File1->setListIndex(1);
+    QElapsedTimer timer;
+    timer.start();
+    waitUntil([&] { return timer.elapsed() > 5000; }, 6000);
+    EXPECT_EQ(engine.urls.size(), 1) << engine.urls.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(engine.playState(), PlayState::Ready);
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("Ready"));
+}
+
+TEST_F(PlayerWithEngine, AStationWhoseSourceStopsIsFollowedByTheNextFileOfTheList) {
+    if (!IcecastServer::available()) GTEST_SKIP() << "needs icecast2 and ffmpeg";
+    IcecastServer server;
+    ASSERT_TRUE(server.startSource(QStringLiteral("/live")));
+    TempFolder music;
+    ASSERT_TRUE(makeClip(music.file(QStringLiteral("a.mp3")), 500, 3));
+    ASSERT_TRUE(makeClip(music.file(QStringLiteral("b.mp3")), 600, 3));
+    settings.write(QStringLiteral("!rkeys.txt"),
+                   crlf({"+", "Live", "http://live.example/", server.url(QStringLiteral("/live"))}));
+    engine.setReconnectLimit(2000);  // a dropped stream gives up soon here
+
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    w.show();
+    w.Dir1->setPath(music.path());
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 8000));
+    server.stopSource(QStringLiteral("/live"));
+    // Before any file was clicked the list-order step takes the second entry.
+    EXPECT_TRUE(waitUntil([&] {
+        return engine.URL() == ondrix::joinPath(music.path(), QStringLiteral("b.mp3")) &&
+               engine.playState() == PlayState::Playing;
+    }, 20000)) << engine.urls.join(QLatin1Char(' ')).toStdString();
+}
