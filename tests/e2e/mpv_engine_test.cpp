@@ -226,6 +226,28 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
+TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
+    folder.write(QStringLiteral("a.wav"), wavTone(20, 440));
+    folder.write(QStringLiteral("b.wav"), wavTone(20, 660));
+    const QString a = folder.file(QStringLiteral("a.wav"));
+    const QString b = folder.file(QStringLiteral("b.wav"));
+    // One address per keystroke, with no event processed in between.
+    for (int i = 0; i < 2000; ++i) engine.setURL(b.left(1 + i % b.size()));
+    engine.setURL(a);
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    EXPECT_EQ(engine.mediaTitle().toStdString(), "a.wav");
+
+    for (int i = 0; i < 501; ++i) {  // station switches, ending on b
+        engine.controlsStop();
+        engine.setURL(i % 2 ? a : b);
+        engine.controlsPlay();
+    }
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    EXPECT_EQ(engine.mediaTitle().toStdString(), "b.wav");
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(engine.playState(), PlayState::Playing);
+}
+
 TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));

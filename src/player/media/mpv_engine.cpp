@@ -129,6 +129,9 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_INT64);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
 
+    retryTimer_.setSingleShot(true);
+    retryTimer_.setInterval(20);
+    connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::sendCommands);
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this, &MpvEngine::reconnectNow);
 
@@ -260,9 +263,8 @@ void MpvEngine::load(bool reconnecting) {
     setStreamTitle(QString());
     // autoStart: a new address plays even when the last one was paused.
     if (pause_) setPause(false);
-    const QByteArray address = url_.toUtf8();
-    const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
-    mpv_command_async(mpv_.get(), kLoadTag | loadGeneration_, args);
+    loadWanted_ = true;
+    sendCommands();
     if (!reconnecting) setState(PlayState::Transitioning);
 }
 
@@ -270,12 +272,41 @@ void MpvEngine::sendStop() {
     // Whatever is still on its way from the last load no longer concerns us.
     ++loadGeneration_;
     loadPending_ = false;
+    loadWanted_ = false;
     currentEntry_ = playlistLast_ = -1;
     heldEvents_.clear();
     loaded_ = started_ = played_ = false;
     setStreamTitle(QString());
-    const char* args[] = {"stop", nullptr};
-    mpv_command_async(mpv_.get(), 0, args);
+    if (!mayBePlaying_) return;
+    stopWanted_ = true;
+    sendCommands();
+}
+
+void MpvEngine::sendCommands() {
+    // Every queued command holds a slot of libmpv's event queue until its
+    // reply is read; a flood of calls without a return to the event loop
+    // would fill it. So only one loadfile is under way at a time (the newest
+    // address goes when it is answered), and a refused command is tried again.
+    if (stopWanted_) {
+        const char* args[] = {"stop", nullptr};
+        if (mpv_command_async(mpv_.get(), 0, args) < 0) {
+            retryTimer_.start();
+            return;
+        }
+        stopWanted_ = false;
+        mayBePlaying_ = false;
+    }
+    if (loadWanted_ && !loadInFlight_) {
+        const QByteArray address = url_.toUtf8();
+        const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
+        if (mpv_command_async(mpv_.get(), kLoadTag | loadGeneration_, args) < 0) {
+            retryTimer_.start();
+            return;
+        }
+        loadWanted_ = false;
+        loadInFlight_ = true;
+        mayBePlaying_ = true;
+    }
 }
 
 void MpvEngine::drainEvents() {
@@ -336,7 +367,11 @@ void MpvEngine::handleEvent(const mpv_event& event) {
 }
 
 void MpvEngine::handleLoadReply(uint64_t generation, int error, const mpv_node* result) {
-    if (!loadPending_ || generation != loadGeneration_) return;
+    loadInFlight_ = false;
+    if (!loadPending_ || generation != loadGeneration_) {
+        sendCommands();
+        return;
+    }
     loadPending_ = false;
     if (error < 0 || !result || !mapValue(*result, key::kPlaylistEntryId)) {
         heldEvents_.clear();

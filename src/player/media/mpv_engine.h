@@ -74,6 +74,7 @@ private:
     void handlePropertyChange(uint64_t id, const void* property);
     void load(bool reconnecting);
     void sendStop();
+    void sendCommands();
     void setPause(bool on);
     void endOfCurrent(int reason);
     void scheduleReconnect();
@@ -97,6 +98,11 @@ private:
     int64_t playlistLast_ = -1;  // last entry of an opened playlist
     int64_t activeEntry_ = -1;   // between its start-file and end-file
     std::vector<EntryEvent> heldEvents_;
+    bool loadWanted_ = false;    // a loadfile of url_ waits to be sent
+    bool loadInFlight_ = false;  // a loadfile awaits its reply
+    bool stopWanted_ = false;
+    bool mayBePlaying_ = false;  // a loadfile went out since the last stop
+    QTimer retryTimer_;
     bool loaded_ = false;   // the current entry's file-loaded was seen
     bool started_ = false;  // audio has begun (playback-restart)
     bool played_ = false;   // reached Playing since the load
