@@ -85,6 +85,20 @@ TEST(ReconnectPause, DoublesFromOneSecondAndEndsWithATryAtTheLimit) {
     EXPECT_EQ(ondrix::reconnectPauseMs(40, 0, 30000), 30000);  // no overflow
 }
 
+TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
+    for (const char* address : {"/music/a b.mp3", "relative.wav", "C:\\Music\\x.mp3",
+                                "http://example.org:8000/live", "HTTPS://x/y.pls",
+                                "file:///tmp/a.wav", "mms://x/y", "not a :// scheme"})
+        EXPECT_TRUE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
+    for (const char* address : {"fdclose://3", "fd://0", "memory://abc", "av://lavfi:sine",
+                                "lavfi://sine", "edl://a.wav"})
+        EXPECT_FALSE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
+
+    EXPECT_TRUE(MpvEngine::isNetworkAddress(QStringLiteral("http://x/y")));
+    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("file:///x")));
+    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("/x/y.mp3")));
+}
+
 class MpvEngineTest : public ::testing::Test {
 protected:
     testsupport::TempFolder folder;
@@ -173,13 +187,16 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
         folder.file(QStringLiteral("notes.txt")),
         folder.file(QStringLiteral("missing.mp3")),
         QStringLiteral("http://127.0.0.1:%1/stream").arg(testsupport::freePort()),
+        QStringLiteral("fdclose://0"),  // would close the player's own stdin
+        QStringLiteral("av://lavfi:sine"),
     };
     for (const QString& address : addresses) {
         SCOPED_TRACE(address.toStdString());
         StateLog log(engine);
         engine.setURL(address);
-        EXPECT_EQ(engine.playState(), PlayState::Transitioning);
         ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 15000));
+        waitUntil([] { return false; }, 200);
+        EXPECT_EQ(engine.playState(), PlayState::Ready);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Playing));
         // A stop of the failed address keeps Ready, so no shuttle step follows.

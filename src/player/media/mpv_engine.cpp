@@ -151,11 +151,41 @@ MpvEngine::~MpvEngine() {
     mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
 }
 
+namespace {
+
+// The scheme of "scheme://rest" in lower case; empty for a plain path.
+QString schemeOf(const QString& url) {
+    const qsizetype separator = url.indexOf(QStringLiteral("://"));
+    if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
+    const QString scheme = url.left(separator).toLower();
+    for (QChar c : scheme)
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+              c == QLatin1Char('.')))
+            return QString();
+    return scheme;
+}
+
+}  // namespace
+
 bool MpvEngine::isNetworkAddress(const QString& url) {
-    const qsizetype colon = url.indexOf(QStringLiteral("://"));
-    if (colon <= 1) return false;  // "C://x" is a drive, not a scheme
-    const QString scheme = url.left(colon).toLower();
-    return scheme != QLatin1String("file");
+    const QString scheme = schemeOf(url);
+    return !scheme.isEmpty() && scheme != QLatin1String("file");
+}
+
+bool MpvEngine::isOpenableAddress(const QString& url) {
+    // libmpv also knows schemes that reach into the player process itself
+    // ("fd://", "fdclose://" act on its file descriptors) or run filter
+    // graphs; an address typed into the test box must not get there.
+    static const QStringList allowed = {
+        QStringLiteral("http"),  QStringLiteral("https"), QStringLiteral("icyx"),
+        QStringLiteral("mms"),   QStringLiteral("mmsh"),  QStringLiteral("mmst"),
+        QStringLiteral("rtsp"),  QStringLiteral("rtsps"), QStringLiteral("rtmp"),
+        QStringLiteral("rtmps"), QStringLiteral("rtp"),   QStringLiteral("udp"),
+        QStringLiteral("srt"),   QStringLiteral("ftp"),   QStringLiteral("sftp"),
+        QStringLiteral("smb"),   QStringLiteral("dav"),   QStringLiteral("davs"),
+        QStringLiteral("file")};
+    const QString scheme = schemeOf(url);
+    return scheme.isEmpty() || allowed.contains(scheme);
 }
 
 void MpvEngine::setURL(const QString& url) {
@@ -255,6 +285,11 @@ QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
 }
 
 void MpvEngine::load(bool reconnecting) {
+    if (!isOpenableAddress(url_)) {
+        sendStop();
+        setState(PlayState::Ready);
+        return;
+    }
     ++loadGeneration_;
     loadPending_ = true;
     currentEntry_ = playlistLast_ = -1;

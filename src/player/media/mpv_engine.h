@@ -56,6 +56,8 @@ public:
 
     // Whether an address is a network stream rather than a local file.
     static bool isNetworkAddress(const QString& url);
+    // Whether an address is a path or uses a file or network scheme.
+    static bool isOpenableAddress(const QString& url);
 
 private:
     // An event of one playlist entry, kept while the entry of a load is unknown.
