@@ -311,6 +311,7 @@ TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
     ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_TRUE(log.saw(PlayState::Buffering));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
+    EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");  // the station's icy-name
     EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 
     ASSERT_TRUE(server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));

@@ -36,6 +36,7 @@ constexpr const char* kSelected = "selected";
 constexpr const char* kDemuxBitrate = "demux-bitrate";
 constexpr const char* kIcyBitrate = "icy-br";
 constexpr const char* kIcyTitle = "icy-title";
+constexpr const char* kIcyName = "icy-name";
 }  // namespace key
 
 // reply_userdata of observed properties.
@@ -269,9 +270,13 @@ void MpvEngine::setNetworkTimeout(int seconds) {
 
 QString MpvEngine::mediaTitle() const {
     if (url_.isEmpty()) return QString();
+    if (isNetworkAddress(url_)) {
+        // libmpv's media-title of a stream repeats the song title, which the
+        // display shows on its own line; the station's name fits here.
+        return !stationName_.isEmpty() && (loaded_ || reconnecting_) ? stationName_ : url_;
+    }
     // libmpv answers with the bare file name when the media has no title tag.
-    if (!mediaTitle_.isEmpty() && (loaded_ || reconnecting_)) return mediaTitle_;
-    if (isNetworkAddress(url_)) return url_;
+    if (!mediaTitle_.isEmpty() && loaded_) return mediaTitle_;
     return QFileInfo(url_).fileName();
 }
 
@@ -552,11 +557,17 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
     case kMetadataId: {
         icyBitrate_ = 0;
         if (none) {
+            stationName_.clear();
             setStreamTitle(QString());
             break;
         }
         const auto* map = static_cast<const mpv_node*>(p->data);
         icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
+        const QString name = textOf(metadataValue(*map, key::kIcyName)).trimmed();
+        if (name != stationName_) {
+            stationName_ = name;
+            emit titleChanged(mediaTitle());
+        }
         setStreamTitle(textOf(metadataValue(*map, key::kIcyTitle)).trimmed());
         break;
     }

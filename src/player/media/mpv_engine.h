@@ -117,6 +117,7 @@ private:
     double duration_ = 0.0;
     QString mediaTitle_;
     QString streamTitle_;
+    QString stationName_;  // ICY icy-name
     int64_t demuxBitrate_ = 0;
     int64_t icyBitrate_ = 0;
     double audioBitrate_ = 0.0;
