@@ -1,0 +1,193 @@
+#include "player_bench.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "measure.h"
+#include "mpv_peer.h"
+#include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/runtime_error.h"
+#include "platform/shell.h"
+#include "player/media/mpv_engine.h"
+#include "player/window.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
+#include "ui/guarded_application.h"
+
+namespace bench {
+
+namespace {
+
+constexpr int kPlayTimeoutMs = 20000;
+// Listening time between two switches, as a user would, for both players.
+constexpr int kListenMs = 300;
+
+const QStringList kMpvOptions{QStringLiteral("--no-config"), QStringLiteral("--no-video"),
+                              QStringLiteral("--ao=null")};
+
+// Starts a process and returns the milliseconds until its standard output
+// carries the token, or -1. The process is ended afterwards in any case.
+double timeUntilOutput(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory, const QByteArray& token) {
+    QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    QByteArray output;
+    double result = -1;
+    while (timer.elapsed() < kPlayTimeoutMs && process.state() != QProcess::NotRunning) {
+        if (process.waitForReadyRead(100)) output += process.readAllStandardOutput();
+        if (output.contains(token)) {
+            result = elapsedMs(timer);
+            break;
+        }
+    }
+    if (!process.waitForFinished(3000)) {
+        process.terminate();
+        if (!process.waitForFinished(3000)) process.kill();
+        process.waitForFinished(2000);
+    }
+    return result;
+}
+
+}  // namespace
+
+int runPlayerUntilPlaying(int& argc, char** argv) {
+    ondrix::GuardedApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
+    ondrix::installFontSubstitutes();
+
+    ondrix::MpvEngine engine;
+    ondrix::SystemShell shell;
+    ondrix::SystemClock clock;
+    ondrix::SystemRandom random;
+    ondrix::QtDialogs dialogs;
+    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
+    try {
+        window.Form_Load();
+    } catch (const ondrix::RuntimeError& error) {
+        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+    window.show();
+
+    QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
+        if (state != ondrix::PlayState::Playing) return;
+        std::printf("playing\n");
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+    QTimer::singleShot(kPlayTimeoutMs, &app, [] { QCoreApplication::exit(1); });
+    return app.exec();
+}
+
+int runStartupBench(const StartupOptions& options) {
+    std::vector<double> player;
+    std::vector<double> mpv;
+    for (int run = 0; run < options.runs; ++run) {
+        const double playerMs =
+            timeUntilOutput(QCoreApplication::applicationFilePath(),
+                            {QStringLiteral("player-until-playing")}, options.settingsFolder,
+                            "playing");
+        const double mpvMs = timeUntilOutput(
+            QStringLiteral("mpv"),
+            kMpvOptions + QStringList{QStringLiteral("--really-quiet"),
+                                      QStringLiteral("--script=") + options.firstAudioScript,
+                                      options.url},
+            options.settingsFolder, "first-audio");
+        if (playerMs < 0 || mpvMs < 0) {
+            std::fprintf(stderr, "bench: start-up run %d did not reach audio (player %.0f, mpv %.0f)\n",
+                         run + 1, playerMs, mpvMs);
+            return 1;
+        }
+        player.push_back(playerMs);
+        mpv.push_back(mpvMs);
+    }
+    std::printf("startup samples ms: player %s | mpv %s\n", qPrintable(sampleList(player)),
+                qPrintable(sampleList(mpv)));
+    printFigure(QStringLiteral("startup_player_ms"), median(player), QStringLiteral("ms"));
+    printFigure(QStringLiteral("startup_mpv_ms"), median(mpv), QStringLiteral("ms"));
+    return 0;
+}
+
+int runSwitchBench(int& argc, char** argv, const SwitchOptions& options) {
+    ondrix::GuardedApplication app(argc, argv);
+    ondrix::installFontSubstitutes();
+    if (!QDir::setCurrent(options.settingsFolder)) {
+        std::fprintf(stderr, "bench: no settings folder %s\n", qPrintable(options.settingsFolder));
+        return 1;
+    }
+
+    std::vector<double> player;
+    {
+        ondrix::MpvEngine engine(nullptr, options.audioOutput);
+        ondrix::SystemShell shell;
+        ondrix::SystemClock clock;
+        ondrix::SystemRandom random;
+        ondrix::QtDialogs dialogs;
+        ondrix::Wavelark window({engine, shell, clock, random, dialogs});
+        window.Form_Load();
+        window.show();
+        const auto playing = [&] { return engine.playState() == ondrix::PlayState::Playing; };
+        if (!pollUntil(playing, kPlayTimeoutMs)) {
+            std::fprintf(stderr, "bench: station 1 did not play\n");
+            return 1;
+        }
+        for (int i = 0; i < options.switches; ++i) {
+            const bool toSecond = i % 2 == 0;
+            ondrix::ClickableLabel* button = window.LabelR[toSecond ? 1 : 0];
+            const QString& expected = toSecond ? options.urlB : options.urlA;
+            QElapsedTimer timer;
+            timer.start();
+            QTest::mouseClick(button, Qt::LeftButton);
+            if (!pollUntil(playing, kPlayTimeoutMs) || engine.URL() != expected) {
+                std::fprintf(stderr, "bench: switch %d did not play %s\n", i + 1,
+                             qPrintable(expected));
+                return 1;
+            }
+            player.push_back(elapsedMs(timer));
+            pollUntil([] { return false; }, kListenMs);
+        }
+    }
+
+    std::vector<double> mpv;
+    try {
+        MpvPeer peer(options.socketPath, kMpvOptions);
+        const QString playback = QStringLiteral("playback-restart");
+        if (!peer.loadFile(options.urlA) || !peer.waitForEvent(playback, kPlayTimeoutMs))
+            throw std::runtime_error("mpv did not play the first stream");
+        for (int i = 0; i < options.switches; ++i) {
+            QThread::msleep(kListenMs);
+            peer.discardPending();
+            const QString& url = i % 2 == 0 ? options.urlB : options.urlA;
+            QElapsedTimer timer;
+            timer.start();
+            if (!peer.loadFile(url) || !peer.waitForEvent(playback, kPlayTimeoutMs))
+                throw std::runtime_error("mpv did not switch");
+            mpv.push_back(elapsedMs(timer));
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench: %s\n", error.what());
+        return 1;
+    }
+
+    std::printf("switch samples ms: player %s | mpv %s\n", qPrintable(sampleList(player)),
+                qPrintable(sampleList(mpv)));
+    printFigure(QStringLiteral("switch_player_ms"), median(player), QStringLiteral("ms"));
+    printFigure(QStringLiteral("switch_mpv_ms"), median(mpv), QStringLiteral("ms"));
+    return 0;
+}
+
+}  // namespace bench
