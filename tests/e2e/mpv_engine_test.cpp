@@ -292,7 +292,9 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
 
     EXPECT_FALSE(held.empty());  // the engine did connect and wait
     EXPECT_FALSE(log.saw(PlayState::Stopped));
-    EXPECT_LT(longestGapMs, 250) << "the event loop was held";
+    // Held for the network timeout, the loop would miss its ticks for two
+    // seconds; the bound leaves room for a busy machine.
+    EXPECT_LT(longestGapMs, 1000) << "the event loop was held";
 }
 
 class MpvEngineIcecastTest : public MpvEngineTest {

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -127,6 +128,11 @@ bool IcecastServer::startSource(const QString& mount, int frequencyHz, int bitra
 
 bool IcecastServer::launchSource(const QString& mount, Source& source) {
     source.process = std::make_unique<QProcess>();
+    // The server is local: a proxy from the environment must not sit between.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY"})
+        environment.remove(QString::fromLatin1(name));
+    source.process->setProcessEnvironment(environment);
     source.process->setStandardOutputFile(QProcess::nullDevice());
     source.process->setStandardErrorFile(folder_.filePath(QStringLiteral("log/ffmpeg.log")),
                                          QIODevice::Append);
@@ -167,6 +173,7 @@ void IcecastServer::endProcess(QProcess& process) {
 
 QByteArray IcecastServer::adminGet(const QString& pathAndQuery, int timeoutMs) {
     QNetworkAccessManager manager;
+    manager.setProxy(QNetworkProxy::NoProxy);
     QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pathAndQuery)));
     request.setRawHeader("Authorization",
                          "Basic " + (QByteArray("admin:") + kPassword).toBase64());
