@@ -127,7 +127,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kMediaTitleId, property::kMediaTitle, MPV_FORMAT_STRING);
     mpv_observe_property(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
-    mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_INT64);
+    mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
 
     retryTimer_.setSingleShot(true);
@@ -239,8 +239,8 @@ void MpvEngine::setPause(bool on) {
 
 void MpvEngine::setVolume(int percent) {
     percent = std::clamp(percent, 0, 100);
-    int64_t value = percent;
-    mpv_set_property_async(mpv_.get(), 0, property::kVolume, MPV_FORMAT_INT64, &value);
+    double value = percent;
+    mpv_set_property_async(mpv_.get(), 0, property::kVolume, MPV_FORMAT_DOUBLE, &value);
     if (percent != volume_) {
         volume_ = percent;
         emit volumeChanged(volume_);
@@ -587,9 +587,12 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
         emit durationChanged(duration_);
         break;
     case kVolumeId:
-        if (!none && *static_cast<int64_t*>(p->data) != volume_) {
-            volume_ = static_cast<int>(*static_cast<int64_t*>(p->data));
-            emit volumeChanged(volume_);
+        if (!none) {
+            const int percent = static_cast<int>(std::lround(*static_cast<double*>(p->data)));
+            if (percent != volume_) {
+                volume_ = percent;
+                emit volumeChanged(volume_);
+            }
         }
         break;
     case kMuteId:
