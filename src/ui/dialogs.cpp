@@ -18,7 +18,10 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {
-    QFileDialog dialog(parent);
+    QFileDialog dialog(parent, QStringLiteral("Open"));
+    // A desktop's own dialog applies its own letter-case rules to the
+    // patterns; Qt's honours the case-insensitive filter below.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(request.nameFilters);

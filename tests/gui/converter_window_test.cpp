@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +17,7 @@
 #include "converters/mp3.h"
 #include "platform/program_folder.h"
 #include "support/fakes.h"
+#include "support/processes.h"
 #include "support/temp_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/key_command.h"
@@ -285,6 +289,54 @@ TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
     click(window.commandLabel(QStringLiteral("lblComp8")));
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].parameters, QStringLiteral("-8 my song.wav -o .flac"));
+}
+
+// The real open-file dialog: the filter's patterns match whatever the letter
+// case, the choice comes back as a full path, cancel gives nothing.
+TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
+    folder.write(QStringLiteral("tune.MP3"), "ID3");
+    folder.write(QStringLiteral("dwav"), "RIFF");
+    const OpenFileRequest request{folder.path(),
+                                  qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)),
+                                  QString()};
+    QStringList listed;
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(10);
+    bool accept = true;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        poll.stop();
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        if (model && view) {
+            testsupport::waitUntil([&] { return model->rowCount(view->rootIndex()) >= 4; }, 5000);
+            listed.clear();
+            for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+                listed << model->index(row, 0, view->rootIndex()).data().toString();
+            listed.sort(Qt::CaseInsensitive);
+        }
+        answered = true;
+        if (accept) {
+            dialog->selectFile(QStringLiteral("SONG2.WAV"));
+            static_cast<QDialog*>(dialog)->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+    auto answer = [&](bool yes) {
+        accept = yes;
+        poll.start();
+    };
+    QtDialogs real;
+    answer(true);
+    EXPECT_EQ(real.openFile(nullptr, request), folder.file(QStringLiteral("SONG2.WAV")));
+    EXPECT_TRUE(answered);
+    // "*wav" has no dot, so "dwav" is a wave file too; hidden files stay hidden.
+    EXPECT_EQ(listed, (QStringList{"b.Wav", "dwav", "my song.wav", "song.wav", "SONG2.WAV"}));
+    answer(false);
+    EXPECT_EQ(real.openFile(nullptr, request), std::nullopt);
 }
 
 struct LabelLaunch {
