@@ -34,8 +34,15 @@ IcecastServer::IcecastServer() : port_(freePort()) {
     ::chmod(QFile::encodeName(folder_.path()).constData(), 0755);
     QDir(folder_.path()).mkdir(QStringLiteral("log"));
     ::chmod(QFile::encodeName(folder_.filePath(QStringLiteral("log"))).constData(), 0777);
-    writeConfig();
-    if (!startServer()) {
+    // The free port may be taken by another test between the probe and the
+    // server's bind; a new port is tried then.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) port_ = freePort();
+        writeConfig();
+        started = startServer();
+    }
+    if (!started) {
         QFile log(folder_.filePath(QStringLiteral("log/error.log")));
         log.open(QIODevice::ReadOnly);
         throw std::runtime_error("icecast2 did not start: " + log.readAll().right(600).toStdString());

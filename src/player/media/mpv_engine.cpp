@@ -23,6 +23,7 @@ constexpr const char* kAudioBitrate = "audio-bitrate";
 constexpr const char* kMediaTitle = "media-title";
 constexpr const char* kTimePos = "time-pos";
 constexpr const char* kDuration = "duration";
+constexpr const char* kSeekable = "seekable";
 constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kNetworkTimeout = "network-timeout";
@@ -49,6 +50,7 @@ enum Observed : uint64_t {
     kMediaTitleId,
     kTimePosId,
     kDurationId,
+    kSeekableId,
     kVolumeId,
     kMuteId,
 };
@@ -127,6 +129,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kMediaTitleId, property::kMediaTitle, MPV_FORMAT_STRING);
     mpv_observe_property(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    mpv_observe_property(h, kSeekableId, property::kSeekable, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
 
@@ -257,8 +260,8 @@ void MpvEngine::setMute(bool on) {
 }
 
 void MpvEngine::setCurrentPosition(double seconds) {
-    if (duration_ <= 0.0 || !loaded_) return;
-    const QByteArray target = QByteArray::number(std::clamp(seconds, 0.0, duration_), 'f', 3);
+    if (duration() <= 0.0 || !loaded_) return;
+    const QByteArray target = QByteArray::number(std::clamp(seconds, 0.0, length_), 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
     mpv_command_async(mpv_.get(), 0, args);
 }
@@ -583,8 +586,12 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
         emit positionChanged(position_);
         break;
     case kDurationId:
-        duration_ = none ? 0.0 : *static_cast<double*>(p->data);
-        emit durationChanged(duration_);
+        length_ = none ? 0.0 : *static_cast<double*>(p->data);
+        emit durationChanged(duration());
+        break;
+    case kSeekableId:
+        seekable_ = !none && *static_cast<int*>(p->data) != 0;
+        emit durationChanged(duration());
         break;
     case kVolumeId:
         if (!none) {

@@ -44,7 +44,9 @@ public:
     bool mute() const override { return mute_; }
     void setMute(bool on) override;
     double currentPosition() const override { return position_; }
-    double duration() const override { return duration_; }
+    // A live stream has a length libmpv guesses from what it has buffered;
+    // only what can be sought in counts.
+    double duration() const override { return seekable_ ? length_ : 0.0; }
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
@@ -114,7 +116,8 @@ private:
     int volume_ = 50;
     bool mute_ = false;
     double position_ = 0.0;
-    double duration_ = 0.0;
+    double length_ = 0.0;
+    bool seekable_ = false;
     QString mediaTitle_;
     QString streamTitle_;
     QString stationName_;  // ICY icy-name
