@@ -62,8 +62,8 @@ TEST(MediaWidgetOnMpv, StreamShowsTheStationAndItsSongTitle) {
     EXPECT_FALSE(widget.positionSlider()->isEnabled());
 
     ASSERT_TRUE(server.setStreamTitle(QStringLiteral("/live.mp3"), QStringLiteral("Band - Tune")));
-    EXPECT_TRUE(
-        waitUntil([&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); },
+                          15000));
 }
 
 }  // namespace

@@ -86,9 +86,9 @@ TEST(ReconnectPause, DoublesFromOneSecondAndEndsWithATryAtTheLimit) {
 }
 
 TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
-    for (const char* address : {"/music/a b.mp3", "relative.wav", "C:\\Music\\x.mp3",
-                                "http://example.org:8000/live", "HTTPS://x/y.pls",
-                                "file:///tmp/a.wav", "mms://x/y", "not a :// scheme"})
+    for (const char* address :
+         {"/music/a b.mp3", "relative.wav", "C:\\Music\\x.mp3", "http://example.org:8000/live",
+          "HTTPS://x/y.pls", "file:///tmp/a.wav", "mms://x/y", "not a :// scheme"})
         EXPECT_TRUE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
     for (const char* address : {"fdclose://3", "fd://0", "memory://abc", "av://lavfi:sine",
                                 "lavfi://sine", "edl://a.wav"})
@@ -100,7 +100,7 @@ TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
 }
 
 class MpvEngineTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::TempFolder folder;
     MpvEngine engine{nullptr, QStringLiteral("null")};
 };
@@ -134,14 +134,16 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
                   folder.file(QStringLiteral("bad.txt")) + QLatin1Char('\n') +
                   folder.file(QStringLiteral("tone.wav")) + QLatin1Char('\n'))
                      .toUtf8());
-    folder.write(QStringLiteral("dead.m3u"), (folder.file(QStringLiteral("missing.wav")) +
-                                              QLatin1Char('\n') + folder.file(QStringLiteral("bad.txt")))
-                                                 .toUtf8());
+    folder.write(QStringLiteral("dead.m3u"),
+                 (folder.file(QStringLiteral("missing.wav")) + QLatin1Char('\n') +
+                  folder.file(QStringLiteral("bad.txt")))
+                     .toUtf8());
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("list.m3u")));
         ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("1411200"));
+        EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")),
+                  QStringLiteral("1411200"));
         ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
@@ -277,9 +279,8 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
     qint64 longestGapMs = 0;
     QElapsedTimer sinceTick;
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGapMs = std::max(longestGapMs, sinceTick.restart()); });
     ticker.start(10);
     sinceTick.start();
 
@@ -298,7 +299,7 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
 }
 
 class MpvEngineIcecastTest : public MpvEngineTest {
-protected:
+  protected:
     void SetUp() override {
         if (!testsupport::IcecastServer::available()) GTEST_SKIP() << "icecast2 or ffmpeg missing";
         server = std::make_unique<testsupport::IcecastServer>();
@@ -314,15 +315,18 @@ TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
     EXPECT_TRUE(log.saw(PlayState::Buffering));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");  // the station's icy-name
-    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 
-    ASSERT_TRUE(server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
-    EXPECT_TRUE(waitUntil([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); },
-                          15000));
+    ASSERT_TRUE(
+        server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
+    EXPECT_TRUE(
+        waitUntil([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
 
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
-    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
@@ -352,7 +356,8 @@ TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
     ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 25000));
     // Failed attempts and the new opening all show as Reconnecting.
     EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Playing}));
-    EXPECT_TRUE(waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {

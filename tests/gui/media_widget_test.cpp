@@ -14,7 +14,7 @@ namespace {
 
 // A fake with the transport operations the widget drives.
 class TransportEngine : public testsupport::FakeEngine {
-public:
+  public:
     void controlsPause() override { calls.push_back(QStringLiteral("pause")); }
     int volume() const override { return volume_; }
     void setVolume(int percent) override {
@@ -35,13 +35,13 @@ public:
     QString title, stream;
     std::vector<double> seeks;
 
-private:
+  private:
     int volume_ = 50;
     bool mute_ = false;
 };
 
 class MediaWidgetTest : public ::testing::Test {
-protected:
+  protected:
     TransportEngine engine;
     MediaPlayerWidget widget{engine};
 };

@@ -28,7 +28,8 @@ bool IcecastServer::available() {
 }
 
 IcecastServer::IcecastServer() : port_(freePort()) {
-    if (!folder_.isValid() || port_ == 0) throw std::runtime_error("no folder or port for icecast2");
+    if (!folder_.isValid() || port_ == 0)
+        throw std::runtime_error("no folder or port for icecast2");
     // Run as root, icecast2 becomes nobody, who must still read its config
     // and write its log; QTemporaryDir makes a folder only its owner can enter.
     ::chmod(QFile::encodeName(folder_.path()).constData(), 0755);
@@ -45,7 +46,8 @@ IcecastServer::IcecastServer() : port_(freePort()) {
     if (!started) {
         QFile log(folder_.filePath(QStringLiteral("log/error.log")));
         log.open(QIODevice::ReadOnly);
-        throw std::runtime_error("icecast2 did not start: " + log.readAll().right(600).toStdString());
+        throw std::runtime_error("icecast2 did not start: " +
+                                 log.readAll().right(600).toStdString());
     }
 }
 
@@ -60,10 +62,11 @@ QString IcecastServer::url(const QString& mount) const {
 }
 
 void IcecastServer::writeConfig() const {
-    const QString changeOwner =
-        geteuid() == 0 ? QStringLiteral("<changeowner><user>nobody</user><group>nogroup</group>"
-                                        "</changeowner>")
-                       : QString();
+    const QString changeOwner = geteuid() == 0
+                                    ? QStringLiteral(
+                                          "<changeowner><user>nobody</user><group>nogroup</group>"
+                                          "</changeowner>")
+                                    : QString();
     const QString config =
         QStringLiteral(
             "<icecast>\n"
@@ -104,9 +107,11 @@ bool IcecastServer::startServer() {
     server_->start(QStringLiteral("icecast2"),
                    {QStringLiteral("-c"), folder_.filePath(QStringLiteral("icecast.xml"))});
     if (!server_->waitForStarted(kStartTimeoutMs)) return false;
-    if (!waitUntil([this] { return !adminGet(QStringLiteral("/admin/stats"), 500).isEmpty() ||
-                                   !running(); },
-                   kStartTimeoutMs) ||
+    if (!waitUntil(
+            [this] {
+                return !adminGet(QStringLiteral("/admin/stats"), 500).isEmpty() || !running();
+            },
+            kStartTimeoutMs) ||
         !running())
         return false;
     for (auto& [mount, source] : sources_)
@@ -145,15 +150,26 @@ bool IcecastServer::launchSource(const QString& mount, Source& source) {
                                          QIODevice::Append);
     source.process->start(
         QStringLiteral("ffmpeg"),
-        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-         QStringLiteral("-re"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+        {QStringLiteral("-nostdin"),
+         QStringLiteral("-loglevel"),
+         QStringLiteral("error"),
+         QStringLiteral("-re"),
+         QStringLiteral("-f"),
+         QStringLiteral("lavfi"),
          QStringLiteral("-i"),
          QStringLiteral("sine=frequency=%1:sample_rate=44100").arg(source.frequencyHz),
-         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"),
-         QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-         QStringLiteral("%1k").arg(source.bitrateKbps), QStringLiteral("-content_type"),
-         QStringLiteral("audio/mpeg"), QStringLiteral("-ice_name"), QStringLiteral("Test tone"),
-         QStringLiteral("-f"), QStringLiteral("mp3"),
+         QStringLiteral("-ac"),
+         QStringLiteral("2"),
+         QStringLiteral("-c:a"),
+         QStringLiteral("libmp3lame"),
+         QStringLiteral("-b:a"),
+         QStringLiteral("%1k").arg(source.bitrateKbps),
+         QStringLiteral("-content_type"),
+         QStringLiteral("audio/mpeg"),
+         QStringLiteral("-ice_name"),
+         QStringLiteral("Test tone"),
+         QStringLiteral("-f"),
+         QStringLiteral("mp3"),
          QStringLiteral("icecast://source:%1@127.0.0.1:%2%3")
              .arg(QString::fromLatin1(kPassword))
              .arg(port_)
@@ -181,9 +197,9 @@ void IcecastServer::endProcess(QProcess& process) {
 QByteArray IcecastServer::adminGet(const QString& pathAndQuery, int timeoutMs) {
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pathAndQuery)));
-    request.setRawHeader("Authorization",
-                         "Basic " + (QByteArray("admin:") + kPassword).toBase64());
+    QNetworkRequest request(
+        QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(pathAndQuery)));
+    request.setRawHeader("Authorization", "Basic " + (QByteArray("admin:") + kPassword).toBase64());
     request.setTransferTimeout(timeoutMs);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
     waitUntil([&] { return reply->isFinished(); }, timeoutMs + 1000);
@@ -214,8 +230,7 @@ bool IcecastServer::setStreamTitle(const QString& mount, const QString& title) {
     query.addQueryItem(QStringLiteral("mount"), mount);
     query.addQueryItem(QStringLiteral("mode"), QStringLiteral("updinfo"));
     query.addQueryItem(QStringLiteral("song"), title);
-    return !adminGet(QStringLiteral("/admin/metadata?") +
-                     query.toString(QUrl::FullyEncoded))
+    return !adminGet(QStringLiteral("/admin/metadata?") + query.toString(QUrl::FullyEncoded))
                 .isEmpty();
 }
 

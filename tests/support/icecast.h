@@ -13,7 +13,7 @@ namespace testsupport {
 // is stopped when the object dies. The waits process Qt events, so engines
 // under test keep running meanwhile.
 class IcecastServer {
-public:
+  public:
     static bool available();  // icecast2 and ffmpeg are installed
 
     IcecastServer();  // throws std::runtime_error when the server does not come up
@@ -44,7 +44,7 @@ public:
 
     static constexpr const char* kPassword = "hackme-test";
 
-private:
+  private:
     struct Source {
         std::unique_ptr<QProcess> process;
         int frequencyHz;

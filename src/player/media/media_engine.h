@@ -25,7 +25,7 @@ constexpr int Reconnecting = 11;
 // returns at once; playState() is a cached value, cheap to poll.
 class MediaEngine : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     ~MediaEngine() override = default;
 
@@ -54,7 +54,7 @@ public:
     virtual QString mediaTitle() const { return URL(); }
     virtual QString streamTitle() const { return QString(); }
 
-signals:
+  signals:
     // For the component's own display; the player itself polls.
     void playStateChanged(int state);
     void titleChanged(const QString& title);

@@ -4,11 +4,11 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSignalBlocker>
-#include <QSlider>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -40,31 +40,31 @@ QIcon glyphIcon(Glyph glyph) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(225, 230, 235));
     switch (glyph) {
-    case Glyph::Play:
-        painter.drawPolygon(QPolygonF({QPointF(6, 3), QPointF(21, 12), QPointF(6, 21)}));
-        break;
-    case Glyph::Pause:
-        painter.drawRect(QRectF(5, 4, 5, 16));
-        painter.drawRect(QRectF(14, 4, 5, 16));
-        break;
-    case Glyph::Stop:
-        painter.drawRect(QRectF(5, 5, 14, 14));
-        break;
-    case Glyph::Speaker:
-    case Glyph::SpeakerMuted:
-        painter.drawPolygon(QPolygonF({QPointF(2, 9), QPointF(7, 9), QPointF(13, 3),
-                                       QPointF(13, 21), QPointF(7, 15), QPointF(2, 15)}));
-        painter.setBrush(Qt::NoBrush);
-        if (glyph == Glyph::Speaker) {
-            painter.setPen(QPen(QColor(225, 230, 235), 2));
-            painter.drawArc(QRectF(10, 7, 8, 10), -60 * 16, 120 * 16);
-            painter.drawArc(QRectF(10, 3, 12, 18), -60 * 16, 120 * 16);
-        } else {
-            painter.setPen(QPen(QColor(235, 90, 80), 2.5));
-            painter.drawLine(QPointF(15, 8), QPointF(22, 16));
-            painter.drawLine(QPointF(22, 8), QPointF(15, 16));
-        }
-        break;
+        case Glyph::Play:
+            painter.drawPolygon(QPolygonF({QPointF(6, 3), QPointF(21, 12), QPointF(6, 21)}));
+            break;
+        case Glyph::Pause:
+            painter.drawRect(QRectF(5, 4, 5, 16));
+            painter.drawRect(QRectF(14, 4, 5, 16));
+            break;
+        case Glyph::Stop:
+            painter.drawRect(QRectF(5, 5, 14, 14));
+            break;
+        case Glyph::Speaker:
+        case Glyph::SpeakerMuted:
+            painter.drawPolygon(QPolygonF({QPointF(2, 9), QPointF(7, 9), QPointF(13, 3),
+                                           QPointF(13, 21), QPointF(7, 15), QPointF(2, 15)}));
+            painter.setBrush(Qt::NoBrush);
+            if (glyph == Glyph::Speaker) {
+                painter.setPen(QPen(QColor(225, 230, 235), 2));
+                painter.drawArc(QRectF(10, 7, 8, 10), -60 * 16, 120 * 16);
+                painter.drawArc(QRectF(10, 3, 12, 18), -60 * 16, 120 * 16);
+            } else {
+                painter.setPen(QPen(QColor(235, 90, 80), 2.5));
+                painter.drawLine(QPointF(15, 8), QPointF(22, 16));
+                painter.drawLine(QPointF(22, 8), QPointF(15, 16));
+            }
+            break;
     }
     return QIcon(pixmap);
 }
@@ -185,8 +185,12 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     showState(engine_.playState());
 }
 
-QString MediaPlayerWidget::titleText() const { return title_->text(); }
-QString MediaPlayerWidget::streamTitleText() const { return streamTitle_->text(); }
+QString MediaPlayerWidget::titleText() const {
+    return title_->text();
+}
+QString MediaPlayerWidget::streamTitleText() const {
+    return streamTitle_->text();
+}
 
 void MediaPlayerWidget::playPause() {
     if (isRunning(engine_.playState()))
@@ -216,8 +220,8 @@ void MediaPlayerWidget::showPosition(double seconds) {
     if (position_->isSliderDown()) return;
     const double length = engine_.duration();
     const QSignalBlocker block(position_);
-    position_->setValue(length > 0.0 ? static_cast<int>(std::lround(seconds / length * kPositionSteps))
-                                     : 0);
+    position_->setValue(
+        length > 0.0 ? static_cast<int>(std::lround(seconds / length * kPositionSteps)) : 0);
 }
 
 void MediaPlayerWidget::showDuration(double seconds) {

@@ -17,7 +17,7 @@ namespace ondrix {
 // because the window draws its status and clock over it.
 class MediaPlayerWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     MediaPlayerWidget(MediaEngine& engine, QWidget* parent = nullptr);
 
     // For tests and the context menu alike.
@@ -33,7 +33,7 @@ public:
 
     static constexpr int kVolumeStep = 5;
 
-private:
+  private:
     void playPause();
     void showState(int state);
     void showTitles();

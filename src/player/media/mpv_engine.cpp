@@ -360,52 +360,53 @@ void MpvEngine::drainEvents() {
 
 void MpvEngine::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
-    case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata & kLoadTag) {
-            const auto* reply = static_cast<const mpv_event_command*>(event.data);
-            handleLoadReply(event.reply_userdata & ~kLoadTag, event.error,
-                            reply ? &reply->result : nullptr);
+        case MPV_EVENT_COMMAND_REPLY:
+            if (event.reply_userdata & kLoadTag) {
+                const auto* reply = static_cast<const mpv_event_command*>(event.data);
+                handleLoadReply(event.reply_userdata & ~kLoadTag, event.error,
+                                reply ? &reply->result : nullptr);
+            }
+            break;
+        case MPV_EVENT_START_FILE: {
+            const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+            activeEntry_ = start->playlist_entry_id;
+            const EntryEvent e{start->playlist_entry_id, EntryEvent::Start, 0, 0, 0};
+            if (loadPending_)
+                heldEvents_.push_back(e);
+            else
+                handleEntryEvent(e);
+            break;
         }
-        break;
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        activeEntry_ = start->playlist_entry_id;
-        const EntryEvent e{start->playlist_entry_id, EntryEvent::Start, 0, 0, 0};
-        if (loadPending_)
-            heldEvents_.push_back(e);
-        else
-            handleEntryEvent(e);
-        break;
-    }
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (activeEntry_ == end->playlist_entry_id) activeEntry_ = -1;
-        const EntryEvent e{end->playlist_entry_id, EntryEvent::End, static_cast<int>(end->reason),
-                           end->playlist_insert_id, end->playlist_insert_num_entries};
-        if (loadPending_)
-            heldEvents_.push_back(e);
-        else
-            handleEntryEvent(e);
-        break;
-    }
-    case MPV_EVENT_FILE_LOADED:
-    case MPV_EVENT_PLAYBACK_RESTART: {
-        // These carry no entry id: they belong to whichever entry is open now.
-        const EntryEvent e{activeEntry_,
-                           event.event_id == MPV_EVENT_FILE_LOADED ? EntryEvent::Loaded
-                                                                   : EntryEvent::Restarted,
-                           0, 0, 0};
-        if (loadPending_)
-            heldEvents_.push_back(e);
-        else
-            handleEntryEvent(e);
-        break;
-    }
-    case MPV_EVENT_PROPERTY_CHANGE:
-        handlePropertyChange(event.reply_userdata, event.data);
-        break;
-    default:
-        break;
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+            if (activeEntry_ == end->playlist_entry_id) activeEntry_ = -1;
+            const EntryEvent e{end->playlist_entry_id, EntryEvent::End,
+                               static_cast<int>(end->reason), end->playlist_insert_id,
+                               end->playlist_insert_num_entries};
+            if (loadPending_)
+                heldEvents_.push_back(e);
+            else
+                handleEntryEvent(e);
+            break;
+        }
+        case MPV_EVENT_FILE_LOADED:
+        case MPV_EVENT_PLAYBACK_RESTART: {
+            // These carry no entry id: they belong to whichever entry is open now.
+            const EntryEvent e{activeEntry_,
+                               event.event_id == MPV_EVENT_FILE_LOADED ? EntryEvent::Loaded
+                                                                       : EntryEvent::Restarted,
+                               0, 0, 0};
+            if (loadPending_)
+                heldEvents_.push_back(e);
+            else
+                handleEntryEvent(e);
+            break;
+        }
+        case MPV_EVENT_PROPERTY_CHANGE:
+            handlePropertyChange(event.reply_userdata, event.data);
+            break;
+        default:
+            break;
     }
 }
 
@@ -438,21 +439,21 @@ void MpvEngine::handleEntryEvent(const EntryEvent& e) {
         currentEntry_ = e.entryId;
     if (e.entryId != currentEntry_) return;
     switch (e.kind) {
-    case EntryEvent::Start:
-        loaded_ = started_ = false;
-        if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
-        return;
-    case EntryEvent::Loaded:
-        loaded_ = true;
-        updatePlayingState();
-        return;
-    case EntryEvent::Restarted:
-        if (!loaded_) return;
-        started_ = true;
-        updatePlayingState();
-        return;
-    case EntryEvent::End:
-        break;
+        case EntryEvent::Start:
+            loaded_ = started_ = false;
+            if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
+            return;
+        case EntryEvent::Loaded:
+            loaded_ = true;
+            updatePlayingState();
+            return;
+        case EntryEvent::Restarted:
+            if (!loaded_) return;
+            started_ = true;
+            updatePlayingState();
+            return;
+        case EntryEvent::End:
+            break;
     }
     if (e.reason == MPV_END_FILE_REASON_REDIRECT && e.insertId > 0) {
         // A playlist (.pls, .m3u) was opened: its entries play in its place.
@@ -499,7 +500,8 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
 }
 
 void MpvEngine::scheduleReconnect() {
-    const int pause = reconnectPauseMs(reconnectAttempt_++, reconnectClock_.elapsed(), reconnectLimitMs_);
+    const int pause =
+        reconnectPauseMs(reconnectAttempt_++, reconnectClock_.elapsed(), reconnectLimitMs_);
     if (pause < 0) {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
@@ -535,81 +537,81 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
     const auto* p = static_cast<const mpv_event_property*>(data);
     const bool none = p->format == MPV_FORMAT_NONE || !p->data;
     switch (id) {
-    case kPauseId:
-        pause_ = !none && *static_cast<int*>(p->data) != 0;
-        updatePlayingState();
-        break;
-    case kPausedForCacheId:
-        pausedForCache_ = !none && *static_cast<int*>(p->data) != 0;
-        updatePlayingState();
-        break;
-    case kTrackListId: {
-        demuxBitrate_ = 0;
-        if (none) break;
-        const auto* list = static_cast<const mpv_node*>(p->data);
-        if (list->format != MPV_FORMAT_NODE_ARRAY || !list->u.list) break;
-        for (int i = 0; i < list->u.list->num; ++i) {
-            const mpv_node& track = list->u.list->values[i];
-            const mpv_node* selected = mapValue(track, key::kSelected);
-            if (textOf(mapValue(track, key::kType)) == QLatin1String("audio") && selected &&
-                selected->format == MPV_FORMAT_FLAG && selected->u.flag)
-                demuxBitrate_ = numberOf(mapValue(track, key::kDemuxBitrate));
-        }
-        break;
-    }
-    case kMetadataId: {
-        icyBitrate_ = 0;
-        if (none) {
-            stationName_.clear();
-            setStreamTitle(QString());
+        case kPauseId:
+            pause_ = !none && *static_cast<int*>(p->data) != 0;
+            updatePlayingState();
+            break;
+        case kPausedForCacheId:
+            pausedForCache_ = !none && *static_cast<int*>(p->data) != 0;
+            updatePlayingState();
+            break;
+        case kTrackListId: {
+            demuxBitrate_ = 0;
+            if (none) break;
+            const auto* list = static_cast<const mpv_node*>(p->data);
+            if (list->format != MPV_FORMAT_NODE_ARRAY || !list->u.list) break;
+            for (int i = 0; i < list->u.list->num; ++i) {
+                const mpv_node& track = list->u.list->values[i];
+                const mpv_node* selected = mapValue(track, key::kSelected);
+                if (textOf(mapValue(track, key::kType)) == QLatin1String("audio") && selected &&
+                    selected->format == MPV_FORMAT_FLAG && selected->u.flag)
+                    demuxBitrate_ = numberOf(mapValue(track, key::kDemuxBitrate));
+            }
             break;
         }
-        const auto* map = static_cast<const mpv_node*>(p->data);
-        icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
-        const QString name = textOf(metadataValue(*map, key::kIcyName)).trimmed();
-        if (name != stationName_) {
-            stationName_ = name;
-            emit titleChanged(mediaTitle());
-        }
-        setStreamTitle(textOf(metadataValue(*map, key::kIcyTitle)).trimmed());
-        break;
-    }
-    case kAudioBitrateId:
-        audioBitrate_ = none ? 0.0 : *static_cast<double*>(p->data);
-        break;
-    case kMediaTitleId:
-        mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
-        emit titleChanged(mediaTitle());
-        break;
-    case kTimePosId:
-        position_ = none ? 0.0 : *static_cast<double*>(p->data);
-        emit positionChanged(position_);
-        break;
-    case kDurationId:
-        length_ = none ? 0.0 : *static_cast<double*>(p->data);
-        emit durationChanged(duration());
-        break;
-    case kSeekableId:
-        seekable_ = !none && *static_cast<int*>(p->data) != 0;
-        emit durationChanged(duration());
-        break;
-    case kVolumeId:
-        if (!none) {
-            const int percent = static_cast<int>(std::lround(*static_cast<double*>(p->data)));
-            if (percent != volume_) {
-                volume_ = percent;
-                emit volumeChanged(volume_);
+        case kMetadataId: {
+            icyBitrate_ = 0;
+            if (none) {
+                stationName_.clear();
+                setStreamTitle(QString());
+                break;
             }
+            const auto* map = static_cast<const mpv_node*>(p->data);
+            icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
+            const QString name = textOf(metadataValue(*map, key::kIcyName)).trimmed();
+            if (name != stationName_) {
+                stationName_ = name;
+                emit titleChanged(mediaTitle());
+            }
+            setStreamTitle(textOf(metadataValue(*map, key::kIcyTitle)).trimmed());
+            break;
         }
-        break;
-    case kMuteId:
-        if (!none && (*static_cast<int*>(p->data) != 0) != mute_) {
-            mute_ = !mute_;
-            emit muteChanged(mute_);
-        }
-        break;
-    default:
-        break;
+        case kAudioBitrateId:
+            audioBitrate_ = none ? 0.0 : *static_cast<double*>(p->data);
+            break;
+        case kMediaTitleId:
+            mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
+            emit titleChanged(mediaTitle());
+            break;
+        case kTimePosId:
+            position_ = none ? 0.0 : *static_cast<double*>(p->data);
+            emit positionChanged(position_);
+            break;
+        case kDurationId:
+            length_ = none ? 0.0 : *static_cast<double*>(p->data);
+            emit durationChanged(duration());
+            break;
+        case kSeekableId:
+            seekable_ = !none && *static_cast<int*>(p->data) != 0;
+            emit durationChanged(duration());
+            break;
+        case kVolumeId:
+            if (!none) {
+                const int percent = static_cast<int>(std::lround(*static_cast<double*>(p->data)));
+                if (percent != volume_) {
+                    volume_ = percent;
+                    emit volumeChanged(volume_);
+                }
+            }
+            break;
+        case kMuteId:
+            if (!none && (*static_cast<int*>(p->data) != 0) != mute_) {
+                mute_ = !mute_;
+                emit muteChanged(mute_);
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -26,7 +26,7 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 // drain of its event queue to the Qt event loop, which keeps playState cached.
 class MpvEngine : public MediaEngine {
     Q_OBJECT
-public:
+  public:
     // audioOutput empty: libmpv's default; tests pass "null".
     explicit MpvEngine(QObject* parent = nullptr, const QString& audioOutput = QString());
     ~MpvEngine() override;
@@ -61,7 +61,7 @@ public:
     // Whether an address is a path or uses a file or network scheme.
     static bool isOpenableAddress(const QString& url);
 
-private:
+  private:
     // An event of one playlist entry, kept while the entry of a load is unknown.
     struct EntryEvent {
         int64_t entryId;
