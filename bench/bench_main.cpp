@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "encoder_bench.h"
+#include "idle_breakdown.h"
 #include "player_bench.h"
 
 namespace {
@@ -14,7 +15,8 @@ int usage() {
                  "usage: ondrix_bench player-until-playing\n"
                  "       ondrix_bench startup SETTINGS URL FIRST_AUDIO_LUA RUNS\n"
                  "       ondrix_bench switch SETTINGS URL_A URL_B SOCKET COUNT [AO]\n"
-                 "       ondrix_bench encoder MARKER_FILE ENCODER_SCRIPT COUNT\n");
+                 "       ondrix_bench encoder MARKER_FILE ENCODER_SCRIPT COUNT\n"
+                 "       ondrix_bench idle-breakdown SETTINGS SECONDS\n");
     return 2;
 }
 
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("encoder") && argc == 5) {
         return bench::runEncoderBench(
             argc, argv, {argument(argv, 2), argument(argv, 3), argument(argv, 4).toInt()});
+    }
+    if (command == QLatin1String("idle-breakdown") && argc == 4) {
+        return bench::runIdleBreakdown(argc, argv, argument(argv, 2), argument(argv, 3).toInt());
     }
     return usage();
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -25,6 +26,12 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs) {
         QThread::usleep(200);
     }
     return true;
+}
+
+void runEventLoop(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void printFigure(const QString& name, double value, const QString& unit) {

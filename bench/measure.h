@@ -16,6 +16,9 @@ double median(std::vector<double> samples);
 // without spinning a core.
 bool pollUntil(const std::function<bool()>& done, int timeoutMs);
 
+// Runs the Qt event loop for the time given, as a program's main loop would.
+void runEventLoop(int milliseconds);
+
 // Milliseconds with a fraction since the timer started.
 inline double elapsedMs(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 

@@ -158,7 +158,7 @@ int runSwitchBench(int& argc, char** argv, const SwitchOptions& options) {
                 return 1;
             }
             player.push_back(elapsedMs(timer));
-            pollUntil([] { return false; }, kListenMs);
+            runEventLoop(kListenMs);
         }
     }
 
