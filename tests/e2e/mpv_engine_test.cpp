@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 #include <cmath>
@@ -265,6 +266,30 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
     EXPECT_EQ(engine.mediaTitle().toStdString(), "b.wav");
     waitUntil([] { return false; }, 300);
     EXPECT_EQ(engine.playState(), PlayState::Playing);
+}
+
+TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
+    // A long playlist of missing files makes thousands of events; with the
+    // window's thread held meanwhile, libmpv's queue runs over and drops them.
+    folder.write(QStringLiteral("tone.wav"), wavTone(0.5));
+    QByteArray list;
+    for (int i = 0; i < 1500; ++i)
+        list += folder.file(QStringLiteral("missing%1.wav").arg(i)).toUtf8() + '\n';
+    list += folder.file(QStringLiteral("tone.wav")).toUtf8() + '\n';
+    folder.write(QStringLiteral("long.m3u"), list);
+
+    engine.setURL(folder.file(QStringLiteral("long.m3u")));
+    QThread::sleep(6);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return engine.playState() == PlayState::Stopped ||
+                   engine.playState() == PlayState::Ready;
+        },
+        10000))
+        << "state " << engine.playState();
+
+    engine.setURL(folder.file(QStringLiteral("tone.wav")));
+    EXPECT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
 }
 
 TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {

@@ -24,6 +24,7 @@ constexpr const char* kMediaTitle = "media-title";
 constexpr const char* kTimePos = "time-pos";
 constexpr const char* kDuration = "duration";
 constexpr const char* kSeekable = "seekable";
+constexpr const char* kIdleActive = "idle-active";
 constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kNetworkTimeout = "network-timeout";
@@ -51,6 +52,7 @@ enum Observed : uint64_t {
     kTimePosId,
     kDurationId,
     kSeekableId,
+    kIdleActiveId,
     kVolumeId,
     kMuteId,
 };
@@ -130,6 +132,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kSeekableId, property::kSeekable, MPV_FORMAT_FLAG);
+    mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
 
@@ -402,6 +405,16 @@ void MpvEngine::handleEvent(const mpv_event& event) {
                 handleEntryEvent(e);
             break;
         }
+        case MPV_EVENT_QUEUE_OVERFLOW:
+            // What was lost may include the end of our entry; libmpv's
+            // present idle state tells whether anything still plays.
+            eventsLost_ = true;
+            mpv_get_property_async(mpv_.get(), kIdleActiveId, property::kIdleActive,
+                                   MPV_FORMAT_FLAG);
+            break;
+        case MPV_EVENT_GET_PROPERTY_REPLY:
+            if (event.error >= 0) handlePropertyChange(event.reply_userdata, event.data);
+            break;
         case MPV_EVENT_PROPERTY_CHANGE:
             handlePropertyChange(event.reply_userdata, event.data);
             break;
@@ -490,6 +503,20 @@ void MpvEngine::endOfCurrent(int reason) {
         setState(PlayState::Stopped);
     else
         setState(PlayState::Ready);
+}
+
+void MpvEngine::endLostEntry() {
+    // Events can be dropped when the queue runs over while the window's
+    // thread is held; then only libmpv being idle tells that our entry ended.
+    if (!eventsLost_ || !idleActive_ || loadPending_ || loadWanted_ || loadInFlight_ ||
+        currentEntry_ < 0)
+        return;
+    eventsLost_ = false;
+    activeEntry_ = -1;
+    playlistLast_ = currentEntry_;  // idle: no later entry of a playlist follows
+    const bool decoded = loaded_ || played_;
+    endOfCurrent(decoded ? MPV_END_FILE_REASON_EOF : MPV_END_FILE_REASON_ERROR);
+    if (!reconnecting_) currentEntry_ = playlistLast_ = -1;
 }
 
 int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
@@ -590,6 +617,10 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
         case kDurationId:
             length_ = none ? 0.0 : *static_cast<double*>(p->data);
             emit durationChanged(duration());
+            break;
+        case kIdleActiveId:
+            idleActive_ = !none && *static_cast<int*>(p->data) != 0;
+            endLostEntry();
             break;
         case kSeekableId:
             seekable_ = !none && *static_cast<int*>(p->data) != 0;

@@ -81,6 +81,7 @@ class MpvEngine : public MediaEngine {
     void sendCommands();
     void setPause(bool on);
     void endOfCurrent(int reason);
+    void endLostEntry();
     void scheduleReconnect();
     void reconnectNow();
     void cancelReconnect();
@@ -111,6 +112,8 @@ class MpvEngine : public MediaEngine {
     bool started_ = false;  // audio has begun (playback-restart)
     bool played_ = false;   // reached Playing since the load
 
+    bool eventsLost_ = false;  // libmpv's event queue ran over
+    bool idleActive_ = true;
     bool pause_ = false;
     bool pausedForCache_ = false;
     int volume_ = 50;
