@@ -1,6 +1,7 @@
 #include "player/settings/field_reader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <array>
@@ -83,6 +84,9 @@ FieldReader::FieldReader(const QByteArray& content, QString fileName)
     : text_(decodeSettingsText(content)), fileName_(std::move(fileName)) {}
 
 FieldReader FieldReader::open(const QString& path, const QString& fileName) {
+    // Only a regular file: opening a named pipe would wait for a writer and
+    // reading a device such as /dev/zero would never end, freezing the window.
+    if (!QFileInfo(path).isFile()) throw RuntimeError(RuntimeError::FileNotFound, fileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw RuntimeError(RuntimeError::FileNotFound, fileName);
     const QByteArray content = file.readAll();
