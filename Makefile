@@ -14,13 +14,16 @@ build: deps
 run: build
 	scripts/run-player build
 
+# The unit and window tests run a second time built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build).
 test: build
 	ctest --preset default --timeout 300 -j2
+	$(MAKE) test-asan
 
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
-	ctest --preset asan --timeout 300
+	ctest --preset asan
 
 bench: build
 	scripts/bench build
