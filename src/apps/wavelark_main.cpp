@@ -1,3 +1,5 @@
+#include <memory>
+
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
@@ -13,18 +15,23 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
     ondrix::installFontSubstitutes();
 
-    ondrix::MpvEngine engine;
     ondrix::SystemShell shell;
     ondrix::SystemClock clock;
     ondrix::SystemRandom random;
     ondrix::QtDialogs dialogs;
-    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
+    std::unique_ptr<ondrix::MpvEngine> engine;
+    std::unique_ptr<ondrix::Wavelark> window;
     try {
-        window.Form_Load();
+        engine = std::make_unique<ondrix::MpvEngine>();
+        window = std::make_unique<ondrix::Wavelark>(
+            ondrix::WavelarkServices{*engine, shell, clock, random, dialogs});
+        window->Form_Load();
     } catch (const ondrix::RuntimeError& error) {
         // A failed start ends the program before the window is shown.
         ondrix::failAndExit(error.message());
     }
-    window.show();
-    return app.exec();
+    window->show();
+    const int status = app.exec();
+    window.reset();  // before the engine it uses
+    return status;
 }

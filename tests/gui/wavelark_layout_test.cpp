@@ -94,7 +94,9 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
         ASSERT_NE(widget, nullptr);
         const int pxWidth = spec.width < 0 ? widget->sizeHint().width() : spec.width / 15;
         EXPECT_EQ(widget->geometry(), QRect(spec.left / 15, spec.top / 15, pxWidth, spec.height / 15));
-        if (spec.caption) EXPECT_EQ(captionOf(widget), QString::fromLatin1(spec.caption));
+        if (spec.caption) {
+            EXPECT_EQ(captionOf(widget), QString::fromLatin1(spec.caption));
+        }
         EXPECT_EQ(widget->toolTip(), QString::fromLatin1(spec.tooltip));
         EXPECT_EQ(widget->isVisible(), spec.visible);
         if (!spec.family) continue;
@@ -108,8 +110,9 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
         EXPECT_EQ(widget->font().pixelSize(), qRound(spec.points * 96 / 72));
         EXPECT_EQ(widget->font().bold(), spec.bold);
         EXPECT_FALSE(widget->font().italic() || widget->font().underline() || widget->font().strikeOut());
-        if (auto* label = qobject_cast<QLabel*>(widget))
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
             EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, spec.align);
+        }
     }
     // The status and clock labels stay readable over the media component.
     const QList<QObject*> order = w.children();

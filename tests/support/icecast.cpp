@@ -102,8 +102,10 @@ void IcecastServer::writeConfig() const {
 bool IcecastServer::startServer() {
     if (running()) return true;
     server_ = std::make_unique<QProcess>();
-    server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithParent(*server_);
     server_->setStandardOutputFile(QProcess::nullDevice());
+    server_->setStandardErrorFile(folder_.filePath(QStringLiteral("log/stderr.log")),
+                                  QIODevice::Append);
     server_->start(QStringLiteral("icecast2"),
                    {QStringLiteral("-c"), folder_.filePath(QStringLiteral("icecast.xml"))});
     if (!server_->waitForStarted(kStartTimeoutMs)) return false;
@@ -145,6 +147,7 @@ bool IcecastServer::launchSource(const QString& mount, Source& source) {
     for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY"})
         environment.remove(QString::fromLatin1(name));
     source.process->setProcessEnvironment(environment);
+    endWithParent(*source.process);
     source.process->setStandardOutputFile(QProcess::nullDevice());
     source.process->setStandardErrorFile(folder_.filePath(QStringLiteral("log/ffmpeg.log")),
                                          QIODevice::Append);

@@ -7,10 +7,14 @@
 #include <QThread>
 #include <stdexcept>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 namespace testsupport {
 
 Xvfb::Xvfb(int width, int height) : server_(std::make_unique<QProcess>()) {
     server_->setProcessChannelMode(QProcess::SeparateChannels);
+    endWithParent(*server_);
     // -displayfd 1: the server picks a free display and prints its number.
     server_->start(QStringLiteral("Xvfb"),
                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
@@ -26,6 +30,12 @@ Xvfb::Xvfb(int width, int height) : server_(std::make_unique<QProcess>()) {
     }
     if (!number.contains('\n')) throw std::runtime_error("Xvfb gave no display number");
     display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    // Clients may still be refused for a moment on a busy machine.
+    QProcessEnvironment env = environment();
+    if (!waitUntil([&] {
+            return runCommand(QStringLiteral("xdpyinfo"), {}, env, nullptr, 5000) == 0;
+        }, 15000))
+        throw std::runtime_error("Xvfb does not accept clients");
 }
 
 Xvfb::~Xvfb() {
@@ -48,9 +58,14 @@ bool Xvfb::screenshot(const QString& pngPath) const {
                       environment()) == 0;
 }
 
+void endWithParent(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
 int runCommand(const QString& program, const QStringList& arguments,
                const QProcessEnvironment& environment, QString* output, int timeoutMs) {
     QProcess process;
+    endWithParent(process);
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);

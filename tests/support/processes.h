@@ -24,6 +24,11 @@ private:
     QString display_;
 };
 
+// Makes a process that is about to be started end when the test process
+// ends, also when the test is killed: a stray server would otherwise keep
+// the test runner's output pipe open.
+void endWithParent(QProcess& process);
+
 // Runs a command to its end (at most timeoutMs); returns its exit code, or
 // -1 when it could not start or timed out. Output goes to *output when given.
 int runCommand(const QString& program, const QStringList& arguments,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/program_folder.h"
+#include "player/file_browser.h"
 #include "player/window.h"
 #include "ui/drag.h"
 #include "ui/key_command.h"
@@ -94,4 +95,13 @@ TEST(KeyCommandRule, NoModifierOrCtrlAlone) {
     EXPECT_EQ(virtualKeyCode(Qt::Key_F1), 112);
     EXPECT_EQ(virtualKeyCode(Qt::Key_F12), 123);
     EXPECT_EQ(modifierMask(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
+
+TEST(DriveOf, TheLongestMountRootHoldingThePath) {
+    const QStringList drives = {QStringLiteral("/"), QStringLiteral("/media/usb"),
+                                QStringLiteral("/media/usb2")};
+    EXPECT_EQ(driveOf(QStringLiteral("/home/me/music"), drives), QStringLiteral("/"));
+    EXPECT_EQ(driveOf(QStringLiteral("/media/usb/songs"), drives), QStringLiteral("/media/usb"));
+    EXPECT_EQ(driveOf(QStringLiteral("/media/usb2"), drives), QStringLiteral("/media/usb2"));
+    EXPECT_EQ(driveOf(QStringLiteral("/media/usb20/x"), drives), QStringLiteral("/"));
 }
