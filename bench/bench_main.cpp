@@ -12,8 +12,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: ondrix_bench player-until-playing\n"
-                 "       ondrix_bench startup SETTINGS URL FIRST_AUDIO_LUA RUNS\n"
+                 "usage: ondrix_bench startup SETTINGS URL FIRST_AUDIO_LUA RUNS\n"
                  "       ondrix_bench switch SETTINGS URL_A URL_B SOCKET COUNT [AO]\n"
                  "       ondrix_bench encoder MARKER_FILE ENCODER_SCRIPT COUNT\n"
                  "       ondrix_bench idle-breakdown SETTINGS SECONDS\n");
@@ -27,9 +26,6 @@ QString argument(char** argv, int index) { return QString::fromLocal8Bit(argv[in
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
     const QString command = argument(argv, 1);
-    if (command == QLatin1String("player-until-playing")) {
-        return bench::runPlayerUntilPlaying(argc, argv);
-    }
     if (command == QLatin1String("startup") && argc == 6) {
         QCoreApplication app(argc, argv);
         return bench::runStartupBench(

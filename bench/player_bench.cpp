@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -64,43 +63,13 @@ double timeUntilOutput(const QString& program, const QStringList& arguments,
 
 }  // namespace
 
-int runPlayerUntilPlaying(int& argc, char** argv) {
-    ondrix::GuardedApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
-    ondrix::installFontSubstitutes();
-
-    ondrix::MpvEngine engine;
-    ondrix::SystemShell shell;
-    ondrix::SystemClock clock;
-    ondrix::SystemRandom random;
-    ondrix::QtDialogs dialogs;
-    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-    try {
-        window.Form_Load();
-    } catch (const ondrix::RuntimeError& error) {
-        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
-        return 1;
-    }
-    window.show();
-
-    QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
-        if (state != ondrix::PlayState::Playing) return;
-        std::printf("playing\n");
-        std::fflush(stdout);
-        QCoreApplication::quit();
-    });
-    QTimer::singleShot(kPlayTimeoutMs, &app, [] { QCoreApplication::exit(1); });
-    return app.exec();
-}
-
 int runStartupBench(const StartupOptions& options) {
     std::vector<double> player;
     std::vector<double> mpv;
     for (int run = 0; run < options.runs; ++run) {
-        const double playerMs =
-            timeUntilOutput(QCoreApplication::applicationFilePath(),
-                            {QStringLiteral("player-until-playing")}, options.settingsFolder,
-                            "playing");
+        const double playerMs = timeUntilOutput(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/ondrix_bench_player"), {},
+            options.settingsFolder, "playing");
         const double mpvMs = timeUntilOutput(
             QStringLiteral("mpv"),
             kMpvOptions + QStringList{QStringLiteral("--really-quiet"),

@@ -4,14 +4,9 @@
 
 namespace bench {
 
-// The player program itself, as its main() builds it, that prints "playing"
-// once its engine reports playState 3 and then ends. Run with the settings
-// folder as current directory.
-int runPlayerUntilPlaying(int& argc, char** argv);
-
 // Start-up: the time from starting a process to its first audio, for the
-// player (runPlayerUntilPlaying) and for mpv on the same stream, alternated
-// over several runs.
+// player (ondrix_bench_player, beside this program) and for mpv on the same
+// stream, alternated over several runs.
 struct StartupOptions {
     QString settingsFolder;
     QString url;

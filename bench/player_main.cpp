@@ -1,0 +1,49 @@
+// The player as its own main() builds it, linked with nothing more, that
+// prints "playing" once its engine reports playState 3 and then ends: the
+// start-up half of ondrix_bench. Run with the settings folder as current
+// directory.
+#include <QTimer>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/runtime_error.h"
+#include "platform/shell.h"
+#include "player/media/mpv_engine.h"
+#include "player/window.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
+#include "ui/guarded_application.h"
+
+namespace {
+constexpr int kPlayTimeoutMs = 20000;
+}
+
+int main(int argc, char** argv) {
+    ondrix::GuardedApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
+    ondrix::installFontSubstitutes();
+
+    ondrix::MpvEngine engine;
+    ondrix::SystemShell shell;
+    ondrix::SystemClock clock;
+    ondrix::SystemRandom random;
+    ondrix::QtDialogs dialogs;
+    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
+    try {
+        window.Form_Load();
+    } catch (const ondrix::RuntimeError& error) {
+        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+    window.show();
+
+    QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
+        if (state != ondrix::PlayState::Playing) return;
+        std::printf("playing\n");
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+    QTimer::singleShot(kPlayTimeoutMs, &app, [] { QCoreApplication::exit(1); });
+    return app.exec();
+}
