@@ -231,3 +231,49 @@ TEST_F(WavelarkTest, DragOnTheSurfaceMovesTheWindowButNotFromAControl) {
     w.Form_MouseMove(2, 0, 9000, 9000);  // right button: nothing
     EXPECT_EQ(w.pos(), QPoint(110, 120));
 }
+
+TEST_F(WavelarkTest, FailingSaveIsReportedWithoutPositionSavedAndThePlayerGoesOn) {
+    ondrix::Wavelark& w = loaded();
+    // A folder where the file should be: nothing can be written over it.
+    QFile::remove(folder.file(QStringLiteral("!WLKstart.txt")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("!WLKstart.txt")));
+    w.Form_KeyDown(122, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QStringLiteral("Run-time error '75'")))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("!WLKstart.txt")));
+    w.LabelR2_Click();
+    EXPECT_EQ(engine.urls.last(), QStringLiteral("http://stream2.example/live"));
+}
+
+TEST_F(WavelarkTest, MalformedFileAtReloadKeepsWhatWasLoadedBeforeIt) {
+    ondrix::Wavelark& w = loaded();
+    folder.write(QStringLiteral("!WLKstart.txt"), crlf({QStringLiteral("600"), QStringLiteral("900")}));
+    folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("three")}));
+    folder.write(QStringLiteral("!rkeys.txt"), crlf({"+", "Later", "http://l/", "http://l/s"}));
+    w.Form_KeyDown(112, 0);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text,
+              QStringLiteral("Run-time error '13': Type mismatch (!tzone.txt)"));
+    EXPECT_EQ(w.pos(), QPoint(40, 60));                  // read before the failure
+    EXPECT_EQ(w.settings().timeZoneOffset(), 6);         // kept
+    EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("S1"));  // not reached
+}
+
+TEST_F(WavelarkTest, FolderDeletedWhileShownPlaysNothingAndBreaksNothing) {
+    ondrix::Wavelark& w = loaded();
+    auto music = std::make_unique<TempFolder>();
+    music->write(QStringLiteral("a.mp3"), "x");
+    music->write(QStringLiteral("b.mp3"), "x");
+    w.Dir1->setPath(music->path());
+    const QString gone = music->path();
+    music.reset();
+    ASSERT_FALSE(QDir(gone).exists());
+    w.File1->setListIndex(1);
+    EXPECT_EQ(engine.urls.last(), ondrix::joinPath(gone, QStringLiteral("b.mp3")));
+    engine.state = ondrix::PlayState::Stopped;
+    w.Timer1_Timer();
+    EXPECT_EQ(engine.urls.last(), ondrix::joinPath(gone, QStringLiteral("a.mp3")));
+    w.Dir1->setPath(folder.path());
+    EXPECT_GT(w.File1->listCount(), 0);
+}
