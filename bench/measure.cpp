@@ -1,6 +1,9 @@
 #include "measure.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
@@ -26,6 +29,48 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs) {
         QThread::usleep(200);
     }
     return true;
+}
+
+double timeUntilOutput(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory, const QByteArray& token, int timeoutMs) {
+    QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    QByteArray output;
+    double result = -1;
+    while (timer.elapsed() < timeoutMs) {
+        // A program that prints the token and ends at once still counts:
+        // what it wrote is read after it has ended.
+        const bool ended = process.state() == QProcess::NotRunning;
+        if (ended || process.waitForReadyRead(100)) output += process.readAllStandardOutput();
+        if (output.contains(token)) {
+            result = elapsedMs(timer);
+            break;
+        }
+        if (ended) break;
+    }
+    if (!process.waitForFinished(3000)) {
+        process.terminate();
+        if (!process.waitForFinished(3000)) process.kill();
+        process.waitForFinished(2000);
+    }
+    return result;
+}
+
+QList<QByteArray> takeCompleteLines(QByteArray& buffer) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype end; (end = buffer.indexOf('\n', start)) >= 0; start = end + 1)
+        lines.append(buffer.mid(start, end - start));
+    buffer.remove(0, start);
+    return lines;
+}
+
+QString eventName(const QByteArray& line) {
+    return QJsonDocument::fromJson(line).object().value(QStringLiteral("event")).toString();
 }
 
 void runEventLoop(int milliseconds) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -21,6 +23,20 @@ void runEventLoop(int milliseconds);
 
 // Milliseconds with a fraction since the timer started.
 inline double elapsedMs(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+
+// Starts a program and returns the milliseconds until its standard output
+// carries the token, or -1 when it does not within timeoutMs (or ends
+// without it). The program is ended afterwards in any case.
+double timeUntilOutput(const QString& program, const QStringList& arguments,
+                       const QString& workingDirectory, const QByteArray& token, int timeoutMs);
+
+// Takes the complete lines (without their line feed) off the front of a
+// buffer that collects a stream; a part line stays for the next read.
+QList<QByteArray> takeCompleteLines(QByteArray& buffer);
+
+// The "event" member of one JSON message of mpv's IPC; empty for a reply or
+// a line that is no JSON object.
+QString eventName(const QByteArray& line);
 
 // One result line: "name: value unit" with two decimals.
 void printFigure(const QString& name, double value, const QString& unit);

@@ -7,6 +7,8 @@
 #include <QThread>
 #include <stdexcept>
 
+#include "measure.h"
+
 namespace bench {
 
 namespace {
@@ -65,13 +67,8 @@ bool MpvPeer::waitForEvent(const QString& name, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (true) {
-        qsizetype end;
-        while ((end = pending_.indexOf('\n')) >= 0) {
-            const QByteArray line = pending_.left(end);
-            pending_.remove(0, end + 1);
-            const QJsonObject message = QJsonDocument::fromJson(line).object();
-            if (message.value(QStringLiteral("event")).toString() == name) return true;
-        }
+        for (const QByteArray& line : takeCompleteLines(pending_))
+            if (eventName(line) == name) return true;
         const qint64 left = timeoutMs - timer.elapsed();
         if (left <= 0 || socket_.state() != QLocalSocket::ConnectedState) return false;
         if (socket_.waitForReadyRead(static_cast<int>(left))) pending_ += socket_.readAll();

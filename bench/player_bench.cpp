@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <cstdio>
@@ -34,33 +33,6 @@ constexpr int kListenMs = 300;
 const QStringList kMpvOptions{QStringLiteral("--no-config"), QStringLiteral("--no-video"),
                               QStringLiteral("--ao=null")};
 
-// Starts a process and returns the milliseconds until its standard output
-// carries the token, or -1. The process is ended afterwards in any case.
-double timeUntilOutput(const QString& program, const QStringList& arguments,
-                       const QString& workingDirectory, const QByteArray& token) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    QByteArray output;
-    double result = -1;
-    while (timer.elapsed() < kPlayTimeoutMs && process.state() != QProcess::NotRunning) {
-        if (process.waitForReadyRead(100)) output += process.readAllStandardOutput();
-        if (output.contains(token)) {
-            result = elapsedMs(timer);
-            break;
-        }
-    }
-    if (!process.waitForFinished(3000)) {
-        process.terminate();
-        if (!process.waitForFinished(3000)) process.kill();
-        process.waitForFinished(2000);
-    }
-    return result;
-}
-
 }  // namespace
 
 int runStartupBench(const StartupOptions& options) {
@@ -69,13 +41,13 @@ int runStartupBench(const StartupOptions& options) {
     for (int run = 0; run < options.runs; ++run) {
         const double playerMs = timeUntilOutput(
             QCoreApplication::applicationDirPath() + QStringLiteral("/ondrix_bench_player"), {},
-            options.settingsFolder, "playing");
+            options.settingsFolder, "playing", kPlayTimeoutMs);
         const double mpvMs = timeUntilOutput(
             QStringLiteral("mpv"),
             kMpvOptions + QStringList{QStringLiteral("--really-quiet"),
                                       QStringLiteral("--script=") + options.firstAudioScript,
                                       options.url},
-            options.settingsFolder, "first-audio");
+            options.settingsFolder, "first-audio", kPlayTimeoutMs);
         if (playerMs < 0 || mpvMs < 0) {
             std::fprintf(stderr, "bench: start-up run %d did not reach audio (player %.0f, mpv %.0f)\n",
                          run + 1, playerMs, mpvMs);
