@@ -20,9 +20,15 @@ test: build
 	ctest --preset default --timeout 300 -j2
 	$(MAKE) test-asan
 
+# The build lists each test program's tests by running it, so the sanitizer
+# settings the test preset gives the tests apply there as well.
+ASAN_BUILD_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 test-asan: deps
 	cmake --preset asan
-	cmake --build --preset asan
+	$(ASAN_BUILD_ENV) cmake --build --preset asan
 	ctest --preset asan
 
 bench: build
