@@ -1,5 +1,8 @@
 #include "measure.h"
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,9 +34,14 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+void endWithParent(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
 double timeUntilOutput(const QString& program, const QStringList& arguments,
                        const QString& workingDirectory, const QByteArray& token, int timeoutMs) {
     QProcess process;
+    endWithParent(process);
     process.setWorkingDirectory(workingDirectory);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+class QProcess;
+
 namespace bench {
 
 // Median of the samples (the mean of the middle two for an even count); 0
@@ -23,6 +25,11 @@ void runEventLoop(int milliseconds);
 
 // Milliseconds with a fraction since the timer started.
 inline double elapsedMs(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+
+// Makes a child process end with the harness, even when the harness itself
+// is killed or crashes, so that a benchmark leaves nothing running. Call
+// before starting it.
+void endWithParent(QProcess& process);
 
 // Starts a program and returns the milliseconds until its standard output
 // carries the token, or -1 when it does not within timeoutMs (or ends

@@ -16,6 +16,7 @@ constexpr int kStartTimeoutMs = 10000;
 }
 
 MpvPeer::MpvPeer(const QString& socketPath, const QStringList& options) {
+    endWithParent(process_);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setStandardErrorFile(QProcess::nullDevice());
     process_.start(QStringLiteral("mpv"),
