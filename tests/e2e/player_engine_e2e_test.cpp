@@ -63,6 +63,17 @@ protected:
                            QStringLiteral("128k"), path}) == 0;
     }
 
+    // Stations 1 and 2 on two live mounts of the server.
+    bool twoStationsOn(IcecastServer& server) {
+        if (!server.startSource(QStringLiteral("/one"), 440) ||
+            !server.startSource(QStringLiteral("/two"), 660))
+            return false;
+        settings.write(QStringLiteral("!rkeys.txt"),
+                       crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")),
+                             "+", "Two", "http://two.example/", server.url(QStringLiteral("/two"))}));
+        return true;
+    }
+
     TempFolder settings;
     RecordingEngine engine;
     FakeShell shell;
@@ -80,11 +91,7 @@ private:
 TEST_F(PlayerWithEngine, StationOneListensAtStartAndTheSecondButtonMovesTheListener) {
     if (!IcecastServer::available()) GTEST_SKIP() << "needs icecast2 and ffmpeg";
     IcecastServer server;
-    ASSERT_TRUE(server.startSource(QStringLiteral("/one"), 440));
-    ASSERT_TRUE(server.startSource(QStringLiteral("/two"), 660));
-    settings.write(QStringLiteral("!rkeys.txt"),
-                   crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")),
-                         "+", "Two", "http://two.example/", server.url(QStringLiteral("/two"))}));
+    ASSERT_TRUE(twoStationsOn(server));
 
     QElapsedTimer sinceStart;
     sinceStart.start();
@@ -216,11 +223,7 @@ private:
 TEST_F(PlayerWithEngine, ManyStationSwitchesAndAddressChangesStayResponsiveWithoutGrowing) {
     if (!IcecastServer::available()) GTEST_SKIP() << "needs icecast2 and ffmpeg";
     IcecastServer server;
-    ASSERT_TRUE(server.startSource(QStringLiteral("/one"), 440));
-    ASSERT_TRUE(server.startSource(QStringLiteral("/two"), 660));
-    settings.write(QStringLiteral("!rkeys.txt"),
-                   crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")),
-                         "+", "Two", "http://two.example/", server.url(QStringLiteral("/two"))}));
+    ASSERT_TRUE(twoStationsOn(server));
     ondrix::Wavelark& w = window();
     w.Form_Load();
     w.show();
