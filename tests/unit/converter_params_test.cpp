@@ -41,11 +41,6 @@ TEST(Mp3ParameterText, EmptyBoxesLeaveTheirSeparatorsInPlace) {
     EXPECT_EQ(argumentsOf(cbrParameterText("", ".mp3")), (QStringList{"-h", "-b", "128", ".mp3"}));
 }
 
-TEST(Mp3ParameterText, BoxTextPassesThroughUnchanged) {
-    EXPECT_EQ(cbrParameterText(" --nores x.wav ", "\"my out.mp3\""),
-              QStringLiteral("-h -b 128  --nores x.wav  \"my out.mp3\""));
-}
-
 TEST(FlacParameterText, LevelsAndTheOutputOption) {
     EXPECT_EQ(smallestParameterText("song.wav", ".flac"), QStringLiteral("-8 song.wav -o .flac"));
     EXPECT_EQ(standardParameterText("song.wav", ".flac"), QStringLiteral("-4 song.wav -o .flac"));
@@ -82,19 +77,6 @@ TEST(OpenFileFilter, KeepsTheExactPatternsOfEachProgram) {
               (QStringList{"Wave Files (*wav)", "Flac Files (*flac)", "All Files (*.*)"}));
     EXPECT_EQ(qtNameFilters("Text|*.txt;*.log"), (QStringList{"Text (*.txt;*.log)"}));
     EXPECT_EQ(qtNameFilters("|*.x|Odd|"), (QStringList{"(*.x)"}));
-}
-
-TEST(HelpLines, EightLinesWithTheirBlanks) {
-    const QStringList lines = converterHelpLines();
-    ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines[0], QStringLiteral("F1 = this help "));
-    EXPECT_EQ(lines[1], QStringLiteral("F6  = ondrix.example  "));
-    EXPECT_EQ(lines[2], QStringLiteral("F12 = Exit this program "));
-    EXPECT_EQ(lines[3], QString(22, QLatin1Char('-')));
-    EXPECT_EQ(lines[4], QStringLiteral("Hold left button on mouse to move"));
-    EXPECT_EQ(lines[5], lines[3]);
-    EXPECT_EQ(lines[6], QStringLiteral("VOSKE - OndrixRadio "));
-    EXPECT_EQ(lines[7], QStringLiteral("www.ondrix.example"));
 }
 
 }  // namespace
