@@ -42,7 +42,9 @@ formFlac::formFlac(Shell& shell, Dialogs& dialogs, QWidget* parent)
             &formFlac::LblComp0_Click);
 }
 
-void formFlac::File1_Click() { pickFromList(); }
+void formFlac::File1_Click() {
+    pickFromList();
+}
 
 void formFlac::lblComp8_Click() {
     launchEncoder(
@@ -55,7 +57,8 @@ void formFlac::lblComp5_Click() {
 }
 
 void formFlac::LblComp0_Click() {
-    launchEncoder(largerParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(
+        largerParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
 }
 
 }  // namespace ondrix

@@ -17,7 +17,7 @@ const ConverterProgram& flacProgram();
 // The OndrixFlac window.
 class formFlac : public ConverterFrame {
     Q_OBJECT
-public:
+  public:
     formFlac(Shell& shell, Dialogs& dialogs, QWidget* parent = nullptr);
 
     void File1_Click();

@@ -107,46 +107,47 @@ void ConverterFrame::createControls() {
     for (const ControlLayout& control : layout.controls) {
         QWidget* widget = nullptr;
         switch (control.kind) {
-        case ControlKind::TextBox: {
-            auto* box = new QLineEdit(control.caption, this);
-            setColour(box, QPalette::Base, control.background);
-            if (control.name == QLatin1String("Text1")) text1_ = box;
-            widget = box;
-            focusable.emplace_back(control.tabIndex, box);
-            break;
-        }
-        case ControlKind::FileList:
-            fileList_ = new QListWidget(this);
-            fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
-            fileList_->setVisible(false);
-            setColour(fileList_, QPalette::Base, control.background);
-            widget = fileList_;
-            focusable.emplace_back(control.tabIndex, fileList_);
-            break;
-        case ControlKind::Label:
-        case ControlKind::CommandLabel: {
-            QLabel* label = control.kind == ControlKind::CommandLabel
-                                ? new ClickableLabel(control.caption, this)
-                                : new QLabel(control.caption, this);
-            label->setAutoFillBackground(true);
-            setColour(label, QPalette::Window, control.background);
-            setColour(label, QPalette::WindowText, control.textColor);
-            const Qt::Alignment across = control.kind == ControlKind::CommandLabel
-                                             ? Qt::AlignHCenter
-                                             : (control.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
-            label->setAlignment(across | (control.kind == ControlKind::CommandLabel
-                                              ? Qt::AlignVCenter
-                                              : Qt::AlignTop));
-            widget = label;
-            break;
-        }
-        case ControlKind::Picture: {
-            auto* picture = new ClickableLabel(QString(), this);
-            picture->setPixmap(QPixmap(control.caption));
-            picture->setScaledContents(true);
-            widget = picture;
-            break;
-        }
+            case ControlKind::TextBox: {
+                auto* box = new QLineEdit(control.caption, this);
+                setColour(box, QPalette::Base, control.background);
+                if (control.name == QLatin1String("Text1")) text1_ = box;
+                widget = box;
+                focusable.emplace_back(control.tabIndex, box);
+                break;
+            }
+            case ControlKind::FileList:
+                fileList_ = new QListWidget(this);
+                fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+                fileList_->setVisible(false);
+                setColour(fileList_, QPalette::Base, control.background);
+                widget = fileList_;
+                focusable.emplace_back(control.tabIndex, fileList_);
+                break;
+            case ControlKind::Label:
+            case ControlKind::CommandLabel: {
+                QLabel* label = control.kind == ControlKind::CommandLabel
+                                    ? new ClickableLabel(control.caption, this)
+                                    : new QLabel(control.caption, this);
+                label->setAutoFillBackground(true);
+                setColour(label, QPalette::Window, control.background);
+                setColour(label, QPalette::WindowText, control.textColor);
+                const Qt::Alignment across =
+                    control.kind == ControlKind::CommandLabel
+                        ? Qt::AlignHCenter
+                        : (control.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
+                label->setAlignment(
+                    across |
+                    (control.kind == ControlKind::CommandLabel ? Qt::AlignVCenter : Qt::AlignTop));
+                widget = label;
+                break;
+            }
+            case ControlKind::Picture: {
+                auto* picture = new ClickableLabel(QString(), this);
+                picture->setPixmap(QPixmap(control.caption));
+                picture->setScaledContents(true);
+                widget = picture;
+                break;
+            }
         }
         widget->setObjectName(control.name);
         widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
@@ -197,9 +198,9 @@ void ConverterFrame::pickFromList() {
 void ConverterFrame::LblFiles_Click() {
     // Cancel, or any failure of the dialog, ends the handler quietly.
     try {
-        const OpenFileRequest request{
-            initDir_, qtNameFilters(dialogFilterText(program_.dialogMiddleFilter)),
-            dialogFileName_};
+        const OpenFileRequest request{initDir_,
+                                      qtNameFilters(dialogFilterText(program_.dialogMiddleFilter)),
+                                      dialogFileName_};
         const std::optional<QString> chosen = dialogs_.openFile(this, request);
         if (!chosen) return;
         dialogFileName_ = *chosen;
@@ -208,27 +209,31 @@ void ConverterFrame::LblFiles_Click() {
     }
 }
 
-void ConverterFrame::showHelp() { showHelpBox(dialogs_, this, converterHelpLines()); }
+void ConverterFrame::showHelp() {
+    showHelpBox(dialogs_, this, converterHelpLines());
+}
 
 void ConverterFrame::Form_KeyDown(int keyCode, int shift) {
     if (!keyCommandAllowed(shift)) return;
     switch (keyCode) {
-    case kKeyF1:
-        showHelp();
-        break;
-    case kKeyF6:
-        shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
-                    vendorSiteAddress(), QString(), programFolder(), kShowNormal);
-        break;
-    case kKeyF12:
-        endProgram();
-        break;
-    default:
-        break;
+        case kKeyF1:
+            showHelp();
+            break;
+        case kKeyF6:
+            shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
+                        vendorSiteAddress(), QString(), programFolder(), kShowNormal);
+            break;
+        case kKeyF12:
+            endProgram();
+            break;
+        default:
+            break;
     }
 }
 
-void ConverterFrame::Image1_Click() { endProgram(); }
+void ConverterFrame::Image1_Click() {
+    endProgram();
+}
 
 void ConverterFrame::endProgram() {
     close();
@@ -241,8 +246,8 @@ void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y)
 }
 
 void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
-    const int buttons = static_cast<int>(event->buttons()) &
-                        (kLeftButton | kRightButton | kMiddleButton);
+    const int buttons =
+        static_cast<int>(event->buttons()) & (kLeftButton | kRightButton | kMiddleButton);
     const QPoint at = event->position().toPoint();
     Form_MouseMove(buttons, modifierMask(event->modifiers()),
                    static_cast<float>(pixelsToTwips(at.x())),
@@ -278,8 +283,9 @@ void ConverterFrame::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     for (const LineLayout& line : program_.layout->lines) {
         painter.setPen(QPen(palette().color(QPalette::WindowText), line.widthPixels));
-        painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel), line.y1 / double(kTwipsPerPixel)),
-                         QPointF(line.x2 / double(kTwipsPerPixel), line.y2 / double(kTwipsPerPixel)));
+        painter.drawLine(
+            QPointF(line.x1 / double(kTwipsPerPixel), line.y1 / double(kTwipsPerPixel)),
+            QPointF(line.x2 / double(kTwipsPerPixel), line.y2 / double(kTwipsPerPixel)));
     }
 }
 

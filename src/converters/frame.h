@@ -19,7 +19,7 @@ class ClickableLabel;
 
 // What distinguishes the two converter programs.
 struct ConverterProgram {
-    QString windowName;          // formMp3, formFlac
+    QString windowName;  // formMp3, formFlac
     QString caption;
     QString fileListName;        // File2, File1
     QString encoder;             // lame.exe, flac.exe
@@ -50,7 +50,7 @@ QStringList converterHelpLines();
 // program's own window class.
 class ConverterFrame : public QWidget, public WindowPlacement {
     Q_OBJECT
-public:
+  public:
     ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
                    QWidget* parent = nullptr);
 
@@ -71,7 +71,7 @@ public:
     void setWindowLeft(double twips) override;
     void setWindowTop(double twips) override;
 
-protected:
+  protected:
     // Copies the list's selected name into Text1; the program's click handler.
     void pickFromList();
     // Starts the encoder with the parameter text; never waits, never reports.
@@ -81,7 +81,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void createControls();
     void fillFileList(const QString& pattern);
     void showHelp();

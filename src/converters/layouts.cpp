@@ -1,6 +1,5 @@
 #include "converters/layouts.h"
 
-
 namespace ondrix {
 
 namespace {
@@ -16,22 +15,57 @@ const QString kSansSerif = QStringLiteral("MS Sans Serif");
 ControlLayout textBox(const char* name, const char* text, const char* tip, int left, int top,
                       int width, int height, QColor back, const QString& family, double points,
                       int tab) {
-    return {QString::fromLatin1(name), ControlKind::TextBox, QString::fromLatin1(text),
-            QString::fromLatin1(tip), left, top, width, height, back, std::nullopt, family,
-            points, true, tab};
+    return {QString::fromLatin1(name),
+            ControlKind::TextBox,
+            QString::fromLatin1(text),
+            QString::fromLatin1(tip),
+            left,
+            top,
+            width,
+            height,
+            back,
+            std::nullopt,
+            family,
+            points,
+            true,
+            tab};
 }
 
 ControlLayout fileList(const char* name, int left, int top, const QString& family, int tab) {
-    return {QString::fromLatin1(name), ControlKind::FileList, QString(),
-            QStringLiteral("Click to choose Wave file"), left, top, 1695, 2490, kLightGrey,
-            std::nullopt, family, 9.75, true, tab};
+    return {QString::fromLatin1(name),
+            ControlKind::FileList,
+            QString(),
+            QStringLiteral("Click to choose Wave file"),
+            left,
+            top,
+            1695,
+            2490,
+            kLightGrey,
+            std::nullopt,
+            family,
+            9.75,
+            true,
+            tab};
 }
 
 ControlLayout label(const char* name, ControlKind kind, const char* caption, const char* tip,
                     int left, int top, int width, int height, QColor back, QColor text,
                     double points, bool bold, int tab, bool right = false) {
-    return {QString::fromLatin1(name), kind, QString::fromLatin1(caption), QString::fromLatin1(tip),
-            left, top, width, height, back, text, kTahoma, points, bold, tab, right};
+    return {QString::fromLatin1(name),
+            kind,
+            QString::fromLatin1(caption),
+            QString::fromLatin1(tip),
+            left,
+            top,
+            width,
+            height,
+            back,
+            text,
+            kTahoma,
+            points,
+            bold,
+            tab,
+            right};
 }
 
 ControlLayout command(const char* name, const char* caption, const char* tip, int left, int top,
@@ -41,9 +75,20 @@ ControlLayout command(const char* name, const char* caption, const char* tip, in
 }
 
 ControlLayout picture(const char* resource, int left, int top, int width, int height) {
-    return {QStringLiteral("Image1"), ControlKind::Picture, QString::fromLatin1(resource),
-            QStringLiteral("Exit"), left, top, width, height, std::nullopt, std::nullopt,
-            QString(), 0, false, -1};
+    return {QStringLiteral("Image1"),
+            ControlKind::Picture,
+            QString::fromLatin1(resource),
+            QStringLiteral("Exit"),
+            left,
+            top,
+            width,
+            height,
+            std::nullopt,
+            std::nullopt,
+            QString(),
+            0,
+            false,
+            -1};
 }
 
 }  // namespace
@@ -74,8 +119,8 @@ const WindowLayout& mp3WindowLayout() {
             picture(":/logos/mp3-logo.png", 4560, 480, 1050, 540),
             label("Label3", ControlKind::Label, "User Lame Code", "", 2160, 1440, 1575, 255, kGrey,
                   kLavender, 9.75, false, 5),
-            label("Label1", ControlKind::Label, "Output file name", "", 2160, 840, 1455, 255,
-                  kGrey, kLavender, 9.75, false, 3),
+            label("Label1", ControlKind::Label, "Output file name", "", 2160, 840, 1455, 255, kGrey,
+                  kLavender, 9.75, false, 3),
         },
         {
             {QStringLiteral("Line7"), 1920, 960, 1920, 3120, 3},

@@ -22,7 +22,7 @@ struct ControlLayout {
     QString fontFamily;
     double fontPoints = 0;
     bool bold = true;
-    int tabIndex = -1;   // -1: the picture, which has none
+    int tabIndex = -1;  // -1: the picture, which has none
     bool rightAligned = false;
 };
 

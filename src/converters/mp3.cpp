@@ -49,7 +49,9 @@ formMp3::formMp3(Shell& shell, Dialogs& dialogs, QWidget* parent)
             &formMp3::LblMake_Click);
 }
 
-void formMp3::File2_Click() { pickFromList(); }
+void formMp3::File2_Click() {
+    pickFromList();
+}
 
 void formMp3::LblCBR_Click() {
     launchEncoder(cbrParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));

@@ -18,7 +18,7 @@ const ConverterProgram& mp3Program();
 // The OndrixMP3 window.
 class formMp3 : public ConverterFrame {
     Q_OBJECT
-public:
+  public:
     formMp3(Shell& shell, Dialogs& dialogs, QWidget* parent = nullptr);
 
     void File2_Click();

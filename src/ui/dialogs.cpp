@@ -11,9 +11,9 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     // The texts are joined with CR LF as on Windows; Qt wants bare LF.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical
-                                                  : QMessageBox::Information,
-                    title, shown, QMessageBox::Ok, parent);
+    QMessageBox box(
+        icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title,
+        shown, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -34,8 +34,7 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
         dialog.setDirectory(request.initialDir);
         if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 

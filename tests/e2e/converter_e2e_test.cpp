@@ -55,7 +55,8 @@ bool validMp3(const QString& folder, const QString& name) {
     const QString mp3 = QDir(folder).filePath(name);
     const QString decoded = mp3 + QStringLiteral(".decoded.wav");
     if (!QFile::exists(mp3)) return false;
-    if (runCommand(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, decoded}) != 0)
+    if (runCommand(QStringLiteral("lame"),
+                   {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, decoded}) != 0)
         return false;
     // LAME pads, but never loses more than a few frames of the second.
     return QFile(decoded).size() > kRate * 4 * 9 / 10;
@@ -64,7 +65,8 @@ bool validMp3(const QString& folder, const QString& name) {
 bool validFlac(const QString& folder, const QString& name) {
     const QString flacFile = QDir(folder).filePath(name);
     if (!QFile::exists(flacFile)) return false;
-    if (runCommand(QStringLiteral("flac"), {QStringLiteral("-t"), QStringLiteral("-s"), flacFile}) != 0)
+    if (runCommand(QStringLiteral("flac"),
+                   {QStringLiteral("-t"), QStringLiteral("-s"), flacFile}) != 0)
         return false;
     QString samples;
     runCommand(QStringLiteral("metaflac"), {QStringLiteral("--show-total-samples"), flacFile},
@@ -83,7 +85,7 @@ bool waitForValid(const std::function<bool()>& valid) {
 }
 
 class ConverterE2eTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!haveProgram(QStringLiteral("lame")) || !haveProgram(QStringLiteral("flac")))
             GTEST_SKIP() << "lame and flac are needed";
@@ -116,7 +118,8 @@ TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
     formMp3 window(shell, dialogs);
     for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
         pick(window, input);
-        const QString stem = input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
+        const QString stem =
+            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
         for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
             const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
             window.textBox(QStringLiteral("Text2"))->setText(output);
@@ -138,7 +141,8 @@ TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
     formFlac window(shell, dialogs);
     for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
         pick(window, input);
-        const QString stem = input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
+        const QString stem =
+            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
         for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
             window.textBox(QStringLiteral("Text2"))
                 ->setText(stem + QString::fromLatin1(label) + QStringLiteral(".flac"));
@@ -156,18 +160,19 @@ TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
 // encoder stand-in that records its arguments and working folder, then runs
 // the real encoder. It is started from the folder of WAV files.
 class RealWindow {
-public:
+  public:
     RealWindow(const Xvfb& display, const QString& program, const QString& encoderName,
                const QString& realEncoder, const QString& wavFolder)
         : record_(programFolder_.file(QStringLiteral("arguments.txt"))) {
         const QString binary = programFolder_.file(program);
         QFile::copy(QStringLiteral(ONDRIX_BINARY_DIR "/") + program, binary);
         QFile::setPermissions(binary, QFile::permissions(binary) | QFile::ExeOwner);
-        const QString script = QStringLiteral(
-                                   "#!/bin/sh\n"
-                                   "{ pwd; printf '%s\\n' \"$@\"; } > '%1.part' && mv '%1.part' '%1'\n"
-                                   "exec '%2' \"$@\"\n")
-                                   .arg(record_, QStandardPaths::findExecutable(realEncoder));
+        const QString script =
+            QStringLiteral(
+                "#!/bin/sh\n"
+                "{ pwd; printf '%s\\n' \"$@\"; } > '%1.part' && mv '%1.part' '%1'\n"
+                "exec '%2' \"$@\"\n")
+                .arg(record_, QStandardPaths::findExecutable(realEncoder));
         programFolder_.write(encoderName, script.toUtf8());
         QFile::setPermissions(programFolder_.file(encoderName),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -200,7 +205,7 @@ public:
         return lines;
     }
 
-private:
+  private:
     TempFolder programFolder_;
     QString record_;
     QProcess process_;
@@ -229,9 +234,9 @@ QString findWindow(const Xvfb& display, const QString& caption, QProcess& progra
 
 QRect windowGeometry(const Xvfb& display, const QString& id) {
     QRect rect;
-    for (const QString& line : xdotool(display, {QStringLiteral("getwindowgeometry"),
-                                                 QStringLiteral("--shell"), id})
-                                   .split(QLatin1Char('\n'))) {
+    for (const QString& line :
+         xdotool(display, {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
+             .split(QLatin1Char('\n'))) {
         const int value = line.section(QLatin1Char('='), 1).toInt();
         if (line.startsWith(QLatin1String("X="))) rect.moveLeft(value);
         if (line.startsWith(QLatin1String("Y="))) rect.moveTop(value);
@@ -278,8 +283,9 @@ void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
         xdotool(display, {QStringLiteral("mousemove_relative"), QStringLiteral("--"),
                           QStringLiteral("10"), QStringLiteral("5")});
     xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_TRUE(waitUntil([&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
-                          5000))
+    EXPECT_TRUE(waitUntil(
+        [&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
+        5000))
         << "window did not follow the drag";
 
     xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
@@ -290,7 +296,7 @@ void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
 }
 
 class ConverterOnXTest : public ConverterE2eTest {
-protected:
+  protected:
     void SetUp() override {
         ConverterE2eTest::SetUp();
         if (IsSkipped()) return;
@@ -330,27 +336,28 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
                               QStringLiteral("lame"), QStringLiteral("Ondrix Mp3 (LAME)"), id);
     ASSERT_FALSE(id.isEmpty()) << "no window";
     RealWindow& window = *started;
-    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}), QStringLiteral("Ondrix Mp3 (LAME)"));
+    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}),
+              QStringLiteral("Ondrix Mp3 (LAME)"));
     EXPECT_EQ(windowGeometry(*display, id).size(), QSize(380, 218));
     checkScreenshot(*display, id, QStringLiteral("converter-formMp3.png"),
                     {{QPoint(200, 20), kGrey},
-                     {inside(3840, 1680), kDark},               // LblCBR
-                     {inside(2040, 2640), kDark},               // LblFiles
-                     {inside(2040, 1080, 230, 12), kBlue},      // Text2
-                     {inside(2040, 1680, 100, 12), kYellow},    // Text3
-                     {inside(1920, 480, 150, 12), kLight},      // Text1
-                     {inside(120, 480, 100, 150), kLight},      // File2
-                     {QPoint(376, 100), Qt::black}});           // Line3
+                     {inside(3840, 1680), kDark},             // LblCBR
+                     {inside(2040, 2640), kDark},             // LblFiles
+                     {inside(2040, 1080, 230, 12), kBlue},    // Text2
+                     {inside(2040, 1680, 100, 12), kYellow},  // Text3
+                     {inside(1920, 480, 150, 12), kLight},    // Text1
+                     {inside(120, 480, 100, 150), kLight},    // File2
+                     {QPoint(376, 100), Qt::black}});         // Line3
 
     // The list's first entry is "my tone.wav", then "tone.wav".
-    clickAt(*display, id, inside(120, 480, 40, 28));  // second row
+    clickAt(*display, id, inside(120, 480, 40, 28));    // second row
     clickAt(*display, id, inside(3840, 1680, 56, 12));  // "CD Q"
     QStringList record;
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-h", "-b", "128", "tone.wav", ".mp3"}));
     EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral(".mp3")); }));
 
-    clickAt(*display, id, inside(120, 480, 40, 10));  // first row
+    clickAt(*display, id, inside(120, 480, 40, 10));    // first row
     clickAt(*display, id, inside(2040, 2160, 52, 12));  // "User Code"
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-V4", "my tone.wav", ".mp3"}));
@@ -365,26 +372,27 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
                               QStringLiteral("flac"), QStringLiteral("Ondrix Flac"), id);
     ASSERT_FALSE(id.isEmpty()) << "no window";
     RealWindow& window = *started;
-    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}), QStringLiteral("Ondrix Flac"));
+    EXPECT_EQ(xdotool(*display, {QStringLiteral("getwindowname"), id}),
+              QStringLiteral("Ondrix Flac"));
     EXPECT_EQ(windowGeometry(*display, id).size(), QSize(355, 219));
     checkScreenshot(*display, id, QStringLiteral("converter-formFlac.png"),
                     {{QPoint(150, 20), kGrey},
-                     {inside(3480, 2760), kDark},               // lblComp8
-                     {inside(3480, 1800), kDark},               // LblComp0
-                     {inside(2040, 2760), kDark},               // LblFiles
-                     {inside(2040, 1320, 200, 12), kYellow},    // Text2
-                     {inside(1920, 600, 200, 12), kLight},      // Text1
-                     {inside(120, 600, 100, 150), kLight},      // File1
-                     {QPoint(2, 100), Qt::black}});             // Line1
+                     {inside(3480, 2760), kDark},             // lblComp8
+                     {inside(3480, 1800), kDark},             // LblComp0
+                     {inside(2040, 2760), kDark},             // LblFiles
+                     {inside(2040, 1320, 200, 12), kYellow},  // Text2
+                     {inside(1920, 600, 200, 12), kLight},    // Text1
+                     {inside(120, 600, 100, 150), kLight},    // File1
+                     {QPoint(2, 100), Qt::black}});           // Line1
 
-    clickAt(*display, id, inside(120, 600, 40, 10));  // first row: "a.wav"
+    clickAt(*display, id, inside(120, 600, 40, 10));    // first row: "a.wav"
     clickAt(*display, id, inside(3480, 1800, 56, 12));  // "Larger"
     QStringList record;
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-0", "a.wav", "-o.flac"}));
     EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), QStringLiteral(".flac")); }));
 
-    clickAt(*display, id, inside(120, 600, 40, 28));  // second row: "my tone.wav"
+    clickAt(*display, id, inside(120, 600, 40, 28));    // second row: "my tone.wav"
     clickAt(*display, id, inside(3480, 2760, 56, 12));  // "Smallest"
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", ".flac"}));

@@ -5,9 +5,9 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QListView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
@@ -33,7 +33,7 @@ using testsupport::TempFolder;
 
 // A converter window over fakes, started in a scratch folder of WAV files.
 class ConverterWindowTest : public ::testing::Test {
-protected:
+  protected:
     ConverterWindowTest() {
         for (const char* name : {"song.wav", "b.Wav", "SONG2.WAV", "my song.wav", "notes.txt",
                                  "song.wav.bak", ".hidden.wav"})
@@ -66,7 +66,7 @@ protected:
     FakeShell shell;
     FakeDialogs dialogs;
 
-private:
+  private:
     std::unique_ptr<formMp3> mp3_;
     std::unique_ptr<formFlac> flac_;
 };
@@ -123,10 +123,11 @@ TEST_F(ConverterWindowTest, HelpBoxText) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("OndrixRadio"));
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(dialogs.messages[0].text,
-              QStringLiteral("F1 = this help \r\nF6  = ondrix.example  \r\nF12 = Exit this program "
-                             "\r\n----------------------\r\nHold left button on mouse to move\r\n"
-                             "----------------------\r\nVOSKE - OndrixRadio \r\nwww.ondrix.example"));
+    EXPECT_EQ(
+        dialogs.messages[0].text,
+        QStringLiteral("F1 = this help \r\nF6  = ondrix.example  \r\nF12 = Exit this program "
+                       "\r\n----------------------\r\nHold left button on mouse to move\r\n"
+                       "----------------------\r\nVOSKE - OndrixRadio \r\nwww.ondrix.example"));
 }
 
 TEST_F(ConverterWindowTest, KeysReachTheWindowBeforeTheFocusedControl) {
@@ -185,8 +186,8 @@ TEST_F(ConverterWindowTest, OtherButtonsNeitherMoveNorReanchor) {
     window.setWindowLeft(1500);
     window.setWindowTop(1500);
     window.Form_MouseMove(0, 0, 90, 60);
-    for (int buttons : {kRightButton, kLeftButton | kRightButton, kMiddleButton,
-                        kLeftButton | kMiddleButton}) {
+    for (int buttons :
+         {kRightButton, kLeftButton | kRightButton, kMiddleButton, kLeftButton | kMiddleButton}) {
         window.Form_MouseMove(buttons, 0, 900, 900);
         EXPECT_EQ(window.dragAnchor().x, 90);
         EXPECT_EQ(window.dragAnchor().y, 60);
@@ -263,7 +264,7 @@ TEST_F(ConverterWindowTest, ListPickGivesTheBareNameAndDialogPickTheFullPath) {
 }
 
 class ThrowingDialogs : public FakeDialogs {
-public:
+  public:
     std::optional<QString> openFile(QWidget*, const OpenFileRequest&) override {
         throw std::runtime_error("dialog failed");
     }
@@ -284,8 +285,8 @@ TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
     EXPECT_EQ(text(window, "Text1"), QStringLiteral("\"my song.wav\""));
     dialogs.nextChoice = folder.file(QStringLiteral("my song.wav"));
     window.LblFiles_Click();
-    EXPECT_EQ(text(window, "Text1"), QLatin1Char('"') + folder.file(QStringLiteral("my song.wav")) +
-                                         QLatin1Char('"'));
+    EXPECT_EQ(text(window, "Text1"),
+              QLatin1Char('"') + folder.file(QStringLiteral("my song.wav")) + QLatin1Char('"'));
     window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("my song.wav"));
     click(window.commandLabel(QStringLiteral("lblComp8")));
     ASSERT_EQ(shell.calls.size(), 1u);
@@ -297,9 +298,8 @@ TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
 TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
     folder.write(QStringLiteral("tune.MP3"), "ID3");
     folder.write(QStringLiteral("dwav"), "RIFF");
-    const OpenFileRequest request{folder.path(),
-                                  qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)),
-                                  QString()};
+    const OpenFileRequest request{
+        folder.path(), qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)), QString()};
     QStringList listed;
     bool answered = false;
     QTimer poll;
@@ -409,45 +409,68 @@ const QColor kYellow(255, 255, 192), kBlue(192, 192, 255);
 constexpr Qt::Alignment kLeft = Qt::AlignLeft;
 
 const Expected kMp3Controls[] = {
-    {"Text3", "text", "-V4", "Put Lame code here", 2040, 1680, 1575, 375, kYellow, kNone, "MS Sans Serif", 9.75, true, kLeft},
-    {"Text1", "text", "", "Input file", 1920, 480, 2535, 375, kLight, kNone, "MS Sans Serif", 12, true, kLeft},
-    {"Text2", "text", ".mp3", "Name your output file", 2040, 1080, 3495, 375, kBlue, kNone, "MS Sans Serif", 12, true, kLeft},
-    {"File2", "list", "", "Click to choose Wave file", 120, 480, 1695, 2490, kLight, kNone, "MS Sans Serif", 9.75, true, kLeft},
-    {"Label4", "label", "mp3 convert", "", 3840, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12, true, Qt::AlignRight},
-    {"Label2", "label", "VOSKE", "", 120, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true, kLeft},
-    {"LblVBR", "command", "Extrem", "VBR", 3840, 2640, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblABR", "command", "DVD Q", "ABR", 3840, 2160, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblCBR", "command", "CD Q", "CBR", 3840, 1680, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblFiles", "command", "Files", "Open Folder", 2040, 2640, 1575, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblMake", "command", "User Code", "Your code abve", 2040, 2160, 1575, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"Text3", "text", "-V4", "Put Lame code here", 2040, 1680, 1575, 375, kYellow, kNone,
+     "MS Sans Serif", 9.75, true, kLeft},
+    {"Text1", "text", "", "Input file", 1920, 480, 2535, 375, kLight, kNone, "MS Sans Serif", 12,
+     true, kLeft},
+    {"Text2", "text", ".mp3", "Name your output file", 2040, 1080, 3495, 375, kBlue, kNone,
+     "MS Sans Serif", 12, true, kLeft},
+    {"File2", "list", "", "Click to choose Wave file", 120, 480, 1695, 2490, kLight, kNone,
+     "MS Sans Serif", 9.75, true, kLeft},
+    {"Label4", "label", "mp3 convert", "", 3840, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12, true,
+     Qt::AlignRight},
+    {"Label2", "label", "VOSKE", "", 120, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true,
+     kLeft},
+    {"LblVBR", "command", "Extrem", "VBR", 3840, 2640, 1695, 375, kDark, kBlue, "Tahoma", 12, true,
+     Qt::AlignHCenter},
+    {"LblABR", "command", "DVD Q", "ABR", 3840, 2160, 1695, 375, kDark, kBlue, "Tahoma", 12, true,
+     Qt::AlignHCenter},
+    {"LblCBR", "command", "CD Q", "CBR", 3840, 1680, 1695, 375, kDark, kBlue, "Tahoma", 12, true,
+     Qt::AlignHCenter},
+    {"LblFiles", "command", "Files", "Open Folder", 2040, 2640, 1575, 375, kDark, kYellow, "Tahoma",
+     12, true, Qt::AlignHCenter},
+    {"LblMake", "command", "User Code", "Your code abve", 2040, 2160, 1575, 375, kDark, kYellow,
+     "Tahoma", 12, true, Qt::AlignHCenter},
     {"Image1", "picture", "", "Exit", 4560, 480, 1050, 540, kNone, kNone, "", 0, false, kLeft},
-    {"Label3", "label", "User Lame Code", "", 2160, 1440, 1575, 255, kGrey, kBlue, "Tahoma", 9.75, false, kLeft},
-    {"Label1", "label", "Output file name", "", 2160, 840, 1455, 255, kGrey, kBlue, "Tahoma", 9.75, false, kLeft},
+    {"Label3", "label", "User Lame Code", "", 2160, 1440, 1575, 255, kGrey, kBlue, "Tahoma", 9.75,
+     false, kLeft},
+    {"Label1", "label", "Output file name", "", 2160, 840, 1455, 255, kGrey, kBlue, "Tahoma", 9.75,
+     false, kLeft},
 };
 
 const Expected kFlacControls[] = {
-    {"Text1", "text", "", "Input file here", 1920, 600, 3255, 375, kLight, kNone, "MS Sans Serif", 9.75, true, kLeft},
-    {"File1", "list", "", "Click to choose Wave file", 120, 600, 1695, 2490, kLight, kNone, "Tahoma", 9.75, true, kLeft},
-    {"Text2", "text", ".flac", "Output file name here", 2040, 1320, 3135, 375, kYellow, kNone, "Tahoma", 12, true, kLeft},
+    {"Text1", "text", "", "Input file here", 1920, 600, 3255, 375, kLight, kNone, "MS Sans Serif",
+     9.75, true, kLeft},
+    {"File1", "list", "", "Click to choose Wave file", 120, 600, 1695, 2490, kLight, kNone,
+     "Tahoma", 9.75, true, kLeft},
+    {"Text2", "text", ".flac", "Output file name here", 2040, 1320, 3135, 375, kYellow, kNone,
+     "Tahoma", 12, true, kLeft},
     {"Image1", "picture", "", "Exit", 2040, 1800, 1320, 660, kNone, kNone, "", 0, false, kLeft},
-    {"lblComp8", "command", "Smallest", "Slow ( Level 8 )", 3480, 2760, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"lblComp5", "command", "Standard", "Standard  ( Level 4 )", 3480, 2280, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblComp0", "command", "Larger", "Fast ( Level 0 )", 3480, 1800, 1695, 375, kDark, kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"LblFiles", "command", "Files", "Open Folder", 2040, 2760, 1335, 375, kDark, kYellow, "Tahoma", 12, true, Qt::AlignHCenter},
-    {"Label4", "label", "flac convert", "", 3480, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12, true, Qt::AlignRight},
-    {"Label2", "label", "VOSKE", "", 240, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true, kLeft},
-    {"Label1", "label", "Output flie name :", "", 2040, 1080, 1695, 255, kGrey, kYellow, "Tahoma", 9.75, true, kLeft},
+    {"lblComp8", "command", "Smallest", "Slow ( Level 8 )", 3480, 2760, 1695, 375, kDark, kBlue,
+     "Tahoma", 12, true, Qt::AlignHCenter},
+    {"lblComp5", "command", "Standard", "Standard  ( Level 4 )", 3480, 2280, 1695, 375, kDark,
+     kBlue, "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblComp0", "command", "Larger", "Fast ( Level 0 )", 3480, 1800, 1695, 375, kDark, kBlue,
+     "Tahoma", 12, true, Qt::AlignHCenter},
+    {"LblFiles", "command", "Files", "Open Folder", 2040, 2760, 1335, 375, kDark, kYellow, "Tahoma",
+     12, true, Qt::AlignHCenter},
+    {"Label4", "label", "flac convert", "", 3480, 120, 1695, 255, kGrey, kYellow, "Tahoma", 12,
+     true, Qt::AlignRight},
+    {"Label2", "label", "VOSKE", "", 240, 120, 1095, 255, kGrey, kYellow, "Tahoma", 12, true,
+     kLeft},
+    {"Label1", "label", "Output flie name :", "", 2040, 1080, 1695, 255, kGrey, kYellow, "Tahoma",
+     9.75, true, kLeft},
 };
 
 void checkControls(const ConverterFrame& window, const auto& controls) {
     int widgetsChecked = 0;
     for (const Expected& e : controls) {
         SCOPED_TRACE(e.name);
-        auto* widget = window.findChild<QWidget*>(QString::fromLatin1(e.name), Qt::FindDirectChildrenOnly);
+        auto* widget =
+            window.findChild<QWidget*>(QString::fromLatin1(e.name), Qt::FindDirectChildrenOnly);
         ASSERT_NE(widget, nullptr);
         ++widgetsChecked;
-        EXPECT_EQ(widget->geometry(),
-                  QRect(e.left / 15, e.top / 15, e.width / 15, e.height / 15));
+        EXPECT_EQ(widget->geometry(), QRect(e.left / 15, e.top / 15, e.width / 15, e.height / 15));
         EXPECT_EQ(widget->toolTip(), QString::fromLatin1(e.toolTip));
         const std::string kind = e.kind;
         QPalette::ColorRole back = QPalette::Window;
@@ -474,10 +497,11 @@ void checkControls(const ConverterFrame& window, const auto& controls) {
             EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
         }
         EXPECT_EQ(widget->palette().color(back), e.background);
-        const QColor text = widget->palette().color(kind == "text" || kind == "list" ? QPalette::Text
-                                                                                        : QPalette::WindowText);
-        EXPECT_EQ(text, e.textColor.isValid() ? e.textColor
-                                              : QApplication::palette(widget).color(QPalette::Text));
+        const QColor text = widget->palette().color(
+            kind == "text" || kind == "list" ? QPalette::Text : QPalette::WindowText);
+        EXPECT_EQ(text, e.textColor.isValid()
+                            ? e.textColor
+                            : QApplication::palette(widget).color(QPalette::Text));
         EXPECT_EQ(widget->font().family(), QString::fromLatin1(e.family));
         EXPECT_EQ(widget->font().pixelSize(), qRound(e.points * 96 / 72));
         EXPECT_EQ(widget->font().bold(), e.bold);
@@ -492,7 +516,8 @@ QStringList tabOrder(const ConverterFrame& window) {
     if (!start) return names;
     QWidget* w = start;
     do {
-        if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == &window) names << w->objectName();
+        if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == &window)
+            names << w->objectName();
         w = w->nextInFocusChain();
     } while (w != start && names.size() < 20);
     return names;
@@ -525,8 +550,8 @@ TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
     const QImage image = window.grab().toImage();
     const QColor line = window.palette().color(QPalette::WindowText);
     // Line2 (top), Line4 (left), Line3 (x 376), Line1 (y 216), Line5 (x 248)
-    for (const QPoint p : {QPoint(200, 1), QPoint(1, 100), QPoint(376, 100), QPoint(200, 216),
-                           QPoint(248, 210)})
+    for (const QPoint p :
+         {QPoint(200, 1), QPoint(1, 100), QPoint(376, 100), QPoint(200, 216), QPoint(248, 210)})
         EXPECT_EQ(QColor(image.pixel(p)), line) << p.x() << "," << p.y();
     EXPECT_EQ(QColor(image.pixel(QPoint(200, 20))), kGrey);
 }

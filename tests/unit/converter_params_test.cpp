@@ -9,7 +9,9 @@ namespace {
 
 using namespace ondrix;
 
-QStringList argumentsOf(const QString& parameters) { return splitWindowsCommandLine(parameters); }
+QStringList argumentsOf(const QString& parameters) {
+    return splitWindowsCommandLine(parameters);
+}
 
 TEST(Mp3ParameterText, FixedOptionSetsPutTheNamesAfterTheirOptions) {
     const QString in = QStringLiteral("song.wav");
@@ -61,7 +63,8 @@ TEST(FlacParameterText, EmptyBoxes) {
 TEST(PickedName, QuotedOnlyWhenItHoldsABlank) {
     EXPECT_EQ(pickedNameText("song.wav"), QStringLiteral("song.wav"));
     EXPECT_EQ(pickedNameText("my song.wav"), QStringLiteral("\"my song.wav\""));
-    EXPECT_EQ(pickedNameText("/home/u/My Music/a.wav"), QStringLiteral("\"/home/u/My Music/a.wav\""));
+    EXPECT_EQ(pickedNameText("/home/u/My Music/a.wav"),
+              QStringLiteral("\"/home/u/My Music/a.wav\""));
     EXPECT_EQ(argumentsOf(cbrParameterText(pickedNameText("my song.wav"), ".mp3")),
               (QStringList{"-h", "-b", "128", "my song.wav", ".mp3"}));
     EXPECT_EQ(argumentsOf(largerParameterText(pickedNameText("my song.wav"), ".flac")),
@@ -69,8 +72,9 @@ TEST(PickedName, QuotedOnlyWhenItHoldsABlank) {
 }
 
 TEST(OpenFileFilter, KeepsTheExactPatternsOfEachProgram) {
-    EXPECT_EQ(dialogFilterText(mp3Program().dialogMiddleFilter),
-              QStringLiteral("Wave Files (*.wav)|*wav|MP3 Files (*.mp3)|*mp3|All Files (*.*)|*.*| "));
+    EXPECT_EQ(
+        dialogFilterText(mp3Program().dialogMiddleFilter),
+        QStringLiteral("Wave Files (*.wav)|*wav|MP3 Files (*.mp3)|*mp3|All Files (*.*)|*.*| "));
     EXPECT_EQ(qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)),
               (QStringList{"Wave Files (*wav)", "MP3 Files (*mp3)", "All Files (*.*)"}));
     EXPECT_EQ(qtNameFilters(dialogFilterText(flacProgram().dialogMiddleFilter)),
