@@ -19,7 +19,9 @@ int usage() {
     return 2;
 }
 
-QString argument(char** argv, int index) { return QString::fromLocal8Bit(argv[index]); }
+QString argument(char** argv, int index) {
+    return QString::fromLocal8Bit(argv[index]);
+}
 
 }  // namespace
 
@@ -32,8 +34,11 @@ int main(int argc, char** argv) {
             {argument(argv, 2), argument(argv, 3), argument(argv, 4), argument(argv, 5).toInt()});
     }
     if (command == QLatin1String("switch") && (argc == 7 || argc == 8)) {
-        bench::SwitchOptions options{argument(argv, 2), argument(argv, 3), argument(argv, 4),
-                                     argument(argv, 5), argc == 8 ? argument(argv, 7) : QString(),
+        bench::SwitchOptions options{argument(argv, 2),
+                                     argument(argv, 3),
+                                     argument(argv, 4),
+                                     argument(argv, 5),
+                                     argc == 8 ? argument(argv, 7) : QString(),
                                      argument(argv, 6).toInt()};
         return bench::runSwitchBench(argc, argv, options);
     }

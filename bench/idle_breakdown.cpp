@@ -35,7 +35,7 @@ double processCpuSeconds() {
 // Paints labels from an image of each taken once, instead of laying their
 // text out again on every paint.
 class CachedLabelPainter : public QObject {
-public:
+  public:
     void add(QLabel* label) {
         images_[label] = label->grab();
         label->installEventFilter(this);
@@ -52,7 +52,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::map<QLabel*, QPixmap> images_;
 };
 
@@ -60,7 +60,7 @@ private:
 // cached images, repainted once per scrolling tick: what a marquee that
 // neither lays out text nor moves widgets would cost.
 class MarqueeStrip : public QWidget {
-public:
+  public:
     explicit MarqueeStrip(ondrix::Wavelark& window)
         : QWidget(&window),
           window_(window),
@@ -72,7 +72,7 @@ public:
         connect(window.Timer2, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), background_);
@@ -80,7 +80,7 @@ protected:
         painter.drawPixmap(window_.lblScrollR2L->x(), 0, right_);
     }
 
-private:
+  private:
     ondrix::Wavelark& window_;
     QPixmap left_;
     QPixmap right_;

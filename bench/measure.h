@@ -24,7 +24,9 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs);
 void runEventLoop(int milliseconds);
 
 // Milliseconds with a fraction since the timer started.
-inline double elapsedMs(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+inline double elapsedMs(const QElapsedTimer& timer) {
+    return timer.nsecsElapsed() / 1e6;
+}
 
 // Makes a child process end with the harness, even when the harness itself
 // is killed or crashes, so that a benchmark leaves nothing running. Call

@@ -19,9 +19,10 @@ MpvPeer::MpvPeer(const QString& socketPath, const QStringList& options) {
     endWithParent(process_);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setStandardErrorFile(QProcess::nullDevice());
-    process_.start(QStringLiteral("mpv"),
-                   options + QStringList{QStringLiteral("--idle=yes"), QStringLiteral("--really-quiet"),
-                                         QStringLiteral("--input-ipc-server=") + socketPath});
+    process_.start(
+        QStringLiteral("mpv"),
+        options + QStringList{QStringLiteral("--idle=yes"), QStringLiteral("--really-quiet"),
+                              QStringLiteral("--input-ipc-server=") + socketPath});
     if (!process_.waitForStarted(kStartTimeoutMs)) throw std::runtime_error("mpv did not start");
     // The socket appears once mpv has set up its input; until then connects fail.
     QElapsedTimer timer;
@@ -52,9 +53,9 @@ bool MpvPeer::send(const QByteArray& json) {
 }
 
 bool MpvPeer::loadFile(const QString& url) {
-    const QJsonObject command{{QStringLiteral("command"),
-                               QJsonArray{QStringLiteral("loadfile"), url,
-                                          QStringLiteral("replace")}}};
+    const QJsonObject command{
+        {QStringLiteral("command"),
+         QJsonArray{QStringLiteral("loadfile"), url, QStringLiteral("replace")}}};
     return send(QJsonDocument(command).toJson(QJsonDocument::Compact));
 }
 

@@ -11,7 +11,7 @@ namespace bench {
 // Debian's mpv started idle with a JSON IPC socket: the peer the player's
 // station switch is timed against.
 class MpvPeer {
-public:
+  public:
     // Throws std::runtime_error when mpv does not start or its socket does
     // not answer.
     MpvPeer(const QString& socketPath, const QStringList& options);
@@ -26,7 +26,7 @@ public:
     // Drops what mpv said so far, so that an old event is not taken for a new one.
     void discardPending();
 
-private:
+  private:
     bool send(const QByteArray& json);
 
     QProcess process_;

@@ -49,7 +49,8 @@ int runStartupBench(const StartupOptions& options) {
                                       options.url},
             options.settingsFolder, "first-audio", kPlayTimeoutMs);
         if (playerMs < 0 || mpvMs < 0) {
-            std::fprintf(stderr, "bench: start-up run %d did not reach audio (player %.0f, mpv %.0f)\n",
+            std::fprintf(stderr,
+                         "bench: start-up run %d did not reach audio (player %.0f, mpv %.0f)\n",
                          run + 1, playerMs, mpvMs);
             return 1;
         }

@@ -1,15 +1,16 @@
+#include "measure.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include "measure.h"
-
 namespace {
 
 double timeUntilShellOutput(const char* script, const QByteArray& token, int timeoutMs = 10000) {
-    return bench::timeUntilOutput(QStringLiteral("sh"), {QStringLiteral("-c"), QLatin1String(script)},
-                                  QDir::tempPath(), token, timeoutMs);
+    return bench::timeUntilOutput(QStringLiteral("sh"),
+                                  {QStringLiteral("-c"), QLatin1String(script)}, QDir::tempPath(),
+                                  token, timeoutMs);
 }
 
 TEST(BenchMedian, MiddleSampleOrMeanOfTheMiddleTwoWhateverTheOrder) {
@@ -50,7 +51,8 @@ TEST(BenchOutputTime, TokenOfAProgramThatEndsAtOnceIsStillSeen) {
 }
 
 TEST(BenchOutputTime, TokenWrittenInPartsIsSeen) {
-    EXPECT_GE(timeUntilShellOutput("printf first-; sleep 0.2; printf 'audio\\n'", "first-audio"), 0);
+    EXPECT_GE(timeUntilShellOutput("printf first-; sleep 0.2; printf 'audio\\n'", "first-audio"),
+              0);
 }
 
 TEST(BenchOutputTime, NoTokenGivesMinusOne) {
