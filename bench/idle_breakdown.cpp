@@ -14,6 +14,7 @@
 #include "measure.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
+#include "platform/runtime_error.h"
 #include "platform/shell.h"
 #include "player/media/mpv_engine.h"
 #include "player/window.h"
@@ -102,7 +103,12 @@ int runIdleBreakdown(int& argc, char** argv, const QString& settingsFolder, int 
     ondrix::SystemRandom random;
     ondrix::QtDialogs dialogs;
     ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-    window.Form_Load();
+    try {
+        window.Form_Load();
+    } catch (const ondrix::RuntimeError& error) {
+        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
+        return 1;
+    }
     window.show();
     runEventLoop(2000);
 

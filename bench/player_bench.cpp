@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QThread>
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -80,7 +79,12 @@ int runSwitchBench(int& argc, char** argv, const SwitchOptions& options) {
         ondrix::SystemRandom random;
         ondrix::QtDialogs dialogs;
         ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-        window.Form_Load();
+        try {
+            window.Form_Load();
+        } catch (const ondrix::RuntimeError& error) {
+            std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
+            return 1;
+        }
         window.show();
         const auto playing = [&] { return engine.playState() == ondrix::PlayState::Playing; };
         if (!pollUntil(playing, kPlayTimeoutMs)) {
