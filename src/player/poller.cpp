@@ -27,9 +27,17 @@ void Wavelark::Timer1_Timer() {
         case PlayState::Paused:
             Label1->setText(QStringLiteral("Paus"));
             break;
-        case PlayState::Playing:
-            Label1->setText(bitRateText(services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"))));
+        case PlayState::Playing: {
+            // Converted again only when the rate changes; the caption is
+            // still written on every tick.
+            const QString rate = services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"));
+            if (rate != lastBitRate_ || lastBitRateText_.isEmpty()) {
+                lastBitRate_ = rate;
+                lastBitRateText_ = bitRateText(rate);
+            }
+            Label1->setText(lastBitRateText_);
             break;
+        }
         case PlayState::Buffering:
             Label1->setText(QStringLiteral("Buffering "));
             break;

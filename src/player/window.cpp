@@ -8,6 +8,7 @@
 #include <QPalette>
 
 #include "platform/runtime_error.h"
+#include "ui/cached_text_label.h"
 #include "ui/fonts.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
@@ -34,6 +35,36 @@ constexpr LineSpec kLines[] = {
     {0, 2520, 10200, 2520, 3},  // Line8, above the bottom strip
     {3000, 0, 3000, 2520, 3},   // Line2, left | middle column
     {6600, 0, 6600, 2520, 3},   // Line3, middle | right column
+};
+
+// Draws the lines as they fall on a widget whose corner lies at origin (in
+// pixels of the window surface).
+void paintLines(QPainter& painter, const QColor& colour, QPoint origin) {
+    for (const LineSpec& line : kLines) {
+        painter.setPen(QPen(colour, line.width, Qt::SolidLine, Qt::SquareCap));
+        painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel) - origin.x(),
+                                 line.y1 / double(kTwipsPerPixel) - origin.y()),
+                         QPointF(line.x2 / double(kTwipsPerPixel) - origin.x(),
+                                 line.y2 / double(kTwipsPerPixel) - origin.y()));
+    }
+}
+
+// The bottom strip in which the two texts scroll. Their moves, 50 a second,
+// then concern this opaque strip and its two labels alone, not every
+// control of the window; the strip draws its piece of the surface and of
+// the lines that cross it.
+class ScrollStrip : public QWidget {
+public:
+    explicit ScrollStrip(QWidget* window) : QWidget(window) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), parentWidget()->palette().color(QPalette::Window));
+        paintLines(painter, parentWidget()->palette().color(QPalette::WindowText), pos());
+    }
 };
 
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
@@ -87,10 +118,13 @@ void Wavelark::createControls() {
     };
     auto textLabel = [this](const char* name, const QString& caption, QRect twips, QColor back,
                             QColor fore, const QString& family, double points, bool bold,
-                            Qt::Alignment align, const QString& tip) {
-        auto* label = new ClickableLabel(caption, this);
+                            Qt::Alignment align, const QString& tip, bool moving = false) {
+        QWidget* parent = moving ? scrollStrip_ : static_cast<QWidget*>(this);
+        ClickableLabel* label = moving ? new CachedTextLabel(caption, parent)
+                                       : new ClickableLabel(caption, parent);
         label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height())
+                               .translated(-parent->mapTo(this, QPoint(0, 0))));
         label->setAlignment(align | Qt::AlignTop);
         label->setFont(designFont(family, points, bold));
         label->setToolTip(tip);
@@ -146,12 +180,14 @@ void Wavelark::createControls() {
     lbltid2->hide();
     lbltid3->hide();
     const QColor buttonFace = systemColor(QPalette::Button);
+    scrollStrip_ = new ScrollStrip(this);
+    scrollStrip_->setGeometry(twipsRect(0, 2520, kScaleWidth, 240));
     lblScrollL2R = textLabel("lblScrollL2R", QStringLiteral("Left to Right"),
                              QRect(3120, 2520, 1035, 240), buttonFace, QColor(255, 128, 128),
-                             kSansSerif, 9.75, false, Qt::AlignLeft, QString());
+                             kSansSerif, 9.75, false, Qt::AlignLeft, QString(), true);
     lblScrollR2L = textLabel("lblScrollR2L", QStringLiteral("Right to Left"),
                              QRect(5400, 2520, 1035, 240), buttonFace, QColor(128, 255, 128),
-                             kSansSerif, 9.75, false, Qt::AlignLeft, QString());
+                             kSansSerif, 9.75, false, Qt::AlignLeft, QString(), true);
     for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) {
         // Sized to the whole caption, so a long text widens the label.
         scroller->resize(scroller->sizeHint().width(), twipsToPixels(240));
@@ -267,12 +303,12 @@ void Wavelark::setScrollLefts(float l2r, float r2l) {
 
 void Wavelark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QColor lineColour = palette().color(QPalette::WindowText);
-    for (const LineSpec& line : kLines) {
-        painter.setPen(QPen(lineColour, line.width, Qt::SolidLine, Qt::SquareCap));
-        painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel), line.y1 / double(kTwipsPerPixel)),
-                         QPointF(line.x2 / double(kTwipsPerPixel), line.y2 / double(kTwipsPerPixel)));
-    }
+    paintLines(painter, palette().color(QPalette::WindowText), QPoint(0, 0));
+}
+
+bool Wavelark::isSurface(QPoint pixel) const {
+    const QWidget* control = childAt(pixel);
+    return control == nullptr || control == scrollStrip_;
 }
 
 namespace {
@@ -288,7 +324,7 @@ int buttonMask(Qt::MouseButtons buttons) {
 // Only the bare surface moves the window: a press that reached the window
 // through a control (one that let the event pass) starts no drag.
 void Wavelark::mousePressEvent(QMouseEvent* event) {
-    dragFromSurface_ = childAt(event->position().toPoint()) == nullptr;
+    dragFromSurface_ = isSurface(event->position().toPoint());
     event->accept();
 }
 
@@ -299,7 +335,7 @@ void Wavelark::mouseReleaseEvent(QMouseEvent* event) {
 
 void Wavelark::mouseMoveEvent(QMouseEvent* event) {
     const int buttons = buttonMask(event->buttons());
-    const bool overSurface = childAt(event->position().toPoint()) == nullptr;
+    const bool overSurface = isSurface(event->position().toPoint());
     if ((buttons == 0 && overSurface) || (buttons != 0 && dragFromSurface_)) {
         Form_MouseMove(buttons, modifierMask(event->modifiers()),
                        static_cast<float>(event->position().x() * kTwipsPerPixel),

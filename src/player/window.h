@@ -140,6 +140,9 @@ private:
     void shuttleStep();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
+    // Bare window surface: no control there, or only the strip behind the
+    // scrolling texts.
+    bool isSurface(QPoint pixel) const;
     // A settings operation after start-up: a failure is reported and the
     // program goes on with what was loaded.
     void runSettingsOperation(const std::function<void()>& operation);
@@ -148,6 +151,7 @@ private:
     WavelarkServices services_;
     PlayerSettings settings_{*this};
     KeyPreview* keyPreview_ = nullptr;
+    QWidget* scrollStrip_ = nullptr;
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;
@@ -157,6 +161,8 @@ private:
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
+    QString lastBitRate_;
+    QString lastBitRateText_;
 };
 
 // Pure rules of the handlers, tested on their own.

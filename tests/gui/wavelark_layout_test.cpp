@@ -93,7 +93,8 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
         auto* widget = w.findChild<QWidget*>(QString::fromLatin1(spec.name));
         ASSERT_NE(widget, nullptr);
         const int pxWidth = spec.width < 0 ? widget->sizeHint().width() : spec.width / 15;
-        EXPECT_EQ(widget->geometry(), QRect(spec.left / 15, spec.top / 15, pxWidth, spec.height / 15));
+        EXPECT_EQ(QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size()),
+                  QRect(spec.left / 15, spec.top / 15, pxWidth, spec.height / 15));
         if (spec.caption) {
             EXPECT_EQ(captionOf(widget), QString::fromLatin1(spec.caption));
         }
@@ -137,16 +138,22 @@ TEST_F(WavelarkTest, ScrollingRepaintsOnlyTheBottomStrip) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::qWait(50);
+    // Every repaint but the two texts' own, in window coordinates.
     struct PaintWatcher : QObject {
-        QRegion window;
+        QRegion surface;
         int otherControls = 0;
         QWidget* top = nullptr;
         QWidget* l2r = nullptr;
         QWidget* r2l = nullptr;
         bool eventFilter(QObject* o, QEvent* e) override {
-            if (e->type() != QEvent::Paint) return false;
-            if (o == top) window += static_cast<QPaintEvent*>(e)->region();
-            else if (o != l2r && o != r2l) ++otherControls;
+            if (e->type() != QEvent::Paint || o == l2r || o == r2l) return false;
+            auto* widget = qobject_cast<QWidget*>(o);
+            if (!widget || widget->window() != top) return false;
+            const QRegion region = static_cast<QPaintEvent*>(e)->region();
+            if (widget == top || widget == l2r->parentWidget())
+                surface += region.translated(widget->mapTo(top, QPoint(0, 0)));
+            else
+                ++otherControls;
             return false;
         }
     } watcher;
@@ -156,7 +163,7 @@ TEST_F(WavelarkTest, ScrollingRepaintsOnlyTheBottomStrip) {
     qApp->installEventFilter(&watcher);
     w.setScrollLefts(1500, 6000);
     QTest::qWait(20);
-    watcher.window = QRegion();
+    watcher.surface = QRegion();
     watcher.otherControls = 0;
     for (int i = 0; i < 10; ++i) {
         w.Timer2_Timer();
@@ -164,9 +171,9 @@ TEST_F(WavelarkTest, ScrollingRepaintsOnlyTheBottomStrip) {
     }
     qApp->removeEventFilter(&watcher);
     EXPECT_EQ(watcher.otherControls, 0);
-    EXPECT_FALSE(watcher.window.isEmpty()) << "the uncovered surface behind the texts is repainted";
-    EXPECT_GE(watcher.window.boundingRect().top(), 2520 / 15);
+    EXPECT_FALSE(watcher.surface.isEmpty()) << "the uncovered surface behind the texts is repainted";
+    EXPECT_GE(watcher.surface.boundingRect().top(), 2520 / 15);
     int area = 0;
-    for (const QRect& r : watcher.window) area += r.width() * r.height();
+    for (const QRect& r : watcher.surface) area += r.width() * r.height();
     EXPECT_LT(area, 684 * 196 / 20) << "more than the texts' trails was repainted";
 }

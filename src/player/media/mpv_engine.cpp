@@ -129,7 +129,6 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kMetadataId, property::kMetadata, MPV_FORMAT_NODE);
     mpv_observe_property(h, kAudioBitrateId, property::kAudioBitrate, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMediaTitleId, property::kMediaTitle, MPV_FORMAT_STRING);
-    mpv_observe_property(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kSeekableId, property::kSeekable, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
@@ -138,6 +137,13 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
+    // The playing position changes with every decoded frame; observing it
+    // would wake the window's thread dozens of times a second for a slider
+    // that moves once a second. It is asked for twice a second instead.
+    positionTimer_.setInterval(500);
+    connect(&positionTimer_, &QTimer::timeout, this, [this] {
+        mpv_get_property_async(mpv_.get(), kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
+    });
     connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::sendCommands);
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this, &MpvEngine::reconnectNow);
@@ -649,6 +655,11 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
 void MpvEngine::setState(int state) {
     if (state == state_) return;
     state_ = state;
+    if (state_ == PlayState::Playing) {
+        if (!positionTimer_.isActive()) positionTimer_.start();
+    } else {
+        positionTimer_.stop();
+    }
     emit playStateChanged(state_);
 }
 

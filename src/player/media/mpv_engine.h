@@ -108,6 +108,7 @@ class MpvEngine : public MediaEngine {
     bool stopWanted_ = false;
     bool mayBePlaying_ = false;  // a loadfile went out since the last stop
     QTimer retryTimer_;
+    QTimer positionTimer_;
     bool loaded_ = false;   // the current entry's file-loaded was seen
     bool started_ = false;  // audio has begun (playback-restart)
     bool played_ = false;   // reached Playing since the load
