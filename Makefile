@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan bench bench-soak fuzz clean
 
 all: build
 
@@ -33,6 +33,10 @@ test-asan: deps
 
 bench: build
 	scripts/bench build
+
+# A 30-minute run of a stream with the player's memory sampled every minute.
+bench-soak: build
+	BENCH_SOAK_MINUTES=30 scripts/bench build
 
 fuzz: deps
 	cmake --preset fuzz

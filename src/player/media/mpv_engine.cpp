@@ -114,6 +114,10 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_set_option_string(h, "terminal", "no");
     mpv_set_option_string(h, "idle", "yes");
     mpv_set_option_string(h, "audio-fallback-to-null", "yes");
+    // A radio stream is never sought back in: keeping what was played (by
+    // default up to 50 MiB) would grow the player by the stream's rate for
+    // most of an hour.
+    mpv_set_option_string(h, "demuxer-max-back-bytes", "512KiB");
     mpv_set_option_string(h, property::kVolume, "50");
     mpv_set_option_string(h, property::kMute, "no");
     mpv_set_option_string(h, property::kNetworkTimeout,
