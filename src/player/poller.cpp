@@ -18,14 +18,22 @@ int nextShuttleIndex(int position, int count) {
     return next >= 0 && next < count ? next : 0;
 }
 
+namespace {
+// The caption is rewritten on every tick; writing the text it already shows
+// must not cost a relayout and repaint 100 times a second.
+void showStatus(QLabel* label, const QString& text) {
+    if (label->text() != text) label->setText(text);
+}
+}  // namespace
+
 void Wavelark::Timer1_Timer() {
     switch (services_.engine.playState()) {
         case PlayState::Stopped:
-            Label1->setText(QStringLiteral("Stopped"));
+            showStatus(Label1, QStringLiteral("Stopped"));
             shuttleStep();
             break;
         case PlayState::Paused:
-            Label1->setText(QStringLiteral("Paus"));
+            showStatus(Label1, QStringLiteral("Paus"));
             break;
         case PlayState::Playing: {
             // Converted again only when the rate changes; the caption is
@@ -35,17 +43,17 @@ void Wavelark::Timer1_Timer() {
                 lastBitRate_ = rate;
                 lastBitRateText_ = bitRateText(rate);
             }
-            Label1->setText(lastBitRateText_);
+            showStatus(Label1, lastBitRateText_);
             break;
         }
         case PlayState::Buffering:
-            Label1->setText(QStringLiteral("Buffering "));
+            showStatus(Label1, QStringLiteral("Buffering "));
             break;
         case PlayState::Ready:
-            Label1->setText(QStringLiteral("Ready"));
+            showStatus(Label1, QStringLiteral("Ready"));
             break;
         case PlayState::Reconnecting:
-            Label1->setText(QStringLiteral("Reconnect"));
+            showStatus(Label1, QStringLiteral("Reconnect"));
             break;
         default:
             break;
