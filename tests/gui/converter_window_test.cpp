@@ -557,3 +557,22 @@ TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
 }
 
 }  // namespace
+
+TEST(ConverterWithoutEncoder, ClickStartsNothingAndSaysNothing) {
+    // No lame.exe in the program folder and none on the PATH.
+    TempFolder emptyPath, music;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", emptyPath.path().toLocal8Bit());
+    CurrentDirectory here(music.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formMp3 window(shell, dialogs);
+    window.LblCBR_Click();
+    window.LblMake_Click();
+    qputenv("PATH", oldPath);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(shellExecute(0, QStringLiteral("Open"), QStringLiteral("lame.exe"), QString(),
+                           music.path(), kShowNormal),
+              kShellStarted)
+        << "with the PATH back, Debian's lame is found again";
+}
