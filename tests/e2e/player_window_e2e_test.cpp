@@ -50,14 +50,26 @@ protected:
 
     void start(const QString& program, const QString& folder,
                const QProcessEnvironment& extra = QProcessEnvironment()) {
-        QProcessEnvironment env = x_->environment();
-        for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
-        player_.setProcessEnvironment(env);
-        player_.setWorkingDirectory(folder);
-        player_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        player_.start(program, {});
-        ASSERT_TRUE(player_.waitForStarted(10000));
-        ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000)) << "no window";
+        // A display that another test's server had just given up may refuse
+        // the program even though it answered us: then a fresh one is tried.
+        for (int attempt = 1;; ++attempt) {
+            QProcessEnvironment env = x_->environment();
+            for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
+            player_.setProcessEnvironment(env);
+            player_.setWorkingDirectory(folder);
+            player_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            endWithParent(player_);
+            player_.start(program, {});
+            ASSERT_TRUE(player_.waitForStarted(10000));
+            const bool shown = waitUntil(
+                [&] { return !windowId().isEmpty() || player_.state() == QProcess::NotRunning; },
+                20000);
+            if (shown && player_.state() == QProcess::Running) break;
+            ASSERT_LT(attempt, 3) << "no window";
+            player_.kill();
+            player_.waitForFinished(5000);
+            x_ = std::make_unique<Xvfb>();
+        }
         QThread::msleep(300);
     }
 
