@@ -12,6 +12,7 @@
 #include <map>
 
 #include "measure.h"
+#include "real_player.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
@@ -97,19 +98,9 @@ int runIdleBreakdown(int& argc, char** argv, const QString& settingsFolder, int 
         std::fprintf(stderr, "bench: no settings folder %s\n", qPrintable(settingsFolder));
         return 1;
     }
-    ondrix::MpvEngine engine;
-    ondrix::SystemShell shell;
-    ondrix::SystemClock clock;
-    ondrix::SystemRandom random;
-    ondrix::QtDialogs dialogs;
-    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-    try {
-        window.Form_Load();
-    } catch (const ondrix::RuntimeError& error) {
-        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
-        return 1;
-    }
-    window.show();
+    RealPlayer player;
+    if (!player.start()) return 1;
+    ondrix::Wavelark& window = player.window;
     runEventLoop(2000);
 
     const auto measure = [&](const char* name, const std::function<void()>& setUp) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "measure.h"
+#include "real_player.h"
 #include "mpv_peer.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
@@ -73,19 +74,10 @@ int runSwitchBench(int& argc, char** argv, const SwitchOptions& options) {
 
     std::vector<double> player;
     {
-        ondrix::MpvEngine engine(nullptr, options.audioOutput);
-        ondrix::SystemShell shell;
-        ondrix::SystemClock clock;
-        ondrix::SystemRandom random;
-        ondrix::QtDialogs dialogs;
-        ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-        try {
-            window.Form_Load();
-        } catch (const ondrix::RuntimeError& error) {
-            std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
-            return 1;
-        }
-        window.show();
+        RealPlayer realPlayer(options.audioOutput);
+        if (!realPlayer.start()) return 1;
+        ondrix::MpvEngine& engine = realPlayer.engine;
+        ondrix::Wavelark& window = realPlayer.window;
         const auto playing = [&] { return engine.playState() == ondrix::PlayState::Playing; };
         if (!pollUntil(playing, kPlayTimeoutMs)) {
             std::fprintf(stderr, "bench: station 1 did not play\n");

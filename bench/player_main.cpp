@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "real_player.h"
+
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
@@ -24,19 +26,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
     ondrix::installFontSubstitutes();
 
-    ondrix::MpvEngine engine;
-    ondrix::SystemShell shell;
-    ondrix::SystemClock clock;
-    ondrix::SystemRandom random;
-    ondrix::QtDialogs dialogs;
-    ondrix::Wavelark window({engine, shell, clock, random, dialogs});
-    try {
-        window.Form_Load();
-    } catch (const ondrix::RuntimeError& error) {
-        std::fprintf(stderr, "bench: start failed: %s\n", qPrintable(error.message()));
-        return 1;
-    }
-    window.show();
+    RealPlayer player;
+    if (!player.start()) return 1;
+    ondrix::MpvEngine& engine = player.engine;
 
     QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
         if (state != ondrix::PlayState::Playing) return;
