@@ -153,7 +153,7 @@ void ConverterFrame::createControls() {
         widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
         if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
         if (!control.fontFamily.isEmpty())
-            widget->setFont(designFont(control.fontFamily, control.fontPoints, control.bold));
+            widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
         // Moves over a control are the control's own, never a drag of the window.
         widget->setAttribute(Qt::WA_NoMousePropagation);
     }

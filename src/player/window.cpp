@@ -21,12 +21,12 @@ namespace {
 const QString kTahoma = QStringLiteral("Tahoma");
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
 
-struct LineSpec {
+struct FrameLine {
     int x1, y1, x2, y2, width;
 };
 
 // Frame and column lines, in twips; painted, so they take no pointer input.
-constexpr LineSpec kLines[] = {
+constexpr FrameLine kLines[] = {
     {0, 0, 10200, 0, 5},        // Line6, top edge
     {0, 2880, 10200, 2880, 5},  // Line5, bottom edge
     {0, 0, 0, 2760, 5},         // Line1, left edge
@@ -40,7 +40,7 @@ constexpr LineSpec kLines[] = {
 // Draws the lines as they fall on a widget whose corner lies at origin (in
 // pixels of the window surface).
 void paintLines(QPainter& painter, const QColor& colour, QPoint origin) {
-    for (const LineSpec& line : kLines) {
+    for (const FrameLine& line : kLines) {
         painter.setPen(QPen(colour, line.width, Qt::SolidLine, Qt::SquareCap));
         painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel) - origin.x(),
                                  line.y1 / double(kTwipsPerPixel) - origin.y()),
@@ -111,7 +111,7 @@ void Wavelark::createControls() {
         label->setObjectName(QString::fromLatin1(name));
         label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
         label->setAlignment(Qt::AlignCenter);
-        label->setFont(designFont(kTahoma, points, true));
+        label->setFont(fontAt96Dpi(kTahoma, points, true));
         label->setCursor(Qt::PointingHandCursor);
         paint(label, back, fore);
         return label;
@@ -126,7 +126,7 @@ void Wavelark::createControls() {
         label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height())
                                .translated(-parent->mapTo(this, QPoint(0, 0))));
         label->setAlignment(align | Qt::AlignTop);
-        label->setFont(designFont(family, points, bold));
+        label->setFont(fontAt96Dpi(family, points, bold));
         label->setToolTip(tip);
         paint(label, back, fore);
         return label;
@@ -198,7 +198,7 @@ void Wavelark::createControls() {
     Text1 = new QLineEdit(QStringLiteral("Test URL"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(120, 1680, 2775, 285));
-    Text1->setFont(designFont(kSansSerif, 9.75, true));
+    Text1->setFont(fontAt96Dpi(kSansSerif, 9.75, true));
     Text1->setToolTip(QStringLiteral("Copy URL to here and click"));
     paint(Text1, buttonFace, QColor(0, 0, 255));
 
@@ -216,7 +216,7 @@ void Wavelark::createControls() {
     File1->setGeometry(twipsRect(6720, 480, 1935, 1650));
     File1->setToolTip(QStringLiteral("Files"));
     for (QWidget* list : std::initializer_list<QWidget*>{Drive1, Dir1, File1})
-        list->setFont(designFont(kSansSerif, 8.25, true));
+        list->setFont(fontAt96Dpi(kSansSerif, 8.25, true));
     paint(Drive1, light, purple);
     paint(Dir1, light, purple);
     paint(File1, QColor(224, 224, 224), purple);
@@ -224,7 +224,7 @@ void Wavelark::createControls() {
     Random_Play = new QCheckBox(QStringLiteral("Shuttle Play"), this);
     Random_Play->setObjectName(QStringLiteral("Random_Play"));
     Random_Play->setGeometry(twipsRect(6720, 2160, 1935, 255));
-    Random_Play->setFont(designFont(kSansSerif, 8.25, true));
+    Random_Play->setFont(fontAt96Dpi(kSansSerif, 8.25, true));
     paint(Random_Play, buttonFace, QColor(192, 0, 192));
 
     // The lists start at the process's current directory, where the

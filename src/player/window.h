@@ -89,7 +89,7 @@ public:
     void setStationCaption(int button, const QString& caption) override;
     void showInformation(const QString& text, const QString& title) override;
 
-    // Controls, named as in the design.
+    // Controls, under the names their handlers use.
     ClickableLabel* LabelR[StationTable::kButtonCount] = {};
     ClickableLabel* LabelRec = nullptr;
     ClickableLabel* LabelStop = nullptr;

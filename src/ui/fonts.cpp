@@ -14,7 +14,7 @@ void installFontSubstitutes() {
                                QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }
 
-QFont designFont(const QString& family, double points, bool bold) {
+QFont fontAt96Dpi(const QString& family, double points, bool bold) {
     QFont font(family);
     font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     font.setBold(bold);

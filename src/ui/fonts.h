@@ -5,11 +5,11 @@
 
 namespace ondrix {
 
-// Installs substitutes for the design's Windows font families.
+// Installs substitutes for the Windows font families the windows ask for.
 void installFontSubstitutes();
 
-// A font of the design: family, size in points at 96 dpi (12 pt = 16 px,
+// A font by family, size in points at 96 dpi (12 pt = 16 px,
 // whatever the X server reports), bold or regular.
-QFont designFont(const QString& family, double points, bool bold);
+QFont fontAt96Dpi(const QString& family, double points, bool bold);
 
 }  // namespace ondrix

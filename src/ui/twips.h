@@ -5,7 +5,7 @@
 
 namespace ondrix {
 
-// The design measures in twips: 1440 to the inch, 15 to a pixel at 96 dpi.
+// Places and sizes are kept in twips: 1440 to the inch, 15 to a pixel at 96 dpi.
 constexpr int kTwipsPerPixel = 15;
 
 constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }

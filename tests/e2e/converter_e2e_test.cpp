@@ -252,7 +252,7 @@ void clickAt(const Xvfb& display, const QString& id, QPoint pixels) {
                       QStringLiteral("click"), QStringLiteral("1")});
 }
 
-// Twips of the design to a point inside the control, in window pixels.
+// A control's place in twips to a point inside it, in window pixels.
 QPoint inside(int left, int top, int dx = 4, int dy = 4) {
     return QPoint(left / 15 + dx, top / 15 + dy);
 }

@@ -9,7 +9,7 @@ namespace {
 
 enum class Colour { Rgb, ButtonFace, Light, ButtonText };
 
-struct ControlSpec {
+struct ExpectedControl {
     const char* name;
     const char* caption;  // nullptr: not a captioned control
     int left, top, width, height;
@@ -28,7 +28,7 @@ constexpr Qt::Alignment L = Qt::AlignLeft, R = Qt::AlignRight, C = Qt::AlignHCen
 constexpr Colour RGB = Colour::Rgb;
 
 // The window's controls as they are created, before start-up changes them.
-const ControlSpec kInventory[] = {
+const ExpectedControl kInventory[] = {
     {"LabelR1", "R1", 120, 480, 615, 375, RGB, qRgb(64, 64, 64), qRgb(192, 192, 255), "Tahoma", 12, true, C, "", true},
     {"LabelR2", "R2", 840, 480, 615, 375, RGB, qRgb(64, 64, 64), qRgb(192, 192, 255), "Tahoma", 12, true, C, "", true},
     {"LabelR3", "R3", 1560, 480, 615, 375, RGB, qRgb(64, 64, 64), qRgb(192, 192, 255), "Tahoma", 12, true, C, "", true},
@@ -59,14 +59,14 @@ const ControlSpec kInventory[] = {
     {"WindowsMediaPlayer1", nullptr, 3000, 480, 3615, 1935, RGB, 0, 0, nullptr, 0, false, L, "", true},
 };
 
-QColor expectedBack(const ControlSpec& spec) {
-    switch (spec.backKind) {
+QColor expectedBack(const ExpectedControl& expected) {
+    switch (expected.backKind) {
         case Colour::ButtonFace: return QApplication::palette().color(QPalette::Button);
         case Colour::Light: return QApplication::palette().color(QPalette::Light);
         case Colour::ButtonText: return QApplication::palette().color(QPalette::ButtonText);
         case Colour::Rgb: break;
     }
-    return QColor(spec.back);
+    return QColor(expected.back);
 }
 
 QString captionOf(QWidget* widget) {
@@ -88,31 +88,31 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
     EXPECT_EQ(w.palette().color(QPalette::Window), QColor(128, 128, 128));
     EXPECT_GE(w.windowIcon().availableSizes().size(), 3);
 
-    for (const ControlSpec& spec : kInventory) {
-        SCOPED_TRACE(spec.name);
-        auto* widget = w.findChild<QWidget*>(QString::fromLatin1(spec.name));
+    for (const ExpectedControl& expected : kInventory) {
+        SCOPED_TRACE(expected.name);
+        auto* widget = w.findChild<QWidget*>(QString::fromLatin1(expected.name));
         ASSERT_NE(widget, nullptr);
-        const int pxWidth = spec.width < 0 ? widget->sizeHint().width() : spec.width / 15;
+        const int pxWidth = expected.width < 0 ? widget->sizeHint().width() : expected.width / 15;
         EXPECT_EQ(QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size()),
-                  QRect(spec.left / 15, spec.top / 15, pxWidth, spec.height / 15));
-        if (spec.caption) {
-            EXPECT_EQ(captionOf(widget), QString::fromLatin1(spec.caption));
+                  QRect(expected.left / 15, expected.top / 15, pxWidth, expected.height / 15));
+        if (expected.caption) {
+            EXPECT_EQ(captionOf(widget), QString::fromLatin1(expected.caption));
         }
-        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(spec.tooltip));
-        EXPECT_EQ(widget->isVisible(), spec.visible);
-        if (!spec.family) continue;
+        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(expected.tooltip));
+        EXPECT_EQ(widget->isVisible(), expected.visible);
+        if (!expected.family) continue;
         const QPalette& p = widget->palette();
-        const QColor back = expectedBack(spec);
+        const QColor back = expectedBack(expected);
         const bool editable = qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractItemView*>(widget);
         EXPECT_EQ(p.color(editable ? QPalette::Base : QPalette::Window), back);
-        EXPECT_EQ(p.color(editable ? QPalette::Text : QPalette::WindowText), QColor(spec.fore));
+        EXPECT_EQ(p.color(editable ? QPalette::Text : QPalette::WindowText), QColor(expected.fore));
         EXPECT_TRUE(widget->autoFillBackground());
-        EXPECT_EQ(widget->font().family(), QString::fromLatin1(spec.family));
-        EXPECT_EQ(widget->font().pixelSize(), qRound(spec.points * 96 / 72));
-        EXPECT_EQ(widget->font().bold(), spec.bold);
+        EXPECT_EQ(widget->font().family(), QString::fromLatin1(expected.family));
+        EXPECT_EQ(widget->font().pixelSize(), qRound(expected.points * 96 / 72));
+        EXPECT_EQ(widget->font().bold(), expected.bold);
         EXPECT_FALSE(widget->font().italic() || widget->font().underline() || widget->font().strikeOut());
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, spec.align);
+            EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, expected.align);
         }
     }
     // The status and clock labels stay readable over the media component.
@@ -127,7 +127,7 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
 
 TEST_F(WavelarkTest, LongMarqueeTextWidensItsLabel) {
     folder.write(QStringLiteral("!moving.txt"),
-                 crlf({QStringLiteral("A marquee text far longer than the design width of its label")}));
+                 crlf({QStringLiteral("A marquee text far longer than the width its label starts with")}));
     ondrix::Wavelark& w = loaded();
     EXPECT_GT(w.lblScrollR2L->width() * 15, 1035);
     EXPECT_EQ(w.lblScrollR2L->width(), w.lblScrollR2L->sizeHint().width());
