@@ -1,8 +1,7 @@
 #include "converters/flac.h"
 
-#include <QListWidget>
-
 #include "ui/clickable_label.h"
+#include "ui/pick_list.h"
 
 namespace ondrix {
 
@@ -32,8 +31,7 @@ const ConverterProgram& flacProgram() {
 
 formFlac::formFlac(Shell& shell, Dialogs& dialogs, QWidget* parent)
     : ConverterFrame(flacProgram(), shell, dialogs, parent) {
-    connect(fileList(), &QListWidget::itemSelectionChanged, this, &formFlac::File1_Click);
-    connect(fileList(), &QListWidget::itemClicked, this, &formFlac::File1_Click);
+    connect(fileList(), &PickList::picked, this, &formFlac::File1_Click);
     connect(commandLabel(QStringLiteral("lblComp8")), &ClickableLabel::clicked, this,
             &formFlac::lblComp8_Click);
     connect(commandLabel(QStringLiteral("lblComp5")), &ClickableLabel::clicked, this,

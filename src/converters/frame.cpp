@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QIcon>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -16,6 +15,7 @@
 #include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
+#include "ui/pick_list.h"
 #include "ui/twips.h"
 #include "ui/vendor.h"
 
@@ -116,8 +116,7 @@ void ConverterFrame::createControls() {
                 break;
             }
             case ControlKind::FileList:
-                fileList_ = new QListWidget(this);
-                fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+                fileList_ = new PickList(this);
                 fileList_->setVisible(false);
                 setColour(fileList_, QPalette::Base, control.background);
                 widget = fileList_;
@@ -185,14 +184,13 @@ void ConverterFrame::Form_Load() {
 
 void ConverterFrame::fillFileList(const QString& pattern) {
     listFolder_ = QDir::currentPath();
-    fileList_->clear();
-    fileList_->addItems(filesMatching(listFolder_, pattern));
+    fileList_->setEntries(filesMatching(listFolder_, pattern));
 }
 
 void ConverterFrame::pickFromList() {
-    const QList<QListWidgetItem*> selected = fileList_->selectedItems();
-    if (selected.isEmpty()) return;
-    text1_->setText(pickedNameText(selected.constFirst()->text()));
+    const QString name = fileList_->pickedText();
+    if (name.isEmpty()) return;
+    text1_->setText(pickedNameText(name));
 }
 
 void ConverterFrame::LblFiles_Click() {

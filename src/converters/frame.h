@@ -8,10 +8,10 @@
 #include "platform/shell.h"
 #include "ui/dialogs.h"
 #include "ui/drag.h"
+#include "ui/pick_list.h"
 #include "ui/window_placement.h"
 
 class QLineEdit;
-class QListWidget;
 
 namespace ondrix {
 
@@ -63,7 +63,7 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     const ConverterProgram& program() const { return program_; }
     DragAnchor dragAnchor() const { return anchor_; }
     QLineEdit* textBox(const QString& name) const;
-    QListWidget* fileList() const { return fileList_; }
+    PickList* fileList() const { return fileList_; }
     ClickableLabel* commandLabel(const QString& name) const;
 
     double windowLeft() const override;
@@ -90,7 +90,7 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     const ConverterProgram& program_;
     Shell& shell_;
     Dialogs& dialogs_;
-    QListWidget* fileList_ = nullptr;
+    PickList* fileList_ = nullptr;
     QLineEdit* text1_ = nullptr;
     QString initDir_;
     QString dialogFileName_;

@@ -1,8 +1,7 @@
 #include "converters/mp3.h"
 
-#include <QListWidget>
-
 #include "ui/clickable_label.h"
+#include "ui/pick_list.h"
 
 namespace ondrix {
 
@@ -37,8 +36,7 @@ const ConverterProgram& mp3Program() {
 
 formMp3::formMp3(Shell& shell, Dialogs& dialogs, QWidget* parent)
     : ConverterFrame(mp3Program(), shell, dialogs, parent) {
-    connect(fileList(), &QListWidget::itemSelectionChanged, this, &formMp3::File2_Click);
-    connect(fileList(), &QListWidget::itemClicked, this, &formMp3::File2_Click);
+    connect(fileList(), &PickList::picked, this, &formMp3::File2_Click);
     connect(commandLabel(QStringLiteral("LblCBR")), &ClickableLabel::clicked, this,
             &formMp3::LblCBR_Click);
     connect(commandLabel(QStringLiteral("LblABR")), &ClickableLabel::clicked, this,

@@ -1,7 +1,6 @@
 #include "player/file_browser.h"
 
 #include <QDir>
-#include <QMouseEvent>
 #include <QStorageInfo>
 #include <algorithm>
 
@@ -101,40 +100,9 @@ void FolderList::refill() {
     }
 }
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) emit clicked();
-    });
-}
-
 void FileList::setPath(const QString& path) {
     path_ = QDir::toNativeSeparators(QDir::cleanPath(QDir(path).absolutePath()));
-    const QSignalBlocker quiet(this);  // a new folder selects and plays nothing
-    clear();
-    addItems(listFiles(path_));
-    setCurrentRow(-1);
-}
-
-QString FileList::fileName() const {
-    const QListWidgetItem* item = currentItem();
-    return item ? item->text() : QString();
-}
-
-void FileList::setListIndex(int index) {
-    if (index == currentRow()) {
-        // Same entry again: no row change, but selecting still counts.
-        if (index >= 0) emit clicked();
-        return;
-    }
-    setCurrentRow(index);
-}
-
-void FileList::mousePressEvent(QMouseEvent* event) {
-    const int before = currentRow();
-    QListWidget::mousePressEvent(event);
-    const QListWidgetItem* hit = itemAt(event->position().toPoint());
-    // A click on the entry already selected plays it again.
-    if (hit && row(hit) == before && event->button() == Qt::LeftButton) emit clicked();
+    setEntries(listFiles(path_));
 }
 
 }  // namespace ondrix

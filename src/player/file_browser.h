@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QStringList>
 
+#include "ui/pick_list.h"
+
 namespace ondrix {
 
 // The drives a user may pick: "/" and the volumes mounted under /media,
@@ -47,24 +49,15 @@ private:
     QString path_;
 };
 
-// File list: the files of one folder. Selecting an entry, by the user or by
-// setListIndex(), raises clicked() at once (before the setter returns).
-class FileList : public QListWidget {
+// File list: the files of one folder, picked as a PickList.
+class FileList : public PickList {
     Q_OBJECT
 public:
-    explicit FileList(QWidget* parent = nullptr);
+    explicit FileList(QWidget* parent = nullptr) : PickList(parent) {}
     QString path() const { return path_; }
+    // Shows the folder's files with none selected: a new folder plays nothing.
     void setPath(const QString& path);
-    QString fileName() const;
-    int listIndex() const { return currentRow(); }
-    void setListIndex(int index);
-    int listCount() const { return count(); }
-
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
+    QString fileName() const { return pickedText(); }
 
 private:
     QString path_;

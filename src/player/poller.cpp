@@ -83,8 +83,8 @@ void Wavelark::playSelectedFile() {
 }
 
 void Wavelark::File1_Click() {
-    randomOrderFlag_ = Random_Play->checkState() == Qt::Checked ? -1 : 0;
-    Timer1->start();
+    Random_Play_Click();  // the order follows the box from here
+    enablePoller();
     shuttlePosition_ = static_cast<std::int16_t>(File1->listIndex());
     playSelectedFile();
 }

@@ -1,5 +1,4 @@
 #include "player/window.h"
-#include "ui/twips.h"
 
 namespace ondrix {
 
@@ -11,10 +10,8 @@ void Wavelark::Form_Load() {
     settings_.LoadMovingText();
     settings_.LoadRadioKeys();
 
-    lblScrollL2R->setText(QStringLiteral("VOSKE CARE - since 1985 "));
-    lblScrollL2R->resize(lblScrollL2R->sizeHint().width(), lblScrollL2R->height());
-    lblScrollR2L->setText(settings_.marqueeText());
-    lblScrollR2L->resize(lblScrollR2L->sizeHint().width(), lblScrollR2L->height());
+    setScrollCaption(lblScrollL2R, QStringLiteral("VOSKE CARE - since 1985 "));
+    setScrollCaption(lblScrollR2L, settings_.marqueeText());
     // The width is read after the caption is set: the label starts with its
     // right end at the left edge.
     setScrollLefts(kScaleLeft - labelWidthTwips(lblScrollL2R), kScaleWidth + 60);

@@ -14,7 +14,7 @@ void Wavelark::PlayStation(int slot) {
 
 void Wavelark::LabelPlay_Click() {
     services_.engine.controlsPlay();
-    Timer1->start();
+    enablePoller();
 }
 
 void Wavelark::LabelStop_Click() {

@@ -188,10 +188,7 @@ void Wavelark::createControls() {
     lblScrollR2L = textLabel("lblScrollR2L", QStringLiteral("Right to Left"),
                              QRect(5400, 2520, 1035, 240), buttonFace, QColor(128, 255, 128),
                              kSansSerif, 9.75, false, Qt::AlignLeft, QString(), true);
-    for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) {
-        // Sized to the whole caption, so a long text widens the label.
-        scroller->resize(scroller->sizeHint().width(), twipsToPixels(240));
-    }
+    for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) setScrollCaption(scroller, scroller->text());
     scrollL2RLeft_ = 3120;
     scrollR2LLeft_ = 5400;
 
@@ -258,7 +255,7 @@ void Wavelark::connectHandlers() {
     connect(label2, &ClickableLabel::clicked, this, &Wavelark::label2_Click);
     connect(lbltime, &ClickableLabel::clicked, this, &Wavelark::lbltime_Click);
     connect(Text1, &QLineEdit::textChanged, this, &Wavelark::Text1_Change);
-    connect(File1, &FileList::clicked, this, &Wavelark::File1_Click);
+    connect(File1, &FileList::picked, this, &Wavelark::File1_Click);
     connect(Random_Play, &QCheckBox::clicked, this, &Wavelark::Random_Play_Click);
     connect(Drive1, &DriveList::changed, this, &Wavelark::Drive1_Change);
     connect(Dir1, &FolderList::changed, this, &Wavelark::Dir1_Change);
@@ -288,6 +285,16 @@ void Wavelark::reportFailure(const RuntimeError& error) {
 void Wavelark::shellOpen(const QString& file, const QString& directory) {
     services_.shell.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), file,
                          QString(), directory, kShowNormal);
+}
+
+void Wavelark::enablePoller() {
+    if (!Timer1->isActive()) Timer1->start();
+}
+
+void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
+    label->setText(caption);
+    // Sized to the whole caption, so a long text widens the label.
+    label->resize(label->sizeHint().width(), label->height());
 }
 
 float Wavelark::labelWidthTwips(const QLabel* label) const {

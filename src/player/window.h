@@ -138,6 +138,10 @@ private:
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
     void shuttleStep();
+    // Switches Timer1 on; a running poller keeps its rhythm.
+    void enablePoller();
+    // A scrolling label takes the width of its whole caption.
+    void setScrollCaption(QLabel* label, const QString& caption);
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or only the strip behind the
