@@ -9,8 +9,10 @@
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/guarded_application.h"
+#include "ui/x11_images.h"
 
 int main(int argc, char** argv) {
+    ondrix::preferSocketImagesOnX11();
     ondrix::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
     ondrix::installFontSubstitutes();

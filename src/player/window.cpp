@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 
 #include "platform/runtime_error.h"
 #include "ui/cached_text_label.h"
@@ -60,11 +61,30 @@ public:
     }
 
 protected:
+    // Each move uncovers a few pixels; they are copied from an image of the
+    // strip's surface made once rather than drawn line by line again.
     void paintEvent(QPaintEvent* event) override {
+        const QPalette& colours = parentWidget()->palette();
+        const qreal ratio = devicePixelRatioF();
+        if (surface_.size() != size() * ratio || surfaceColour_ != colours.color(QPalette::Window) ||
+            linesColour_ != colours.color(QPalette::WindowText)) {
+            surfaceColour_ = colours.color(QPalette::Window);
+            linesColour_ = colours.color(QPalette::WindowText);
+            surface_ = QPixmap(size() * ratio);
+            surface_.setDevicePixelRatio(ratio);
+            surface_.fill(surfaceColour_);
+            QPainter image(&surface_);
+            paintLines(image, linesColour_, pos());
+        }
         QPainter painter(this);
-        painter.fillRect(event->rect(), parentWidget()->palette().color(QPalette::Window));
-        paintLines(painter, parentWidget()->palette().color(QPalette::WindowText), pos());
+        for (const QRect& piece : event->region())
+            painter.drawPixmap(piece.topLeft(), surface_, QRectF(piece.topLeft() * ratio, piece.size() * ratio));
     }
+
+private:
+    QPixmap surface_;
+    QColor surfaceColour_;
+    QColor linesColour_;
 };
 
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
