@@ -4,9 +4,11 @@
 #include <QString>
 #include <cstdio>
 
+#include "cadence_floor.h"
 #include "encoder_bench.h"
 #include "idle_breakdown.h"
 #include "player_bench.h"
+#include "ui/x11_images.h"
 
 namespace {
 
@@ -15,7 +17,8 @@ int usage() {
                  "usage: ondrix_bench startup SETTINGS URL FIRST_AUDIO_LUA RUNS\n"
                  "       ondrix_bench switch SETTINGS URL_A URL_B SOCKET COUNT [AO]\n"
                  "       ondrix_bench encoder MARKER_FILE ENCODER_SCRIPT COUNT\n"
-                 "       ondrix_bench idle-breakdown SETTINGS SECONDS\n");
+                 "       ondrix_bench idle-breakdown SETTINGS SECONDS\n"
+                 "       ondrix_bench cadence-floor\n");
     return 2;
 }
 
@@ -27,6 +30,8 @@ QString argument(char** argv, int index) {
 
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
+    // Windows here draw as the player's own main() has them draw.
+    ondrix::preferSocketImagesOnX11();
     const QString command = argument(argv, 1);
     if (command == QLatin1String("startup") && argc == 6) {
         QCoreApplication app(argc, argv);
@@ -48,6 +53,9 @@ int main(int argc, char** argv) {
     }
     if (command == QLatin1String("idle-breakdown") && argc == 4) {
         return bench::runIdleBreakdown(argc, argv, argument(argv, 2), argument(argv, 3).toInt());
+    }
+    if (command == QLatin1String("cadence-floor") && argc == 2) {
+        return bench::runCadenceFloor(argc, argv);
     }
     return usage();
 }

@@ -1,0 +1,90 @@
+#include "cadence_floor.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QTime>
+#include <QTimer>
+#include <array>
+
+#include "ui/twips.h"
+
+namespace bench {
+
+namespace {
+
+// The player's window and bottom strip, in twips.
+constexpr int kWindowWidth = 10260;
+constexpr int kWindowHeight = 2940;
+constexpr int kStripTop = 2520;
+constexpr int kStripHeight = 240;
+constexpr int kStepPixels = 2;
+
+class Strip : public QWidget {
+  public:
+    explicit Strip(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        for (QPixmap& text : texts_) {
+            text = QPixmap(70, ondrix::twipsToPixels(kStripHeight));
+            text.fill(Qt::lightGray);
+            QPainter painter(&text);
+            painter.drawText(text.rect(), Qt::AlignLeft, QStringLiteral("Scrolling"));
+        }
+        lefts_ = {0, ondrix::twipsToPixels(kWindowWidth)};
+    }
+
+    void step() {
+        // One text to the right, the other to the left, each coming back at
+        // the far edge once it has left the strip.
+        const std::array<int, 2> moves = {kStepPixels, -kStepPixels};
+        for (int i = 0; i < 2; ++i) {
+            const int textWidth = texts_[i].width();
+            const QRect before(lefts_[i], 0, textWidth, height());
+            lefts_[i] += moves[i];
+            if (lefts_[i] > width()) lefts_[i] = -textWidth;
+            if (lefts_[i] + textWidth < 0) lefts_[i] = width();
+            update(before.united(QRect(lefts_[i], 0, textWidth, height())));
+        }
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), Qt::gray);
+        for (int i = 0; i < 2; ++i) painter.drawPixmap(lefts_[i], 0, texts_[i]);
+    }
+
+  private:
+    std::array<QPixmap, 2> texts_;
+    std::array<int, 2> lefts_{};
+};
+
+}  // namespace
+
+int runCadenceFloor(int& argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    window.setFixedSize(ondrix::twipsToPixels(kWindowWidth), ondrix::twipsToPixels(kWindowHeight));
+    auto* clock = new QLabel(&window);
+    clock->setGeometry(ondrix::twipsRect(3960, 720, 1815, 495));
+    auto* strip = new Strip(&window);
+    strip->setGeometry(ondrix::twipsRect(0, kStripTop, kWindowWidth, kStripHeight));
+
+    QTimer poll, scroll, time;
+    poll.setInterval(10);
+    scroll.setInterval(20);
+    time.setInterval(500);
+    QObject::connect(&poll, &QTimer::timeout, [] {});
+    QObject::connect(&scroll, &QTimer::timeout, strip, &Strip::step);
+    QObject::connect(&time, &QTimer::timeout, clock, [clock] {
+        clock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    });
+    window.show();
+    poll.start();
+    scroll.start();
+    time.start();
+    return app.exec();
+}
+
+}  // namespace bench
