@@ -22,8 +22,8 @@ using testsupport::waitUntil;
 namespace {
 
 // 16-bit 44.1 kHz stereo PCM: 1411200 bits per second.
-QByteArray wavTone(double seconds, double frequencyHz = 440.0) {
-    constexpr int rate = 44100, channels = 2, bytesPerSample = 2;
+QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100, int channels = 2) {
+    constexpr int bytesPerSample = 2;
     const int frames = static_cast<int>(seconds * rate);
     const quint32 dataSize = frames * channels * bytesPerSample;
     QByteArray wav;
@@ -49,8 +49,7 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0) {
     put32(dataSize);
     for (int i = 0; i < frames; ++i) {
         const auto sample = static_cast<qint16>(8000 * std::sin(2 * M_PI * frequencyHz * i / rate));
-        put16(static_cast<quint16>(sample));
-        put16(static_cast<quint16>(sample));
+        for (int channel = 0; channel < channels; ++channel) put16(static_cast<quint16>(sample));
     }
     return wav;
 }
@@ -125,6 +124,22 @@ TEST_F(MpvEngineTest, WavFilePlaysToItsEndWithItsNominalBitRate) {
     EXPECT_FALSE(log.saw(PlayState::Ready));
     EXPECT_EQ(log.states.front(), PlayState::Transitioning);
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QString());
+}
+
+TEST_F(MpvEngineTest, BitRateFollowsTheFileNowPlaying) {
+    folder.write(QStringLiteral("cd.wav"), wavTone(5.0));
+    folder.write(QStringLiteral("phone.wav"), wavTone(5.0, 440.0, 8000, 1));
+    const QString bitRate = QStringLiteral("bitrate");
+    engine.setURL(folder.file(QStringLiteral("cd.wav")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));
+    EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));  // asked again
+
+    engine.setURL(folder.file(QStringLiteral("phone.wav")));
+    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("128000"));
+    EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("BitRate")), QStringLiteral("128000"));
+    EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("duration")), QString());
 }
 
 TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {

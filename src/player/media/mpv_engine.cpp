@@ -299,10 +299,22 @@ QString MpvEngine::mediaTitle() const {
 QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
     if (attribute.compare(QLatin1String("bitrate"), Qt::CaseInsensitive) != 0) return QString();
     if (!loaded_) return QString();
-    if (demuxBitrate_ > 0) return QString::number(demuxBitrate_);
-    if (icyBitrate_ > 0) return QString::number(icyBitrate_ * 1000);
-    if (audioBitrate_ > 0.0) return QString::number(std::llround(audioBitrate_));
-    return QString();
+    std::int64_t rate = 0;
+    if (demuxBitrate_ > 0)
+        rate = demuxBitrate_;
+    else if (icyBitrate_ > 0)
+        rate = icyBitrate_ * 1000;
+    else if (audioBitrate_ > 0.0)
+        rate = std::llround(audioBitrate_);
+    else
+        return QString();
+    // The poller asks 100 times a second; the text is made again only when
+    // the rate changes.
+    if (bitRateText_.isNull() || rate != bitRateOfText_) {
+        bitRateOfText_ = rate;
+        bitRateText_ = QString::number(rate);
+    }
+    return bitRateText_;
 }
 
 void MpvEngine::load(bool reconnecting) {

@@ -128,6 +128,8 @@ class MpvEngine : public MediaEngine {
     int64_t demuxBitrate_ = 0;
     int64_t icyBitrate_ = 0;
     double audioBitrate_ = 0.0;
+    mutable int64_t bitRateOfText_ = 0;
+    mutable QString bitRateText_;
 
     QTimer reconnectTimer_;
     QElapsedTimer reconnectClock_;
