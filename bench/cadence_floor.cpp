@@ -8,15 +8,14 @@
 #include <QTimer>
 #include <array>
 
+#include "player/window.h"
 #include "ui/twips.h"
 
 namespace bench {
 
 namespace {
 
-// The player's window and bottom strip, in twips.
-constexpr int kWindowWidth = 10260;
-constexpr int kWindowHeight = 2940;
+// The player's bottom strip, in twips.
 constexpr int kStripTop = 2520;
 constexpr int kStripHeight = 240;
 constexpr int kStepPixels = 2;
@@ -31,7 +30,6 @@ class Strip : public QWidget {
             QPainter painter(&text);
             painter.drawText(text.rect(), Qt::AlignLeft, QStringLiteral("Scrolling"));
         }
-        lefts_ = {0, ondrix::twipsToPixels(kWindowWidth)};
     }
 
     void step() {
@@ -57,7 +55,7 @@ class Strip : public QWidget {
 
   private:
     std::array<QPixmap, 2> texts_;
-    std::array<int, 2> lefts_{};
+    std::array<int, 2> lefts_{0, ondrix::twipsToPixels(ondrix::kScaleWidth)};
 };
 
 }  // namespace
@@ -65,11 +63,12 @@ class Strip : public QWidget {
 int runCadenceFloor(int& argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    window.setFixedSize(ondrix::twipsToPixels(kWindowWidth), ondrix::twipsToPixels(kWindowHeight));
+    window.setFixedSize(ondrix::twipsToPixels(ondrix::kScaleWidth),
+                        ondrix::twipsToPixels(ondrix::kScaleHeight));
     auto* clock = new QLabel(&window);
     clock->setGeometry(ondrix::twipsRect(3960, 720, 1815, 495));
     auto* strip = new Strip(&window);
-    strip->setGeometry(ondrix::twipsRect(0, kStripTop, kWindowWidth, kStripHeight));
+    strip->setGeometry(ondrix::twipsRect(0, kStripTop, ondrix::kScaleWidth, kStripHeight));
 
     QTimer poll, scroll, time;
     poll.setInterval(10);

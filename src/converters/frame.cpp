@@ -244,10 +244,8 @@ void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y)
 }
 
 void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
-    const int buttons =
-        static_cast<int>(event->buttons()) & (kLeftButton | kRightButton | kMiddleButton);
     const QPoint at = event->position().toPoint();
-    Form_MouseMove(buttons, modifierMask(event->modifiers()),
+    Form_MouseMove(buttonMask(event->buttons()), modifierMask(event->modifiers()),
                    static_cast<float>(pixelsToTwips(at.x())),
                    static_cast<float>(pixelsToTwips(at.y())));
 }

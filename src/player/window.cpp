@@ -62,29 +62,29 @@ public:
 
 protected:
     // Each move uncovers a few pixels; they are copied from an image of the
-    // strip's surface made once rather than drawn line by line again.
-    void paintEvent(QPaintEvent* event) override {
-        const QPalette& colours = parentWidget()->palette();
-        const qreal ratio = devicePixelRatioF();
-        if (surface_.size() != size() * ratio || surfaceColour_ != colours.color(QPalette::Window) ||
-            linesColour_ != colours.color(QPalette::WindowText)) {
-            surfaceColour_ = colours.color(QPalette::Window);
-            linesColour_ = colours.color(QPalette::WindowText);
+    // strip's surface, made again only when its size, place, colours or
+    // screen change, rather than drawn line by line again. The painter is
+    // clipped to the uncovered pixels.
+    void paintEvent(QPaintEvent*) override {
+        if (surface_.isNull() || surface_.devicePixelRatio() != devicePixelRatioF()) {
+            const qreal ratio = devicePixelRatioF();
             surface_ = QPixmap(size() * ratio);
             surface_.setDevicePixelRatio(ratio);
-            surface_.fill(surfaceColour_);
+            surface_.fill(palette().color(QPalette::Window));
             QPainter image(&surface_);
-            paintLines(image, linesColour_, pos());
+            paintLines(image, palette().color(QPalette::WindowText), pos());
         }
-        QPainter painter(this);
-        for (const QRect& piece : event->region())
-            painter.drawPixmap(piece.topLeft(), surface_, QRectF(piece.topLeft() * ratio, piece.size() * ratio));
+        QPainter(this).drawPixmap(0, 0, surface_);
     }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange) surface_ = QPixmap();
+        QWidget::changeEvent(event);
+    }
+    void resizeEvent(QResizeEvent*) override { surface_ = QPixmap(); }
+    void moveEvent(QMoveEvent*) override { surface_ = QPixmap(); }
 
 private:
     QPixmap surface_;
-    QColor surfaceColour_;
-    QColor linesColour_;
 };
 
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
@@ -337,16 +337,6 @@ bool Wavelark::isSurface(QPoint pixel) const {
     const QWidget* control = childAt(pixel);
     return control == nullptr || control == scrollStrip_;
 }
-
-namespace {
-int buttonMask(Qt::MouseButtons buttons) {
-    int mask = 0;
-    if (buttons & Qt::LeftButton) mask |= kLeftButton;
-    if (buttons & Qt::RightButton) mask |= kRightButton;
-    if (buttons & Qt::MiddleButton) mask |= kMiddleButton;
-    return mask;
-}
-}  // namespace
 
 // Only the bare surface moves the window: a press that reached the window
 // through a control (one that let the event pass) starts no drag.

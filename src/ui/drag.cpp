@@ -13,6 +13,14 @@ std::int16_t roundToInt16HalfEven(double value) {
     return static_cast<std::int16_t>(std::clamp(rounded, low, high));
 }
 
+int buttonMask(Qt::MouseButtons buttons) {
+    int mask = 0;
+    if (buttons & Qt::LeftButton) mask |= kLeftButton;
+    if (buttons & Qt::RightButton) mask |= kRightButton;
+    if (buttons & Qt::MiddleButton) mask |= kMiddleButton;
+    return mask;
+}
+
 void dragMove(DragAnchor& anchor, int buttons, float x, float y, WindowPlacement& window) {
     if (buttons == 0) {
         anchor.x = roundToInt16HalfEven(x);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/qnamespace.h>
 #include <cstdint>
 
 #include "ui/window_placement.h"
@@ -10,6 +11,9 @@ namespace ondrix {
 constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
+
+// The button bits of the buttons held.
+int buttonMask(Qt::MouseButtons buttons);
 
 // The pointer position last seen over the surface with no button held.
 struct DragAnchor {

@@ -310,7 +310,7 @@ QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
         return QString();
     // The poller asks 100 times a second; the text is made again only when
     // the rate changes.
-    if (bitRateText_.isNull() || rate != bitRateOfText_) {
+    if (rate != bitRateOfText_) {
         bitRateOfText_ = rate;
         bitRateText_ = QString::number(rate);
     }

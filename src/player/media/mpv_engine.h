@@ -128,7 +128,7 @@ class MpvEngine : public MediaEngine {
     int64_t demuxBitrate_ = 0;
     int64_t icyBitrate_ = 0;
     double audioBitrate_ = 0.0;
-    mutable int64_t bitRateOfText_ = 0;
+    mutable int64_t bitRateOfText_ = -1;  // no text made yet
     mutable QString bitRateText_;
 
     QTimer reconnectTimer_;
