@@ -1,6 +1,9 @@
 // The real player under Xvfb, driven with xdotool as a user would.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -48,18 +51,18 @@ protected:
         return out.trimmed();
     }
 
-    void start(const QString& program, const QString& folder,
-               const QProcessEnvironment& extra = QProcessEnvironment()) {
+    void start(const QString& program, const QString& folder, const QStringList& arguments = {},
+               const std::function<void(QProcessEnvironment&)>& adjust = {}) {
         // A display that another test's server had just given up may refuse
         // the program even though it answered us: then a fresh one is tried.
         for (int attempt = 1;; ++attempt) {
             QProcessEnvironment env = x_->environment();
-            for (const QString& key : extra.keys()) env.insert(key, extra.value(key));
+            if (adjust) adjust(env);
             player_.setProcessEnvironment(env);
             player_.setWorkingDirectory(folder);
             player_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             endWithParent(player_);
-            player_.start(program, {});
+            player_.start(program, arguments);
             ASSERT_TRUE(player_.waitForStarted(10000));
             const bool shown = waitUntil(
                 [&] { return !windowId().isEmpty() || player_.state() == QProcess::NotRunning; },
@@ -227,21 +230,12 @@ TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
                           .match(QString::fromUtf8(entry.readAll()));
     ASSERT_TRUE(exec.hasMatch());
 
-    QProcessEnvironment user;
-    user.insert(QStringLiteral("HOME"), home.path());
-    user.insert(QStringLiteral("XDG_DATA_HOME"), QString());
     const QString ownFolder = home.file(QStringLiteral(".local/share/ondrix/wavelark"));
-    player_.setArguments({exec.captured(2)});
-    {
-        QProcessEnvironment env = x_->environment();
+    const auto asUser = [&](QProcessEnvironment& env) {
         env.insert(QStringLiteral("HOME"), home.path());
         env.remove(QStringLiteral("XDG_DATA_HOME"));
-        player_.setProcessEnvironment(env);
-        player_.start(exec.captured(1), {exec.captured(2)});
-        ASSERT_TRUE(player_.waitForStarted(10000));
-        ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000)) << "no window";
-        QThread::msleep(300);
-    }
+    };
+    start(exec.captured(1), home.path(), {exec.captured(2)}, asUser);
     for (const char* name : {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
         EXPECT_TRUE(QFile::exists(ownFolder + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
@@ -256,9 +250,7 @@ TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
     ASSERT_TRUE(finishedWith(0));
 
     // The next start keeps the user's file.
-    player_.start(exec.captured(1), {exec.captured(2)});
-    ASSERT_TRUE(waitUntil([&] { return !windowId().isEmpty(); }, 20000));
-    QThread::msleep(300);
+    start(exec.captured(1), home.path(), {exec.captured(2)}, asUser);
     EXPECT_EQ(windowPosition(), QPoint(145, 115));
 }
 
