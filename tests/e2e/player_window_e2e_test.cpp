@@ -1,18 +1,17 @@
 // The real player under Xvfb, driven with xdotool as a user would.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QPoint>
 #include <QStringList>
 #include <QThread>
+#include <functional>
 
+#include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
 
@@ -25,7 +24,7 @@ QByteArray crlf(const QStringList& lines) {
 }
 
 class PlayerUnderX : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!haveProgram(QStringLiteral("xdotool")) || !haveProgram(QStringLiteral("Xvfb")))
             GTEST_SKIP() << "needs Xvfb and xdotool";
@@ -77,24 +76,30 @@ protected:
     }
 
     QString windowId() {
-        const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                       QStringLiteral("--class"), QStringLiteral("ondrixWavelark31")});
+        const QString found =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--class"), QStringLiteral("ondrixWavelark31")});
         return found.split(QLatin1Char('\n')).constFirst().trimmed();
     }
 
     QPoint windowPosition() {
         const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), windowId()});
-        const auto match = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
-        return match.hasMatch() ? QPoint(match.captured(1).toInt(), match.captured(2).toInt()) : QPoint(-99999, -99999);
+        const auto match =
+            QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        return match.hasMatch() ? QPoint(match.captured(1).toInt(), match.captured(2).toInt())
+                                : QPoint(-99999, -99999);
     }
 
     // A left-button drag from a point of the surface (window coordinates).
     void drag(QPoint from, QPoint by) {
         const QPoint origin = windowPosition();
         const QPoint start = origin + from;
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x() + 1), QString::number(start.y())});
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool({QStringLiteral("mousemove"), QString::number(start.x() + 1),
+                 QString::number(start.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
         const int steps = 4;
         for (int i = 1; i <= steps; ++i) {
@@ -109,33 +114,47 @@ protected:
     void key(const QString& keys) {
         // Without a window manager the keyboard follows the pointer.
         const QPoint over = windowPosition() + QPoint(40, 62);
-        xdotool({QStringLiteral("mousemove"), QString::number(over.x()), QString::number(over.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(over.x()), QString::number(over.y())});
         xdotool({QStringLiteral("key"), keys});
         QThread::msleep(400);
     }
 
     // Closes the message box the player shows (it has the keyboard).
     void confirmMessageBox() {
-        ASSERT_TRUE(waitUntil([&] {
-            return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
-        }, 10000)) << "no message box";
-        const QString box = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
-                                .split(QLatin1Char('\n')).constFirst();
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--name"),
+                                 QStringLiteral("^(ondrix|OndrixRadio)$")})
+                            .isEmpty();
+            },
+            10000))
+            << "no message box";
+        const QString box =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
+                .split(QLatin1Char('\n'))
+                .constFirst();
         // Without a window manager the keyboard follows the pointer.
         const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), box});
-        const auto at = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
-        const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
+        const auto at =
+            QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        const auto size =
+            QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
         ASSERT_TRUE(at.hasMatch() && size.hasMatch()) << geometry.toStdString();
         xdotool({QStringLiteral("mousemove"),
                  QString::number(at.captured(1).toInt() + size.captured(1).toInt() / 2),
                  QString::number(at.captured(2).toInt() + size.captured(2).toInt() / 2)});
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        ASSERT_TRUE(waitUntil([&] {
-            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                            QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
-        }, 10000)) << "the message box stays open";
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
+                    .isEmpty();
+            },
+            10000))
+            << "the message box stays open";
         QThread::msleep(200);
     }
 
@@ -153,6 +172,29 @@ protected:
 
 // A point of the bare surface: under the title row between the station rows.
 const QPoint kSurface(40, 62);
+
+// A session bus of the test's own: the player's name and playerctl meet
+// there and nowhere else.
+class PrivateBus {
+  public:
+    PrivateBus() {
+        endWithParent(daemon_);
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(10000))
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    QString address() const { return address_; }
+
+  private:
+    QProcess daemon_;
+    QString address_;
+};
 
 }  // namespace
 
@@ -198,7 +240,8 @@ TEST_F(PlayerUnderX, F12EndsWithStatusZeroButNotWithShiftOrAlt) {
 TEST_F(PlayerUnderX, ExitLabelEndsWithStatusZero) {
     start(playerProgram(), settings.path());
     const QPoint exitLabel = windowPosition() + QPoint(628, 148);
-    xdotool({QStringLiteral("mousemove"), QString::number(exitLabel.x()), QString::number(exitLabel.y())});
+    xdotool({QStringLiteral("mousemove"), QString::number(exitLabel.x()),
+             QString::number(exitLabel.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     EXPECT_TRUE(finishedWith(0));
 }
@@ -213,8 +256,9 @@ TEST_F(PlayerUnderX, MissingSettingsFileEndsTheStartWithTheErrorNamed) {
     player.start(playerProgram(), {});
     ASSERT_TRUE(player.waitForFinished(20000));
     EXPECT_EQ(player.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(player.readAllStandardError())
-                    .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
+    EXPECT_TRUE(
+        QString::fromLocal8Bit(player.readAllStandardError())
+            .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
 }
 
 TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
@@ -236,7 +280,8 @@ TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
         env.remove(QStringLiteral("XDG_DATA_HOME"));
     };
     start(exec.captured(1), home.path(), {exec.captured(2)}, asUser);
-    for (const char* name : {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
+    for (const char* name :
+         {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
         EXPECT_TRUE(QFile::exists(ownFolder + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
 
@@ -271,27 +316,166 @@ TEST_F(PlayerUnderX, ScreenshotShowsTheLinesAndLabelsAtTheirPlacesAndTheTextsMov
     const QColor lineColour = at(shot, 100, 32);  // Line7 under the title row, y 480
     EXPECT_LT(lineColour.value(), 60) << "the lines are dark";
     EXPECT_EQ(at(shot, 100, 30), QColor(128, 128, 128));  // title row
-    EXPECT_EQ(at(shot, 580, 32), lineColour);   // Line7 between File1 and Drive1
-    EXPECT_EQ(at(shot, 200, 28), lineColour);   // Line2 at x 3000
-    EXPECT_EQ(at(shot, 440, 28), lineColour);   // Line3 at x 6600
-    EXPECT_EQ(at(shot, 100, 168), lineColour);  // Line8 at y 2520
-    EXPECT_EQ(at(shot, 2, 100), lineColour);    // Line1, left edge
-    EXPECT_EQ(at(shot, 680, 100), lineColour);  // Line4 at x 10200
-    EXPECT_EQ(at(shot, 100, 192), lineColour);  // Line5 at y 2880
-    EXPECT_EQ(at(shot, 40, 62), QColor(128, 128, 128));  // bare surface
+    EXPECT_EQ(at(shot, 580, 32), lineColour);             // Line7 between File1 and Drive1
+    EXPECT_EQ(at(shot, 200, 28), lineColour);             // Line2 at x 3000
+    EXPECT_EQ(at(shot, 440, 28), lineColour);             // Line3 at x 6600
+    EXPECT_EQ(at(shot, 100, 168), lineColour);            // Line8 at y 2520
+    EXPECT_EQ(at(shot, 2, 100), lineColour);              // Line1, left edge
+    EXPECT_EQ(at(shot, 680, 100), lineColour);            // Line4 at x 10200
+    EXPECT_EQ(at(shot, 100, 192), lineColour);            // Line5 at y 2880
+    EXPECT_EQ(at(shot, 40, 62), QColor(128, 128, 128));   // bare surface
 
     // Command labels' backgrounds, near their top-left corners.
-    const struct { int x, y; QColor colour; const char* name; } labels[] = {
-        {9, 34, QColor(64, 64, 64), "LabelR1"},     {57, 66, QColor(64, 64, 64), "LabelR6"},
+    const struct {
+        int x, y;
+        QColor colour;
+        const char* name;
+    } labels[] = {
+        {9, 34, QColor(64, 64, 64), "LabelR1"},      {57, 66, QColor(64, 64, 64), "LabelR6"},
         {9, 138, QColor(255, 128, 128), "LabelRec"}, {73, 138, QColor(64, 64, 64), "LabelStop"},
         {137, 138, QColor(64, 64, 64), "LabelPlay"}, {585, 138, QColor(64, 64, 64), "LabelExit"},
         {9, 97, QColor(192, 192, 255), "label2"},    {353, 33, QColor(0, 0, 0), "Label1"},
     };
-    for (const auto& label : labels) EXPECT_EQ(at(shot, label.x, label.y), label.colour) << label.name;
+    for (const auto& label : labels)
+        EXPECT_EQ(at(shot, label.x, label.y), label.colour) << label.name;
 
     // The bottom strip changes between the two pictures: the texts scroll.
     bool moved = false;
     for (int x = 4; x < 680 && !moved; ++x)
         for (int y = 170; y < 186 && !moved; ++y) moved = at(shot, x, y) != at(later, x, y);
     EXPECT_TRUE(moved);
+}
+
+TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
+    if (!haveProgram(QStringLiteral("playerctl")) || !haveProgram(QStringLiteral("dbus-daemon")) ||
+        !IcecastServer::available())
+        GTEST_SKIP() << "needs playerctl, dbus-daemon, icecast2 and ffmpeg";
+    IcecastServer server;
+    const QString one = QStringLiteral("/one.mp3"), two = QStringLiteral("/two.mp3");
+    ASSERT_TRUE(server.startSource(one, 440));
+    ASSERT_TRUE(server.startSource(two, 660));
+    settings.write(QStringLiteral("!rkeys.txt"),
+                   crlf({"+", "One", "http://one.example/", server.url(one), "+", "Two",
+                         "http://two.example/", server.url(two)}));
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    const auto onBus = [&](QProcessEnvironment& env) {
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    };
+    QProcessEnvironment env = x_->environment();
+    onBus(env);
+    // A follower learns of changes only from the player's PropertiesChanged.
+    QProcess follower;
+    follower.setProcessEnvironment(env);
+    endWithParent(follower);
+    follower.start(QStringLiteral("playerctl"),
+                   {QStringLiteral("--player=wavelark"), QStringLiteral("--follow"),
+                    QStringLiteral("status")});
+    start(playerProgram(), settings.path(), {}, onBus);
+
+    const auto ctl = [&](const QStringList& arguments) {
+        QString out;
+        runCommand(QStringLiteral("playerctl"),
+                   QStringList{QStringLiteral("--player=wavelark")} + arguments, env, &out, 10000);
+        return out.trimmed();
+    };
+    const auto meta = [&](const char* key) {
+        return ctl({QStringLiteral("metadata"), QLatin1String(key)});
+    };
+    const auto status = [&] { return ctl({QStringLiteral("status")}); };
+
+    EXPECT_TRUE(waitUntil([&] { return server.listeners(one) == 1; }, 15000));
+    EXPECT_EQ(status(), QStringLiteral("Playing"));
+    EXPECT_EQ(meta("xesam:album"), QStringLiteral("One"));
+    EXPECT_EQ(meta("xesam:url"), server.url(one));
+    ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
+    EXPECT_TRUE(
+        waitUntil([&] { return meta("xesam:title") == QStringLiteral("Lark - Song"); }, 15000));
+
+    ctl({QStringLiteral("pause")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Paused"); }, 5000));
+    ctl({QStringLiteral("play")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Playing"); }, 5000));
+
+    ctl({QStringLiteral("next")});
+    EXPECT_TRUE(waitUntil([&] { return meta("xesam:album") == QStringLiteral("Two"); }, 5000));
+    EXPECT_EQ(meta("xesam:url"), server.url(two));
+    EXPECT_TRUE(
+        waitUntil([&] { return server.listeners(two) == 1 && server.listeners(one) == 0; }, 15000));
+    EXPECT_EQ(meta("xesam:title"), QStringLiteral("Two"));  // no stream title yet
+
+    ctl({QStringLiteral("stop")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Stopped"); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.listeners(two) == 0; }, 10000));
+
+    QStringList seen;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (const QString& line :
+                 QString::fromUtf8(follower.readAllStandardOutput()).split(QLatin1Char('\n')))
+                if (!line.trimmed().isEmpty() &&
+                    (seen.isEmpty() || seen.constLast() != line.trimmed()))
+                    seen << line.trimmed();
+            return seen.join(QLatin1Char(' '))
+                .endsWith(QStringLiteral("Playing Paused Playing Stopped"));
+        },
+        5000))
+        << seen.join(QLatin1Char(' ')).toStdString();
+    follower.kill();
+    follower.waitForFinished(5000);
+}
+
+TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
+    const QDir packages(QStringLiteral(ONDRIX_BINARY_DIR "/package"));
+    const QStringList debs = packages.entryList({QStringLiteral("*.deb")}, QDir::Files);
+    if (debs.isEmpty()) GTEST_SKIP() << "no package in build/package: run make package";
+    const QString deb = packages.filePath(debs.constFirst());
+    TempFolder root, home;
+    ASSERT_EQ(runCommand(QStringLiteral("dpkg"), {QStringLiteral("-x"), deb, root.path()}), 0);
+
+    QString fields;
+    runCommand(QStringLiteral("dpkg-deb"),
+               {QStringLiteral("-f"), deb, QStringLiteral("Depends"), QStringLiteral("Recommends")},
+               QProcessEnvironment::systemEnvironment(), &fields);
+    for (const char* name :
+         {"libmpv2", "libqt6widgets6", "libqt6dbus6", "qt6-qpa-plugins", "lame", "flac"})
+        EXPECT_TRUE(fields.contains(QLatin1String(name))) << name << " in " << fields.toStdString();
+    EXPECT_TRUE(QFile::exists(root.file(QStringLiteral("usr/share/doc/ondrix/copyright"))));
+    const QStringList metainfo = QDir(root.file(QStringLiteral("usr/share/metainfo")))
+                                     .entryList({QStringLiteral("*.metainfo.xml")}, QDir::Files);
+    EXPECT_EQ(metainfo.size(), 3);
+    if (haveProgram(QStringLiteral("appstreamcli"))) {
+        QString report;
+        EXPECT_EQ(runCommand(QStringLiteral("bash"),
+                             {QStringLiteral("-c"),
+                              QStringLiteral("appstreamcli validate --no-net \"$0\"/*.xml"),
+                              root.file(QStringLiteral("usr/share/metainfo"))},
+                             QProcessEnvironment::systemEnvironment(), &report),
+                  0)
+            << report.toStdString();
+    }
+    if (haveProgram(QStringLiteral("lintian"))) {
+        QString report;
+        EXPECT_EQ(runCommand(QStringLiteral("lintian"), {deb},
+                             QProcessEnvironment::systemEnvironment(), &report, 180000),
+                  0)
+            << report.toStdString();
+        EXPECT_FALSE(report.contains(QStringLiteral("E: "))) << report.toStdString();
+    }
+
+    QFile entry(root.file(QStringLiteral("usr/share/applications/ondrix-wavelark.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const auto exec = QRegularExpression(QStringLiteral("(?m)^Exec=(/usr/\\S+) (\\S+)$"))
+                          .match(QString::fromUtf8(entry.readAll()));
+    ASSERT_TRUE(exec.hasMatch());
+    const auto asUser = [&](QProcessEnvironment& env) {
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+    };
+    start(root.path() + exec.captured(1), home.path(), {exec.captured(2)}, asUser);
+    EXPECT_TRUE(
+        QFile::exists(home.file(QStringLiteral(".local/share/ondrix/wavelark/!rkeys.txt"))));
+    EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
+    key(QStringLiteral("F12"));
+    EXPECT_TRUE(finishedWith(0));
 }
