@@ -4,18 +4,28 @@
 set(ONDRIX_PACKAGE_NAME ondrix)
 set(ONDRIX_PACKAGE_DOCS ${CMAKE_INSTALL_DATADIR}/doc/${ONDRIX_PACKAGE_NAME})
 
-# Debian wants the change log compressed, byte for byte the same on every build.
+# The change log and the manual pages, compressed as Debian wants them and
+# byte for byte the same on every build. Made at configure time, so that
+# `cmake --install` of any build that has the programs finds them.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/package/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package
-  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_SOURCE_DIR}/resources/package/changelog
-          > ${CMAKE_BINARY_DIR}/package/changelog.gz
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/package/changelog
-  COMMENT "Package change log")
-add_custom_target(ondrix_package_files ALL DEPENDS ${CMAKE_BINARY_DIR}/package/changelog.gz)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package/man)
+file(GLOB ONDRIX_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/man/*.1)
+set(ONDRIX_COMPRESSED_MAN_PAGES "")
+foreach(source ${CMAKE_SOURCE_DIR}/resources/package/changelog ${ONDRIX_MAN_PAGES})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  get_filename_component(name ${source} NAME)
+  if(name STREQUAL "changelog")
+    set(compressed ${CMAKE_BINARY_DIR}/package/changelog.gz)
+  else()
+    set(compressed ${CMAKE_BINARY_DIR}/package/man/${name}.gz)
+    list(APPEND ONDRIX_COMPRESSED_MAN_PAGES ${compressed})
+  endif()
+  execute_process(COMMAND ${GZIP_EXECUTABLE} -9nc ${source} OUTPUT_FILE ${compressed}
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
 install(FILES resources/package/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
   DESTINATION ${ONDRIX_PACKAGE_DOCS})
+install(FILES ${ONDRIX_COMPRESSED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${ONDRIX_PACKAGE_NAME})

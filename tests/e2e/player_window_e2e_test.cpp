@@ -427,7 +427,7 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
     const QDir packages(QStringLiteral(ONDRIX_BINARY_DIR "/package"));
-    const QStringList debs = packages.entryList({QStringLiteral("*.deb")}, QDir::Files);
+    const QStringList debs = packages.entryList({QStringLiteral("*.deb")}, QDir::Files, QDir::Time);
     if (debs.isEmpty()) GTEST_SKIP() << "no package in build/package: run make package";
     const QString deb = packages.filePath(debs.constFirst());
     TempFolder root, home;
