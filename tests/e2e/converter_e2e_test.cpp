@@ -103,7 +103,7 @@ class ConverterE2eTest : public ::testing::Test {
         qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     }
     void TearDown() override {
-        qunsetenv("XDG_STATE_HOME");
+        oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);
         EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("planted-ran"))))
             << "a program from the WAV folder ran";
     }
@@ -115,6 +115,7 @@ class ConverterE2eTest : public ::testing::Test {
     }
 
     TempFolder folder, state;
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
 };
 
 TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
