@@ -45,18 +45,15 @@ void formFlac::File1_Click() {
 }
 
 void formFlac::lblComp8_Click() {
-    launchEncoder(
-        smallestParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(smallestParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 void formFlac::lblComp5_Click() {
-    launchEncoder(
-        standardParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(standardParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 void formFlac::LblComp0_Click() {
-    launchEncoder(
-        largerParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(largerParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 }  // namespace ondrix

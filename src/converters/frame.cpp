@@ -2,13 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <algorithm>
 
+#include "platform/command_line.h"
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/fonts.h"
@@ -43,23 +46,74 @@ QStringList qtNameFilters(const QString& filterText) {
     const QStringList pieces = filterText.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < pieces.size(); i += 2) {
-        const QString pattern = pieces.at(i + 1).trimmed();
-        if (pattern.isEmpty()) continue;
-        // Qt reads the patterns from the last parentheses, so the
-        // description's own "(*.wav)" gives way to the real pattern.
-        QString description = pieces.at(i).trimmed();
-        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
-            description.truncate(description.lastIndexOf(QLatin1Char('(')));
-        description = description.trimmed();
+        // Windows separates patterns with ";" and lets "*.*" match names
+        // without a dot; Qt separates with blanks and "*" matches all.
+        QStringList patterns = pieces.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        patterns.removeAll(QString());
+        if (patterns.isEmpty()) continue;
+        const QString description = pieces.at(i).trimmed();
         filters << (description.isEmpty() ? QString() : description + QLatin1Char(' ')) +
-                       QLatin1Char('(') + pattern + QLatin1Char(')');
+                       QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }
 
+namespace {
+
+// Hides the pattern part of every file dialog's filters while it lives.
+class FilterDetailsHider : public QObject {
+  public:
+    FilterDetailsHider() { QCoreApplication::instance()->installEventFilter(this); }
+    ~FilterDetailsHider() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(watched))
+                dialog->setOption(QFileDialog::HideNameFilterDetails);
+        }
+        return false;
+    }
+};
+
+// "song.wav" with ".mp3" gives "song.mp3"; a name without an extension gets
+// one.
+QString withExtension(const QString& name, const QString& extension) {
+    const qsizetype nameStart = name.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    // A dot that begins the file's own name (".wav") is no extension.
+    const bool hasExtension = dot > nameStart;
+    return (hasExtension ? name.left(dot) : name) + extension;
+}
+
+// ".mp3": a dot, then text without a further dot, folder, blank or quote.
+bool isExtensionOnly(const QString& text) {
+    static const QRegularExpression extension(QStringLiteral(R"(^\.[^./\\\s"]+$)"));
+    return extension.match(text).hasMatch();
+}
+
+}  // namespace
+
+std::optional<QString> ConverterDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {
+    // The descriptions already show the patterns the user should read
+    // ("*.wav"); the ones matched ("*wav") stay out of sight.
+    const FilterDetailsHider hider;
+    return QtDialogs::openFile(parent, request);
+}
+
 QString pickedNameText(const QString& name) {
-    if (!name.contains(QLatin1Char(' ')) && !name.contains(QLatin1Char('\t'))) return name;
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    const bool looksLikeOption = name.startsWith(QLatin1Char('-'));
+    return quoteWindowsArgument(looksLikeOption ? QStringLiteral("./") + name : name);
+}
+
+QString outputNameText(const QString& inputText, const QString& outputText) {
+    if (!isExtensionOnly(outputText)) return outputText;
+    const QStringList inputs = splitWindowsCommandLine(inputText);
+    if (inputs.size() != 1) return outputText;
+    return pickedNameText(withExtension(inputs.constFirst(), outputText));
 }
 
 QStringList filesMatching(const QString& folder, const QString& pattern) {
@@ -174,6 +228,10 @@ ClickableLabel* ConverterFrame::commandLabel(const QString& name) const {
 QString ConverterFrame::text(const QString& boxName) const {
     const QLineEdit* box = textBox(boxName);
     return box ? box->text() : QString();
+}
+
+QString ConverterFrame::outputName() const {
+    return outputNameText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2")));
 }
 
 void ConverterFrame::Form_Load() {

@@ -30,13 +30,30 @@ struct ConverterProgram {
 // The open-file dialog's filter text: wave files, the program's format, all files.
 QString dialogFilterText(const QString& middleFilter);
 
-// "Desc|pattern|Desc|pattern|..." as Qt name filters that keep each pattern
-// exactly ("Wave Files (*wav)"); a description without a pattern is dropped.
+// "Desc|pattern|Desc|pattern|..." as Qt name filters: the description as
+// written, then the pattern in the last parentheses, where Qt reads it
+// ("Wave Files (*.wav) (*wav)"). "*.*" matches every name, as on Windows; a
+// description without a pattern is dropped. ConverterDialogs shows only the
+// descriptions.
 QStringList qtNameFilters(const QString& filterText);
 
-// A picked file name as it goes into Text1: quoted when it holds a blank, so
-// that the encoder receives it as one argument.
+// The open-file dialog of the converters, which shows each filter by its
+// description alone.
+class ConverterDialogs : public QtDialogs {
+  public:
+    std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
+};
+
+// A picked file name as it goes into Text1, so that the encoder receives it
+// as one argument and never as an option: quoted by the rules the parameter
+// text is split by, and "./" before a name that begins with "-".
 QString pickedNameText(const QString& name);
+
+// The output name that goes into the parameter text. When the output box
+// holds only an extension (".mp3") and the input box one name, it is the
+// input's name with that extension, written like a picked name; otherwise
+// the output box as it stands.
+QString outputNameText(const QString& inputText, const QString& outputText);
 
 // The files of a folder whose names match the pattern whatever their letter
 // case ("SONG.WAV" for "*.wav"), in name order, hidden files left out.
@@ -77,6 +94,8 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     // Starts the encoder with the parameter text; never waits, never reports.
     void launchEncoder(const QString& parameters);
     QString text(const QString& boxName) const;
+    // The output name for the parameter text, from Text1 and Text2.
+    QString outputName() const;
 
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

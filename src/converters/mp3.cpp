@@ -52,21 +52,20 @@ void formMp3::File2_Click() {
 }
 
 void formMp3::LblCBR_Click() {
-    launchEncoder(cbrParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(cbrParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 void formMp3::LblABR_Click() {
-    launchEncoder(abrParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(abrParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 void formMp3::LblVBR_Click() {
-    launchEncoder(vbrParameterText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2"))));
+    launchEncoder(vbrParameterText(text(QStringLiteral("Text1")), outputName()));
 }
 
 void formMp3::LblMake_Click() {
     const QString userOptions = text(QStringLiteral("Text3"));
-    launchEncoder(userCodeParameterText(userOptions, text(QStringLiteral("Text1")),
-                                        text(QStringLiteral("Text2"))));
+    launchEncoder(userCodeParameterText(userOptions, text(QStringLiteral("Text1")), outputName()));
 }
 
 }  // namespace ondrix

@@ -1,5 +1,7 @@
 #include "platform/command_line.h"
 
+#include <algorithm>
+
 namespace ondrix {
 
 namespace {
@@ -63,6 +65,29 @@ QStringList splitWindowsCommandLine(const QString& parameters) {
     }
     if (inArgument) arguments.append(current);
     return arguments;
+}
+
+QString quoteWindowsArgument(const QString& argument) {
+    const bool plain = !argument.isEmpty() && !argument.contains(QLatin1Char('"')) &&
+                       std::none_of(argument.begin(), argument.end(), isSeparator);
+    if (plain) return argument;
+    QString quoted(QLatin1Char('"'));
+    qsizetype backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+        } else if (c == QLatin1Char('"')) {
+            quoted += QString(backslashes + 1, QLatin1Char('\\'));
+            backslashes = 0;
+        } else {
+            backslashes = 0;
+        }
+        quoted += c;
+    }
+    // Backslashes before the closing quote are doubled so that it still closes.
+    quoted += QString(backslashes, QLatin1Char('\\'));
+    quoted += QLatin1Char('"');
+    return quoted;
 }
 
 }  // namespace ondrix

@@ -12,4 +12,10 @@ namespace ondrix {
 // quoted stretch is a literal quote.
 QStringList splitWindowsCommandLine(const QString& parameters);
 
+// Writes one argument so that splitWindowsCommandLine gives it back whole:
+// unchanged when it holds no blank, tab or double quote and is not empty,
+// else in double quotes with each quote written \" and the backslashes
+// before a quote or the closing quote doubled.
+QString quoteWindowsArgument(const QString& argument);
+
 }  // namespace ondrix

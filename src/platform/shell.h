@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 namespace ondrix {
 
@@ -16,7 +18,7 @@ constexpr int kShowNormal = 1;
 // their associated program, programs start with a parameter text. Callers
 // never wait and ignore the result; it is returned for tests.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     virtual int open(WindowHandle window, const QString& operation, const QString& file,
                      const QString& parameters, const QString& directory, int showCommand) = 0;
@@ -28,16 +30,35 @@ constexpr int kShellFileNotFound = 2;
 constexpr int kShellFailed = 0;
 
 // The real shell of this platform (ShellExecuteA on Windows; xdg-open and
-// direct program starts elsewhere).
+// direct program starts elsewhere). consoleWrapper names a program with the
+// wrapper mode below (the running front-end) that console programs are
+// started through; empty starts them directly.
 int shellExecute(WindowHandle window, const QString& operation, const QString& file,
-                 const QString& parameters, const QString& directory, int showCommand);
+                 const QString& parameters, const QString& directory, int showCommand,
+                 const QString& consoleWrapper = QString());
 
 class SystemShell : public Shell {
-public:
+  public:
+    SystemShell() = default;
+    explicit SystemShell(QString consoleWrapper) : consoleWrapper_(std::move(consoleWrapper)) {}
     int open(WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
-        return shellExecute(window, operation, file, parameters, directory, showCommand);
+        return shellExecute(window, operation, file, parameters, directory, showCommand,
+                            consoleWrapper_);
     }
+
+  private:
+    QString consoleWrapper_;
 };
+
+// The private first argument of a front-end's wrapper mode; users never type it.
+inline constexpr char kConsoleWrapperArgument[] = "--ondrix-console-wrapper";
+
+// The wrapper mode, when argv asks for it: runs argv[2] with the arguments
+// after it, without a shell, and returns its exit status. On success it ends
+// at once; when the program fails or cannot be started it prints why and
+// waits for Enter (or the end of its input), so that a terminal window that
+// closes with it can still be read. Nothing when argv does not ask for it.
+std::optional<int> runConsoleWrapper(int argc, char** argv);
 
 }  // namespace ondrix

@@ -8,26 +8,37 @@ namespace ondrix {
 
 // What the shell open of this platform looks at besides its arguments.
 struct ShellEnvironment {
-    QString programFolder;
-    QStringList pathFolders;
+    QString programFolder{};
+    QStringList pathFolders{};
     // The terminal emulator that console programs start in; empty starts
     // them without one (no desktop, or none installed).
-    QString terminalEmulator;
+    QString terminalEmulator{};
+    // The program with the wrapper mode that console programs run through;
+    // empty runs them directly.
+    QString consoleWrapper{};
+    // Where a console program started without a terminal writes its output;
+    // empty leaves its output where the caller's goes.
+    QString logFolder{};
 };
 
-// The running process's program folder, PATH and terminal emulator (only
-// when DISPLAY is set).
-ShellEnvironment currentShellEnvironment();
+// The running process's program folder, PATH, terminal emulator (only when
+// DISPLAY is set) and log folder ($XDG_STATE_HOME/ondrix, by default
+// ~/.local/state/ondrix).
+ShellEnvironment currentShellEnvironment(const QString& consoleWrapper = QString());
 
-// One program start: the program's path, its arguments, its working folder.
+// One program start: the program's path, its arguments, its working folder,
+// and the file its output is appended to (empty: inherited).
 struct ShellLaunch {
-    QString program;
-    QStringList arguments;
-    QString workingDirectory;
+    QString program{};
+    QStringList arguments{};
+    QString workingDirectory{};
+    QString outputLog{};
 };
 
 // Decides what a shell open of file starts; nothing when the file is empty or
-// names nothing that exists or could be opened.
+// names nothing that exists or could be opened. A program named without a
+// folder is looked for in the program folder, then on the PATH, never in the
+// working directory; a name with a folder only where it says.
 std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& parameters,
                                          const QString& directory,
                                          const ShellEnvironment& environment);

@@ -1,3 +1,7 @@
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -5,6 +9,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 
 #include "platform/command_line.h"
 #include "platform/program_folder.h"
@@ -21,18 +29,43 @@ QString withoutExeSuffix(const QString& name) {
     return name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive) ? name.chopped(4) : QString();
 }
 
+// "lame.exe" is looked for as "lame.exe", then as "lame".
+QStringList programNames(const QString& name) {
+    QStringList names{name};
+    if (const QString bare = withoutExeSuffix(name); !bare.isEmpty()) names.append(bare);
+    return names;
+}
+
 ShellLaunch openerLaunch(const QString& target, const QString& workingDirectory) {
-    return {kOpener, {target}, workingDirectory};
+    return {kOpener, {target}, workingDirectory, {}};
 }
 
 ShellLaunch programLaunch(const QString& program, const QString& parameters,
                           const QString& workingDirectory, const ShellEnvironment& environment) {
     const QStringList arguments = splitWindowsCommandLine(parameters);
-    if (!environment.terminalEmulator.isEmpty() && isConsoleProgram(program)) {
-        return {environment.terminalEmulator,
-                QStringList{QStringLiteral("-e"), program} + arguments, workingDirectory};
+    if (!isConsoleProgram(program)) return {program, arguments, workingDirectory, {}};
+    QStringList command = QStringList{program} + arguments;
+    if (!environment.consoleWrapper.isEmpty()) {
+        command =
+            QStringList{environment.consoleWrapper, QString::fromLatin1(kConsoleWrapperArgument)} +
+            command;
     }
-    return {program, arguments, workingDirectory};
+    if (!environment.terminalEmulator.isEmpty()) {
+        return {environment.terminalEmulator,
+                QStringList{QStringLiteral("-e")} + command,
+                workingDirectory,
+                {}};
+    }
+    // Without a terminal a console program's output would be lost.
+    QString log;
+    if (!environment.logFolder.isEmpty()) {
+        const QString name = QFileInfo(program).fileName();
+        const QString bare = withoutExeSuffix(name);
+        log = QDir(environment.logFolder)
+                  .filePath((bare.isEmpty() ? name : bare) + QStringLiteral(".log"));
+    }
+    const QString first = command.takeFirst();
+    return {first, command, workingDirectory, log};
 }
 
 }  // namespace
@@ -80,7 +113,7 @@ bool isConsoleProgram(const QString& path) {
     return true;
 }
 
-ShellEnvironment currentShellEnvironment() {
+ShellEnvironment currentShellEnvironment(const QString& consoleWrapper) {
     ShellEnvironment environment;
     environment.programFolder = programFolder();
     environment.pathFolders =
@@ -89,6 +122,12 @@ ShellEnvironment currentShellEnvironment() {
         environment.terminalEmulator =
             QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
     }
+    environment.consoleWrapper = consoleWrapper;
+    // A relative XDG_STATE_HOME is to be ignored, like an unset one.
+    QString stateHome = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(stateHome))
+        stateHome = QDir::homePath() + QStringLiteral("/.local/state");
+    environment.logFolder = stateHome + QStringLiteral("/ondrix");
     return environment;
 }
 
@@ -100,31 +139,33 @@ std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& par
     if (hasUrlScheme(file)) return openerLaunch(file, workingDirectory);
 
     const QString asGiven = QDir(workingDirectory).absoluteFilePath(file);
-    if (QFileInfo::exists(asGiven)) {
-        if (isStartableProgram(asGiven)) {
-            return programLaunch(asGiven, parameters, workingDirectory, environment);
-        }
-        return openerLaunch(asGiven, workingDirectory);
-    }
-
-    QStringList names{file};
-    if (const QString bare = withoutExeSuffix(file); !bare.isEmpty()) names.append(bare);
-    QStringList folders{workingDirectory};
-    // A name with a folder in it is only looked for where it says.
-    if (!file.contains(QLatin1Char('/'))) {
-        folders.append(environment.programFolder);
-        folders.append(environment.pathFolders);
-    }
-    for (const QString& folder : folders) {
-        if (folder.isEmpty()) continue;
-        for (const QString& name : names) {
-            const QString candidate = QDir(folder).absoluteFilePath(name);
-            if (isStartableProgram(candidate)) {
+    if (file.contains(QLatin1Char('/'))) {
+        // A name with a folder in it is only looked for where it says.
+        for (const QString& candidate : programNames(asGiven)) {
+            if (isStartableProgram(candidate))
                 return programLaunch(candidate, parameters, workingDirectory, environment);
+        }
+    } else {
+        // A bare program name: beside this program or on the PATH, never in
+        // the working directory, where a data folder may hold anything
+        // executable. A relative PATH entry would name that directory too.
+        QStringList folders{environment.programFolder};
+        folders.append(environment.pathFolders);
+        for (const QString& folder : folders) {
+            if (!QDir::isAbsolutePath(folder)) continue;
+            for (const QString& name : programNames(file)) {
+                const QString candidate = QDir(folder).absoluteFilePath(name);
+                if (isStartableProgram(candidate))
+                    return programLaunch(candidate, parameters, workingDirectory, environment);
             }
         }
     }
 
+    if (QFileInfo::exists(asGiven)) {
+        // A document opens where it is; a program there is never started.
+        if (isStartableProgram(asGiven)) return std::nullopt;
+        return openerLaunch(asGiven, workingDirectory);
+    }
     if (isBareHostName(file)) {
         return openerLaunch(QStringLiteral("http://") + file, workingDirectory);
     }
@@ -137,15 +178,81 @@ bool startLaunch(const ShellLaunch& launch) {
     process.setArguments(launch.arguments);
     process.setWorkingDirectory(launch.workingDirectory);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (!launch.outputLog.isEmpty()) {
+        QFile log(launch.outputLog);
+        // When the log cannot be written the output goes where ours goes.
+        if (QDir().mkpath(QFileInfo(log).absolutePath()) && log.open(QIODevice::Append)) {
+            process.setStandardOutputFile(launch.outputLog, QIODevice::Append);
+            process.setStandardErrorFile(launch.outputLog, QIODevice::Append);
+        }
+    }
     return process.startDetached();
 }
 
 int shellExecute(WindowHandle, const QString&, const QString& file, const QString& parameters,
-                 const QString& directory, int) {
+                 const QString& directory, int, const QString& consoleWrapper) {
     const std::optional<ShellLaunch> launch =
-        planShellOpen(file, parameters, directory, currentShellEnvironment());
+        planShellOpen(file, parameters, directory, currentShellEnvironment(consoleWrapper));
     if (!launch) return kShellFileNotFound;
     return startLaunch(*launch) ? kShellStarted : kShellFailed;
+}
+
+namespace {
+
+// The command as one line, each argument written as the parameter text
+// writes it.
+QByteArray commandLine(char** command) {
+    QStringList words;
+    for (char** word = command; *word; ++word)
+        words << quoteWindowsArgument(QString::fromLocal8Bit(*word));
+    return words.join(QLatin1Char(' ')).toLocal8Bit();
+}
+
+void waitForEnter() {
+    if (isatty(STDIN_FILENO)) std::fputs("Press Enter to close this window.", stdout);
+    std::fflush(stdout);
+    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+    }
+}
+
+}  // namespace
+
+std::optional<int> runConsoleWrapper(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], kConsoleWrapperArgument) != 0) return std::nullopt;
+    if (argc < 3) return 2;
+    char** command = argv + 2;
+    if (!isatty(STDOUT_FILENO)) {
+        // In a log, say when, where and what ran.
+        char when[32] = "";
+        const std::time_t now = std::time(nullptr);
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+        std::printf("%s in %s: %s\n", when, QDir::currentPath().toLocal8Bit().constData(),
+                    commandLine(command).constData());
+    }
+    std::fflush(stdout);
+
+    pid_t child = 0;
+    const int spawnError = posix_spawn(&child, command[0], nullptr, nullptr, command, environ);
+    if (spawnError != 0) {
+        std::printf("%s could not be started: %s\n", command[0], std::strerror(spawnError));
+        waitForEnter();
+        return 127;
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
+    int exitStatus = 0;
+    if (WIFEXITED(status)) {
+        exitStatus = WEXITSTATUS(status);
+        std::printf("\n%s ended with exit status %d.\n", command[0], exitStatus);
+    } else {
+        exitStatus = 128 + WTERMSIG(status);
+        std::printf("\n%s was ended by signal %d (%s).\n", command[0], WTERMSIG(status),
+                    strsignal(WTERMSIG(status)));
+    }
+    waitForEnter();
+    return exitStatus;
 }
 
 }  // namespace ondrix

@@ -19,7 +19,9 @@ const char* orNull(const QByteArray& text) {
 }  // namespace
 
 int shellExecute(WindowHandle window, const QString& operation, const QString& file,
-                 const QString& parameters, const QString& directory, int showCommand) {
+                 const QString& parameters, const QString& directory, int showCommand,
+                 const QString& /*consoleWrapper*/) {
+    // ShellExecuteA gives a console program a console window of its own.
     const QByteArray operationText = operation.toLocal8Bit();
     const QByteArray fileText = file.toLocal8Bit();
     const QByteArray parameterText = parameters.toLocal8Bit();
@@ -28,6 +30,11 @@ int shellExecute(WindowHandle window, const QString& operation, const QString& f
         ShellExecuteA(reinterpret_cast<HWND>(window), orNull(operationText), fileText.constData(),
                       orNull(parameterText), orNull(directoryText), showCommand);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
+}
+
+std::optional<int> runConsoleWrapper(int, char**) {
+    // Nothing here starts a program through the wrapper mode.
+    return std::nullopt;
 }
 
 }  // namespace ondrix

@@ -84,6 +84,9 @@ bool waitForValid(const std::function<bool()>& valid) {
         30000);
 }
 
+// Writes a marker if it ever runs.
+const QByteArray kPlantedProgram = "#!/bin/sh\ntouch \"$(dirname \"$0\")/planted-ran\"\n";
+
 class ConverterE2eTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -91,14 +94,18 @@ class ConverterE2eTest : public ::testing::Test {
             GTEST_SKIP() << "lame and flac are needed";
         folder.write(QStringLiteral("tone.wav"), toneWav());
         folder.write(QStringLiteral("my tone.wav"), toneWav());
+        // What a FAT stick holds: every file executable, also ones named
+        // like the encoders. Only the real encoders may run.
+        for (const QString name : {"lame", "lame.exe", "flac", "flac.exe"}) {
+            folder.write(name, kPlantedProgram);
+            QFile::setPermissions(folder.file(name), QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     }
-
-    // "lame.exe" and "flac.exe" in a folder resolve to Debian's encoders.
-    static void linkEncoders(const QString& where) {
-        ASSERT_TRUE(QFile::link(QStandardPaths::findExecutable(QStringLiteral("lame")),
-                                QDir(where).filePath(QStringLiteral("lame.exe"))));
-        ASSERT_TRUE(QFile::link(QStandardPaths::findExecutable(QStringLiteral("flac")),
-                                QDir(where).filePath(QStringLiteral("flac.exe"))));
+    void TearDown() override {
+        oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);
+        EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("planted-ran"))))
+            << "a program from the WAV folder ran";
     }
 
     static void pick(ConverterFrame& window, const QString& name) {
@@ -107,11 +114,11 @@ class ConverterE2eTest : public ::testing::Test {
         window.fileList()->setCurrentItem(items.constFirst());
     }
 
-    TempFolder folder;
+    TempFolder folder, state;
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
 };
 
 TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
-    linkEncoders(folder.path());
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -134,7 +141,6 @@ TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
 }
 
 TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
-    linkEncoders(folder.path());
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -154,6 +160,31 @@ TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
                 << output.toStdString();
         }
     }
+}
+
+TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem) {
+    const QStringList stems{"-dash", "quo\"te", "a", "my tone"};
+    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), toneWav());
+    CurrentDirectory here(folder.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formMp3 mp3(shell, dialogs);
+    formFlac flac(shell, dialogs);
+    // Text2 keeps its start text; "Larger" attaches the name to "-o".
+    for (const QString& stem : stems) {
+        pick(mp3, stem + QStringLiteral(".wav"));
+        mp3.LblCBR_Click();
+        pick(flac, stem + QStringLiteral(".wav"));
+        flac.LblComp0_Click();
+    }
+    for (const QString& stem : stems) {
+        EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), stem + ".mp3"); }))
+            << stem.toStdString();
+        EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), stem + ".flac"); }))
+            << stem.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".mp3"))));
+    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".flac"))));
 }
 
 // The built program, copied into a program folder of its own beside an
@@ -177,7 +208,9 @@ class RealWindow {
         QFile::setPermissions(programFolder_.file(encoderName),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.setProcessEnvironment(display.environment());
+        QProcessEnvironment environment = display.environment();
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state_.path());
+        process_.setProcessEnvironment(environment);
         process_.setWorkingDirectory(wavFolder);
         process_.start(binary, {});
     }
@@ -205,8 +238,13 @@ class RealWindow {
         return lines;
     }
 
+    // What the encoders wrote where no terminal shows it.
+    QString log(const QString& encoder) const {
+        return QString::fromLocal8Bit(state_.read(QStringLiteral("ondrix/") + encoder + ".log"));
+    }
+
   private:
-    TempFolder programFolder_;
+    TempFolder programFolder_, state_;
     QString record_;
     QProcess process_;
 };
@@ -354,13 +392,19 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
     clickAt(*display, id, inside(3840, 1680, 56, 12));  // "CD Q"
     QStringList record;
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
-    EXPECT_EQ(record, (QStringList{folder.path(), "-h", "-b", "128", "tone.wav", ".mp3"}));
-    EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral(".mp3")); }));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-h", "-b", "128", "tone.wav", "tone.mp3"}));
+    EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral("tone.mp3")); }));
+    if (!haveProgram(QStringLiteral("x-terminal-emulator"))) {
+        // Started through the program's own wrapper, which heads the log.
+        EXPECT_TRUE(window.log(QStringLiteral("lame"))
+                        .contains(QStringLiteral("lame.exe -h -b 128 tone.wav tone.mp3")))
+            << window.log(QStringLiteral("lame")).toStdString();
+    }
 
     clickAt(*display, id, inside(120, 480, 40, 10));    // first row
     clickAt(*display, id, inside(2040, 2160, 52, 12));  // "User Code"
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
-    EXPECT_EQ(record, (QStringList{folder.path(), "-V4", "my tone.wav", ".mp3"}));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-V4", "my tone.wav", "my tone.mp3"}));
 
     dragAndEnd(*display, id, window);
 }
@@ -389,15 +433,62 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
     clickAt(*display, id, inside(3480, 1800, 56, 12));  // "Larger"
     QStringList record;
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
-    EXPECT_EQ(record, (QStringList{folder.path(), "-0", "a.wav", "-o.flac"}));
-    EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), QStringLiteral(".flac")); }));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-0", "a.wav", "-oa.flac"}));
+    EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), QStringLiteral("a.flac")); }));
 
     clickAt(*display, id, inside(120, 600, 40, 28));    // second row: "my tone.wav"
     clickAt(*display, id, inside(3480, 2760, 56, 12));  // "Smallest"
     ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
-    EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", ".flac"}));
+    EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", "my tone.flac"}));
 
     dragAndEnd(*display, id, window);
+}
+
+// The converters' wrapper mode, as a terminal or the log runs it: a failing
+// encoder leaves its status and waits for Enter, a successful one ends at
+// once.
+TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
+    TempFolder work;
+    const QString encoder = work.file(QStringLiteral("encoder"));
+    work.write(QStringLiteral("encoder"), "#!/bin/sh\necho \"encoding $1\"\nexit \"$2\"\n");
+    QFile::setPermissions(encoder, QFile::ReadOwner | QFile::ExeOwner);
+    auto wrapper = [&](QProcess& process, const QString& status) {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixMP3"),
+                      {QString::fromLatin1(kConsoleWrapperArgument), encoder, "a b.wav", status});
+        EXPECT_TRUE(process.waitForStarted(5000));
+    };
+    QProcess failing;
+    wrapper(failing, QStringLiteral("3"));
+    QString output;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            failing.waitForReadyRead(100);
+            output += QString::fromLocal8Bit(failing.readAll());
+            return output.contains(QStringLiteral("exit status 3"));
+        },
+        10000))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("encoding a b.wav"))) << output.toStdString();
+    EXPECT_FALSE(failing.waitForFinished(500)) << "did not wait for Enter";
+    failing.write("\n");
+    ASSERT_TRUE(failing.waitForFinished(5000));
+    EXPECT_EQ(failing.exitCode(), 3);
+
+    QProcess succeeding;
+    wrapper(succeeding, QStringLiteral("0"));
+    ASSERT_TRUE(succeeding.waitForFinished(5000)) << "waited although the encoder succeeded";
+    EXPECT_EQ(succeeding.exitCode(), 0);
+    EXPECT_TRUE(succeeding.readAll().contains("encoding a b.wav"));
+
+    QProcess missing;
+    missing.setProcessChannelMode(QProcess::MergedChannels);
+    missing.setStandardInputFile(QProcess::nullDevice());  // as in the log: no Enter to wait for
+    missing.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixMP3"),
+                  {QString::fromLatin1(kConsoleWrapperArgument), work.file("none")});
+    ASSERT_TRUE(missing.waitForFinished(5000));
+    EXPECT_EQ(missing.exitCode(), 127);
+    EXPECT_TRUE(missing.readAll().contains("could not be started"));
 }
 
 }  // namespace

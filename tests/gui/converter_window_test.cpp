@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -248,7 +249,7 @@ TEST_F(ConverterWindowTest, ListPickGivesTheBareNameAndDialogPickTheFullPath) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].initialDir, programFolder());
     EXPECT_EQ(dialogs.requests[0].nameFilters,
-              (QStringList{"Wave Files (*wav)", "MP3 Files (*mp3)", "All Files (*.*)"}));
+              qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)));
     EXPECT_EQ(dialogs.requests[0].fileName, QString());
 
     // Cancel keeps Text1; the next opening starts from the last choice.
@@ -279,18 +280,39 @@ TEST_F(ConverterWindowTest, DialogFailureEndsTheHandlerQuietly) {
     EXPECT_TRUE(failing.messages.empty());
 }
 
-TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
+TEST_F(ConverterWindowTest, PickedNamesReachTheEncoderWholeTypedTextAsTyped) {
+    for (const char* name : {"-dash.wav", "quo\"te.wav", "tab\tname.wav"})
+        folder.write(QString::fromLatin1(name), "RIFF");
+    struct Pick {
+        const char *name, *text1, *parameters;
+    };
+    const Pick picks[] = {
+        {"my song.wav", "\"my song.wav\"", "-8 \"my song.wav\" -o \"my song.flac\""},
+        {"-dash.wav", "./-dash.wav", "-8 ./-dash.wav -o ./-dash.flac"},
+        {"quo\"te.wav", R"("quo\"te.wav")", R"(-8 "quo\"te.wav" -o "quo\"te.flac")"},
+        {"tab\tname.wav", "\"tab\tname.wav\"", "-8 \"tab\tname.wav\" -o \"tab\tname.flac\""},
+    };
     formFlac& window = flac();
-    select(window, QStringLiteral("my song.wav"));
-    EXPECT_EQ(text(window, "Text1"), QStringLiteral("\"my song.wav\""));
-    dialogs.nextChoice = folder.file(QStringLiteral("my song.wav"));
+    for (const Pick& pick : picks) {
+        SCOPED_TRACE(pick.name);
+        select(window, QString::fromLatin1(pick.name));
+        EXPECT_EQ(text(window, "Text1"), QString::fromLatin1(pick.text1));
+        shell.calls.clear();
+        click(window.commandLabel(QStringLiteral("lblComp8")));
+        ASSERT_EQ(shell.calls.size(), 1u);
+        EXPECT_EQ(shell.calls[0].parameters, QString::fromLatin1(pick.parameters));
+    }
+    EXPECT_EQ(text(window, "Text2"), QStringLiteral(".flac"));
+    const QString chosen = folder.file(QStringLiteral("my song.wav"));
+    dialogs.nextChoice = chosen;
     window.LblFiles_Click();
-    EXPECT_EQ(text(window, "Text1"),
-              QLatin1Char('"') + folder.file(QStringLiteral("my song.wav")) + QLatin1Char('"'));
-    window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("my song.wav"));
-    click(window.commandLabel(QStringLiteral("lblComp8")));
+    EXPECT_EQ(text(window, "Text1"), QLatin1Char('"') + chosen + QLatin1Char('"'));
+    window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("-typed.wav"));
+    window.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("out.flac"));
+    shell.calls.clear();
+    click(window.commandLabel(QStringLiteral("LblComp0")));
     ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].parameters, QStringLiteral("-8 my song.wav -o .flac"));
+    EXPECT_EQ(shell.calls[0].parameters, QStringLiteral("-0 -typed.wav -oout.flac"));
 }
 
 // The real open-file dialog: the filter's patterns match whatever the letter
@@ -298,9 +320,10 @@ TEST_F(ConverterWindowTest, PickedNamesWithBlanksAreQuotedTypedTextIsNot) {
 TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
     folder.write(QStringLiteral("tune.MP3"), "ID3");
     folder.write(QStringLiteral("dwav"), "RIFF");
+    folder.write(QStringLiteral("README"), "text");
     const OpenFileRequest request{
         folder.path(), qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)), QString()};
-    QStringList listed;
+    QStringList listed, allFiles, shownFilters;
     bool answered = false;
     QTimer poll;
     poll.setInterval(10);
@@ -316,11 +339,22 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
         const bool loaded = model && view && model->rowCount(view->rootIndex()) >= 5;
         if (!loaded && giveUp.hasExpired(10000)) dialog->reject();
         if (!loaded) return;
-        if (!answered) {
-            listed.clear();
+        auto listing = [&] {
+            QStringList names;
             for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
-                listed << model->index(row, 0, view->rootIndex()).data().toString();
-            listed.sort(Qt::CaseInsensitive);
+                names << model->index(row, 0, view->rootIndex()).data().toString();
+            names.sort(Qt::CaseInsensitive);
+            return names;
+        };
+        if (!answered) {
+            listed = listing();
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            shownFilters.clear();
+            for (int i = 0; types && i < types->count(); ++i) shownFilters << types->itemText(i);
+            dialog->selectNameFilter(request.nameFilters.constLast());
+            QCoreApplication::processEvents();
+            allFiles = listing();
+            dialog->selectNameFilter(request.nameFilters.constFirst());
             answered = true;
         }
         if (accept) {
@@ -337,12 +371,16 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
         answered = false;
         poll.start();
     };
-    QtDialogs real;
+    ConverterDialogs real;
     answer(true);
     EXPECT_EQ(real.openFile(nullptr, request), folder.file(QStringLiteral("SONG2.WAV")));
     EXPECT_TRUE(answered);
     // "*wav" has no dot, so "dwav" is a wave file too; hidden files stay hidden.
     EXPECT_EQ(listed, (QStringList{"b.Wav", "dwav", "my song.wav", "song.wav", "SONG2.WAV"}));
+    EXPECT_EQ(shownFilters,
+              (QStringList{"Wave Files (*.wav)", "MP3 Files (*.mp3)", "All Files (*.*)"}));
+    EXPECT_TRUE(allFiles.contains(QStringLiteral("README"))) << allFiles.join(' ').toStdString();
+    EXPECT_TRUE(allFiles.contains(QStringLiteral("notes.txt")));
     answer(false);
     EXPECT_EQ(real.openFile(nullptr, request), std::nullopt);
     poll.stop();
@@ -354,13 +392,14 @@ struct LabelLaunch {
 };
 
 TEST_F(ConverterWindowTest, EveryCommandLabelStartsItsEncoderInTheListFolder) {
-    const LabelLaunch mp3Labels[] = {{"LblCBR", "-h -b 128 song.wav .mp3"},
-                                     {"LblABR", "--preset standard song.wav .mp3"},
-                                     {"LblVBR", "--preset extreme song.wav .mp3"},
-                                     {"LblMake", "-V4 song.wav .mp3"}};
-    const LabelLaunch flacLabels[] = {{"lblComp8", "-8 song.wav -o .flac"},
-                                      {"lblComp5", "-4 song.wav -o .flac"},
-                                      {"LblComp0", "-0 song.wav -o.flac"}};
+    // Text2 at its start text: the output is named after the input.
+    const LabelLaunch mp3Labels[] = {{"LblCBR", "-h -b 128 song.wav song.mp3"},
+                                     {"LblABR", "--preset standard song.wav song.mp3"},
+                                     {"LblVBR", "--preset extreme song.wav song.mp3"},
+                                     {"LblMake", "-V4 song.wav song.mp3"}};
+    const LabelLaunch flacLabels[] = {{"lblComp8", "-8 song.wav -o song.flac"},
+                                      {"lblComp5", "-4 song.wav -o song.flac"},
+                                      {"LblComp0", "-0 song.wav -osong.flac"}};
     auto check = [this](ConverterFrame& window, const char* encoder, const auto& labels) {
         select(window, QStringLiteral("song.wav"));
         for (const LabelLaunch& launch : labels) {
@@ -561,8 +600,9 @@ TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
 TEST(ConverterWithoutEncoder, ClickStartsNothingAndSaysNothing) {
     // No lame.exe in the program folder and none on the PATH.
     TempFolder emptyPath, music;
-    const QByteArray oldPath = qgetenv("PATH");
+    const QByteArray oldPath = qgetenv("PATH"), oldState = qgetenv("XDG_STATE_HOME");
     qputenv("PATH", emptyPath.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", music.path().toLocal8Bit());  // lame's usage text goes there
     CurrentDirectory here(music.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -575,4 +615,5 @@ TEST(ConverterWithoutEncoder, ClickStartsNothingAndSaysNothing) {
                            music.path(), kShowNormal),
               kShellStarted)
         << "with the PATH back, Debian's lame is found again";
+    oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using ondrix::quoteWindowsArgument;
 using ondrix::splitWindowsCommandLine;
 
 TEST(SplitWindowsCommandLine, ShellCharactersStayLiteralAndQuotesGroup) {
@@ -37,4 +38,20 @@ TEST(SplitWindowsCommandLine, DoubledQuoteInsideQuotesIsLiteralAndCloses) {
     EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b")")), (QStringList{R"(a"b)"}));
     EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"("a""b c")")), (QStringList{R"(a"b)", "c"}));
     EXPECT_EQ(splitWindowsCommandLine(QStringLiteral(R"(""")")), (QStringList{R"(")"}));
+}
+
+TEST(QuoteWindowsArgument, EveryArgumentComesBackWholeFromTheSplitter) {
+    for (const QString argument :
+         {"song.wav", "my song.wav", "quo\"te.wav", "tab\tname.wav", "", R"(C:\My Music\)",
+          R"(a\"b c)", R"(ends\\)", R"(\\server\x y)", "\"", "-dash.wav"}) {
+        SCOPED_TRACE(argument.toStdString());
+        EXPECT_EQ(splitWindowsCommandLine(QStringLiteral("-x ") + quoteWindowsArgument(argument) +
+                                          QStringLiteral(" next")),
+                  (QStringList{"-x", argument, "next"}));
+    }
+    EXPECT_EQ(quoteWindowsArgument(QStringLiteral("song.wav")), QStringLiteral("song.wav"));
+    EXPECT_EQ(quoteWindowsArgument(QStringLiteral("quo\"te.wav")),
+              QStringLiteral(R"("quo\"te.wav")"));
+    EXPECT_EQ(quoteWindowsArgument(QStringLiteral(R"(C:\My Music\)")),
+              QStringLiteral(R"("C:\My Music\\")"));
 }

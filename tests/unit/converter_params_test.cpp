@@ -60,26 +60,74 @@ TEST(FlacParameterText, EmptyBoxes) {
     EXPECT_EQ(largerParameterText("", ""), QStringLiteral("-0  -o"));
 }
 
-TEST(PickedName, QuotedOnlyWhenItHoldsABlank) {
+TEST(PickedName, ReachesTheEncoderAsOneArgumentAndNeverAsAnOption) {
     EXPECT_EQ(pickedNameText("song.wav"), QStringLiteral("song.wav"));
     EXPECT_EQ(pickedNameText("my song.wav"), QStringLiteral("\"my song.wav\""));
-    EXPECT_EQ(pickedNameText("/home/u/My Music/a.wav"),
-              QStringLiteral("\"/home/u/My Music/a.wav\""));
-    EXPECT_EQ(argumentsOf(cbrParameterText(pickedNameText("my song.wav"), ".mp3")),
-              (QStringList{"-h", "-b", "128", "my song.wav", ".mp3"}));
-    EXPECT_EQ(argumentsOf(largerParameterText(pickedNameText("my song.wav"), ".flac")),
-              (QStringList{"-0", "my song.wav", "-o.flac"}));
+    EXPECT_EQ(pickedNameText("quo\"te.wav"), QStringLiteral(R"("quo\"te.wav")"));
+    EXPECT_EQ(pickedNameText("tab\tname.wav"), QStringLiteral("\"tab\tname.wav\""));
+    EXPECT_EQ(pickedNameText("-dash.wav"), QStringLiteral("./-dash.wav"));
+    EXPECT_EQ(pickedNameText("/home/u/-x.wav"), QStringLiteral("/home/u/-x.wav"));
+    for (const QString name : {"my song.wav", "quo\"te.wav", "tab\tname.wav", "-my dash.wav",
+                               "/home/u/My Music/a.wav"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString arrives = name.startsWith(QLatin1Char('-')) ? "./" + name : name;
+        EXPECT_EQ(argumentsOf(cbrParameterText(pickedNameText(name), "out.mp3")),
+                  (QStringList{"-h", "-b", "128", arrives, "out.mp3"}));
+        EXPECT_EQ(argumentsOf(largerParameterText(pickedNameText(name), "o.flac")),
+                  (QStringList{"-0", arrives, "-oo.flac"}));
+    }
+}
+
+TEST(OutputName, AnExtensionAloneTakesTheInputsNameWrittenTheSameWay) {
+    struct Case {
+        const char *input, *output, *expected;
+    };
+    const Case cases[] = {
+        {"a.wav", ".mp3", "a.mp3"},
+        {"/music/b/song.wav", ".mp3", "/music/b/song.mp3"},
+        {"\"my tone.wav\"", ".mp3", "\"my tone.mp3\""},
+        {R"("quo\"te.wav")", ".flac", R"("quo\"te.flac")"},
+        {"./-dash.wav", ".mp3", "./-dash.mp3"},
+        {"-typed.wav", ".mp3", "./-typed.mp3"},
+        {"a.b.wav", ".FLAC", "a.b.FLAC"},
+        {"noext", ".mp3", "noext.mp3"},
+        {"/music/.wav", ".mp3", "/music/.wav.mp3"},
+        // Anything else is left as the boxes hold it.
+        {"", ".mp3", ".mp3"},
+        {"my tone.wav", ".mp3", ".mp3"},
+        {"a.wav", "b.mp3", "b.mp3"},
+        {"a.wav", "", ""},
+        {"a.wav", ".", "."},
+        {"a.wav", ".x.mp3", ".x.mp3"},
+        {"a.wav", ".mp3 ", ".mp3 "},
+        {"a.wav", "./.mp3", "./.mp3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " | " + c.output);
+        EXPECT_EQ(outputNameText(QString::fromUtf8(c.input), QString::fromUtf8(c.output)),
+                  QString::fromUtf8(c.expected));
+    }
+    const QString input = pickedNameText("my tone.wav");
+    EXPECT_EQ(argumentsOf(cbrParameterText(input, outputNameText(input, ".mp3"))),
+              (QStringList{"-h", "-b", "128", "my tone.wav", "my tone.mp3"}));
+    EXPECT_EQ(argumentsOf(largerParameterText(input, outputNameText(input, ".flac"))),
+              (QStringList{"-0", "my tone.wav", "-omy tone.flac"}));
+    EXPECT_EQ(largerParameterText("a.wav", outputNameText("a.wav", ".flac")),
+              QStringLiteral("-0 a.wav -oa.flac"));
 }
 
 TEST(OpenFileFilter, KeepsTheExactPatternsOfEachProgram) {
     EXPECT_EQ(
         dialogFilterText(mp3Program().dialogMiddleFilter),
         QStringLiteral("Wave Files (*.wav)|*wav|MP3 Files (*.mp3)|*mp3|All Files (*.*)|*.*| "));
+    // The description as written; the last parentheses hold what is matched.
     EXPECT_EQ(qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)),
-              (QStringList{"Wave Files (*wav)", "MP3 Files (*mp3)", "All Files (*.*)"}));
+              (QStringList{"Wave Files (*.wav) (*wav)", "MP3 Files (*.mp3) (*mp3)",
+                           "All Files (*.*) (*)"}));
     EXPECT_EQ(qtNameFilters(dialogFilterText(flacProgram().dialogMiddleFilter)),
-              (QStringList{"Wave Files (*wav)", "Flac Files (*flac)", "All Files (*.*)"}));
-    EXPECT_EQ(qtNameFilters("Text|*.txt;*.log"), (QStringList{"Text (*.txt;*.log)"}));
+              (QStringList{"Wave Files (*.wav) (*wav)", "Flac Files (*.flac) (*flac)",
+                           "All Files (*.*) (*)"}));
+    EXPECT_EQ(qtNameFilters("Text|*.txt;*.log"), (QStringList{"Text (*.txt *.log)"}));
     EXPECT_EQ(qtNameFilters("|*.x|Odd|"), (QStringList{"(*.x)"}));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
 #include "platform/shell_plan.h"
@@ -10,6 +11,7 @@
 #include "support/temp_folder.h"
 
 using namespace ondrix;
+using testsupport::CurrentDirectory;
 using testsupport::TempFolder;
 
 namespace {
@@ -51,9 +53,11 @@ class ScopedVariable {
 }  // namespace
 
 TEST(ShellOpen, ParameterTextReachesTheProgramAsWindowsArgumentsWithoutAShell) {
-    TempFolder work;
-    installProgram(work, QStringLiteral("recorder"));
+    TempFolder work, programs, state;
+    installProgram(programs, QStringLiteral("recorder"));
     ScopedVariable noDesktop("DISPLAY", QByteArray());
+    ScopedVariable path("PATH", programs.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+    ScopedVariable log("XDG_STATE_HOME", state.path().toLocal8Bit());
     const int result =
         shellExecute(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
                      QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
@@ -63,16 +67,15 @@ TEST(ShellOpen, ParameterTextReachesTheProgramAsWindowsArgumentsWithoutAShell) {
               (QStringList{"-h", "-b", "128", "my song.wav", "out;rm", "-rf", "$(id)", "x.mp3"}));
 }
 
-TEST(ShellOpen, FindsProgramsInFolderProgramFolderAndPathWithAndWithoutExe) {
-    for (const QString where : {"directory", "program folder", "PATH"}) {
+TEST(ShellOpen, FindsProgramsInProgramFolderAndPathWithAndWithoutExe) {
+    for (const QString where : {"program folder", "PATH"}) {
         for (const QString installedAs : {"enc.exe", "enc"}) {
             SCOPED_TRACE((where + QLatin1Char(' ') + installedAs).toStdString());
             TempFolder work, programs, onPath;
-            const TempFolder& home = where == QLatin1String("directory") ? work
-                                     : where == QLatin1String("PATH")    ? onPath
-                                                                         : programs;
+            const TempFolder& home = where == QLatin1String("PATH") ? onPath : programs;
             installProgram(home, installedAs);
-            const ShellEnvironment environment{programs.path(), {onPath.path()}, {}};
+            const ShellEnvironment environment{.programFolder = programs.path(),
+                                               .pathFolders = {onPath.path()}};
             const auto launch = planShellOpen(
                 QStringLiteral("enc.exe"), QStringLiteral("-V 2 a.wav"), work.path(), environment);
             ASSERT_TRUE(launch);
@@ -84,21 +87,49 @@ TEST(ShellOpen, FindsProgramsInFolderProgramFolderAndPathWithAndWithoutExe) {
     }
 }
 
-TEST(ShellOpen, GivenFolderComesFirstAndOnlyRunnableFilesCount) {
+TEST(ShellOpen, ProgramFolderComesFirstAndTheWorkingDirectoryNeverCounts) {
     TempFolder work, programs, onPath;
-    installProgram(programs, QStringLiteral("flac"));
     installProgram(onPath, QStringLiteral("flac"));
+    for (const QString planted : {"flac", "flac.exe", "lame", "lame.exe"})
+        installProgram(work, planted);
     onPath.write(QStringLiteral("lame"), kArgumentRecorder);  // not executable
-    const ShellEnvironment environment{programs.path(), {onPath.path()}, {}};
+    const ShellEnvironment environment{.programFolder = programs.path(),
+                                       .pathFolders = {onPath.path()}};
+    EXPECT_EQ(planShellOpen(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
+              onPath.file(QStringLiteral("flac")));
+    installProgram(programs, QStringLiteral("flac"));
     EXPECT_EQ(planShellOpen(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
               programs.file(QStringLiteral("flac")));
-    installProgram(work, QStringLiteral("flac"));
-    EXPECT_EQ(planShellOpen(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
-              work.file(QStringLiteral("flac")));
     EXPECT_FALSE(planShellOpen(QStringLiteral("lame.exe"), {}, work.path(), environment));
+    EXPECT_FALSE(planShellOpen(QStringLiteral("lame"), {}, work.path(), environment));
+    // A relative PATH entry names the working directory as well.
+    CurrentDirectory here(work.path());
+    const ShellEnvironment relative{.pathFolders = {QStringLiteral("."), QStringLiteral("bin")}};
+    EXPECT_FALSE(planShellOpen(QStringLiteral("lame.exe"), {}, work.path(), relative));
     EXPECT_EQ(shellExecute(0, QStringLiteral("Open"), QStringLiteral("no-such-program.exe"), {},
                            work.path(), kShowNormal),
               kShellFileNotFound);
+}
+
+TEST(ShellOpen, ProgramNameWithAFolderIsOnlyLookedForWhereItSays) {
+    TempFolder work, programs, onPath;
+    for (const TempFolder* folder : {&programs, &onPath}) {
+        ASSERT_TRUE(QDir(folder->path()).mkdir(QStringLiteral("bin")));
+        installProgram(*folder, QStringLiteral("bin/enc"));
+        installProgram(*folder, QStringLiteral("enc"));
+    }
+    const ShellEnvironment environment{.programFolder = programs.path(),
+                                       .pathFolders = {onPath.path()}};
+    EXPECT_FALSE(planShellOpen(QStringLiteral("bin/enc.exe"), {}, work.path(), environment));
+    EXPECT_FALSE(planShellOpen(QStringLiteral("./enc"), {}, work.path(), environment));
+    EXPECT_EQ(
+        planShellOpen(onPath.file(QStringLiteral("bin/enc.exe")), {}, work.path(), environment)
+            ->program,
+        onPath.file(QStringLiteral("bin/enc")));
+    ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("bin")));
+    installProgram(work, QStringLiteral("bin/enc"));
+    EXPECT_EQ(planShellOpen(QStringLiteral("bin/enc.exe"), {}, work.path(), environment)->program,
+              work.file(QStringLiteral("bin/enc")));
 }
 
 TEST(ShellOpen, DebianEncodersAreFoundUnderTheirWindowsNames) {
@@ -114,7 +145,8 @@ TEST(ShellOpen, DebianEncodersAreFoundUnderTheirWindowsNames) {
 TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     TempFolder work;
     work.write(QStringLiteral("!rkeys.txt"), "+\r\n");
-    const ShellEnvironment environment{work.path(), {}, {}};
+    work.write(QStringLiteral("c:song.wav"), "RIFF");
+    const ShellEnvironment environment{.programFolder = work.path()};
     auto target = [&](const QString& file) {
         const auto launch =
             planShellOpen(file, QStringLiteral("ignored"), work.path(), environment);
@@ -125,6 +157,10 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
               (QStringList{"xdg-open", work.file(QStringLiteral("!rkeys.txt"))}));
     EXPECT_EQ(target(work.file(QStringLiteral("!rkeys.txt"))),
               (QStringList{"xdg-open", work.file(QStringLiteral("!rkeys.txt"))}));
+    // A one-letter prefix is a drive or part of the name, never a scheme.
+    EXPECT_EQ(target(QStringLiteral("c:song.wav")),
+              (QStringList{"xdg-open", work.file(QStringLiteral("c:song.wav"))}));
+    EXPECT_EQ(target(QStringLiteral("x:notes.txt")), QStringList{QStringLiteral("<nothing>")});
     EXPECT_EQ(target(QStringLiteral("https://radio.example/live?x=1")),
               (QStringList{"xdg-open", "https://radio.example/live?x=1"}));
     EXPECT_EQ(target(QStringLiteral("www.ondrix.example")),
@@ -138,7 +174,7 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
               QStringList{QStringLiteral("<nothing>")});
 }
 
-TEST(ShellOpen, ConsoleProgramsStartInsideTheTerminalEmulator) {
+TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
     TempFolder work;
     installProgram(work, QStringLiteral("console"));
     installProgram(work, QStringLiteral("windowed"),
@@ -146,16 +182,35 @@ TEST(ShellOpen, ConsoleProgramsStartInsideTheTerminalEmulator) {
                               "ELF",
                               4) +
                        QByteArray(64, '\0') + "libxcb.so.1");
-    const ShellEnvironment environment{
-        work.path(), {}, QStringLiteral("/usr/bin/x-terminal-emulator")};
-    const auto console =
-        planShellOpen(QStringLiteral("console.exe"), QStringLiteral(R"(-V 2 "a b.wav")"),
-                      work.path(), environment);
-    ASSERT_TRUE(console);
-    EXPECT_EQ(console->program, QStringLiteral("/usr/bin/x-terminal-emulator"));
-    EXPECT_EQ(console->arguments,
-              (QStringList{"-e", work.file(QStringLiteral("console")), "-V", "2", "a b.wav"}));
-    EXPECT_EQ(planShellOpen(QStringLiteral("windowed"), {}, work.path(), environment)->program,
-              work.file(QStringLiteral("windowed")));
+    const QString console = work.file(QStringLiteral("console"));
+    const QString wrapperMode = QString::fromLatin1(kConsoleWrapperArgument);
+    ShellEnvironment environment{.programFolder = work.path(),
+                                 .terminalEmulator = QStringLiteral("/usr/bin/x-terminal-emulator"),
+                                 .consoleWrapper = QStringLiteral("/opt/ondrix/OndrixMP3"),
+                                 .logFolder = QStringLiteral("/state/ondrix")};
+    auto plan = [&](const QString& file) {
+        const auto launch =
+            planShellOpen(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(), environment);
+        return launch ? QStringList{launch->program} + launch->arguments +
+                            QStringList{QStringLiteral("log:") + launch->outputLog}
+                      : QStringList{QStringLiteral("<nothing>")};
+    };
+    EXPECT_EQ(plan(QStringLiteral("console.exe")),
+              (QStringList{"/usr/bin/x-terminal-emulator", "-e", "/opt/ondrix/OndrixMP3",
+                           wrapperMode, console, "-V", "2", "a b.wav", "log:"}));
+    EXPECT_EQ(plan(QStringLiteral("windowed")),
+              (QStringList{work.file(QStringLiteral("windowed")), "-V", "2", "a b.wav", "log:"}));
+    environment.terminalEmulator.clear();
+    EXPECT_EQ(plan(QStringLiteral("console.exe")),
+              (QStringList{"/opt/ondrix/OndrixMP3", wrapperMode, console, "-V", "2", "a b.wav",
+                           "log:/state/ondrix/console.log"}));
+    environment.consoleWrapper.clear();
+    EXPECT_EQ(plan(QStringLiteral("console.exe")),
+              (QStringList{console, "-V", "2", "a b.wav", "log:/state/ondrix/console.log"}));
     EXPECT_FALSE(isConsoleProgram(QCoreApplication::applicationFilePath()));  // links Qt's GUI
+
+    ScopedVariable state("XDG_STATE_HOME", "relative/state");
+    EXPECT_EQ(currentShellEnvironment().logFolder, QDir::homePath() + "/.local/state/ondrix");
+    ScopedVariable absolute("XDG_STATE_HOME", work.path().toLocal8Bit());
+    EXPECT_EQ(currentShellEnvironment().logFolder, work.file(QStringLiteral("ondrix")));
 }
