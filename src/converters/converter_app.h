@@ -21,7 +21,7 @@ int runConverter(int argc, char** argv, const QString& programName) {
     installFontSubstitutes();
     // The encoder starts through this very program's wrapper mode.
     SystemShell shell(QCoreApplication::applicationFilePath());
-    ConverterDialogs dialogs;
+    QtDialogs dialogs;
     Window window(shell, dialogs);
     window.show();
     return app.exec();

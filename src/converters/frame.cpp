@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -64,21 +63,6 @@ QStringList qtNameFilters(const QString& filterText) {
 
 namespace {
 
-// Hides the pattern part of every file dialog's filters while it lives.
-class FilterDetailsHider : public QObject {
-  public:
-    FilterDetailsHider() { QCoreApplication::instance()->installEventFilter(this); }
-    ~FilterDetailsHider() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(watched))
-                dialog->setOption(QFileDialog::HideNameFilterDetails);
-        }
-        return false;
-    }
-};
-
 // "song.wav" with ".mp3" gives "song.mp3"; a name without an extension gets
 // one.
 QString withExtension(const QString& name, const QString& extension) {
@@ -96,13 +80,6 @@ bool isExtensionOnly(const QString& text) {
 }
 
 }  // namespace
-
-std::optional<QString> ConverterDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {
-    // The descriptions already show the patterns the user should read
-    // ("*.wav"); the ones matched ("*wav") stay out of sight.
-    const FilterDetailsHider hider;
-    return QtDialogs::openFile(parent, request);
-}
 
 QString pickedNameText(const QString& name) {
     const bool looksLikeOption = name.startsWith(QLatin1Char('-'));

@@ -33,16 +33,9 @@ QString dialogFilterText(const QString& middleFilter);
 // "Desc|pattern|Desc|pattern|..." as Qt name filters: the description as
 // written, then the pattern in the last parentheses, where Qt reads it
 // ("Wave Files (*.wav) (*wav)"). "*.*" matches every name, as on Windows; a
-// description without a pattern is dropped. ConverterDialogs shows only the
+// description without a pattern is dropped. The dialog shows only the
 // descriptions.
 QStringList qtNameFilters(const QString& filterText);
-
-// The open-file dialog of the converters, which shows each filter by its
-// description alone.
-class ConverterDialogs : public QtDialogs {
-  public:
-    std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
-};
 
 // A picked file name as it goes into Text1, so that the encoder receives it
 // as one argument and never as an option: quoted by the rules the parameter

@@ -25,6 +25,9 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(request.nameFilters);
+    // A filter reads as its description ("Wave Files (*.wav)"); the pattern
+    // Qt matches with ("*wav") stays out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     // Windows patterns match regardless of letter case.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (!request.fileName.isEmpty() && QFileInfo(request.fileName).isAbsolute()) {

@@ -371,7 +371,7 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
         answered = false;
         poll.start();
     };
-    ConverterDialogs real;
+    QtDialogs real;
     answer(true);
     EXPECT_EQ(real.openFile(nullptr, request), folder.file(QStringLiteral("SONG2.WAV")));
     EXPECT_TRUE(answered);
