@@ -111,7 +111,7 @@ class ConverterE2eTest : public ::testing::Test {
     static void pick(ConverterFrame& window, const QString& name) {
         const auto items = window.fileList()->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1);
-        window.fileList()->setCurrentItem(items.constFirst());
+        window.fileList()->setListIndex(window.fileList()->row(items.constFirst()));
     }
 
     TempFolder folder, state;
