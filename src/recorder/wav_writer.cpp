@@ -80,11 +80,10 @@ bool WavWriter::append(const char* data, qint64 bytes) {
     dataBytes_ += bytes;
     unsyncedBytes_ += bytes;
     if (unsyncedBytes_ >= kSyncBytes) return sync();
-    return true;
+    return countData();
 }
 
-bool WavWriter::sync() {
-    if (!file_.isOpen()) return false;
+bool WavWriter::countData() {
     const QByteArray header = wavHeader(static_cast<quint32>(dataBytes_));
     // Data first, then the header that counts it: a header never claims
     // samples that are not there.
@@ -93,6 +92,11 @@ bool WavWriter::sync() {
         file_.write(header.constData() + kHeaderBytes - 4, 4) != 4 ||
         !file_.seek(kHeaderBytes + dataBytes_))
         return fail(file_.errorString());
+    return true;
+}
+
+bool WavWriter::sync() {
+    if (!file_.isOpen() || !countData()) return false;
 #ifdef Q_OS_UNIX
     ::fdatasync(file_.handle());
 #endif

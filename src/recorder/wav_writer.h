@@ -14,12 +14,13 @@ QString recordingBaseName(const QDateTime& start);
 // holding dataBytes of samples.
 QByteArray wavHeader(quint32 dataBytes);
 
-// Writes one recording. The header's sizes are rewritten as the data grows,
-// so that the file on disk is a valid WAV at every moment, holding all but
-// the last half second when the program dies without finishing it.
+// Writes one recording. The header's sizes are rewritten after every piece
+// of data, so that the file is a valid WAV at every moment, holding all that
+// was written when the program dies without finishing it; the disk gets it
+// every half second, so that a power cut loses no more.
 class WavWriter {
   public:
-    // How often the header and the data reach the disk, in bytes of sound.
+    // How often the file is handed to the disk, in bytes of sound.
     static constexpr qint64 kSyncBytes = 44100 * 4 / 2;
 
     ~WavWriter();
@@ -43,6 +44,7 @@ class WavWriter {
     bool isOpen() const { return file_.isOpen(); }
 
   private:
+    bool countData();  // rewrites the header's sizes
     bool fail(const QString& what);
 
     QFile file_;

@@ -1,11 +1,13 @@
 #include "recorder/window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include "recorder/level_bar.h"
 #include "ui/clickable_label.h"
@@ -27,6 +29,7 @@ const QColor kLavender(192, 192, 255);
 
 constexpr int kClientWidth = 5700;
 constexpr int kClientHeight = 2850;
+constexpr int kCloseWaitMs = 3000;
 
 // One label of the window; places and sizes in twips.
 struct LabelLayout {
@@ -252,6 +255,11 @@ void formWRec::closeEvent(QCloseEvent* event) {
         closing_ = true;
         recording_.stop();
         event->ignore();
+        // A sound server that stopped answering must not keep the program
+        // open: its file already counts all it delivered but the last moment.
+        QTimer::singleShot(kCloseWaitMs, this, [this] {
+            if (recording_.isRunning()) QCoreApplication::exit(0);
+        });
         return;
     }
     event->accept();

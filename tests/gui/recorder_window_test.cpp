@@ -50,7 +50,7 @@ class FakeCapture : public CaptureSource {
   private:
     QString openError_;
     int readsLeft_;
-    long frame_ = 0;
+    double frame_ = 0;
 };
 
 class RecorderWindowTest : public ::testing::Test {
