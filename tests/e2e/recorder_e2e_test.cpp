@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "converters/mp3.h"
+#include "platform/command_line.h"
 #include "recorder/capture.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
@@ -152,6 +154,16 @@ TEST(RecorderEndToEnd, RecordsWhatPlaysAndAKillLeavesAValidFile) {
     EXPECT_EQ(runCommand(QStringLiteral("sox"), {path, QStringLiteral("-n")}), 0);
     EXPECT_GE(soxSeconds(path), 1.5);
     EXPECT_EQ(strongestFrequency(path), 1000);
+
+    // The recording is what the MP3 converter takes: its "CD Q" text runs LAME.
+    const QStringList lameArguments = splitWindowsCommandLine(
+        cbrParameterText(files.constFirst(), QStringLiteral("recording.mp3")));
+    QProcess lame;
+    lame.setWorkingDirectory(pulse.home());
+    lame.start(QStringLiteral("lame"), lameArguments);
+    ASSERT_TRUE(lame.waitForFinished(30000));
+    EXPECT_EQ(lame.exitCode(), 0) << lame.readAllStandardError().toStdString();
+    EXPECT_GT(QFile(QDir(pulse.home()).filePath(QStringLiteral("recording.mp3"))).size(), 10000);
 }
 
 TEST(RecorderEndToEnd, SigtermFinishesTheFileAndNoServerWritesNothing) {
