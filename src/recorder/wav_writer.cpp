@@ -75,8 +75,12 @@ bool WavWriter::create(const QString& folder, const QDateTime& start) {
 bool WavWriter::append(const char* data, qint64 bytes) {
     if (!file_.isOpen()) return false;
     if (dataBytes_ + bytes > kMaxDataBytes) return fail(QStringLiteral("the file is full (4 GB)"));
-    const qint64 written = file_.write(data, bytes);
-    if (written != bytes) return fail(file_.errorString());
+    // A write cut short says nothing; the next one tells why (a full disk).
+    for (qint64 done = 0; done < bytes;) {
+        const qint64 written = file_.write(data + done, bytes - done);
+        if (written <= 0) return fail(file_.errorString());
+        done += written;
+    }
     dataBytes_ += bytes;
     unsyncedBytes_ += bytes;
     if (unsyncedBytes_ >= kSyncBytes) return sync();
