@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run test test-asan bench bench-soak fuzz clean
+.PHONY: all deps build run package test test-asan bench bench-soak fuzz clean
 
 all: build
 
@@ -14,9 +14,15 @@ build: deps
 run: build
 	scripts/run-player build
 
+# The Debian package (build/package/ondrix_VERSION_ARCH.deb): everything
+# `cmake --install` installs, under /usr.
+package: build
+	cd build && cpack
+
 # The unit and window tests run a second time built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build).
-test: build
+# The package is built first: a test installs it and starts the player from it.
+test: build package
 	ctest --preset default --timeout 300 -j2
 	$(MAKE) test-asan
 

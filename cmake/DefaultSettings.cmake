@@ -1,6 +1,7 @@
-# The player reads its settings from its current directory. `make run` starts
-# it in the build folder, which gets the default settings files and a few
-# short clips (made here with ffmpeg) so that Shuttle Play works offline.
+# The player reads its settings from its current directory. The build folder
+# gets the default settings files and a few short clips (made here with
+# ffmpeg) so that Shuttle Play works offline; `make run` copies them into the
+# folder it starts the player in (build/run).
 file(GLOB ONDRIX_DEFAULT_SETTINGS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/settings/*)
 set(ONDRIX_SETTINGS_OUTPUTS "")
 foreach(settings_file ${ONDRIX_DEFAULT_SETTINGS})

@@ -32,3 +32,7 @@ foreach(size 16 32 48)
       RENAME ondrix-${icon_name}.png)
   endforeach()
 endforeach()
+
+# AppStream data, so that software centres list the three programs.
+file(GLOB ONDRIX_METAINFO CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/metainfo/*.metainfo.xml)
+install(FILES ${ONDRIX_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -5,6 +5,7 @@
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
 #include "player/media/mpv_engine.h"
+#include "player/mpris.h"
 #include "player/window.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
         ondrix::failAndExit(error.message());
     }
     window->show();
+    // Media keys and panels; the window owns it, and without a session bus
+    // there is none.
+    ondrix::MprisService::start(*window, *engine);
     const int status = app.exec();
     window.reset();  // before the engine it uses
     return status;

@@ -39,6 +39,17 @@ void Wavelark::Timer3_Timer() {
     }
 }
 
+// What a reload read is shown as at start-up, also the part read before a
+// failing file.
+void Wavelark::showReloadedSettings() {
+    if (lblScrollR2L->text() != settings_.marqueeText())
+        setScrollCaption(lblScrollR2L, settings_.marqueeText());
+    if (settings_.timeZoneOffset() <= 0) {
+        lbltid2->hide();
+        lbltid3->hide();
+    }
+}
+
 void Wavelark::lbltime_Click() {
     runSettingsOperation([this] {
         settings_.LoadStartPosition();

@@ -43,6 +43,7 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
         case kKeyF1:
             showHelpBox(services_.dialogs, this, playerHelpLines());
             runSettingsOperation([this] { settings_.ReloadSettings(); });
+            showReloadedSettings();
             break;
         case kKeyF2: shellOpen(kInfoFile, settingsFolder); break;
         case kKeyF3: shellOpen(kRadioKeysFile, settingsFolder); break;

@@ -43,16 +43,23 @@ QString driveOf(const QString& path, const QStringList& drives) {
 }
 
 QStringList listFiles(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
+    // Regular files only: a FIFO or a device would hang the player, and a
+    // broken link plays nothing.
+    return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 QStringList listFolders(const QString& folder) {
-    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     addItems(availableDrives());
-    connect(this, &QComboBox::activated, this, [this](int) { emit changed(); });
+    // Picking the drive already shown is no change.
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (currentText() == shown_) return;
+        shown_ = currentText();
+        emit changed();
+    });
 }
 
 void DriveList::setDrive(const QString& drive) {
@@ -62,6 +69,7 @@ void DriveList::setDrive(const QString& drive) {
         index = count() - 1;
     }
     setCurrentIndex(index);
+    shown_ = currentText();
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {

@@ -13,10 +13,11 @@ namespace ondrix {
 QStringList availableDrives();
 // The drive (from drives) whose folder holds path: the longest prefix.
 QString driveOf(const QString& path, const QStringList& drives);
-// The files of a folder, hidden ones left out, in name order; empty when
-// the folder cannot be read.
+// The regular files of a folder (or links to one), hidden ones left out,
+// in name order regardless of case; empty when the folder cannot be read.
 QStringList listFiles(const QString& folder);
-// The sub-folders of a folder, hidden ones left out, in name order.
+// The sub-folders of a folder, hidden ones left out, in name order
+// regardless of case.
 QStringList listFolders(const QString& folder);
 
 // Drive list: a combo box of drives; changed() when the user picks another.
@@ -29,6 +30,9 @@ public:
 
 signals:
     void changed();
+
+  private:
+    QString shown_;  // the drive the lists show
 };
 
 // Folder list: the chain of folders from the root down to the current one,

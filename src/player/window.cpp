@@ -13,6 +13,7 @@
 #include "ui/fonts.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
+#include "ui/surface_widget.h"
 #include "ui/twips.h"
 
 namespace ondrix {
@@ -54,9 +55,9 @@ void paintLines(QPainter& painter, const QColor& colour, QPoint origin) {
 // then concern this opaque strip and its two labels alone, not every
 // control of the window; the strip draws its piece of the surface and of
 // the lines that cross it.
-class ScrollStrip : public QWidget {
+class ScrollStrip : public SurfaceWidget {
 public:
-    explicit ScrollStrip(QWidget* window) : QWidget(window) {
+    explicit ScrollStrip(QWidget* window) : SurfaceWidget(window) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -164,6 +165,7 @@ void Wavelark::createControls() {
         LabelR[i] = commandLabel(name.constData(), QStringLiteral("R%1").arg(i + 1),
                                  QRect(stationLeft[i % 4], i < 4 ? 480 : 960, 615, 375),
                                  darkGrey, lilac, 12);
+        LabelR[i]->setElideWhenWide(true);
     }
     LabelRec = commandLabel("LabelRec", QStringLiteral("REC"), QRect(120, 2040, 855, 375),
                             QColor(255, 128, 128), darkGrey, 12);
@@ -274,6 +276,9 @@ void Wavelark::connectHandlers() {
     connect(LabelExit, &ClickableLabel::clicked, this, &Wavelark::LabelExit_Click);
     connect(label2, &ClickableLabel::clicked, this, &Wavelark::label2_Click);
     connect(lbltime, &ClickableLabel::clicked, this, &Wavelark::lbltime_Click);
+    // The component's own Stop is the player's Stop: playback and the
+    // shuttle end together, or the next file of the list would start.
+    WindowsMediaPlayer1->setStopHandler([this] { LabelStop_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, &Wavelark::Text1_Change);
     connect(File1, &FileList::picked, this, &Wavelark::File1_Click);
     connect(Random_Play, &QCheckBox::clicked, this, &Wavelark::Random_Play_Click);
@@ -290,7 +295,11 @@ void Wavelark::setWindowLeft(double twips) { move(twipsToPixels(twips), y()); }
 void Wavelark::setWindowTop(double twips) { move(x(), twipsToPixels(twips)); }
 
 void Wavelark::setStationCaption(int button, const QString& caption) {
-    if (button >= 1 && button <= StationTable::kButtonCount) LabelR[button - 1]->setText(caption);
+    if (button < 1 || button > StationTable::kButtonCount) return;
+    ClickableLabel* label = LabelR[button - 1];
+    label->setText(caption);
+    // A name cut to fit its button is shown whole when the pointer rests on it.
+    label->setToolTip(label->captionCut() ? plainToolTip(caption) : QString());
 }
 
 void Wavelark::showInformation(const QString& text, const QString& title) {

@@ -142,6 +142,7 @@ private:
     void enablePoller();
     // A scrolling label takes the width of its whole caption.
     void setScrollCaption(QLabel* label, const QString& caption);
+    void showReloadedSettings();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or only the strip behind the

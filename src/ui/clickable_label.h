@@ -4,23 +4,35 @@
 
 namespace ondrix {
 
-// A label that takes the pointer: used as a button, it emits clicked() on a
-// left-button release inside it.
+// A label that takes the pointer: used as a button, it emits clicked() once
+// per left click released inside it; the second press of a double-click is
+// not a click. Its caption is always plain text, never markup.
 class ClickableLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
 
-signals:
+    // A caption wider than the label is drawn cut at its end with "…";
+    // text() stays the whole caption.
+    void setElideWhenWide(bool on);
+    bool captionCut() const;
+
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     bool pressed_ = false;
+    bool elide_ = false;
 };
+
+// A tool tip that shows text as typed, even text that looks like markup.
+QString plainToolTip(const QString& text);
 
 }  // namespace ondrix

@@ -18,9 +18,28 @@ KeyPreview::~KeyPreview() { qApp->removeEventFilter(this); }
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || resending_ || !window_) return false;
     QPointer<QWidget> widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != window_) return false;
+    if (!widget) return false;
+    // A drop-down, menu or other popup of the window is a window of its own
+    // that has the keyboard while it is open; its keys are the window's too.
+    bool inPopup = false;
+    QWidget* owner = widget->window();
+    while (owner != window_ && owner->windowType() == Qt::Popup && owner->parentWidget()) {
+        inPopup = true;
+        owner = owner->parentWidget()->window();
+    }
+    if (owner != window_) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    handler_(virtualKeyCode(key->key()), modifierMask(key->modifiers()));
+    const int code = virtualKeyCode(key->key());
+    if (inPopup && code >= kKeyF1 && code <= kKeyF12) {
+        // A command may open a modal box or close the window: the popup
+        // goes first, and with it the key's target.
+        while (QWidget* popup = QApplication::activePopupWidget())
+            if (!popup->close()) break;
+        handler_(code, modifierMask(key->modifiers()));
+        key->setAccepted(true);
+        return true;
+    }
+    handler_(code, modifierMask(key->modifiers()));
     // The control still receives the key. It is delivered here, past this
     // filter, so that its travel up to the parents (when the control ignores
     // it) is not taken for new key presses, also when the handler ran a

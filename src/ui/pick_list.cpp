@@ -1,5 +1,6 @@
 #include "ui/pick_list.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -7,9 +8,6 @@ namespace ondrix {
 
 PickList::PickList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) emit picked();
-    });
 }
 
 QString PickList::pickedText() const {
@@ -18,12 +16,9 @@ QString PickList::pickedText() const {
 }
 
 void PickList::setListIndex(int index) {
-    if (index == currentRow()) {
-        // Same entry again: no row change, but selecting still counts.
-        if (index >= 0) emit picked();
-        return;
-    }
-    setCurrentRow(index);
+    if (index != currentRow()) setCurrentRow(index);
+    // Setting the entry already selected still counts as a pick.
+    if (index >= 0 && index == currentRow()) emit picked();
 }
 
 void PickList::setEntries(const QStringList& entries) {
@@ -34,11 +29,63 @@ void PickList::setEntries(const QStringList& entries) {
 }
 
 void PickList::mousePressEvent(QMouseEvent* event) {
-    const int before = currentRow();
+    // Only the left button picks; the others leave the selection alone.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     QListWidget::mousePressEvent(event);
-    const QListWidgetItem* hit = itemAt(event->position().toPoint());
-    // The row did not change, so only the click itself tells of the pick.
-    if (hit && row(hit) == before && event->button() == Qt::LeftButton) emit picked();
+    if (itemAt(event->position().toPoint()) && currentRow() >= 0) emit picked();
+}
+
+void PickList::mouseMoveEvent(QMouseEvent* event) {
+    // Dragging over the entries would select them one by one without a pick.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QListWidget::mouseMoveEvent(event);
+}
+
+void PickList::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double-click is not a second pick.
+    event->accept();
+}
+
+void PickList::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            if (currentRow() >= 0 && currentRow() != before) emit picked();
+            break;
+        default:
+            break;
+    }
+}
+
+void PickList::keyboardSearch(const QString& search) {
+    const int before = currentRow();
+    QListWidget::keyboardSearch(search);
+    if (currentRow() >= 0 && currentRow() != before) emit picked();
+}
+
+void PickList::focusInEvent(QFocusEvent* event) {
+    // Qt makes the first entry current when a list without one gets the
+    // focus; here the focus alone chooses nothing.
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid()) {
+        const QSignalBlocker quiet(selectionModel());
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    }
 }
 
 }  // namespace ondrix

@@ -4,13 +4,16 @@
 
 namespace ondrix {
 
-// A list whose entries are picked: picked() is raised once each time an
-// entry is selected, whether by a click, the arrow keys or setListIndex(),
-// and also when the entry already selected is clicked or set again. It is
-// raised before the selecting call returns.
+// A list whose entries are picked the way a user picks them: picked() is
+// raised for a left click on an entry, for the arrow, Home, End and Page
+// keys (and typing an entry's first letters) while the list has the focus,
+// and for setListIndex(); also when the entry already selected is clicked
+// or set again. It is raised before the selecting call returns. Getting the
+// focus, a right or middle click and a drag picks nothing, and a list opens
+// with no entry current.
 class PickList : public QListWidget {
     Q_OBJECT
-public:
+  public:
     explicit PickList(QWidget* parent = nullptr);
     // The picked entry's text; empty when none is.
     QString pickedText() const;
@@ -20,11 +23,16 @@ public:
     // Replaces the entries without picking any.
     void setEntries(const QStringList& entries);
 
-signals:
+  signals:
     void picked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    void focusInEvent(QFocusEvent* event) override;
 };
 
 }  // namespace ondrix

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
 
@@ -154,6 +155,30 @@ protected:
 // A point of the bare surface: under the title row between the station rows.
 const QPoint kSurface(40, 62);
 
+// A session bus of the test's own: the player's name and playerctl meet
+// there and nowhere else.
+class PrivateBus {
+  public:
+    PrivateBus() {
+        endWithParent(daemon_);
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(10000))
+            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        daemon_.kill();
+        daemon_.waitForFinished(5000);
+    }
+    QString address() const { return address_; }
+
+  private:
+    QProcess daemon_;
+    QString address_;
+};
+
+
 }  // namespace
 
 TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
@@ -294,4 +319,138 @@ TEST_F(PlayerUnderX, ScreenshotShowsTheLinesAndLabelsAtTheirPlacesAndTheTextsMov
     for (int x = 4; x < 680 && !moved; ++x)
         for (int y = 170; y < 186 && !moved; ++y) moved = at(shot, x, y) != at(later, x, y);
     EXPECT_TRUE(moved);
+}
+
+TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
+    if (!haveProgram(QStringLiteral("playerctl")) || !haveProgram(QStringLiteral("dbus-daemon")) ||
+        !IcecastServer::available())
+        GTEST_SKIP() << "needs playerctl, dbus-daemon, icecast2 and ffmpeg";
+    IcecastServer server;
+    const QString one = QStringLiteral("/one.mp3"), two = QStringLiteral("/two.mp3");
+    ASSERT_TRUE(server.startSource(one, 440));
+    ASSERT_TRUE(server.startSource(two, 660));
+    settings.write(QStringLiteral("!rkeys.txt"),
+                   crlf({"+", "One", "http://one.example/", server.url(one), "+", "Two",
+                         "http://two.example/", server.url(two)}));
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    const auto onBus = [&](QProcessEnvironment& env) {
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    };
+    QProcessEnvironment env = x_->environment();
+    onBus(env);
+    // A follower learns of changes only from the player's PropertiesChanged.
+    QProcess follower;
+    follower.setProcessEnvironment(env);
+    endWithParent(follower);
+    follower.start(QStringLiteral("playerctl"),
+                   {QStringLiteral("--player=wavelark"), QStringLiteral("--follow"),
+                    QStringLiteral("status")});
+    start(playerProgram(), settings.path(), {}, onBus);
+
+    const auto ctl = [&](const QStringList& arguments) {
+        QString out;
+        runCommand(QStringLiteral("playerctl"),
+                   QStringList{QStringLiteral("--player=wavelark")} + arguments, env, &out, 10000);
+        return out.trimmed();
+    };
+    const auto meta = [&](const char* key) {
+        return ctl({QStringLiteral("metadata"), QLatin1String(key)});
+    };
+    const auto status = [&] { return ctl({QStringLiteral("status")}); };
+
+    EXPECT_TRUE(waitUntil([&] { return server.listeners(one) == 1; }, 15000));
+    EXPECT_EQ(status(), QStringLiteral("Playing"));
+    EXPECT_EQ(meta("xesam:album"), QStringLiteral("One"));
+    EXPECT_EQ(meta("xesam:url"), server.url(one));
+    ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
+    EXPECT_TRUE(
+        waitUntil([&] { return meta("xesam:title") == QStringLiteral("Lark - Song"); }, 15000));
+
+    ctl({QStringLiteral("pause")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Paused"); }, 5000));
+    ctl({QStringLiteral("play")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Playing"); }, 5000));
+
+    ctl({QStringLiteral("next")});
+    EXPECT_TRUE(waitUntil([&] { return meta("xesam:album") == QStringLiteral("Two"); }, 5000));
+    EXPECT_EQ(meta("xesam:url"), server.url(two));
+    EXPECT_TRUE(
+        waitUntil([&] { return server.listeners(two) == 1 && server.listeners(one) == 0; }, 15000));
+    EXPECT_EQ(meta("xesam:title"), QStringLiteral("Two"));  // no stream title yet
+
+    ctl({QStringLiteral("stop")});
+    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Stopped"); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return server.listeners(two) == 0; }, 10000));
+
+    QStringList seen;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (const QString& line :
+                 QString::fromUtf8(follower.readAllStandardOutput()).split(QLatin1Char('\n')))
+                if (!line.trimmed().isEmpty() &&
+                    (seen.isEmpty() || seen.constLast() != line.trimmed()))
+                    seen << line.trimmed();
+            return seen.join(QLatin1Char(' '))
+                .endsWith(QStringLiteral("Playing Paused Playing Stopped"));
+        },
+        5000))
+        << seen.join(QLatin1Char(' ')).toStdString();
+    follower.kill();
+    follower.waitForFinished(5000);
+}
+
+TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
+    const QDir packages(QStringLiteral(ONDRIX_BINARY_DIR "/package"));
+    const QStringList debs = packages.entryList({QStringLiteral("*.deb")}, QDir::Files, QDir::Time);
+    if (debs.isEmpty()) GTEST_SKIP() << "no package in build/package: run make package";
+    const QString deb = packages.filePath(debs.constFirst());
+    TempFolder root, home;
+    ASSERT_EQ(runCommand(QStringLiteral("dpkg"), {QStringLiteral("-x"), deb, root.path()}), 0);
+
+    QString fields;
+    runCommand(QStringLiteral("dpkg-deb"),
+               {QStringLiteral("-f"), deb, QStringLiteral("Depends"), QStringLiteral("Recommends")},
+               QProcessEnvironment::systemEnvironment(), &fields);
+    for (const char* name :
+         {"libmpv2", "libqt6widgets6", "libqt6dbus6", "qt6-qpa-plugins", "lame", "flac"})
+        EXPECT_TRUE(fields.contains(QLatin1String(name))) << name << " in " << fields.toStdString();
+    EXPECT_TRUE(QFile::exists(root.file(QStringLiteral("usr/share/doc/ondrix/copyright"))));
+    const QStringList metainfo = QDir(root.file(QStringLiteral("usr/share/metainfo")))
+                                     .entryList({QStringLiteral("*.metainfo.xml")}, QDir::Files);
+    EXPECT_EQ(metainfo.size(), 3);
+    if (haveProgram(QStringLiteral("appstreamcli"))) {
+        QString report;
+        EXPECT_EQ(runCommand(QStringLiteral("bash"),
+                             {QStringLiteral("-c"),
+                              QStringLiteral("appstreamcli validate --no-net \"$0\"/*.xml"),
+                              root.file(QStringLiteral("usr/share/metainfo"))},
+                             QProcessEnvironment::systemEnvironment(), &report),
+                  0)
+            << report.toStdString();
+    }
+    if (haveProgram(QStringLiteral("lintian"))) {
+        QString report;
+        EXPECT_EQ(runCommand(QStringLiteral("lintian"), {deb},
+                             QProcessEnvironment::systemEnvironment(), &report, 180000),
+                  0)
+            << report.toStdString();
+        EXPECT_FALSE(report.contains(QStringLiteral("E: "))) << report.toStdString();
+    }
+
+    QFile entry(root.file(QStringLiteral("usr/share/applications/ondrix-wavelark.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const auto exec = QRegularExpression(QStringLiteral("(?m)^Exec=(/usr/\\S+) (\\S+)$"))
+                          .match(QString::fromUtf8(entry.readAll()));
+    ASSERT_TRUE(exec.hasMatch());
+    const auto asUser = [&](QProcessEnvironment& env) {
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+    };
+    start(root.path() + exec.captured(1), home.path(), {exec.captured(2)}, asUser);
+    EXPECT_TRUE(
+        QFile::exists(home.file(QStringLiteral(".local/share/ondrix/wavelark/!rkeys.txt"))));
+    EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
+    key(QStringLiteral("F12"));
+    EXPECT_TRUE(finishedWith(0));
 }

@@ -51,7 +51,7 @@ class ConverterWindowTest : public ::testing::Test {
     static void select(ConverterFrame& window, const QString& name) {
         const auto items = window.fileList()->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << name.toStdString();
-        window.fileList()->setCurrentItem(items.constFirst());
+        window.fileList()->setListIndex(window.fileList()->row(items.constFirst()));
     }
     static QString text(ConverterFrame& window, const char* box) {
         return window.textBox(QString::fromLatin1(box))->text();

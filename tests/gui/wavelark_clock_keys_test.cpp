@@ -277,3 +277,24 @@ TEST_F(WavelarkTest, FolderDeletedWhileShownPlaysNothingAndBreaksNothing) {
     w.Dir1->setPath(folder.path());
     EXPECT_GT(w.File1->listCount(), 0);
 }
+
+TEST_F(WavelarkTest, F1ShowsWhatItReRead) {
+    ondrix::Wavelark& w = loaded();
+    w.Timer3_Timer();
+    ASSERT_FALSE(w.lbltid2->isHidden());
+    const int oldWidth = w.lblScrollR2L->width();
+    folder.write(QStringLiteral("!moving.txt"), crlf({QStringLiteral("A much longer moving text than before")}));
+    folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("0")}));
+    folder.write(QStringLiteral("!rkeys.txt"), stationRecords(1));
+    w.Form_KeyDown(112, 0);
+    EXPECT_EQ(w.lblScrollR2L->text(), QStringLiteral("A much longer moving text than before"));
+    EXPECT_GT(w.lblScrollR2L->width(), oldWidth);
+    w.Timer3_Timer();
+    EXPECT_TRUE(w.lbltid2->isHidden());
+    EXPECT_TRUE(w.lbltid3->isHidden());
+    EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("S1"));
+    EXPECT_EQ(w.LabelR[2]->text(), QStringLiteral("R3"));
+    w.LabelR3_Click();
+    EXPECT_EQ(engine.urls.last(), QString());
+    EXPECT_EQ(w.label2->text(), QString());
+}

@@ -1,4 +1,5 @@
 #include <QTest>
+#include <sys/stat.h>
 
 #include "gui/wavelark_fixture.h"
 #include "platform/program_folder.h"
@@ -191,4 +192,23 @@ TEST_F(PollerTest, UnreadableFolderShowsEmptyLists) {
     EXPECT_EQ(w.File1->listCount(), 0);
     tickStopped(w);
     EXPECT_TRUE(engine.urls.isEmpty());
+}
+
+TEST_F(PollerTest, FileListShowsRegularFilesInCaseBlindOrder) {
+    ondrix::Wavelark& w = withMusic({"b.mp3", "A.mp3", "C.mp3", "a2.mp3"});
+    const QByteArray fifo = QFile::encodeName(inMusic("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QFile::link(inMusic("gone.mp3"), inMusic("broken.mp3"));
+    QFile::link(inMusic("b.mp3"), inMusic("link.mp3"));
+    w.File1->setPath(music_->path());
+    QStringList shown;
+    for (int row = 0; row < w.File1->listCount(); ++row) shown << w.File1->item(row)->text();
+    EXPECT_EQ(shown, QStringList({"A.mp3", "a2.mp3", "b.mp3", "C.mp3", "link.mp3"}));
+}
+
+TEST_F(PollerTest, PickingTheDriveAlreadyShownChangesNothing) {
+    ondrix::Wavelark& w = withMusic({"a.mp3"});
+    emit w.Drive1->activated(w.Drive1->currentIndex());
+    EXPECT_EQ(w.Dir1->path(), QDir::toNativeSeparators(music_->path()));
+    EXPECT_EQ(w.File1->listCount(), 1);
 }

@@ -107,3 +107,27 @@ TEST_F(WavelarkTest, PlayAndStopSwitchThePoller) {
     EXPECT_EQ(engine.calls.last(), QStringLiteral("play"));
     EXPECT_TRUE(w.Timer1->isActive());
 }
+
+TEST_F(WavelarkTest, MediaComponentsOwnStopIsThePlayersStop) {
+    ondrix::Wavelark& w = loaded();
+    w.Timer1->start();
+    w.WindowsMediaPlayer1->stopAction()->trigger();
+    EXPECT_EQ(engine.calls, QStringList{QStringLiteral("stop")});
+    EXPECT_FALSE(w.Timer1->isActive()) << "the shuttle would start the next file";
+}
+
+TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTip) {
+    const QString markup = QStringLiteral("<b>Jazz</b>");
+    const QString longName = QStringLiteral("Radio With A Very Long Name Indeed");
+    folder.write(QStringLiteral("!rkeys.txt"),
+                 crlf({"+", markup, "<i>page</i>", "http://a/", "+", longName, "", "http://b/"}));
+    ondrix::Wavelark& w = loaded();
+    EXPECT_EQ(w.LabelR[0]->text(), markup);
+    EXPECT_EQ(w.label2->text(), QStringLiteral("<i>page</i>"));
+    EXPECT_EQ(w.LabelR[0]->textFormat(), Qt::PlainText);
+    EXPECT_EQ(w.label2->textFormat(), Qt::PlainText);
+    EXPECT_EQ(w.LabelR[1]->text(), longName);
+    EXPECT_TRUE(w.LabelR[1]->captionCut());
+    EXPECT_EQ(w.LabelR[1]->toolTip(), longName);
+    EXPECT_TRUE(w.LabelR[2]->toolTip().isEmpty());
+}

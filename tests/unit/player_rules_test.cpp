@@ -2,6 +2,7 @@
 
 #include "platform/program_folder.h"
 #include "player/file_browser.h"
+#include "player/mpris.h"
 #include "player/window.h"
 #include "ui/drag.h"
 #include "ui/key_command.h"
@@ -104,4 +105,51 @@ TEST(DriveOf, TheLongestMountRootHoldingThePath) {
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb/songs"), drives), QStringLiteral("/media/usb"));
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb2"), drives), QStringLiteral("/media/usb2"));
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb20/x"), drives), QStringLiteral("/"));
+}
+
+TEST(MprisRules, StatusStationStepsAndTitle) {
+    const struct {
+        int state;
+        const char* status;
+    } states[] = {
+        {0, "Stopped"}, {1, "Stopped"}, {2, "Paused"},   {3, "Playing"},  {6, "Playing"},
+        {8, "Stopped"}, {9, "Playing"}, {10, "Stopped"}, {11, "Playing"},
+    };
+    for (const auto& s : states)
+        EXPECT_EQ(mprisPlaybackStatus(s.state), QLatin1String(s.status)) << s.state;
+
+    StationTable stations;
+    stations.streamUrl[2] = QStringLiteral("http://a/");
+    stations.streamUrl[5] = QStringLiteral("http://b/");
+    stations.streamUrl[7] = QStringLiteral("http://a/");
+    stations.streamUrl[9] = QStringLiteral("http://c/");  // beyond the buttons
+    stations.streamUrl[4] = QStringLiteral("  ");         // no address
+    EXPECT_EQ(mprisStationSlot(stations, QStringLiteral("http://a/"), 0), 2);
+    EXPECT_EQ(mprisStationSlot(stations, QStringLiteral("http://a/"), 7), 7);
+    EXPECT_EQ(mprisStationSlot(stations, QStringLiteral("http://a/"), 5), 2);
+    EXPECT_EQ(mprisStationSlot(stations, QStringLiteral("http://c/"), 9), 0);
+    EXPECT_EQ(mprisStationSlot(stations, QStringLiteral("  "), 4), 0);
+    const struct {
+        int current, direction, expected;
+    } steps[] = {
+        {2, 1, 5}, {5, 1, 7},  {7, 1, 2}, {2, -1, 7}, {5, -1, 2},
+        {0, 1, 2}, {0, -1, 7}, {3, 1, 5}, {3, -1, 2},
+    };
+    for (const auto& s : steps)
+        EXPECT_EQ(mprisNeighbourStation(stations, s.current, s.direction), s.expected)
+            << s.current << " " << s.direction;
+    StationTable lone;
+    lone.streamUrl[3] = QStringLiteral("http://a/");
+    EXPECT_EQ(mprisNeighbourStation(lone, 3, 1), 0);
+    EXPECT_EQ(mprisNeighbourStation(lone, 3, -1), 0);
+    EXPECT_EQ(mprisNeighbourStation(lone, 0, -1), 3);
+    EXPECT_EQ(mprisNeighbourStation(StationTable{}, 0, 1), 0);
+
+    const QString url = QStringLiteral("/music/a b.mp3");
+    EXPECT_EQ(mprisTitle(QStringLiteral("Song"), QStringLiteral("One"), url),
+              QStringLiteral("Song"));
+    EXPECT_EQ(mprisTitle(QStringLiteral(" "), QStringLiteral("One"), url), QStringLiteral("One"));
+    EXPECT_EQ(mprisTitle({}, {}, url), QStringLiteral("a b.mp3"));
+    EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
+    EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
 }

@@ -79,14 +79,23 @@ TEST_F(RadioKeys, RecordsFillSlotsInOrderAndCaptionOnlyTheirButtons) {
     EXPECT_EQ(host.captions.size(), 5u);
     EXPECT_EQ(host.captions[1], QStringLiteral("Station 1"));
 
-    // A shorter or empty file later leaves every other slot as it was.
+    // A shorter file later clears the slots it no longer fills, and their
+    // buttons get back their own captions; an empty one clears them all.
     folder.write(kRadioKeysFile, "+\nNew\nw\nu\n");
     settings.LoadRadioKeys();
+    EXPECT_EQ(settings.stations().name[1], QStringLiteral("New"));
+    EXPECT_EQ(host.captions[1], QStringLiteral("New"));
+    for (int slot = 2; slot <= 5; ++slot) {
+        EXPECT_TRUE(settings.stations().name[slot].isEmpty()) << slot;
+        EXPECT_TRUE(settings.stations().webPage[slot].isEmpty()) << slot;
+        EXPECT_TRUE(settings.stations().streamUrl[slot].isEmpty()) << slot;
+        EXPECT_EQ(host.captions[slot], QStringLiteral("R%1").arg(slot));
+    }
+    EXPECT_EQ(host.captions.count(6), 0u);  // never filled, never touched
     folder.write(kRadioKeysFile, "");
     settings.LoadRadioKeys();
-    EXPECT_EQ(settings.stations().name[1], QStringLiteral("New"));
-    EXPECT_EQ(settings.stations().name[2], QStringLiteral("Station 2"));
-    EXPECT_TRUE(settings.stations().name[6].isEmpty());
+    EXPECT_TRUE(settings.stations().streamUrl[1].isEmpty());
+    EXPECT_EQ(host.captions[1], QStringLiteral("R1"));
 }
 
 TEST_F(RadioKeys, AtMost120RecordsFit) {

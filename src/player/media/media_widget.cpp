@@ -163,7 +163,8 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     addActions({playPauseAction_, stopAction_, muteAction_, volumeUpAction_, volumeDownAction_});
 
     connect(playPauseAction_, &QAction::triggered, this, &MediaPlayerWidget::playPause);
-    connect(stopAction_, &QAction::triggered, this, [this] { engine_.controlsStop(); });
+    stopHandler_ = [this] { engine_.controlsStop(); };
+    connect(stopAction_, &QAction::triggered, this, [this] { stopHandler_(); });
     connect(muteAction_, &QAction::toggled, this, [this](bool on) { engine_.setMute(on); });
     connect(volumeUpAction_, &QAction::triggered, this,
             [this] { volume_->setValue(volume_->value() + kVolumeStep); });

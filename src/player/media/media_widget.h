@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "player/media/media_engine.h"
 
@@ -33,6 +34,10 @@ class MediaPlayerWidget : public QWidget {
 
     static constexpr int kVolumeStep = 5;
 
+    // What the Stop button and the menu's Stop do; by default they stop the
+    // engine.
+    void setStopHandler(std::function<void()> handler) { stopHandler_ = std::move(handler); }
+
   private:
     void playPause();
     void showState(int state);
@@ -55,6 +60,7 @@ class MediaPlayerWidget : public QWidget {
     QAction* muteAction_ = nullptr;
     QAction* volumeUpAction_ = nullptr;
     QAction* volumeDownAction_ = nullptr;
+    std::function<void()> stopHandler_;
 };
 
 }  // namespace ondrix

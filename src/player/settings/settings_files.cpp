@@ -42,6 +42,7 @@ void PlayerSettings::LoadMovingText() {
 
 void PlayerSettings::LoadRadioKeys() {
     FieldReader reader = FieldReader::open(pathOf(kRadioKeysFile), kRadioKeysFile);
+    std::array<bool, StationTable::kLastSlot + 1> filledNow{};
     int n = 0;
     while (!reader.atEnd()) {
         // Every field in marker position takes a slot number, marker or not.
@@ -53,7 +54,19 @@ void PlayerSettings::LoadRadioKeys() {
         stations_.name[n] = reader.readText();
         stations_.webPage[n] = reader.readText();
         stations_.streamUrl[n] = reader.readText();
+        filledNow[n] = filled_[n] = true;
         if (n <= StationTable::kButtonCount) host_.setStationCaption(n, stations_.name[n]);
+    }
+    // A station taken out of the file must not play on from an old read:
+    // its slot and button go back to how they were before the first one.
+    for (int slot = 1; slot <= StationTable::kLastSlot; ++slot) {
+        if (!filled_[slot] || filledNow[slot]) continue;
+        stations_.name[slot].clear();
+        stations_.webPage[slot].clear();
+        stations_.streamUrl[slot].clear();
+        filled_[slot] = false;
+        if (slot <= StationTable::kButtonCount)
+            host_.setStationCaption(slot, QStringLiteral("R%1").arg(slot));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 
 #include "player/settings/station_table.h"
@@ -50,6 +51,8 @@ private:
     SettingsHost& host_;
     QString folder_;
     StationTable stations_;
+    // Slots some read of the station file has filled and none has cleared.
+    std::array<bool, StationTable::kLastSlot + 1> filled_{};
     // Read as 32 bits: a window on a second monitor lies beyond 32767 twips.
     std::int32_t startLeft_ = 0;
     std::int32_t startTop_ = 0;

@@ -1,0 +1,129 @@
+// The event rules every window shares: lists pick only on a pick, a
+// double-click is one click, the surface reports the pointer, and function
+// keys reach the window while one of its popups is open.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "ui/clickable_label.h"
+#include "ui/key_preview.h"
+#include "ui/pick_list.h"
+#include "ui/surface_widget.h"
+
+namespace {
+
+using namespace ondrix;
+
+void sendMouse(QWidget* to, QEvent::Type type, Qt::MouseButton button, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, at, to->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(to, &event);
+}
+
+// What the window system delivers for a double-click.
+void doubleClick(QWidget* to, QPoint at) {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        sendMouse(to, type, Qt::LeftButton, at);
+}
+
+TEST(UiEvents, ListPicksOnlyOnAPick) {
+    QWidget window;
+    auto* list = new PickList(&window);
+    list->setGeometry(0, 0, 200, 200);
+    list->setEntries({"alpha", "beta", "gamma"});
+    int picks = 0;
+    QObject::connect(list, &PickList::picked, [&] { ++picks; });
+    window.show();
+    list->setFocus();
+    window.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(picks, 0) << "the focus alone";
+    EXPECT_EQ(list->listIndex(), -1);
+    EXPECT_EQ(list->pickedText(), QString());
+
+    QWidget* view = list->viewport();
+    const QPoint beta = list->visualItemRect(list->item(1)).center();
+    for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+        sendMouse(view, QEvent::MouseButtonPress, other, beta);
+        sendMouse(view, QEvent::MouseButtonRelease, other, beta);
+    }
+    EXPECT_EQ(picks, 0) << "right and middle clicks";
+    EXPECT_EQ(list->listIndex(), -1);
+
+    doubleClick(view, beta);
+    EXPECT_EQ(picks, 1) << "a double-click";
+    EXPECT_EQ(list->pickedText(), QStringLiteral("beta"));
+
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Down, 2},     {Qt::Key_Home, 0},
+                                            {Qt::Key_End, 2},      {Qt::Key_PageUp, 0},
+                                            {Qt::Key_PageDown, 2}, {Qt::Key_Up, 1}};
+    for (const auto& [key, row] : keys) {
+        const int before = picks;
+        QTest::keyClick(list, key);
+        EXPECT_EQ(picks, before + 1) << "key " << key;
+        EXPECT_EQ(list->listIndex(), row) << "key " << key;
+    }
+    const int before = picks;
+    list->setListIndex(1);  // the entry already selected, set again
+    list->setListIndex(0);
+    EXPECT_EQ(picks, before + 2);
+}
+
+TEST(UiEvents, DoubleClickOnALabelIsOneClickAndCaptionsArePlainText) {
+    QWidget window;
+    auto* label = new ClickableLabel(QStringLiteral("<b>REC</b>"), &window);
+    label->setGeometry(0, 0, 200, 30);
+    int clicks = 0;
+    QObject::connect(label, &ClickableLabel::clicked, [&] { ++clicks; });
+    window.show();
+    doubleClick(label, QPoint(5, 5));
+    EXPECT_EQ(clicks, 1);
+    // Shown as typed: as wide as the tags themselves, not one bold word.
+    EXPECT_GE(label->sizeHint().width(),
+              label->fontMetrics().horizontalAdvance(QStringLiteral("<b>REC</b>")));
+}
+
+TEST(UiEvents, PointerMovesOverSurfaceWidgetsReachTheWindow) {
+    struct Window : QWidget {
+        QPoint last{-1, -1};
+        void mouseMoveEvent(QMouseEvent* e) override { last = e->position().toPoint(); }
+    } window;
+    window.setMouseTracking(true);
+    window.resize(300, 100);
+    auto* strip = new SurfaceWidget(&window);
+    strip->setGeometry(0, 60, 300, 40);
+    window.show();
+    QTest::mouseMove(strip, QPoint(10, 5));
+    EXPECT_EQ(window.last, QPoint(10, 65));
+}
+
+TEST(UiEvents, FunctionKeysReachTheWindowWhileItsPopupIsOpen) {
+    QWidget window;
+    QList<int> keys;
+    KeyPreview preview(&window, [&](int key, int) { keys << key; });
+    auto* drives = new QComboBox(&window);
+    drives->addItems({"/", "/media/stick"});
+    window.show();
+
+    drives->showPopup();
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_F1);
+    EXPECT_EQ(keys, QList<int>{112});
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "the drop-down closes first";
+
+    QMenu menu(&window);
+    menu.addAction(QStringLiteral("Stop"));
+    menu.popup(window.mapToGlobal(QPoint(5, 5)));
+    ASSERT_EQ(QApplication::activePopupWidget(), &menu);
+    QTest::keyClick(&menu, Qt::Key_F12);
+    EXPECT_EQ(keys, (QList<int>{112, 123}));
+    EXPECT_FALSE(menu.isVisible());
+}
+
+}  // namespace
