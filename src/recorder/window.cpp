@@ -191,6 +191,8 @@ void formWRec::createControls() {
         setColour(widget, QPalette::WindowText, control.text);
         widget->setFont(fontAt96Dpi(QStringLiteral("Tahoma"), control.points, true));
         widget->setAlignment(control.alignment);
+        // File names and error texts are shown as they are, never as markup.
+        widget->setTextFormat(Qt::PlainText);
         widget->setWordWrap(!control.button);
         // Texts are surface to drag by; a button's moves are its own.
         if (control.button)
@@ -219,7 +221,7 @@ void formWRec::Form_Load() {
 void formWRec::onFileStarted(const QString& path) {
     filePath_ = path;
     label(QStringLiteral("LabelFile"))->setText(QFileInfo(path).fileName());
-    label(QStringLiteral("LabelFile"))->setToolTip(path);
+    label(QStringLiteral("LabelFile"))->setToolTip(plainToolTip(path));
     label(QStringLiteral("LabelState"))->setText(QStringLiteral("Recording"));
     onProgress(0, 0);
 }
