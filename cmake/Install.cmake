@@ -1,7 +1,7 @@
 # Installed layout: the programs and their launcher in bin, the player's
 # default settings under share/ondrix/defaults, desktop entries and icons in
 # the hicolor theme.
-install(TARGETS ondrixWavelark31 OndrixMP3 OndrixFlac RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ondrixWavelark31 OndrixMP3 OndrixFlac OndrixWRec RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(ONDRIX_DEFAULTS_DIR ${CMAKE_INSTALL_DATADIR}/ondrix/defaults)
 file(RELATIVE_PATH ONDRIX_RELATIVE_DEFAULTS
@@ -12,7 +12,7 @@ install(FILES ${ONDRIX_DEFAULT_SETTINGS} DESTINATION ${ONDRIX_DEFAULTS_DIR})
 
 # Desktop entries name the launcher by its full path under the prefix given
 # at install time (cmake --install --prefix), not the one of the configure.
-foreach(entry wavelark mp3 flac)
+foreach(entry wavelark mp3 flac wrec)
   install(CODE "
     file(READ \"${CMAKE_SOURCE_DIR}/resources/desktop/ondrix-${entry}.desktop.in\" entry_text)
     string(REPLACE \"@ONDRIX_BINDIR@\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\" entry_text \"\${entry_text}\")
@@ -23,7 +23,7 @@ foreach(entry wavelark mp3 flac)
 endforeach()
 
 foreach(size 16 32 48)
-  foreach(icon wavelark:wavelark mp3:ondrixmp3 flac:ondrixflac)
+  foreach(icon wavelark:wavelark mp3:ondrixmp3 flac:ondrixflac wrec:ondrixwrec)
     string(REPLACE ":" ";" icon_parts ${icon})
     list(GET icon_parts 0 icon_name)
     list(GET icon_parts 1 icon_file)

@@ -418,7 +418,7 @@ TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
     EXPECT_TRUE(QFile::exists(root.file(QStringLiteral("usr/share/doc/ondrix/copyright"))));
     const QStringList metainfo = QDir(root.file(QStringLiteral("usr/share/metainfo")))
                                      .entryList({QStringLiteral("*.metainfo.xml")}, QDir::Files);
-    EXPECT_EQ(metainfo.size(), 3);
+    EXPECT_EQ(metainfo.size(), 4);
     if (haveProgram(QStringLiteral("appstreamcli"))) {
         QString report;
         EXPECT_EQ(runCommand(QStringLiteral("bash"),

@@ -1,0 +1,29 @@
+#include <cstdlib>
+
+#include "platform/clock.h"
+#include "recorder/capture.h"
+#include "recorder/end_signals.h"
+#include "recorder/recording.h"
+#include "recorder/window.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
+#include "ui/guarded_application.h"
+
+int main(int argc, char** argv) {
+    // The window moves itself when dragged, which a Wayland client cannot do.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    ondrix::GuardedApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("OndrixWRec"));
+    ondrix::installFontSubstitutes();
+    ondrix::SystemClock clock;
+    ondrix::QtDialogs dialogs;
+    ondrix::formWRec window(ondrix::makeDesktopCapture(), ondrix::musicFolder, clock, dialogs);
+    ondrix::closeOnEndSignals(&window);
+    window.show();
+    const int status = app.exec();
+    // Still recording here means the sound server hangs in a read that
+    // nothing can end; the file is valid as it stands.
+    if (window.isRecording()) std::_Exit(status);
+    return status;
+}

@@ -1,0 +1,313 @@
+#include "recorder/window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "recorder/level_bar.h"
+#include "ui/clickable_label.h"
+#include "ui/fonts.h"
+#include "ui/help_box.h"
+#include "ui/key_command.h"
+#include "ui/key_preview.h"
+#include "ui/twips.h"
+#include "ui/vendor.h"
+
+namespace ondrix {
+
+namespace {
+
+const QColor kGrey(128, 128, 128);
+const QColor kDarkGrey(64, 64, 64);
+const QColor kPaleYellow(255, 255, 192);
+const QColor kLavender(192, 192, 255);
+
+constexpr int kClientWidth = 5700;
+constexpr int kClientHeight = 2850;
+constexpr int kCloseWaitMs = 3000;
+
+// One label of the window; places and sizes in twips.
+struct LabelLayout {
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+    QColor background, text;
+    double points;
+    bool button;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+};
+
+const LabelLayout kLabels[] = {
+    {.name = "Label2",
+     .caption = "VOSKE",
+     .left = 120,
+     .top = 120,
+     .width = 1095,
+     .height = 255,
+     .background = kGrey,
+     .text = kPaleYellow,
+     .points = 12,
+     .button = false},
+    {.name = "Label4",
+     .caption = "wav record",
+     .left = 3840,
+     .top = 120,
+     .width = 1695,
+     .height = 255,
+     .background = kGrey,
+     .text = kPaleYellow,
+     .points = 12,
+     .button = false,
+     .alignment = Qt::AlignRight | Qt::AlignTop},
+    {.name = "LabelFile",
+     .caption = "",
+     .left = 240,
+     .top = 600,
+     .width = 5220,
+     .height = 285,
+     .background = kGrey,
+     .text = kLavender,
+     .points = 9.75,
+     .button = false},
+    {.name = "LabelTime",
+     .caption = "0:00:00",
+     .left = 240,
+     .top = 960,
+     .width = 2400,
+     .height = 375,
+     .background = kGrey,
+     .text = kPaleYellow,
+     .points = 14,
+     .button = false},
+    {.name = "LabelSize",
+     .caption = "",
+     .left = 2880,
+     .top = 960,
+     .width = 2580,
+     .height = 375,
+     .background = kGrey,
+     .text = kPaleYellow,
+     .points = 12,
+     .button = false,
+     .alignment = Qt::AlignRight | Qt::AlignTop},
+    {.name = "LabelState",
+     .caption = "Starting",
+     .left = 240,
+     .top = 1785,
+     .width = 5220,
+     .height = 480,
+     .background = kGrey,
+     .text = kLavender,
+     .points = 9.75,
+     .button = false},
+    {.name = "LabelStop",
+     .caption = "Stop",
+     .left = 240,
+     .top = 2340,
+     .width = 1695,
+     .height = 375,
+     .background = kDarkGrey,
+     .text = kLavender,
+     .points = 12,
+     .button = true,
+     .alignment = Qt::AlignCenter},
+    {.name = "LabelExit",
+     .caption = "Exit",
+     .left = 3765,
+     .top = 2340,
+     .width = 1695,
+     .height = 375,
+     .background = kDarkGrey,
+     .text = kPaleYellow,
+     .points = 12,
+     .button = true,
+     .alignment = Qt::AlignCenter},
+};
+
+const QRect kLevelBar = twipsRect(240, 1440, 5220, 225);
+
+void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+QString elapsedText(qint64 dataBytes) {
+    const qint64 seconds = dataBytes / kRecordBytesPerSecond;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QStringList recorderHelpLines() {
+    const QString hyphens(22, QLatin1Char('-'));
+    return {QStringLiteral("F1 = this help "),
+            QStringLiteral("F12 = Exit this program "),
+            hyphens,
+            QStringLiteral("Hold left button on mouse to move"),
+            hyphens,
+            QStringLiteral("VOSKE - OndrixRadio "),
+            vendorSiteAddress()};
+}
+
+formWRec::formWRec(std::unique_ptr<CaptureSource> source, std::function<QString()> folder,
+                   const Clock& clock, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), recording_(std::move(source), std::move(folder), clock) {
+    setObjectName(QStringLiteral("formWRec"));
+    setWindowTitle(QStringLiteral("Ondrix WRec"));
+    QIcon icon;
+    for (int size : {16, 32, 48})
+        icon.addFile(QStringLiteral(":/icons/ondrixwrec-%1.png").arg(size));
+    setWindowIcon(icon);
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setAutoFillBackground(true);
+    setColour(this, QPalette::Window, kGrey);
+    setMouseTracking(true);
+    createControls();
+    new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    connect(&recording_, &Recording::fileStarted, this, &formWRec::onFileStarted);
+    connect(&recording_, &Recording::progressed, this, &formWRec::onProgress);
+    connect(&recording_, &Recording::finished, this, &formWRec::onFinished);
+    Form_Load();
+}
+
+void formWRec::createControls() {
+    for (const LabelLayout& control : kLabels) {
+        const QString caption = QString::fromLatin1(control.caption);
+        QLabel* widget =
+            control.button ? new ClickableLabel(caption, this) : new QLabel(caption, this);
+        widget->setObjectName(QString::fromLatin1(control.name));
+        widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
+        widget->setAutoFillBackground(true);
+        setColour(widget, QPalette::Window, control.background);
+        setColour(widget, QPalette::WindowText, control.text);
+        widget->setFont(fontAt96Dpi(QStringLiteral("Tahoma"), control.points, true));
+        widget->setAlignment(control.alignment);
+        // File names and error texts are shown as they are, never as markup.
+        widget->setTextFormat(Qt::PlainText);
+        widget->setWordWrap(!control.button);
+        // Texts are surface to drag by; a button's moves are its own.
+        if (control.button)
+            widget->setAttribute(Qt::WA_NoMousePropagation);
+        else
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    level_ = new LevelBar(this);
+    level_->setObjectName(QStringLiteral("Level1"));
+    level_->setGeometry(kLevelBar);
+    level_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(findChild<ClickableLabel*>(QStringLiteral("LabelStop")), &ClickableLabel::clicked, this,
+            &formWRec::LabelStop_Click);
+    connect(findChild<ClickableLabel*>(QStringLiteral("LabelExit")), &ClickableLabel::clicked, this,
+            &formWRec::LabelExit_Click);
+}
+
+QLabel* formWRec::label(const QString& name) const {
+    return findChild<QLabel*>(name, Qt::FindDirectChildrenOnly);
+}
+
+void formWRec::Form_Load() {
+    recording_.start();
+}
+
+void formWRec::onFileStarted(const QString& path) {
+    filePath_ = path;
+    label(QStringLiteral("LabelFile"))->setText(QFileInfo(path).fileName());
+    label(QStringLiteral("LabelFile"))->setToolTip(plainToolTip(path));
+    label(QStringLiteral("LabelState"))->setText(QStringLiteral("Recording"));
+    onProgress(0, 0);
+}
+
+void formWRec::onProgress(qint64 dataBytes, double peak) {
+    label(QStringLiteral("LabelTime"))->setText(elapsedText(dataBytes));
+    label(QStringLiteral("LabelSize"))
+        ->setText(
+            QLocale::c().formattedDataSize(44 + dataBytes, 1, QLocale::DataSizeTraditionalFormat));
+    level_->setLevel(peak);
+}
+
+void formWRec::onFinished(const QString& message) {
+    level_->setLevel(0);
+    QString state = message.isEmpty() ? QStringLiteral("Stopped") : message;
+    if (!message.isEmpty() && !filePath_.isEmpty())
+        state += QStringLiteral(". The file keeps what was recorded.");
+    label(QStringLiteral("LabelState"))->setText(state);
+    if (closing_) close();
+}
+
+void formWRec::LabelStop_Click() {
+    recording_.stop();
+}
+
+void formWRec::LabelExit_Click() {
+    close();
+}
+
+void formWRec::closeEvent(QCloseEvent* event) {
+    // The window goes once the file is finished, which takes one read.
+    if (recording_.isRunning()) {
+        closing_ = true;
+        recording_.stop();
+        event->ignore();
+        // A sound server that stopped answering must not keep the program
+        // open: its file already counts all it delivered but the last moment.
+        QTimer::singleShot(kCloseWaitMs, this, [this] {
+            if (recording_.isRunning()) QCoreApplication::exit(0);
+        });
+        return;
+    }
+    event->accept();
+}
+
+void formWRec::Form_KeyDown(int keyCode, int shift) {
+    if (!keyCommandAllowed(shift)) return;
+    if (keyCode == kKeyF1) showHelpBox(dialogs_, this, recorderHelpLines());
+    if (keyCode == kKeyF12) close();
+}
+
+void formWRec::Form_MouseMove(int button, int /*shift*/, float x, float y) {
+    dragMove(anchor_, button, x, y, *this);
+}
+
+void formWRec::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    Form_MouseMove(buttonMask(event->buttons()), modifierMask(event->modifiers()),
+                   static_cast<float>(pixelsToTwips(at.x())),
+                   static_cast<float>(pixelsToTwips(at.y())));
+}
+
+double formWRec::windowLeft() const {
+    return pos().x() == twipsToPixels(leftTwips_) ? leftTwips_ : pixelsToTwips(pos().x());
+}
+
+double formWRec::windowTop() const {
+    return pos().y() == twipsToPixels(topTwips_) ? topTwips_ : pixelsToTwips(pos().y());
+}
+
+void formWRec::setWindowLeft(double twips) {
+    leftTwips_ = twips;
+    move(twipsToPixels(twips), pos().y());
+}
+
+void formWRec::setWindowTop(double twips) {
+    topTwips_ = twips;
+    move(pos().x(), twipsToPixels(twips));
+}
+
+void formWRec::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawLine(QPoint(0, 32), QPoint(width(), 32));  // under the title row
+    painter.setPen(QPen(Qt::black, 5));
+    painter.drawRect(rect().adjusted(2, 2, -3, -3));
+}
+
+}  // namespace ondrix

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "platform/clock.h"
+#include "recorder/capture.h"
+#include "recorder/recording.h"
+#include "ui/dialogs.h"
+#include "ui/drag.h"
+#include "ui/window_placement.h"
+
+class QLabel;
+
+namespace ondrix {
+
+class ClickableLabel;
+class LevelBar;
+
+// "0:01:05" for a recording of that many bytes of sound.
+QString elapsedText(qint64 dataBytes);
+// The lines of the recorder's help box.
+QStringList recorderHelpLines();
+
+// The recorder's window: it records from the moment it opens, shows the
+// file, time, size and level, and finishes the file however it is closed.
+class formWRec : public QWidget, public WindowPlacement {
+    Q_OBJECT
+  public:
+    // folder() is asked on the recording thread.
+    formWRec(std::unique_ptr<CaptureSource> source, std::function<QString()> folder,
+             const Clock& clock, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void Form_KeyDown(int keyCode, int shift);
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void LabelStop_Click();
+    void LabelExit_Click();
+
+    QLabel* label(const QString& name) const;
+    LevelBar* levelBar() const { return level_; }
+    // The file being written or last written; empty before it exists.
+    QString filePath() const { return filePath_; }
+    bool isRecording() const { return recording_.isRunning(); }
+    DragAnchor dragAnchor() const { return anchor_; }
+
+    double windowLeft() const override;
+    double windowTop() const override;
+    void setWindowLeft(double twips) override;
+    void setWindowTop(double twips) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    void createControls();
+    void onFileStarted(const QString& path);
+    void onProgress(qint64 dataBytes, double peak);
+    void onFinished(const QString& message);
+
+    Dialogs& dialogs_;
+    Recording recording_;
+    LevelBar* level_ = nullptr;
+    QString filePath_;
+    bool closing_ = false;
+    DragAnchor anchor_;
+    // The twips last set, so that reading Left back gives what was set as
+    // long as the window still stands on that pixel.
+    double leftTwips_ = 0;
+    double topTwips_ = 0;
+};
+
+}  // namespace ondrix

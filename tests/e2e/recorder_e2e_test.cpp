@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+#include "converters/mp3.h"
+#include "platform/command_line.h"
+#include "recorder/capture.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace ondrix;
+using namespace testsupport;
+
+// A private PulseAudio server with one null sink, on a runtime folder of
+// its own; the test's recorder and players reach it through the environment.
+class PulseServer {
+  public:
+    PulseServer() {
+        QDir(folder.path()).mkpath(QStringLiteral("home/.config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), folder.file(QStringLiteral("pulse")));
+        env.insert(QStringLiteral("PULSE_SERVER"),
+                   QStringLiteral("unix:") + folder.file(QStringLiteral("native")));
+        env.insert(QStringLiteral("HOME"), home());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home() + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        server.setProcessEnvironment(env);
+        server.setStandardOutputFile(QProcess::nullDevice());
+        server.setStandardErrorFile(folder.file(QStringLiteral("pulseaudio.log")));
+        endWithParent(server);
+        // A user server (root too) that stays for the whole test, whatever its clients do.
+        server.start(
+            QStringLiteral("pulseaudio"),
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--system=no"),
+             QStringLiteral("--disallow-exit"), QStringLiteral("--exit-idle-time=-1"),
+             QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
+             QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=ondrix_test"),
+             QStringLiteral("-L"),
+             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
+                 folder.file(QStringLiteral("native"))});
+        ready = server.waitForStarted(10000) &&
+                waitUntil(
+                    [&] {
+                        return runCommand(QStringLiteral("pactl"), {QStringLiteral("info")}, env,
+                                          nullptr, 5000) == 0;
+                    },
+                    15000);
+    }
+    ~PulseServer() {
+        server.terminate();
+        if (!server.waitForFinished(5000)) server.kill();
+        server.waitForFinished(2000);
+    }
+    QString home() const { return folder.file(QStringLiteral("home")); }
+    QStringList recordings() const {
+        return QDir(home()).entryList({QStringLiteral("OndrixRec-*.wav")}, QDir::Files);
+    }
+    // The recorder, started with the server's environment in the home folder.
+    void startRecorder(QProcess& recorder, const QProcessEnvironment& with) const {
+        recorder.setProcessEnvironment(with);
+        recorder.setWorkingDirectory(home());
+        endWithParent(recorder);
+        recorder.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixWRec"), {});
+        ASSERT_TRUE(recorder.waitForStarted(10000));
+    }
+
+    TempFolder folder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess server;
+    bool ready = false;
+};
+
+// The frequency, in steps of 10 Hz up to 5 kHz, that holds the most energy
+// in the left channel of the last 16384 frames of a 16-bit stereo WAV file.
+int strongestFrequency(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = file.readAll();
+    quint32 dataBytes = 0;
+    std::memcpy(&dataBytes, bytes.constData() + 40, 4);
+    const qsizetype frames = std::min<qsizetype>(dataBytes, bytes.size() - 44) / 4;
+    if (frames < 16384) return -1;
+    std::vector<double> left;
+    for (qsizetype i = frames - 16384; i < frames; ++i) {
+        qint16 sample;
+        std::memcpy(&sample, bytes.constData() + 44 + i * 4, 2);
+        left.push_back(sample);
+    }
+    int best = -1;
+    double bestPower = 0;
+    for (int hz = 10; hz <= 5000; hz += 10) {
+        // Goertzel: one bin of a DFT.
+        const double coefficient = 2 * std::cos(2 * M_PI * hz / kRecordRate);
+        double s1 = 0, s2 = 0;
+        for (double x : left) {
+            const double s0 = x + coefficient * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+        if (power > bestPower) bestPower = power, best = hz;
+    }
+    return best;
+}
+
+double soxSeconds(const QString& path) {
+    QString output;
+    if (runCommand(QStringLiteral("soxi"), {QStringLiteral("-D"), path},
+                   QProcessEnvironment::systemEnvironment(), &output) != 0)
+        return -1;
+    return output.trimmed().toDouble();
+}
+
+TEST(RecorderEndToEnd, RecordsWhatPlaysAndAKillLeavesAValidFile) {
+    for (const char* program : {"pulseaudio", "paplay", "sox", "lame"})
+        if (!haveProgram(QString::fromLatin1(program))) GTEST_SKIP() << "needs " << program;
+    PulseServer pulse;
+    ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
+    const QString tone = pulse.folder.file(QStringLiteral("tone.wav"));
+    ASSERT_EQ(runCommand(QStringLiteral("sox"),
+                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                          QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
+                          QStringLiteral("16"), tone, QStringLiteral("synth"), QStringLiteral("20"),
+                          QStringLiteral("sine"), QStringLiteral("1000"), QStringLiteral("vol"),
+                          QStringLiteral("0.5")}),
+              0);
+    QProcess player;
+    player.setProcessEnvironment(pulse.env);
+    endWithParent(player);
+    // A short latency wakes the null sink often, as a sound card would; it
+    // starts with blocks of two seconds, the first of which must pass.
+    player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
+    ASSERT_TRUE(player.waitForStarted(10000));
+    QThread::msleep(2000);
+
+    QProcess recorder;
+    pulse.startRecorder(recorder, pulse.env);
+    QThread::msleep(2500);
+    ::kill(static_cast<pid_t>(recorder.processId()), SIGKILL);
+    recorder.waitForFinished(5000);
+    player.kill();
+    player.waitForFinished(5000);
+
+    const QStringList files = pulse.recordings();
+    ASSERT_EQ(files.size(), 1) << files.join(QLatin1Char(' ')).toStdString();
+    const QString path = QDir(pulse.home()).filePath(files.constFirst());
+    EXPECT_EQ(runCommand(QStringLiteral("sox"), {path, QStringLiteral("-n")}), 0);
+    EXPECT_GE(soxSeconds(path), 1.5);
+    EXPECT_EQ(strongestFrequency(path), 1000);
+
+    // The recording is what the MP3 converter takes: its "CD Q" text runs LAME.
+    const QStringList lameArguments = splitWindowsCommandLine(
+        cbrParameterText(files.constFirst(), QStringLiteral("recording.mp3")));
+    QProcess lame;
+    lame.setWorkingDirectory(pulse.home());
+    lame.start(QStringLiteral("lame"), lameArguments);
+    ASSERT_TRUE(lame.waitForFinished(30000));
+    EXPECT_EQ(lame.exitCode(), 0) << lame.readAllStandardError().toStdString();
+    EXPECT_GT(QFile(QDir(pulse.home()).filePath(QStringLiteral("recording.mp3"))).size(), 10000);
+}
+
+TEST(RecorderEndToEnd, SigtermFinishesTheFileAndNoServerWritesNothing) {
+    if (!haveProgram(QStringLiteral("pulseaudio"))) GTEST_SKIP() << "needs pulseaudio";
+    PulseServer pulse;
+    ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
+    QProcess recorder;
+    pulse.startRecorder(recorder, pulse.env);
+    ASSERT_TRUE(waitUntil([&] { return !pulse.recordings().isEmpty(); }, 10000));
+    QThread::msleep(1000);
+    recorder.terminate();
+    ASSERT_TRUE(recorder.waitForFinished(5000));
+    EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recorder.exitCode(), 0);
+    const QString path = QDir(pulse.home()).filePath(pulse.recordings().constFirst());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(44);
+    quint32 dataBytes = 0;
+    std::memcpy(&dataBytes, header.constData() + 40, 4);
+    EXPECT_GT(dataBytes, 0u);
+    EXPECT_EQ(file.size(), 44 + qint64(dataBytes));
+
+    // No server where the environment points: a message, no file, a normal end.
+    TempFolder away;
+    QProcessEnvironment unreachable = pulse.env;
+    unreachable.insert(QStringLiteral("PULSE_SERVER"),
+                       QStringLiteral("unix:") + away.file(QStringLiteral("none")));
+    QFile::remove(path);
+    QProcess lonely;
+    pulse.startRecorder(lonely, unreachable);
+    QThread::msleep(1000);
+    lonely.terminate();
+    ASSERT_TRUE(lonely.waitForFinished(5000));
+    EXPECT_EQ(lonely.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(lonely.exitCode(), 0);
+    EXPECT_TRUE(pulse.recordings().isEmpty());
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", unreachable.value(QStringLiteral("PULSE_SERVER")).toLocal8Bit());
+    QString error;
+    EXPECT_FALSE(makeDesktopCapture()->open(error));
+    EXPECT_EQ(error, QStringLiteral("No sound server to record from"));
+    if (saved.isNull())
+        qunsetenv("PULSE_SERVER");
+    else
+        qputenv("PULSE_SERVER", saved);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+#include "recorder/level_bar.h"
+#include "recorder/window.h"
+#include "support/fakes.h"
+#include "support/processes.h"
+#include "support/temp_folder.h"
+#include "ui/help_box.h"
+#include "ui/key_command.h"
+
+namespace {
+
+using namespace ondrix;
+using testsupport::waitUntil;
+
+// A 1 kHz tone at half scale, faster than real time; it may fail to open or
+// stop delivering after a number of reads.
+class FakeCapture : public CaptureSource {
+  public:
+    FakeCapture(QString openError, int readsBeforeFailure)
+        : openError_(std::move(openError)), readsLeft_(readsBeforeFailure) {}
+    bool open(QString& error) override {
+        error = openError_;
+        return openError_.isEmpty();
+    }
+    bool read(char* data, std::size_t bytes, QString& error) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (readsLeft_-- == 0) {
+            error = QStringLiteral("Sound server: Connection terminated");
+            return false;
+        }
+        for (std::size_t at = 0; at + 3 < bytes; at += 4, ++frame_) {
+            const auto value =
+                static_cast<qint16>(16384 * std::sin(2 * M_PI * 1000 * frame_ / kRecordRate));
+            std::memcpy(data + at, &value, 2);
+            std::memcpy(data + at + 2, &value, 2);
+        }
+        return true;
+    }
+
+  private:
+    QString openError_;
+    int readsLeft_;
+    double frame_ = 0;
+};
+
+class RecorderWindowTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<formWRec> open(const QString& openError = {}, int readsBeforeFailure = -1) {
+        auto window = std::make_unique<formWRec>(
+            std::make_unique<FakeCapture>(openError, readsBeforeFailure),
+            [this] { return folder.path(); }, clock, dialogs);
+        window->show();
+        return window;
+    }
+    static QString text(const formWRec& window, const char* name) {
+        return window.label(QString::fromLatin1(name))->text();
+    }
+    // The sound bytes the header counts, when it counts exactly what the file holds.
+    static qint64 finishedDataBytes(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return -1;
+        const QByteArray header = file.read(44);
+        quint32 data = 0;
+        std::memcpy(&data, header.constData() + 40, 4);
+        return file.size() == 44 + qint64(data) ? qint64(data) : -1;
+    }
+
+    testsupport::TempFolder folder;
+    testsupport::FakeClock clock;
+    testsupport::FakeDialogs dialogs;
+};
+
+TEST_F(RecorderWindowTest, RecordsAtOnceAndStopEndsTheFileButNotTheWindow) {
+    auto window = open();
+    ASSERT_TRUE(waitUntil([&] { return text(*window, "LabelTime") == "0:00:01"; }, 10000));
+    EXPECT_EQ(text(*window, "LabelFile"), QStringLiteral("OndrixRec-20261207-021540.wav"));
+    EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Recording"));
+    EXPECT_TRUE(text(*window, "LabelSize").endsWith(QStringLiteral(" kB")));
+    EXPECT_NEAR(window->levelBar()->level(), 0.5, 0.01);
+    window->LabelStop_Click();
+    ASSERT_TRUE(waitUntil([&] { return !window->isRecording(); }, 5000));
+    EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Stopped"));
+    EXPECT_EQ(window->levelBar()->level(), 0);
+    EXPECT_TRUE(window->isVisible());
+    const qint64 recorded = finishedDataBytes(window->filePath());
+    EXPECT_GE(recorded, kRecordBytesPerSecond);
+    EXPECT_EQ(text(*window, "LabelTime"), elapsedText(recorded));
+    // Texts are surface to drag the window by; the labels used as buttons are not.
+    const QLabel* time = window->label(QStringLiteral("LabelTime"));
+    const QLabel* stop = window->label(QStringLiteral("LabelStop"));
+    EXPECT_EQ(window->childAt(time->geometry().center()), nullptr);
+    EXPECT_EQ(window->childAt(stop->geometry().center()), stop);
+}
+
+TEST_F(RecorderWindowTest, KeysAndClosingFinishTheFile) {
+    auto window = open();
+    ASSERT_TRUE(waitUntil([&] { return !window->filePath().isEmpty(); }, 5000));
+    window->Form_KeyDown(kKeyF1, kShiftMask);
+    window->Form_KeyDown(kKeyF12, kAltMask);
+    EXPECT_TRUE(dialogs.messages.empty());
+    window->Form_KeyDown(kKeyF1, kCtrlMask);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("OndrixRadio"));
+    EXPECT_EQ(dialogs.messages[0].text, helpBoxText(recorderHelpLines()));
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        QStringLiteral("F1 = this help \r\nF12 = Exit this program \r\n")));
+    window->Form_KeyDown(kKeyF12, 0);
+    ASSERT_TRUE(waitUntil([&] { return !window->isVisible(); }, 5000));
+    EXPECT_GT(finishedDataBytes(window->filePath()), 0);
+}
+
+TEST_F(RecorderWindowTest, SaysWhyTheRecordingEnded) {
+    auto noServer = open(noSoundServerText());
+    ASSERT_TRUE(waitUntil([&] { return !noServer->isRecording(); }, 5000));
+    EXPECT_EQ(text(*noServer, "LabelState"), QStringLiteral("No sound server to record from"));
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    noServer->LabelExit_Click();
+    EXPECT_FALSE(noServer->isVisible());
+
+    auto dropped = open({}, 3);
+    ASSERT_TRUE(waitUntil([&] { return !dropped->isRecording(); }, 5000));
+    EXPECT_EQ(
+        text(*dropped, "LabelState"),
+        QStringLiteral("Sound server: Connection terminated. The file keeps what was recorded."));
+    EXPECT_EQ(finishedDataBytes(dropped->filePath()), 3 * kRecordBytesPerSecond / 10);
+}
+
+}  // namespace
