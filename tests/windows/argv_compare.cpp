@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
-#include <QTextStream>
 #include <cstdio>
 #include <optional>
 #include <random>
@@ -33,7 +32,8 @@ using namespace ondrix;
 // prepends this and both sides drop it.
 const QString kProgramName = QStringLiteral("p.exe");
 
-// The quoting a picked file name gets before it joins a parameter text.
+// The quoting a picked file name gets before it joins a parameter text; the
+// one place to change should picked names be quoted by another helper.
 QString quotePickedName(const QString& name) {
     return pickedNameText(name);
 }
@@ -49,6 +49,8 @@ QString shown(const QString& text) {
             out += QStringLiteral("\\t");
         else if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
             out += QLatin1Char('\\') + c;
+        else if (c.unicode() < 0x20)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         else
             out += c;
     }
