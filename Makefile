@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run package test test-asan bench bench-soak fuzz clean
+.PHONY: all deps build run package test test-asan test-windows bench bench-soak fuzz clean
 
 all: build
 
@@ -36,6 +36,13 @@ test-asan: deps
 	cmake --preset asan
 	$(ASAN_BUILD_ENV) cmake --build --preset asan
 	ctest --preset asan
+
+# The command-line splitter against Windows' own CommandLineToArgvW, run under
+# Wine (installed when missing); not part of `make test`.
+test-windows: deps
+	cmake --preset default
+	cmake --build --preset default --target windows_argv_compare
+	scripts/test-windows build
 
 bench: build
 	scripts/bench build
