@@ -16,7 +16,7 @@
 #include "support/temp_folder.h"
 
 using ondrix::MpvEngine;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 using testsupport::waitUntil;
 
 namespace {
@@ -58,13 +58,13 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100,
 struct StateLog {
     explicit StateLog(MpvEngine& engine)
         : connection(QObject::connect(&engine, &MpvEngine::playStateChanged, &engine,
-                                      [this](int state) { states.push_back(state); })) {}
+                                      [this](int state) { states.push_back(static_cast<PlayState>(state)); })) {}
     ~StateLog() { QObject::disconnect(connection); }
-    bool saw(int state) const {
+    bool saw(PlayState state) const {
         return std::find(states.begin(), states.end(), state) != states.end();
     }
     QMetaObject::Connection connection;
-    std::vector<int> states;
+    std::vector<PlayState> states;
 };
 
 TEST(ReconnectPause, DoublesFromOneSecondAndEndsWithATryAtTheLimit) {
@@ -188,7 +188,7 @@ TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     waitUntil([] { return false; }, 300);  // late events of the stopped load change nothing
-    EXPECT_EQ(log.states, std::vector<int>{PlayState::Stopped});
+    EXPECT_EQ(log.states, std::vector<PlayState>{PlayState::Stopped});
 
     engine.controlsPlay();
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);
@@ -301,7 +301,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
                    engine.playState() == PlayState::Ready;
         },
         10000))
-        << "state " << engine.playState();
+        << "state " << static_cast<int>(engine.playState());
 
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
     EXPECT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
@@ -378,7 +378,7 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     server->stopSource(QStringLiteral("/tone.mp3"));
     ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 15000));
-    EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Stopped}));
+    EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Stopped}));
     waitUntil([] { return false; }, 1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }
@@ -395,7 +395,7 @@ TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
     ASSERT_TRUE(server->startServer());
     ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 25000));
     // Failed attempts and the new opening all show as Reconnecting.
-    EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Playing}));
+    EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
     EXPECT_TRUE(
         waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/clock.h"
@@ -16,28 +17,46 @@ namespace testsupport {
 
 // Records every call; the test sets the state it reports.
 class FakeEngine : public ondrix::MediaEngine {
-public:
+  public:
     void controlsStop() override { calls.push_back(QStringLiteral("stop")); }
     void controlsPlay() override { calls.push_back(QStringLiteral("play")); }
     void setURL(const QString& url) override {
         url_ = url;
         urls.push_back(url);
         calls.push_back(QStringLiteral("URL=") + url);
-        if (stateAfterUrl >= 0) state = stateAfterUrl;
+        if (stateAfterUrl) state = *stateAfterUrl;
     }
     QString URL() const override { return url_; }
-    int playState() const override { return state; }
+    ondrix::PlayState playState() const override { return state; }
     QString currentMediaItemInfo(const QString& attribute) const override {
         return attribute == QLatin1String("bitrate") ? bitrate : QString();
     }
 
-    int state = ondrix::PlayState::Undefined;
-    int stateAfterUrl = -1;  // state reported once a URL is set; -1 leaves it
+    // The state reported; setting it tells of a change, as an engine does.
+    class StateField {
+      public:
+        explicit StateField(FakeEngine& engine) : engine_(engine) {}
+        StateField& operator=(ondrix::PlayState next) {
+            if (next != value_) {
+                value_ = next;
+                emit engine_.playStateChanged(static_cast<int>(value_));
+            }
+            return *this;
+        }
+        operator ondrix::PlayState() const { return value_; }
+
+      private:
+        FakeEngine& engine_;
+        ondrix::PlayState value_ = ondrix::PlayState::Undefined;
+    };
+
+    StateField state{*this};
+    std::optional<ondrix::PlayState> stateAfterUrl;  // reported once a URL is set
     QString bitrate;
     QStringList calls;
     QStringList urls;
 
-private:
+  private:
     QString url_;
 };
 
@@ -48,7 +67,7 @@ struct ShellCall {
 };
 
 class FakeShell : public ondrix::Shell {
-public:
+  public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
         calls.push_back({window, operation, file, parameters, directory, showCommand});
@@ -58,14 +77,14 @@ public:
 };
 
 class FakeClock : public ondrix::Clock {
-public:
+  public:
     QDateTime now() const override { return time; }
     QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
 };
 
 // Returns the queued numbers in turn (0 when none are left).
 class FakeRandom : public ondrix::RandomSource {
-public:
+  public:
     void reseedFromClock() override { ++reseeds; }
     double next() override {
         if (values.empty()) return 0.0;
@@ -83,7 +102,7 @@ struct MessageCall {
 };
 
 class FakeDialogs : public ondrix::Dialogs {
-public:
+  public:
     void message(QWidget*, const QString& text, const QString& title,
                  ondrix::MessageIcon icon) override {
         messages.push_back({text, title, icon});

@@ -541,13 +541,6 @@ void MpvEngine::endLostEntry() {
     if (!reconnecting_) currentEntry_ = playlistLast_ = -1;
 }
 
-int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
-    if (elapsedMs >= limitMs) return -1;
-    const qint64 doubled = qint64{1000} << std::min(attempt, 20);
-    // The last pause is cut short so that one try falls at the limit itself.
-    return static_cast<int>(std::min(doubled, limitMs - elapsedMs));
-}
-
 void MpvEngine::scheduleReconnect() {
     const int pause =
         reconnectPauseMs(reconnectAttempt_++, reconnectClock_.elapsed(), reconnectLimitMs_);
@@ -668,7 +661,7 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
     }
 }
 
-void MpvEngine::setState(int state) {
+void MpvEngine::setState(PlayState state) {
     if (state == state_) return;
     state_ = state;
     if (state_ == PlayState::Playing) {
@@ -676,7 +669,7 @@ void MpvEngine::setState(int state) {
     } else {
         positionTimer_.stop();
     }
-    emit playStateChanged(state_);
+    emit playStateChanged(static_cast<int>(state_));
 }
 
 void MpvEngine::setStreamTitle(const QString& title) {

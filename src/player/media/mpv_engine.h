@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
 
 struct mpv_handle;
@@ -15,11 +16,6 @@ struct mpv_event;
 struct mpv_node;
 
 namespace ondrix {
-
-// The pause before try number `attempt` (from 0) to reopen a dropped stream:
-// 1, 2, 4, 8 ... seconds while less than limitMs have passed since the drop,
-// else -1.
-int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
@@ -35,7 +31,7 @@ class MpvEngine : public MediaEngine {
     void controlsPlay() override;
     void setURL(const QString& url) override;
     QString URL() const override { return url_; }
-    int playState() const override { return state_; }
+    PlayState playState() const override { return state_; }
     QString currentMediaItemInfo(const QString& attribute) const override;
 
     void controlsPause() override;
@@ -86,14 +82,14 @@ class MpvEngine : public MediaEngine {
     void reconnectNow();
     void cancelReconnect();
     void updatePlayingState();
-    void setState(int state);
+    void setState(PlayState state);
     void setStreamTitle(const QString& title);
 
     std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> mpv_;
     std::atomic<bool> drainQueued_{false};
 
     QString url_;
-    int state_ = PlayState::Undefined;
+    PlayState state_ = PlayState::Undefined;
 
     // Which playlist entry is ours: a load is "pending" until libmpv's reply
     // to loadfile names the entry it made; events meanwhile are kept.
