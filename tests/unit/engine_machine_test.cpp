@@ -169,6 +169,10 @@ TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconne
         {"seekable file", {seekable(true), ended(1)}, S::Stopped},
         {"played to its length", {length(180), at(177.5), ended(1)}, S::Stopped},
         {"live stream", {ended(1)}, S::Reconnecting},
+        {"live stream with the length of its buffer",
+         {length(0.8), at(42), ended(1)},
+         S::Reconnecting},
+        {"the same, ended before its position was read", {length(0.8), ended(1)}, S::Reconnecting},
         {"dropped long before its length", {length(180), at(60), ended(1)}, S::Reconnecting},
         {"seekable file cut off", {seekable(true), ended(1, EndReason::Error)}, S::Reconnecting},
     };

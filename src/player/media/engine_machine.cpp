@@ -13,6 +13,11 @@ namespace {
 
 // An entry with a length that ended this close to it played to its end.
 constexpr double kEndSlackSeconds = 5.0;
+// libmpv gives a live stream the length of what it has buffered, a second
+// or so, which the playing position soon passes; a file's position stays
+// within its length but for an estimate's error. A stream that ended before
+// its position was ever read proves nothing.
+constexpr double kPastEndSeconds = 1.0;
 
 // The scheme of "scheme://rest" in lower case; empty for a plain path.
 QString schemeOf(const QString& url) {
@@ -296,7 +301,9 @@ void EngineMachine::endOfCurrent(EndReason reason) {
 }
 
 bool EngineMachine::lengthKnown() const {
-    return seekable_ || (duration_ > 0.0 && position_ >= duration_ - kEndSlackSeconds);
+    return seekable_ ||
+           (duration_ > 0.0 && position_ > 0.0 && position_ >= duration_ - kEndSlackSeconds &&
+            position_ <= duration_ + kPastEndSeconds);
 }
 
 void EngineMachine::eventsLost() {
