@@ -250,6 +250,8 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
         folder.file(QStringLiteral("missing.mp3")),
         QStringLiteral("http://127.0.0.1:%1/stream").arg(testsupport::freePort()),
         QStringLiteral("fdclose://0"),  // would close the player's own stdin
+        folder.path(),                  // would play every file beneath it
+        QStringLiteral("-"),            // standard input
         QStringLiteral("av://lavfi:sine"),
     };
     for (const QString& address : addresses) {

@@ -132,10 +132,14 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_set_option_string(h, "terminal", "no");
     mpv_set_option_string(h, "idle", "yes");
     mpv_set_option_string(h, "audio-fallback-to-null", "yes");
-    // A radio stream is never sought back in: keeping what was played (by
-    // default up to 50 MiB) would grow the player by the stream's rate for
-    // most of an hour.
+    // Every buffer libmpv keeps for a stream is bounded, so that memory stays
+    // flat over a day of radio. By default it reads ahead up to 150 MiB and
+    // keeps what was played in the part of that not yet filled, which grows
+    // the player by the stream's rate for hours. 4 MiB ahead is minutes of
+    // radio, enough to ride out a bad network; a stream is never sought back.
+    mpv_set_option_string(h, "demuxer-max-bytes", "4MiB");
     mpv_set_option_string(h, "demuxer-max-back-bytes", "512KiB");
+    mpv_set_option_string(h, "demuxer-donate-buffer", "no");
     mpv_set_option_string(h, property::kVolume, "50");
     mpv_set_option_string(h, property::kMute, "no");
     mpv_set_option_string(h, property::kNetworkTimeout,
