@@ -17,7 +17,7 @@ namespace testsupport {
 
 // Records every call; the test sets the state it reports.
 class FakeEngine : public ondrix::MediaEngine {
-  public:
+public:
     void controlsStop() override { calls.push_back(QStringLiteral("stop")); }
     void controlsPlay() override { calls.push_back(QStringLiteral("play")); }
     void setURL(const QString& url) override {
@@ -29,34 +29,39 @@ class FakeEngine : public ondrix::MediaEngine {
     QString URL() const override { return url_; }
     ondrix::PlayState playState() const override { return state; }
     QString currentMediaItemInfo(const QString& attribute) const override {
-        return attribute == QLatin1String("bitrate") ? bitrate : QString();
+        return attribute == QLatin1String("bitrate") ? QString(bitrate) : QString();
     }
 
-    // The state reported; setting it tells of a change, as an engine does.
-    class StateField {
-      public:
-        explicit StateField(FakeEngine& engine) : engine_(engine) {}
-        StateField& operator=(ondrix::PlayState next) {
+    // A value the test sets; setting another one tells of the change, as an
+    // engine does.
+    template <typename T>
+    class Reported {
+    public:
+        Reported(T value, std::function<void(const T&)> changed)
+            : value_(std::move(value)), changed_(std::move(changed)) {}
+        Reported& operator=(const T& next) {
             if (next != value_) {
                 value_ = next;
-                emit engine_.playStateChanged(static_cast<int>(value_));
+                changed_(value_);
             }
             return *this;
         }
-        operator ondrix::PlayState() const { return value_; }
+        operator const T&() const { return value_; }
 
-      private:
-        FakeEngine& engine_;
-        ondrix::PlayState value_ = ondrix::PlayState::Undefined;
+    private:
+        T value_;
+        std::function<void(const T&)> changed_;
     };
 
-    StateField state{*this};
+    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined, [this](ondrix::PlayState s) {
+                                          emit playStateChanged(static_cast<int>(s));
+                                      }};
     std::optional<ondrix::PlayState> stateAfterUrl;  // reported once a URL is set
-    QString bitrate;
+    Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};
     QStringList calls;
     QStringList urls;
 
-  private:
+private:
     QString url_;
 };
 
@@ -67,7 +72,7 @@ struct ShellCall {
 };
 
 class FakeShell : public ondrix::Shell {
-  public:
+public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
         calls.push_back({window, operation, file, parameters, directory, showCommand});
@@ -77,14 +82,14 @@ class FakeShell : public ondrix::Shell {
 };
 
 class FakeClock : public ondrix::Clock {
-  public:
+public:
     QDateTime now() const override { return time; }
     QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
 };
 
 // Returns the queued numbers in turn (0 when none are left).
 class FakeRandom : public ondrix::RandomSource {
-  public:
+public:
     void reseedFromClock() override { ++reseeds; }
     double next() override {
         if (values.empty()) return 0.0;
@@ -102,7 +107,7 @@ struct MessageCall {
 };
 
 class FakeDialogs : public ondrix::Dialogs {
-  public:
+public:
     void message(QWidget*, const QString& text, const QString& title,
                  ondrix::MessageIcon icon) override {
         messages.push_back({text, title, icon});
