@@ -196,10 +196,9 @@ MpvEngine::~MpvEngine() {
 
 template <typename Step>
 void MpvEngine::step(Step&& feed) {
-    const Shown before = shown();
     feed();
     sendCommands();
-    publish(before);
+    publish();
 }
 
 void MpvEngine::setURL(const QString& url) {
@@ -232,19 +231,15 @@ void MpvEngine::setVolume(int percent) {
     percent = std::clamp(percent, 0, 100);
     double value = percent;
     mpv_set_property_async(mpv_.get(), 0, property::kVolume, MPV_FORMAT_DOUBLE, &value);
-    if (percent != volume_) {
-        volume_ = percent;
-        emit volumeChanged(volume_);
-    }
+    volume_ = percent;
+    publish();
 }
 
 void MpvEngine::setMute(bool on) {
     int flag = on ? 1 : 0;
     mpv_set_property_async(mpv_.get(), 0, property::kMute, MPV_FORMAT_FLAG, &flag);
-    if (on != mute_) {
-        mute_ = on;
-        emit muteChanged(mute_);
-    }
+    mute_ = on;
+    publish();
 }
 
 void MpvEngine::setCurrentPosition(double seconds) {
@@ -295,29 +290,45 @@ QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
     return bitRateText_;
 }
 
-MpvEngine::Shown MpvEngine::shown() const {
-    return {playState(),       bitRate(),  mediaTitle(), streamTitle_,
-            currentPosition(), duration(), volume_,      mute_};
-}
-
-void MpvEngine::publish(const Shown& before) {
+void MpvEngine::publish() {
     // Signals go out only here, once a step is complete and no event of
     // libmpv's is in use: a slot may run a nested event loop that drains
-    // the queue again.
-    const Shown now = shown();
-    if (now.state == PlayState::Playing) {
+    // the queue again. A slot may also change the engine (a stop starts the
+    // next file), so each value is read afresh and told only once.
+    if (playState() == PlayState::Playing) {
         if (!positionTimer_.isActive()) positionTimer_.start();
     } else {
         positionTimer_.stop();
     }
-    if (now.state != before.state) emit playStateChanged(static_cast<int>(now.state));
-    if (now.bitRate != before.bitRate) emit bitRateChanged();
-    if (now.title != before.title || now.streamTitle != before.streamTitle)
-        emit titleChanged(now.title);
-    if (now.duration != before.duration) emit durationChanged(now.duration);
-    if (now.position != before.position) emit positionChanged(now.position);
-    if (now.volume != before.volume) emit volumeChanged(now.volume);
-    if (now.mute != before.mute) emit muteChanged(now.mute);
+    if (playState() != told_.state) {
+        told_.state = playState();
+        emit playStateChanged(static_cast<int>(told_.state));
+    }
+    if (bitRate() != told_.bitRate) {
+        told_.bitRate = bitRate();
+        emit bitRateChanged();
+    }
+    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle) {
+        told_.title = mediaTitle();
+        told_.streamTitle = streamTitle_;
+        emit titleChanged(told_.title);
+    }
+    if (duration() != told_.duration) {
+        told_.duration = duration();
+        emit durationChanged(told_.duration);
+    }
+    if (currentPosition() != told_.position) {
+        told_.position = currentPosition();
+        emit positionChanged(told_.position);
+    }
+    if (volume_ != told_.volume) {
+        told_.volume = volume_;
+        emit volumeChanged(told_.volume);
+    }
+    if (mute_ != told_.mute) {
+        told_.mute = mute_;
+        emit muteChanged(told_.mute);
+    }
 }
 
 void MpvEngine::sendCommands() {
@@ -372,7 +383,6 @@ void MpvEngine::flushOutbox() {
 void MpvEngine::drainEvents() {
     drainQueued_ = false;
     for (;;) {
-        const Shown before = shown();
         {
             // The event is libmpv's until the next wait: it is read here and
             // nothing of it is kept.
@@ -381,7 +391,7 @@ void MpvEngine::drainEvents() {
             handleEvent(*e);
         }
         sendCommands();
-        publish(before);
+        publish();
     }
 }
 

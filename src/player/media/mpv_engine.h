@@ -61,21 +61,20 @@ class MpvEngine : public MediaEngine {
     static bool isOpenableAddress(const QString& url) { return isOpenableScheme(url); }
 
   private:
-    // What the signals tell of, as it stood before a step.
-    struct Shown {
-        PlayState state;
-        std::int64_t bitRate;
+    // What the signals last told of.
+    struct Told {
+        PlayState state = PlayState::Undefined;
+        std::int64_t bitRate = 0;
         QString title, streamTitle;
-        double position, duration;
-        int volume;
-        bool mute;
+        double position = 0.0, duration = 0.0;
+        int volume = 50;
+        bool mute = false;
     };
 
     // Feeds the machine, sends its commands, then tells of the changes.
     template <typename Step>
     void step(Step&& feed);
-    Shown shown() const;
-    void publish(const Shown& before);
+    void publish();
     void sendCommands();
     void flushOutbox();
     void drainEvents();
@@ -95,6 +94,7 @@ class MpvEngine : public MediaEngine {
     QTimer reconnectTimer_;
     QTimer watchdogTimer_;
 
+    Told told_;
     int volume_ = 50;
     bool mute_ = false;
     QString mediaTitle_;
