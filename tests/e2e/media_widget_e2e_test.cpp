@@ -10,7 +10,7 @@
 
 using ondrix::MediaPlayerWidget;
 using ondrix::MpvEngine;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 using testsupport::waitUntil;
 
 namespace {

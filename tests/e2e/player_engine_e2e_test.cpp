@@ -18,7 +18,7 @@
 #include "support/temp_folder.h"
 
 using namespace testsupport;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 

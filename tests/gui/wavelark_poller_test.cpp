@@ -5,7 +5,7 @@
 #include "platform/program_folder.h"
 
 using namespace testsupport;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 
@@ -39,7 +39,7 @@ protected:
 TEST_F(PollerTest, StatusTextForEachState) {
     ondrix::Wavelark& w = loaded();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("kbps"));  // before the first status
-    const std::pair<int, QString> texts[] = {
+    const std::pair<PlayState, QString> texts[] = {
         {PlayState::Paused, QStringLiteral("Paus")},
         {PlayState::Buffering, QStringLiteral("Buffering ")},
         {PlayState::Ready, QStringLiteral("Ready")},
@@ -48,11 +48,12 @@ TEST_F(PollerTest, StatusTextForEachState) {
     for (const auto& [state, text] : texts) {
         engine.state = state;
         w.Timer1_Timer();
-        EXPECT_EQ(w.Label1->text(), text) << "state " << state;
+        EXPECT_EQ(w.Label1->text(), text) << "state " << static_cast<int>(state);
     }
     // Other states leave the caption as it was.
-    for (int state : {0, 4, 5, 7, PlayState::MediaEnded, PlayState::Transitioning, 12, -1}) {
-        engine.state = state;
+    for (int state : {0, 4, 5, 7, static_cast<int>(PlayState::MediaEnded),
+                      static_cast<int>(PlayState::Transitioning), 12, -1}) {
+        engine.state = static_cast<PlayState>(state);
         w.Timer1_Timer();
         EXPECT_EQ(w.Label1->text(), QStringLiteral("Reconnect")) << "state " << state;
     }
