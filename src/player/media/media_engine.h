@@ -57,6 +57,7 @@ class MediaEngine : public QObject {
   signals:
     // For the component's own display; the player itself polls.
     void playStateChanged(int state);
+    void bitRateChanged();
     void titleChanged(const QString& title);
     void positionChanged(double seconds);
     void durationChanged(double seconds);
