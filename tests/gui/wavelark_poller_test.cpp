@@ -169,6 +169,33 @@ TEST_F(PollerTest, FileClickAfterStopSwitchesThePollerOn) {
     EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
 }
 
+TEST_F(PollerTest, EngineChangesRunTheTickAtOnceWhileTimer1IsOn) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
+    w.Timer1->start();
+    ASSERT_GT(w.Timer1->interval(), 100) << "a timer tick would hide a missing reaction";
+    engine.state = PlayState::Playing;
+    engine.bitrate = QStringLiteral("128000");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("128 kbps"));
+    engine.bitrate = QStringLiteral("96000");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("96 kbps"));
+
+    // A station change stops the engine and hands it the next address in
+    // one handler: the tick runs after it and starts no shuttle step.
+    engine.state = PlayState::Stopped;
+    engine.state = PlayState::Transitioning;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(engine.urls.isEmpty());
+
+    // Timer1 off (Stop): a change runs nothing.
+    w.Timer1->stop();
+    engine.state = PlayState::Stopped;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(engine.urls.isEmpty());
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("96 kbps"));
+}
+
 TEST_F(PollerTest, MouseClickOnTheSelectedEntryPlaysItAgain) {
     ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
     w.show();

@@ -1,4 +1,5 @@
 #include "player/media/mpv_engine.h"
+#include "player/media/stream_options.h"
 
 #include <mpv/client.h>
 
@@ -145,6 +146,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_set_option_string(h, property::kNetworkTimeout,
                           QByteArray::number(kDefaultNetworkTimeoutSeconds).constData());
     if (!audioOutput.isEmpty()) mpv_set_option_string(h, "ao", audioOutput.toUtf8().constData());
+    for (const auto& [name, value] : streamOpeningOptions()) mpv_set_option_string(h, name, value);
     if (mpv_initialize(h) < 0)
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
