@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "recorder/capture.h"
 #include "recorder/end_signals.h"
 #include "recorder/recording.h"

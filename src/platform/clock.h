@@ -1,19 +1,4 @@
 #pragma once
 
-#include <QDateTime>
-
-namespace ondrix {
-
-// Local time, behind an interface so clock rules are tested at fixed times.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual QDateTime now() const = 0;
-};
-
-class SystemClock : public Clock {
-public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-}  // namespace ondrix
+// Old name of local_time.h, kept until the tests' fakes include the new one.
+#include "platform/local_time.h"

@@ -9,8 +9,4 @@ QString programFolder() {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-QString joinPath(const QString& folder, const QString& name) {
-    return folder + QDir::separator() + name;
-}
-
 }  // namespace ondrix

@@ -1,29 +1,10 @@
 #include "player/window.h"
-#include "platform/runtime_error.h"
 
 namespace ondrix {
 
 int secondClockHour(int localHour, int offset) {
     // Brought into 0..23 also for offsets of a day or more.
     return ((localHour - offset) % 24 + 24) % 24;
-}
-
-float scrollLeftToRight(float left, float width, float step) {
-    left = left + step;
-    if (left > kScaleWidth) left = kScaleLeft - width;
-    return left;
-}
-
-float scrollRightToLeft(float left, float width, float step) {
-    left = left - step;
-    if (static_cast<float>(width + left) < kScaleLeft) left = kScaleWidth;
-    return left;
-}
-
-void Wavelark::Timer2_Timer() {
-    const float step = marqueeStep_;
-    setScrollLefts(scrollLeftToRight(scrollL2RLeft_, labelWidthTwips(lblScrollL2R), step),
-                   scrollRightToLeft(scrollR2LLeft_, labelWidthTwips(lblScrollR2L), step));
 }
 
 void Wavelark::Timer3_Timer() {
@@ -39,11 +20,9 @@ void Wavelark::Timer3_Timer() {
     }
 }
 
-// What a reload read is shown as at start-up, also the part read before a
-// failing file.
-void Wavelark::showReloadedSettings() {
-    if (lblScrollR2L->text() != settings_.marqueeText())
-        setScrollCaption(lblScrollR2L, settings_.marqueeText());
+// A reload without a time zone offset hides the second clock; one with an
+// offset shows it on the next tick.
+void Wavelark::showReloadedClock() {
     if (settings_.timeZoneOffset() <= 0) {
         lbltid2->hide();
         lbltid3->hide();

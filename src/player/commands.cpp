@@ -43,7 +43,8 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
         case kKeyF1:
             showHelpBox(services_.dialogs, this, playerHelpLines());
             runSettingsOperation([this] { settings_.ReloadSettings(); });
-            showReloadedSettings();
+            showReloadedMarquee();
+            showReloadedClock();
             break;
         case kKeyF2: shellOpen(kInfoFile, settingsFolder); break;
         case kKeyF3: shellOpen(kRadioKeysFile, settingsFolder); break;
@@ -54,8 +55,7 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
             runSettingsOperation([this] { settings_.SavePosition(); });
             break;
         case kKeyF12:
-            close();
-            QCoreApplication::exit(0);
+            exitProgram();
             break;
         default:
             break;
@@ -64,7 +64,13 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
 
 void Wavelark::LabelRec_Click() { shellOpen(QStringLiteral("OndrixWRec.exe"), programFolder()); }
 
-void Wavelark::LabelExit_Click() { close(); }
+void Wavelark::LabelExit_Click() { exitProgram(); }
+
+void Wavelark::exitProgram() {
+    close();
+    // Ends the event loop with status 0; does nothing where no loop runs.
+    QCoreApplication::exit(0);
+}
 
 void Wavelark::Form_MouseMove(int button, int, float x, float y) {
     dragMove(dragAnchor_, button, x, y, *this);

@@ -320,43 +320,6 @@ void Wavelark::shellOpen(const QString& file, const QString& directory) {
                          QString(), directory, kShowNormal);
 }
 
-// Queued, not run inside the engine's signal: a station change stops the
-// engine (Stopped) and gives it the new address in one handler, and a tick in
-// between would start the shuttle. Changes that come together make one tick,
-// and Timer1 switched off (Stop) keeps it from running.
-void Wavelark::pollSoon() {
-    if (pollQueued_) return;
-    pollQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            pollQueued_ = false;
-            if (Timer1->isActive()) Timer1_Timer();
-        },
-        Qt::QueuedConnection);
-}
-
-void Wavelark::enablePoller() {
-    if (!Timer1->isActive()) Timer1->start();
-}
-
-void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
-    label->setText(caption);
-    // Sized to the whole caption, so a long text widens the label.
-    label->resize(label->sizeHint().width(), label->height());
-}
-
-float Wavelark::labelWidthTwips(const QLabel* label) const {
-    return static_cast<float>(pixelsToTwips(label->width()));
-}
-
-void Wavelark::setScrollLefts(float l2r, float r2l) {
-    scrollL2RLeft_ = l2r;
-    scrollR2LLeft_ = r2l;
-    lblScrollL2R->move(twipsToPixels(l2r), lblScrollL2R->y());
-    lblScrollR2L->move(twipsToPixels(r2l), lblScrollR2L->y());
-}
-
 void Wavelark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paintLines(painter, palette().color(QPalette::WindowText), QPoint(0, 0));

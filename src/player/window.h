@@ -1,5 +1,15 @@
 #pragma once
 
+// The player window's code, by file:
+//   window.cpp    building the window, painting, mouse events, SettingsHost
+//   startup.cpp   Form_Load
+//   stations.cpp  PlayStation, LabelR1..8, LabelPlay, LabelStop, Text1, label2
+//   shuttle.cpp   Timer1 (status poller and shuttle play) and when it runs,
+//                 File1, Random_Play, Drive1, Dir1
+//   clock.cpp     Timer3 (clock and second clock), lbltime
+//   marquee.cpp   Timer2 (scrolling texts), their captions and places
+//   commands.cpp  Form_KeyDown, LabelRec, LabelExit, Form_MouseMove
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTimer>
@@ -7,7 +17,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "player/file_browser.h"
@@ -67,15 +77,17 @@ public:
     void Text1_Change();
     void label2_Click();
 
-    // Status poller and shuttle play.
+    // Status poller and shuttle play (shuttle.cpp).
     void Timer1_Timer();
     void File1_Click();
     void Random_Play_Click();
     void Drive1_Change();
     void Dir1_Change();
 
-    // Clock and scrolling texts.
+    // Scrolling texts (marquee.cpp).
     void Timer2_Timer();
+
+    // Clock (clock.cpp).
     void Timer3_Timer();
     void lbltime_Click();
 
@@ -149,7 +161,11 @@ private:
     void enablePoller();
     // A scrolling label takes the width of its whole caption.
     void setScrollCaption(QLabel* label, const QString& caption);
-    void showReloadedSettings();
+    // What a reload read is shown as at start-up.
+    void showReloadedMarquee();
+    void showReloadedClock();
+    // Closes the window and ends the program with status 0.
+    void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or only the strip behind the

@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "recorder/capture.h"
 
 namespace ondrix {

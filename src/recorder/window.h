@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "recorder/capture.h"
 #include "recorder/recording.h"
 #include "ui/dialogs.h"

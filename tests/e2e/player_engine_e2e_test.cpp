@@ -9,7 +9,7 @@
 #include <malloc.h>
 #include <QTest>
 
-#include "platform/program_folder.h"
+#include "platform/paths.h"
 #include "player/media/mpv_engine.h"
 #include "player/window.h"
 #include "support/fakes.h"

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
+#include "platform/paths.h"
 #include "platform/program_folder.h"
 #include "ui/help_box.h"
 

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 
 #include "gui/wavelark_fixture.h"
-#include "platform/program_folder.h"
+#include "platform/paths.h"
 
 using namespace testsupport;
 using ondrix::PlayState;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/program_folder.h"
+#include "platform/paths.h"
 #include "player/file_browser.h"
 #include "player/mpris.h"
 #include "player/window.h"

@@ -3,7 +3,7 @@
 #include <QSaveFile>
 #include <cmath>
 
-#include "platform/program_folder.h"
+#include "platform/paths.h"
 #include "platform/runtime_error.h"
 #include "player/settings/field_reader.h"
 

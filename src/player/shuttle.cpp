@@ -1,5 +1,5 @@
 #include "platform/number_text.h"
-#include "platform/program_folder.h"
+#include "platform/paths.h"
 #include "player/settings/field_reader.h"
 #include "player/window.h"
 
@@ -58,6 +58,26 @@ void Wavelark::Timer1_Timer() {
         default:
             break;
     }
+}
+
+// Queued, not run inside the engine's signal: a station change stops the
+// engine (Stopped) and gives it the new address in one handler, and a tick in
+// between would start the shuttle. Changes that come together make one tick,
+// and Timer1 switched off (Stop) keeps it from running.
+void Wavelark::pollSoon() {
+    if (pollQueued_) return;
+    pollQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            pollQueued_ = false;
+            if (Timer1->isActive()) Timer1_Timer();
+        },
+        Qt::QueuedConnection);
+}
+
+void Wavelark::enablePoller() {
+    if (!Timer1->isActive()) Timer1->start();
 }
 
 // Selecting the entry runs File1_Click nested, which stores the position and

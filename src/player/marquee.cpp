@@ -1,0 +1,47 @@
+#include "player/window.h"
+#include "ui/twips.h"
+
+namespace ondrix {
+
+float scrollLeftToRight(float left, float width, float step) {
+    left = left + step;
+    if (left > kScaleWidth) left = kScaleLeft - width;
+    return left;
+}
+
+float scrollRightToLeft(float left, float width, float step) {
+    left = left - step;
+    if (static_cast<float>(width + left) < kScaleLeft) left = kScaleWidth;
+    return left;
+}
+
+void Wavelark::Timer2_Timer() {
+    const float step = marqueeStep_;
+    setScrollLefts(scrollLeftToRight(scrollL2RLeft_, labelWidthTwips(lblScrollL2R), step),
+                   scrollRightToLeft(scrollR2LLeft_, labelWidthTwips(lblScrollR2L), step));
+}
+
+void Wavelark::setScrollLefts(float l2r, float r2l) {
+    scrollL2RLeft_ = l2r;
+    scrollR2LLeft_ = r2l;
+    lblScrollL2R->move(twipsToPixels(l2r), lblScrollL2R->y());
+    lblScrollR2L->move(twipsToPixels(r2l), lblScrollR2L->y());
+}
+
+void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
+    label->setText(caption);
+    // Sized to the whole caption, so a long text widens the label.
+    label->resize(label->sizeHint().width(), label->height());
+}
+
+float Wavelark::labelWidthTwips(const QLabel* label) const {
+    return static_cast<float>(pixelsToTwips(label->width()));
+}
+
+// A reload shows the moving text it read, also when a later file failed.
+void Wavelark::showReloadedMarquee() {
+    if (lblScrollR2L->text() != settings_.marqueeText())
+        setScrollCaption(lblScrollR2L, settings_.marqueeText());
+}
+
+}  // namespace ondrix
