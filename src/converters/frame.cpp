@@ -14,6 +14,7 @@
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/fonts.h"
+#include "ui/frame_lines.h"
 #include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
@@ -178,6 +179,12 @@ void ConverterFrame::createControls() {
                 widget = picture;
                 break;
             }
+            case ControlKind::DriveList:
+            case ControlKind::FolderList:
+            case ControlKind::CheckBox:
+            case ControlKind::MediaPlayer:
+                // The player's kinds; a converter window has none.
+                continue;
         }
         widget->setObjectName(control.name);
         widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
@@ -279,10 +286,9 @@ void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y)
 }
 
 void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
+    const QPointF at = pixelsToTwips(event->position());
     Form_MouseMove(buttonMask(event->buttons()), modifierMask(event->modifiers()),
-                   static_cast<float>(pixelsToTwips(at.x())),
-                   static_cast<float>(pixelsToTwips(at.y())));
+                   static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
 void ConverterFrame::launchEncoder(const QString& parameters) {
@@ -292,32 +298,14 @@ void ConverterFrame::launchEncoder(const QString& parameters) {
                 parameters, listFolder_, kShowNormal);
 }
 
-double ConverterFrame::windowLeft() const {
-    return pos().x() == twipsToPixels(leftTwips_) ? leftTwips_ : pixelsToTwips(pos().x());
-}
-
-double ConverterFrame::windowTop() const {
-    return pos().y() == twipsToPixels(topTwips_) ? topTwips_ : pixelsToTwips(pos().y());
-}
-
-void ConverterFrame::setWindowLeft(double twips) {
-    leftTwips_ = twips;
-    move(twipsToPixels(twips), pos().y());
-}
-
-void ConverterFrame::setWindowTop(double twips) {
-    topTwips_ = twips;
-    move(pos().x(), twipsToPixels(twips));
-}
+double ConverterFrame::windowLeft() const { return position_.left(*this); }
+double ConverterFrame::windowTop() const { return position_.top(*this); }
+void ConverterFrame::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
+void ConverterFrame::setWindowTop(double twips) { position_.setTop(*this, twips); }
 
 void ConverterFrame::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    for (const LineLayout& line : program_.layout->lines) {
-        painter.setPen(QPen(palette().color(QPalette::WindowText), line.widthPixels));
-        painter.drawLine(
-            QPointF(line.x1 / double(kTwipsPerPixel), line.y1 / double(kTwipsPerPixel)),
-            QPointF(line.x2 / double(kTwipsPerPixel), line.y2 / double(kTwipsPerPixel)));
-    }
+    paintLines(painter, program_.layout->lines, palette().color(QPalette::WindowText));
 }
 
 }  // namespace ondrix

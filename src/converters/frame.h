@@ -9,6 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/drag.h"
 #include "ui/pick_list.h"
+#include "ui/twips_position.h"
 #include "ui/window_placement.h"
 
 class QLineEdit;
@@ -108,10 +109,7 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     QString dialogFileName_;
     QString listFolder_;
     DragAnchor anchor_;
-    // The twips last set, so that reading Left back gives what was set as
-    // long as the window still stands on that pixel.
-    double leftTwips_ = 0;
-    double topTwips_ = 0;
+    TwipsPosition position_;
 };
 
 }  // namespace ondrix

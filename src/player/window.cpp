@@ -9,8 +9,10 @@
 #include <QPixmap>
 
 #include "platform/runtime_error.h"
+#include "player/layout.h"
 #include "ui/cached_text_label.h"
 #include "ui/fonts.h"
+#include "ui/frame_lines.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
 #include "ui/surface_widget.h"
@@ -20,36 +22,9 @@ namespace ondrix {
 
 namespace {
 
-const QString kTahoma = QStringLiteral("Tahoma");
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-
-struct FrameLine {
-    int x1, y1, x2, y2, width;
-};
-
-// Frame and column lines, in twips; painted, so they take no pointer input.
-constexpr FrameLine kLines[] = {
-    {0, 0, 10200, 0, 5},        // Line6, top edge
-    {0, 2880, 10200, 2880, 5},  // Line5, bottom edge
-    {0, 0, 0, 2760, 5},         // Line1, left edge
-    {10200, 0, 10200, 2880, 5}, // Line4, right edge
-    {0, 480, 10200, 480, 3},    // Line7, under the title row
-    {0, 2520, 10200, 2520, 3},  // Line8, above the bottom strip
-    {3000, 0, 3000, 2520, 3},   // Line2, left | middle column
-    {6600, 0, 6600, 2520, 3},   // Line3, middle | right column
-};
-
-// Draws the lines as they fall on a widget whose corner lies at origin (in
-// pixels of the window surface).
-void paintLines(QPainter& painter, const QColor& colour, QPoint origin) {
-    for (const FrameLine& line : kLines) {
-        painter.setPen(QPen(colour, line.width, Qt::SolidLine, Qt::SquareCap));
-        painter.drawLine(QPointF(line.x1 / double(kTwipsPerPixel) - origin.x(),
-                                 line.y1 / double(kTwipsPerPixel) - origin.y()),
-                         QPointF(line.x2 / double(kTwipsPerPixel) - origin.x(),
-                                 line.y2 / double(kTwipsPerPixel) - origin.y()));
-    }
-}
+// The strip along the bottom edge in which the two texts scroll, in twips.
+constexpr int kScrollStripTop = 2520;
+constexpr int kScrollStripHeight = 240;
 
 // The bottom strip in which the two texts scroll. Their moves, 50 a second,
 // then concern this opaque strip and its two labels alone, not every
@@ -73,7 +48,8 @@ protected:
             surface_.setDevicePixelRatio(ratio);
             surface_.fill(palette().color(QPalette::Window));
             QPainter image(&surface_);
-            paintLines(image, palette().color(QPalette::WindowText), pos());
+            paintLines(image, wavelarkWindowLayout().lines, palette().color(QPalette::WindowText),
+                       pos());
         }
         QPainter(this).drawPixmap(0, 0, surface_);
     }
@@ -108,11 +84,11 @@ Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(services) {
     setObjectName(QStringLiteral("Wavelark"));
     setWindowTitle(QString());
-    setFixedSize(twipsToPixels(kScaleWidth), twipsToPixels(kScaleHeight));
-    paint(this, QColor(128, 128, 128), systemColor(QPalette::WindowText));
+    const WindowLayout& layout = wavelarkWindowLayout();
+    setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
+    paint(this, layout.background, systemColor(QPalette::WindowText));
     QIcon icon;
-    for (int size : {16, 32, 48})
-        icon.addFile(QStringLiteral(":/icons/wavelark-%1.png").arg(size), QSize(size, size));
+    for (const QString& resource : layout.iconResources) icon.addFile(resource);
     setWindowIcon(icon);
     setMouseTracking(true);
     createControls();
@@ -125,126 +101,97 @@ Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
 
 Wavelark::~Wavelark() = default;
 
-void Wavelark::createControls() {
-    auto commandLabel = [this](const char* name, const QString& caption, QRect twips,
-                               QColor back, QColor fore, double points) {
-        auto* label = new ClickableLabel(caption, this);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-        label->setAlignment(Qt::AlignCenter);
-        label->setFont(fontAt96Dpi(kTahoma, points, true));
-        label->setCursor(Qt::PointingHandCursor);
-        paint(label, back, fore);
-        return label;
-    };
-    auto textLabel = [this](const char* name, const QString& caption, QRect twips, QColor back,
-                            QColor fore, const QString& family, double points, bool bold,
-                            Qt::Alignment align, const QString& tip, bool moving = false) {
-        QWidget* parent = moving ? scrollStrip_ : static_cast<QWidget*>(this);
-        ClickableLabel* label = moving ? new CachedTextLabel(caption, parent)
-                                       : new ClickableLabel(caption, parent);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height())
-                               .translated(-parent->mapTo(this, QPoint(0, 0))));
-        label->setAlignment(align | Qt::AlignTop);
-        label->setFont(fontAt96Dpi(family, points, bold));
-        label->setToolTip(tip);
-        paint(label, back, fore);
-        return label;
-    };
-
-    // The media component first, so the status and clock labels lie over it.
-    WindowsMediaPlayer1 = new MediaPlayerWidget(services_.engine, this);
-    WindowsMediaPlayer1->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
-    WindowsMediaPlayer1->setGeometry(twipsRect(3000, 480, 3615, 1935));
-
-    const QColor darkGrey(64, 64, 64), lilac(192, 192, 255), grey(128, 128, 128);
-    static const int stationLeft[] = {120, 840, 1560, 2280};
-    for (int i = 0; i < StationTable::kButtonCount; ++i) {
-        const QByteArray name = "LabelR" + QByteArray::number(i + 1);
-        LabelR[i] = commandLabel(name.constData(), QStringLiteral("R%1").arg(i + 1),
-                                 QRect(stationLeft[i % 4], i < 4 ? 480 : 960, 615, 375),
-                                 darkGrey, lilac, 12);
-        LabelR[i]->setElideWhenWide(true);
+QWidget* Wavelark::createControl(const ControlLayout& control) {
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::MediaPlayer:
+            widget = new MediaPlayerWidget(services_.engine, this);
+            break;
+        case ControlKind::CommandLabel:
+        case ControlKind::Label: {
+            if (control.scrolls && !scrollStrip_) {
+                scrollStrip_ = new ScrollStrip(this);
+                scrollStrip_->setGeometry(
+                    twipsRect(0, kScrollStripTop, kScaleWidth, kScrollStripHeight));
+            }
+            ClickableLabel* label = control.scrolls
+                                        ? new CachedTextLabel(control.caption, scrollStrip_)
+                                        : new ClickableLabel(control.caption, this);
+            if (control.kind == ControlKind::CommandLabel)
+                label->setAlignment(Qt::AlignCenter);
+            else
+                label->setAlignment((control.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
+                                    Qt::AlignTop);
+            label->setElideWhenWide(control.elideWhenWide);
+            widget = label;
+            break;
+        }
+        case ControlKind::TextBox:
+            widget = new QLineEdit(control.caption, this);
+            break;
+        case ControlKind::DriveList:
+            widget = new DriveList(this);
+            break;
+        case ControlKind::FolderList:
+            widget = new FolderList(this);
+            break;
+        case ControlKind::FileList:
+            widget = new FileList(this);
+            break;
+        case ControlKind::CheckBox:
+            widget = new QCheckBox(control.caption, this);
+            break;
+        case ControlKind::Picture:
+            // The player shows no picture.
+            return nullptr;
     }
-    LabelRec = commandLabel("LabelRec", QStringLiteral("REC"), QRect(120, 2040, 855, 375),
-                            QColor(255, 128, 128), darkGrey, 12);
-    LabelStop = commandLabel("LabelStop", QStringLiteral("Stop"), QRect(1080, 2040, 855, 375),
-                             darkGrey, lilac, 12);
-    LabelPlay = commandLabel("LabelPlay", QStringLiteral("Play"), QRect(2040, 2040, 855, 375),
-                             darkGrey, lilac, 12);
-    LabelExit = commandLabel("LabelExit", QStringLiteral("Exit"), QRect(8760, 2040, 1335, 375),
-                             darkGrey, QColor(224, 224, 224), 11.25);
+    widget->setObjectName(control.name);
+    widget->setGeometry(
+        twipsRect(control.left, control.top, control.width, control.height)
+            .translated(-widget->parentWidget()->mapTo(this, QPoint(0, 0))));
+    if (!control.fontFamily.isEmpty())
+        widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
+    if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
+    if (control.handCursor) widget->setCursor(Qt::PointingHandCursor);
+    if (control.textColor) {
+        const QColor back = control.systemBackground ? systemColor(*control.systemBackground)
+                                                     : control.background.value_or(QColor());
+        paint(widget, back, *control.textColor);
+    }
+    if (!control.visible) widget->hide();
+    return widget;
+}
 
-    Label5 = textLabel("Label5", QStringLiteral("VOSKE"), QRect(240, 120, 975, 255), grey,
-                       QColor(255, 255, 0), kTahoma, 12, true, Qt::AlignLeft, QString());
-    Label4 = textLabel("Label4", QStringLiteral("(F1=Help)"), QRect(3120, 120, 975, 255), grey,
-                       QColor(255, 255, 192), kTahoma, 8.25, true, Qt::AlignLeft, QString());
-    Label3 = textLabel("Label3", QStringLiteral("Wavelark Player"), QRect(6600, 120, 3495, 255),
-                       grey, QColor(255, 255, 0), kTahoma, 12, true, Qt::AlignRight, QString());
-    label2 = textLabel("label2", QStringLiteral("http://"), QRect(120, 1440, 2775, 255), lilac,
-                       QColor(255, 255, 128), kSansSerif, 9.75, true, Qt::AlignLeft,
-                       QStringLiteral("Click to go to web page"));
-    label2->setCursor(Qt::PointingHandCursor);
-    Label1 = textLabel("Label1", QStringLiteral("kbps"), QRect(5280, 480, 1335, 255),
-                       QColor(0, 0, 0), QColor(255, 192, 255), kTahoma, 9.75, true,
-                       Qt::AlignRight, QString());
-    const QColor buttonText = systemColor(QPalette::ButtonText);
-    lbltime = textLabel("lbltime", QStringLiteral("time"), QRect(3960, 720, 1815, 495),
-                        buttonText, QColor(255, 255, 192), kTahoma, 18, true, Qt::AlignLeft,
-                        QStringLiteral("Refresh files"));
-    lbltid2 = textLabel("lbltid2", QStringLiteral("2"), QRect(3600, 1080, 735, 375), buttonText,
-                        QColor(192, 255, 255), kTahoma, 11.25, true, Qt::AlignRight,
-                        QStringLiteral("Click to hide window"));
-    lbltid3 = textLabel("lbltid3", QStringLiteral("3"), QRect(4440, 1080, 975, 375), buttonText,
-                        QColor(192, 255, 255), kTahoma, 11.25, true, Qt::AlignLeft,
-                        QStringLiteral("Click to hide window"));
-    lbltid2->hide();
-    lbltid3->hide();
-    const QColor buttonFace = systemColor(QPalette::Button);
-    scrollStrip_ = new ScrollStrip(this);
-    scrollStrip_->setGeometry(twipsRect(0, 2520, kScaleWidth, 240));
-    lblScrollL2R = textLabel("lblScrollL2R", QStringLiteral("Left to Right"),
-                             QRect(3120, 2520, 1035, 240), buttonFace, QColor(255, 128, 128),
-                             kSansSerif, 9.75, false, Qt::AlignLeft, QString(), true);
-    lblScrollR2L = textLabel("lblScrollR2L", QStringLiteral("Right to Left"),
-                             QRect(5400, 2520, 1035, 240), buttonFace, QColor(128, 255, 128),
-                             kSansSerif, 9.75, false, Qt::AlignLeft, QString(), true);
+void Wavelark::createControls() {
+    for (const ControlLayout& control : wavelarkWindowLayout().controls) createControl(control);
+
+    const auto find = [this](const QString& name) { return findChild<QWidget*>(name); };
+    WindowsMediaPlayer1 = static_cast<MediaPlayerWidget*>(find(QStringLiteral("WindowsMediaPlayer1")));
+    for (int i = 0; i < StationTable::kButtonCount; ++i)
+        LabelR[i] = static_cast<ClickableLabel*>(find(QStringLiteral("LabelR%1").arg(i + 1)));
+    LabelRec = static_cast<ClickableLabel*>(find(QStringLiteral("LabelRec")));
+    LabelStop = static_cast<ClickableLabel*>(find(QStringLiteral("LabelStop")));
+    LabelPlay = static_cast<ClickableLabel*>(find(QStringLiteral("LabelPlay")));
+    LabelExit = static_cast<ClickableLabel*>(find(QStringLiteral("LabelExit")));
+    Label5 = static_cast<QLabel*>(find(QStringLiteral("Label5")));
+    Label4 = static_cast<QLabel*>(find(QStringLiteral("Label4")));
+    Label3 = static_cast<QLabel*>(find(QStringLiteral("Label3")));
+    label2 = static_cast<ClickableLabel*>(find(QStringLiteral("label2")));
+    Label1 = static_cast<QLabel*>(find(QStringLiteral("Label1")));
+    lbltime = static_cast<ClickableLabel*>(find(QStringLiteral("lbltime")));
+    lbltid2 = static_cast<QLabel*>(find(QStringLiteral("lbltid2")));
+    lbltid3 = static_cast<QLabel*>(find(QStringLiteral("lbltid3")));
+    lblScrollL2R = static_cast<QLabel*>(find(QStringLiteral("lblScrollL2R")));
+    lblScrollR2L = static_cast<QLabel*>(find(QStringLiteral("lblScrollR2L")));
+    Text1 = static_cast<QLineEdit*>(find(QStringLiteral("Text1")));
+    Drive1 = static_cast<DriveList*>(find(QStringLiteral("Drive1")));
+    Dir1 = static_cast<FolderList*>(find(QStringLiteral("Dir1")));
+    File1 = static_cast<FileList*>(find(QStringLiteral("File1")));
+    Random_Play = static_cast<QCheckBox*>(find(QStringLiteral("Random_Play")));
+
     for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) setScrollCaption(scroller, scroller->text());
-    scrollL2RLeft_ = 3120;
-    scrollR2LLeft_ = 5400;
-
-    Text1 = new QLineEdit(QStringLiteral("Test URL"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twipsRect(120, 1680, 2775, 285));
-    Text1->setFont(fontAt96Dpi(kSansSerif, 9.75, true));
-    Text1->setToolTip(QStringLiteral("Copy URL to here and click"));
-    paint(Text1, buttonFace, QColor(0, 0, 255));
-
-    const QColor light = systemColor(QPalette::Light), purple(128, 0, 128);
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(twipsRect(8760, 480, 1335, 315));
-    Drive1->setToolTip(QStringLiteral("Drives"));
-    Dir1 = new FolderList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(twipsRect(8760, 840, 1335, 1215));
-    Dir1->setToolTip(QStringLiteral("Folders"));
-    File1 = new FileList(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(twipsRect(6720, 480, 1935, 1650));
-    File1->setToolTip(QStringLiteral("Files"));
-    for (QWidget* list : std::initializer_list<QWidget*>{Drive1, Dir1, File1})
-        list->setFont(fontAt96Dpi(kSansSerif, 8.25, true));
-    paint(Drive1, light, purple);
-    paint(Dir1, light, purple);
-    paint(File1, QColor(224, 224, 224), purple);
-
-    Random_Play = new QCheckBox(QStringLiteral("Shuttle Play"), this);
-    Random_Play->setObjectName(QStringLiteral("Random_Play"));
-    Random_Play->setGeometry(twipsRect(6720, 2160, 1935, 255));
-    Random_Play->setFont(fontAt96Dpi(kSansSerif, 8.25, true));
-    paint(Random_Play, buttonFace, QColor(192, 0, 192));
+    scrollL2RLeft_ = static_cast<float>(pixelsToTwips(lblScrollL2R->x()));
+    scrollR2LLeft_ = static_cast<float>(pixelsToTwips(lblScrollR2L->x()));
 
     // The lists start at the process's current directory, where the
     // settings files are read.
@@ -293,10 +240,10 @@ void Wavelark::connectHandlers() {
     connect(Timer3, &QTimer::timeout, this, &Wavelark::Timer3_Timer);
 }
 
-double Wavelark::windowLeft() const { return pixelsToTwips(x()); }
-double Wavelark::windowTop() const { return pixelsToTwips(y()); }
-void Wavelark::setWindowLeft(double twips) { move(twipsToPixels(twips), y()); }
-void Wavelark::setWindowTop(double twips) { move(x(), twipsToPixels(twips)); }
+double Wavelark::windowLeft() const { return position_.left(*this); }
+double Wavelark::windowTop() const { return position_.top(*this); }
+void Wavelark::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
+void Wavelark::setWindowTop(double twips) { position_.setTop(*this, twips); }
 
 void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;
@@ -322,7 +269,7 @@ void Wavelark::shellOpen(const QString& file, const QString& directory) {
 
 void Wavelark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintLines(painter, palette().color(QPalette::WindowText), QPoint(0, 0));
+    paintLines(painter, wavelarkWindowLayout().lines, palette().color(QPalette::WindowText));
 }
 
 bool Wavelark::isSurface(QPoint pixel) const {
@@ -346,9 +293,9 @@ void Wavelark::mouseMoveEvent(QMouseEvent* event) {
     const int buttons = buttonMask(event->buttons());
     const bool overSurface = isSurface(event->position().toPoint());
     if ((buttons == 0 && overSurface) || (buttons != 0 && dragFromSurface_)) {
-        Form_MouseMove(buttons, modifierMask(event->modifiers()),
-                       static_cast<float>(event->position().x() * kTwipsPerPixel),
-                       static_cast<float>(event->position().y() * kTwipsPerPixel));
+        const QPointF at = pixelsToTwips(event->position());
+        Form_MouseMove(buttons, modifierMask(event->modifiers()), static_cast<float>(at.x()),
+                       static_cast<float>(at.y()));
     }
     event->accept();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The player window's code, by file:
-//   window.cpp    building the window, painting, mouse events, SettingsHost
+//   layout.cpp    the controls and lines, as a table
+//   window.cpp    building the window from it, painting, mouse events, SettingsHost
 //   startup.cpp   Form_Load
 //   stations.cpp  PlayStation, LabelR1..8, LabelPlay, LabelStop, Text1, label2
 //   shuttle.cpp   Timer1 (status poller and shuttle play) and when it runs,
@@ -25,8 +26,10 @@
 #include "player/media/media_widget.h"
 #include "player/settings/settings_files.h"
 #include "ui/clickable_label.h"
+#include "ui/control_table.h"
 #include "ui/dialogs.h"
 #include "ui/drag.h"
+#include "ui/twips_position.h"
 
 namespace ondrix {
 
@@ -150,6 +153,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Makes one control of the window's table; the player's own kinds only.
+    QWidget* createControl(const ControlLayout& control);
     void createControls();
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
@@ -186,6 +191,7 @@ private:
     std::int16_t randomOrderFlag_ = 0;
     std::int16_t shuttlePosition_ = 0;
     DragAnchor dragAnchor_;
+    TwipsPosition position_;
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QRect>
 #include <cmath>
 
@@ -9,6 +10,9 @@ namespace ondrix {
 constexpr int kTwipsPerPixel = 15;
 
 constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+// A pointer position in twips; fractions of a pixel are kept.
+inline QPointF pixelsToTwips(QPointF pixels) { return pixels * kTwipsPerPixel; }
 
 inline int twipsToPixels(double twips) {
     return static_cast<int>(std::lround(twips / kTwipsPerPixel));

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
+#include "player/layout.h"
 
 using namespace testsupport;
 
@@ -76,7 +77,44 @@ QString captionOf(QWidget* widget) {
     return {};
 }
 
+std::optional<QPalette::ColorRole> roleOf(Colour kind) {
+    switch (kind) {
+        case Colour::ButtonFace: return QPalette::Button;
+        case Colour::Light: return QPalette::Light;
+        case Colour::ButtonText: return QPalette::ButtonText;
+        case Colour::Rgb: break;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+TEST(WavelarkTable, HoldsTheInventoryAndNothingElse) {
+    const std::vector<ondrix::ControlLayout>& table = ondrix::wavelarkWindowLayout().controls;
+    ASSERT_EQ(table.size(), std::size(kInventory));
+    for (const ExpectedControl& expected : kInventory) {
+        SCOPED_TRACE(expected.name);
+        const auto row = std::find_if(table.begin(), table.end(), [&](const auto& control) {
+            return control.name == QLatin1String(expected.name);
+        });
+        ASSERT_NE(row, table.end());
+        EXPECT_EQ(QRect(row->left, row->top, expected.width < 0 ? -1 : row->width, row->height),
+                  QRect(expected.left, expected.top, expected.width, expected.height));
+        EXPECT_EQ(row->caption, QString::fromLatin1(expected.caption ? expected.caption : ""));
+        EXPECT_EQ(row->toolTip, QString::fromLatin1(expected.tooltip));
+        EXPECT_EQ(row->visible, expected.visible);
+        if (!expected.family) continue;
+        EXPECT_EQ(row->systemBackground, roleOf(expected.backKind));
+        if (expected.backKind == Colour::Rgb) {
+            EXPECT_EQ(row->background, QColor(expected.back));
+        }
+        EXPECT_EQ(row->textColor, QColor(expected.fore));
+        EXPECT_EQ(row->fontFamily, QString::fromLatin1(expected.family));
+        EXPECT_EQ(row->fontPoints, expected.points);
+        EXPECT_EQ(row->bold, expected.bold);
+        EXPECT_EQ(row->rightAligned, expected.align == R);
+    }
+}
 
 TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
     ondrix::Wavelark& w = window();
