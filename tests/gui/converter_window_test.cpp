@@ -585,14 +585,27 @@ TEST_F(ConverterWindowTest, FlacWindowLayout) {
 }
 
 TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
-    formMp3& window = mp3();
-    const QImage image = window.grab().toImage();
-    const QColor line = window.palette().color(QPalette::WindowText);
-    // Line2 (top), Line4 (left), Line3 (x 376), Line1 (y 216), Line5 (x 248)
-    for (const QPoint p :
-         {QPoint(200, 1), QPoint(1, 100), QPoint(376, 100), QPoint(200, 216), QPoint(248, 210)})
-        EXPECT_EQ(QColor(image.pixel(p)), line) << p.x() << "," << p.y();
-    EXPECT_EQ(QColor(image.pixel(QPoint(200, 20))), kGrey);
+    const struct {
+        ConverterFrame* window;
+        std::vector<QPoint> onLines;
+    } windows[] = {
+        // Line2 (top), Line4 (left), Line3 (x 376), Line1 (y 216), Line5 (x 248)
+        {&mp3(),
+         {QPoint(200, 1), QPoint(1, 100), QPoint(376, 100), QPoint(200, 216), QPoint(248, 210)}},
+        // Line4 and Line2 (top), Line1 (left, 10 wide), Line3 (x 352), Line6 (y 216),
+        // Line5 (y 32), Line7 (x 128)
+        {&flac(),
+         {QPoint(200, 1), QPoint(3, 100), QPoint(352, 100), QPoint(200, 216), QPoint(100, 32),
+          QPoint(128, 210)}},
+    };
+    for (const auto& [window, onLines] : windows) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        const QImage image = window->grab().toImage();
+        const QColor line = window->palette().color(QPalette::WindowText);
+        for (const QPoint p : onLines)
+            EXPECT_EQ(QColor(image.pixel(p)), line) << p.x() << "," << p.y();
+        EXPECT_EQ(QColor(image.pixel(QPoint(200, 20))), kGrey);
+    }
 }
 
 }  // namespace
