@@ -17,7 +17,7 @@
 
 #include "measure.h"
 #include "mpv_peer.h"
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"

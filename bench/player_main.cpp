@@ -7,7 +7,7 @@
 
 #include "real_player.h"
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"

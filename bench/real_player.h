@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
