@@ -163,6 +163,11 @@ TEST_F(WavelarkTest, SavePositionWritesTheFileThenTellsTheUser) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Position saved"));
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("ondrix"));
+    // A place set between two pixels is saved as set while the window stays there.
+    w.setWindowLeft(1507);
+    w.setWindowTop(698);
+    w.Form_KeyDown(122, 0);
+    EXPECT_EQ(folder.read(QStringLiteral("!WLKstart.txt")), QByteArray("1507\r\n698\r\n"));
 }
 
 TEST_F(WavelarkTest, FunctionKeysActWhicheverControlHasTheFocusAndStillReachIt) {
