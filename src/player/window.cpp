@@ -76,6 +76,13 @@ void paint(QWidget* widget, const QColor& background, const QColor& text) {
     widget->setAutoFillBackground(true);
 }
 
+// Points a member at the control of that name the table made.
+template <typename Control>
+void bindControl(const QWidget* window, Control*& member, const QString& name) {
+    member = window->findChild<Control*>(name);
+    Q_ASSERT(member != nullptr);
+}
+
 QColor systemColor(QPalette::ColorRole role) { return QApplication::palette().color(role); }
 
 }  // namespace
@@ -165,29 +172,28 @@ QWidget* Wavelark::createControl(const ControlLayout& control) {
 void Wavelark::createControls() {
     for (const ControlLayout& control : wavelarkWindowLayout().controls) createControl(control);
 
-    const auto find = [this](const QString& name) { return findChild<QWidget*>(name); };
-    WindowsMediaPlayer1 = static_cast<MediaPlayerWidget*>(find(QStringLiteral("WindowsMediaPlayer1")));
+    bindControl(this, WindowsMediaPlayer1, QStringLiteral("WindowsMediaPlayer1"));
     for (int i = 0; i < StationTable::kButtonCount; ++i)
-        LabelR[i] = static_cast<ClickableLabel*>(find(QStringLiteral("LabelR%1").arg(i + 1)));
-    LabelRec = static_cast<ClickableLabel*>(find(QStringLiteral("LabelRec")));
-    LabelStop = static_cast<ClickableLabel*>(find(QStringLiteral("LabelStop")));
-    LabelPlay = static_cast<ClickableLabel*>(find(QStringLiteral("LabelPlay")));
-    LabelExit = static_cast<ClickableLabel*>(find(QStringLiteral("LabelExit")));
-    Label5 = static_cast<QLabel*>(find(QStringLiteral("Label5")));
-    Label4 = static_cast<QLabel*>(find(QStringLiteral("Label4")));
-    Label3 = static_cast<QLabel*>(find(QStringLiteral("Label3")));
-    label2 = static_cast<ClickableLabel*>(find(QStringLiteral("label2")));
-    Label1 = static_cast<QLabel*>(find(QStringLiteral("Label1")));
-    lbltime = static_cast<ClickableLabel*>(find(QStringLiteral("lbltime")));
-    lbltid2 = static_cast<QLabel*>(find(QStringLiteral("lbltid2")));
-    lbltid3 = static_cast<QLabel*>(find(QStringLiteral("lbltid3")));
-    lblScrollL2R = static_cast<QLabel*>(find(QStringLiteral("lblScrollL2R")));
-    lblScrollR2L = static_cast<QLabel*>(find(QStringLiteral("lblScrollR2L")));
-    Text1 = static_cast<QLineEdit*>(find(QStringLiteral("Text1")));
-    Drive1 = static_cast<DriveList*>(find(QStringLiteral("Drive1")));
-    Dir1 = static_cast<FolderList*>(find(QStringLiteral("Dir1")));
-    File1 = static_cast<FileList*>(find(QStringLiteral("File1")));
-    Random_Play = static_cast<QCheckBox*>(find(QStringLiteral("Random_Play")));
+        bindControl(this, LabelR[i], QStringLiteral("LabelR%1").arg(i + 1));
+    bindControl(this, LabelRec, QStringLiteral("LabelRec"));
+    bindControl(this, LabelStop, QStringLiteral("LabelStop"));
+    bindControl(this, LabelPlay, QStringLiteral("LabelPlay"));
+    bindControl(this, LabelExit, QStringLiteral("LabelExit"));
+    bindControl(this, Label5, QStringLiteral("Label5"));
+    bindControl(this, Label4, QStringLiteral("Label4"));
+    bindControl(this, Label3, QStringLiteral("Label3"));
+    bindControl(this, label2, QStringLiteral("label2"));
+    bindControl(this, Label1, QStringLiteral("Label1"));
+    bindControl(this, lbltime, QStringLiteral("lbltime"));
+    bindControl(this, lbltid2, QStringLiteral("lbltid2"));
+    bindControl(this, lbltid3, QStringLiteral("lbltid3"));
+    bindControl(this, lblScrollL2R, QStringLiteral("lblScrollL2R"));
+    bindControl(this, lblScrollR2L, QStringLiteral("lblScrollR2L"));
+    bindControl(this, Text1, QStringLiteral("Text1"));
+    bindControl(this, Drive1, QStringLiteral("Drive1"));
+    bindControl(this, Dir1, QStringLiteral("Dir1"));
+    bindControl(this, File1, QStringLiteral("File1"));
+    bindControl(this, Random_Play, QStringLiteral("Random_Play"));
 
     for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) setScrollCaption(scroller, scroller->text());
     scrollL2RLeft_ = static_cast<float>(pixelsToTwips(lblScrollL2R->x()));
