@@ -23,18 +23,12 @@ package: build
 # UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build).
 # The package is built first: a test installs it and starts the player from it.
 test: build package
-	ctest --preset default --timeout 300 -j2
+	ctest --preset default
 	$(MAKE) test-asan
-
-# The build lists each test program's tests by running it, so the sanitizer
-# settings the test preset gives the tests apply there as well.
-ASAN_BUILD_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
-	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 test-asan: deps
 	cmake --preset asan
-	$(ASAN_BUILD_ENV) cmake --build --preset asan
+	cmake --build --preset asan
 	ctest --preset asan
 
 # The command-line splitter against Windows' own CommandLineToArgvW, run under

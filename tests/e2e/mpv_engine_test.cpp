@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -17,7 +18,6 @@
 
 using ondrix::MpvEngine;
 namespace PlayState = ondrix::PlayState;
-using testsupport::waitUntil;
 
 namespace {
 
@@ -113,12 +113,12 @@ TEST_F(MpvEngineTest, WavFilePlaysToItsEndWithItsNominalBitRate) {
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);  // at once, before any event
 
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("1411200"));
     EXPECT_EQ(engine.mediaTitle(), QStringLiteral("tone.wav"));
     EXPECT_NEAR(engine.duration(), 1.5, 0.05);
 
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     // A file is never reconnected, nor reported as unplayable.
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
     EXPECT_FALSE(log.saw(PlayState::Ready));
@@ -131,12 +131,12 @@ TEST_F(MpvEngineTest, BitRateFollowsTheFileNowPlaying) {
     folder.write(QStringLiteral("phone.wav"), wavTone(5.0, 440.0, 8000, 1));
     const QString bitRate = QStringLiteral("bitrate");
     engine.setURL(folder.file(QStringLiteral("cd.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));  // asked again
 
     engine.setURL(folder.file(QStringLiteral("phone.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("128000"));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("BitRate")), QStringLiteral("128000"));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("duration")), QString());
@@ -157,14 +157,14 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("list.m3u")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")),
                   QStringLiteral("1411200"));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
     engine.setURL(folder.file(QStringLiteral("dead.m3u")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
 }
 
 TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
@@ -175,28 +175,28 @@ TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
     EXPECT_EQ(engine.playState(), PlayState::Undefined);
 
     engine.setURL(folder.file(QStringLiteral("long.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     engine.controlsPause();
     EXPECT_EQ(engine.playState(), PlayState::Paused);
-    waitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Paused);
     engine.controlsPlay();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     StateLog log(engine);
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
-    waitUntil([] { return false; }, 300);  // late events of the stopped load change nothing
+    QTest::qWait(300);  // late events of the stopped load change nothing
     EXPECT_EQ(log.states, std::vector<int>{PlayState::Stopped});
 
     engine.controlsPlay();
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     engine.setVolume(80);
     engine.setMute(true);
-    ASSERT_TRUE(waitUntil([&] { return engine.volume() == 80 && engine.mute(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.volume() == 80 && engine.mute(); }, 5000));
 }
 
 TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
@@ -212,8 +212,8 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
         SCOPED_TRACE(address.toStdString());
         StateLog log(engine);
         engine.setURL(address);
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 15000));
-        waitUntil([] { return false; }, 200);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
+        QTest::qWait(200);
         EXPECT_EQ(engine.playState(), PlayState::Ready);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Playing));
@@ -232,12 +232,12 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
 
     // A playing file replaced by another: its end must not read as Stopped.
     engine.setURL(folder.file(QStringLiteral("a.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("b.wav")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        waitUntil([] { return false; }, 300);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        QTest::qWait(300);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Ready));
         EXPECT_EQ(engine.playState(), PlayState::Playing);
@@ -248,16 +248,16 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("bad.txt")));
         engine.setURL(folder.file(QStringLiteral("a.wav")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        waitUntil([] { return false; }, 200);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        QTest::qWait(200);
         EXPECT_FALSE(log.saw(PlayState::Ready)) << "round " << round;
         EXPECT_EQ(engine.playState(), PlayState::Playing);
     }
     // And the other way round: the good file's events must not hide the failure.
     engine.setURL(folder.file(QStringLiteral("b.wav")));
     engine.setURL(folder.file(QStringLiteral("bad.txt")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 10000));
-    waitUntil([] { return false; }, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
@@ -269,7 +269,7 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
     // One address per keystroke, with no event processed in between.
     for (int i = 0; i < 2000; ++i) engine.setURL(b.left(1 + i % b.size()));
     engine.setURL(a);
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "a.wav");
 
     for (int i = 0; i < 501; ++i) {  // station switches, ending on b
@@ -277,9 +277,9 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
         engine.setURL(i % 2 ? a : b);
         engine.controlsPlay();
     }
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "b.wav");
-    waitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Playing);
 }
 
@@ -295,7 +295,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
 
     engine.setURL(folder.file(QStringLiteral("long.m3u")));
     QThread::sleep(6);
-    ASSERT_TRUE(waitUntil(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return engine.playState() == PlayState::Stopped ||
                    engine.playState() == PlayState::Ready;
@@ -304,7 +304,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
         << "state " << engine.playState();
 
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
-    EXPECT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 }
 
 TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
@@ -328,7 +328,7 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
     engine.controlsStop();
     engine.setURL(QStringLiteral("http://127.0.0.1:%1/live").arg(silent.serverPort()));
     engine.controlsPlay();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 30000));
     ticker.stop();
 
     EXPECT_FALSE(held.empty());  // the engine did connect and wait
@@ -351,64 +351,64 @@ class MpvEngineIcecastTest : public MpvEngineTest {
 TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
     StateLog log(engine);
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_TRUE(log.saw(PlayState::Buffering));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");  // the station's icy-name
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 
     ASSERT_TRUE(
         server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
     EXPECT_TRUE(
-        waitUntil([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
+        QTest::qWaitFor([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
 
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     engine.setReconnectLimit(3000);
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
     StateLog log(engine);
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Stopped}));
-    waitUntil([] { return false; }, 1500);  // no attempt is left pending
+    QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }
 
 TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
     StateLog log(engine);
     server->stopServer();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    waitUntil([] { return false; }, 2500);  // a few attempts fail meanwhile
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    QTest::qWait(2500);  // a few attempts fail meanwhile
     EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
     ASSERT_TRUE(server->startServer());
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 25000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
     // Failed attempts and the new opening all show as Reconnecting.
     EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Playing}));
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
-    waitUntil([] { return false; }, 3000);
+    QTest::qWait(3000);
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_EQ(server->listeners(QStringLiteral("/tone.mp3")), 0);
 }
