@@ -46,7 +46,7 @@ QByteArray toneWav() {
         << quint16(4) << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), pcm.size());
+    out.writeRawData(pcm.constData(), static_cast<int>(pcm.size()));
     return wav;
 }
 

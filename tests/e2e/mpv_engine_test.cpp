@@ -40,10 +40,10 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100,
     wav.append("WAVEfmt ");
     put32(16);
     put16(1);
-    put16(channels);
+    put16(static_cast<quint16>(channels));
     put32(rate);
     put32(rate * channels * bytesPerSample);
-    put16(channels * bytesPerSample);
+    put16(static_cast<quint16>(channels * bytesPerSample));
     put16(16);
     wav.append("data");
     put32(dataSize);
