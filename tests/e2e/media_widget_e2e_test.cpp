@@ -58,12 +58,13 @@ TEST(MediaWidgetOnMpv, StreamShowsTheStationAndItsSongTitle) {
     engine.setURL(server.url(QStringLiteral("/live.mp3")));
     EXPECT_EQ(widget.titleText(), server.url(QStringLiteral("/live.mp3")));  // until it answers
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.titleText() == QStringLiteral("Test tone"); }, 5000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return widget.titleText() == QStringLiteral("Test tone"); }, 5000));
     EXPECT_FALSE(widget.positionSlider()->isEnabled());
 
     ASSERT_TRUE(server.setStreamTitle(QStringLiteral("/live.mp3"), QStringLiteral("Band - Tune")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); },
-                          15000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); }, 15000));
 }
 
 }  // namespace

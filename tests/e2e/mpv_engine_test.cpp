@@ -157,10 +157,12 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("list.m3u")));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")),
                   QStringLiteral("1411200"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
     engine.setURL(folder.file(QStringLiteral("dead.m3u")));
@@ -236,7 +238,8 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("b.wav")));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         QTest::qWait(300);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Ready));
@@ -248,7 +251,8 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("bad.txt")));
         engine.setURL(folder.file(QStringLiteral("a.wav")));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         QTest::qWait(200);
         EXPECT_FALSE(log.saw(PlayState::Ready)) << "round " << round;
         EXPECT_EQ(engine.playState(), PlayState::Playing);
@@ -360,8 +364,8 @@ TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
 
     ASSERT_TRUE(
         server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
 
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
@@ -376,7 +380,8 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
 
     StateLog log(engine);
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<int>{PlayState::Reconnecting, PlayState::Stopped}));
     QTest::qWait(1500);  // no attempt is left pending
@@ -389,7 +394,8 @@ TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
 
     StateLog log(engine);
     server->stopServer();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     QTest::qWait(2500);  // a few attempts fail meanwhile
     EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
     ASSERT_TRUE(server->startServer());
@@ -404,7 +410,8 @@ TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));

@@ -103,7 +103,7 @@ public:
 
 // Records the window moves, captions and information boxes of the loaders.
 class FakeSettingsHost : public ondrix::SettingsHost {
-public:
+  public:
     double windowLeft() const override { return left; }
     double windowTop() const override { return top; }
     void setWindowLeft(double twips) override {

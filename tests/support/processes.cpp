@@ -1,13 +1,13 @@
 #include "support/processes.h"
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
 #include <stdexcept>
-
-#include <signal.h>
-#include <sys/prctl.h>
 
 namespace testsupport {
 
@@ -31,9 +31,9 @@ Xvfb::Xvfb(int width, int height) : server_(std::make_unique<QProcess>()) {
     display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
     // Clients may still be refused for a moment on a busy machine.
     QProcessEnvironment env = environment();
-    if (!QTest::qWaitFor([&] {
-            return runCommand(QStringLiteral("xdpyinfo"), {}, env, nullptr, 5000) == 0;
-        }, 15000))
+    if (!QTest::qWaitFor(
+            [&] { return runCommand(QStringLiteral("xdpyinfo"), {}, env, nullptr, 5000) == 0; },
+            15000))
         throw std::runtime_error("Xvfb does not accept clients");
 }
 
