@@ -22,7 +22,7 @@ constexpr int kStepPixels = 2;
 
 class Strip : public QWidget {
   public:
-    explicit Strip(QWidget* parent) : QWidget(parent) {
+    Strip(QWidget* parent, bool byScrolling) : QWidget(parent), byScrolling_(byScrolling) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         for (QPixmap& text : texts_) {
             text = QPixmap(70, ondrix::twipsToPixels(kStripHeight));
@@ -42,36 +42,46 @@ class Strip : public QWidget {
             lefts_[i] += moves[i];
             if (lefts_[i] > width()) lefts_[i] = -textWidth;
             if (lefts_[i] + textWidth < 0) lefts_[i] = width();
-            update(before.united(QRect(lefts_[i], 0, textWidth, height())));
+            const bool wrapped = lefts_[i] != before.left() + moves[i];
+            const QRect after(lefts_[i], 0, textWidth, height());
+            if (byScrolling_ && !wrapped) {
+                // The window system moves the text's pixels; only the
+                // columns it uncovers are painted.
+                scroll(moves[i], 0, before.united(after));
+            } else {
+                update(before.united(after));
+            }
         }
     }
 
   protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
+        painter.setClipRegion(event->region());
         painter.fillRect(event->rect(), Qt::gray);
         for (int i = 0; i < 2; ++i) painter.drawPixmap(lefts_[i], 0, texts_[i]);
     }
 
   private:
+    bool byScrolling_;
     std::array<QPixmap, 2> texts_;
     std::array<int, 2> lefts_{0, ondrix::twipsToPixels(ondrix::kScaleWidth)};
 };
 
 }  // namespace
 
-int runCadenceFloor(int& argc, char** argv) {
+int runCadenceFloor(int& argc, char** argv, bool byScrolling) {
     QApplication app(argc, argv);
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
     window.setFixedSize(ondrix::twipsToPixels(ondrix::kScaleWidth),
                         ondrix::twipsToPixels(ondrix::kScaleHeight));
     auto* clock = new QLabel(&window);
     clock->setGeometry(ondrix::twipsRect(3960, 720, 1815, 495));
-    auto* strip = new Strip(&window);
+    auto* strip = new Strip(&window, byScrolling);
     strip->setGeometry(ondrix::twipsRect(0, kStripTop, ondrix::kScaleWidth, kStripHeight));
 
     QTimer poll, scroll, time;
-    poll.setInterval(10);
+    poll.setInterval(ondrix::kSafetyPollMs);
     scroll.setInterval(20);
     time.setInterval(500);
     QObject::connect(&poll, &QTimer::timeout, [] {});

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     ondrix::MpvEngine& engine = player.engine;
 
     QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
-        if (state != ondrix::PlayState::Playing) return;
+        if (static_cast<ondrix::PlayState>(state) != ondrix::PlayState::Playing) return;
         std::printf("playing\n");
         std::fflush(stdout);
         QCoreApplication::quit();

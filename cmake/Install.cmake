@@ -33,6 +33,6 @@ foreach(size 16 32 48)
   endforeach()
 endforeach()
 
-# AppStream data, so that software centres list the three programs.
+# AppStream data, so that software centres list the programs.
 file(GLOB ONDRIX_METAINFO CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/metainfo/*.metainfo.xml)
 install(FILES ${ONDRIX_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -31,7 +31,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${ONDRIX_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR "Ondrix")
 set(CPACK_PACKAGE_CONTACT "Ondrix developers <developers@ondrix.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "internet radio player and WAV to MP3/FLAC converters")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "internet radio player, recorder and WAV to MP3/FLAC converters")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Wavelark Player plays internet radio from eight station buttons or a typed\n"
   "address, and local audio files from a folder in list order or at random.\n"
@@ -39,7 +39,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "and answers the desktop's media keys.\n"
   "\n"
   "Ondrix Mp3 and Ondrix Flac convert WAV files with the LAME and FLAC\n"
-  "encoders, with preset or typed options.")
+  "encoders, with preset or typed options. Ondrix WRec records what the\n"
+  "desktop plays into a WAV file for them.")
 # Absolute paths under /usr at install time, so the desktop entries name
 # /usr/bin/ondrix-launch and not the staging folder.
 set(CPACK_SET_DESTDIR ON)

@@ -32,7 +32,7 @@ bool sessionBusAdvertised() {
 
 }  // namespace
 
-QString mprisPlaybackStatus(int playState) {
+QString mprisPlaybackStatus(PlayState playState) {
     switch (playState) {
         case PlayState::Playing:
         case PlayState::Buffering:

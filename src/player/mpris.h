@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "player/media/media_engine.h"
 #include "player/settings/station_table.h"
 
 namespace ondrix {
@@ -20,7 +21,7 @@ class Wavelark;
 
 // PlaybackStatus for a playState: opening, buffering and reconnecting count
 // as playing, since the user asked for sound and it is on its way.
-QString mprisPlaybackStatus(int playState);
+QString mprisPlaybackStatus(PlayState playState);
 // The station button (1 to 8) whose address is url, preferring `preferred`
 // when several share it; 0 when no button has it.
 int mprisStationSlot(const StationTable& stations, const QString& url, int preferred);

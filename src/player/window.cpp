@@ -255,8 +255,10 @@ void Wavelark::createControls() {
 
     for (QLabel* over : std::initializer_list<QLabel*>{Label1, lbltime, lbltid2, lbltid3}) over->raise();
 
+    // The engine's changes run the poller at once (see pollSoon); its own
+    // interval is only a safety net for a change no signal reports.
     Timer1 = new QTimer(this);
-    Timer1->setInterval(10);
+    Timer1->setInterval(kSafetyPollMs);
     Timer2 = new QTimer(this);
     Timer2->setInterval(20);
     Timer3 = new QTimer(this);
@@ -284,6 +286,8 @@ void Wavelark::connectHandlers() {
     connect(Random_Play, &QCheckBox::clicked, this, &Wavelark::Random_Play_Click);
     connect(Drive1, &DriveList::changed, this, &Wavelark::Drive1_Change);
     connect(Dir1, &FolderList::changed, this, &Wavelark::Dir1_Change);
+    connect(&services_.engine, &MediaEngine::playStateChanged, this, &Wavelark::pollSoon);
+    connect(&services_.engine, &MediaEngine::bitRateChanged, this, &Wavelark::pollSoon);
     connect(Timer1, &QTimer::timeout, this, &Wavelark::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Wavelark::Timer2_Timer);
     connect(Timer3, &QTimer::timeout, this, &Wavelark::Timer3_Timer);
@@ -314,6 +318,22 @@ void Wavelark::reportFailure(const RuntimeError& error) {
 void Wavelark::shellOpen(const QString& file, const QString& directory) {
     services_.shell.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), file,
                          QString(), directory, kShowNormal);
+}
+
+// Queued, not run inside the engine's signal: a station change stops the
+// engine (Stopped) and gives it the new address in one handler, and a tick in
+// between would start the shuttle. Changes that come together make one tick,
+// and Timer1 switched off (Stop) keeps it from running.
+void Wavelark::pollSoon() {
+    if (pollQueued_) return;
+    pollQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            pollQueued_ = false;
+            if (Timer1->isActive()) Timer1_Timer();
+        },
+        Qt::QueuedConnection);
 }
 
 void Wavelark::enablePoller() {

@@ -37,6 +37,10 @@ constexpr float kScaleLeft = 0;
 constexpr float kScaleWidth = 10260;
 constexpr float kScaleHeight = 2940;
 
+// Timer1's interval: the poller's tick runs when the engine reports a change,
+// and this often besides.
+constexpr int kSafetyPollMs = 1000;
+
 // The radio and shuttle player window: owns its controls and all its state.
 // Handlers are public so tests drive them as the events would.
 class Wavelark : public QWidget, public SettingsHost {
@@ -138,6 +142,9 @@ private:
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
     void shuttleStep();
+    // Runs the poller's tick once the current handler has ended, if Timer1
+    // is on then.
+    void pollSoon();
     // Switches Timer1 on; a running poller keeps its rhythm.
     void enablePoller();
     // A scrolling label takes the width of its whole caption.
@@ -166,6 +173,7 @@ private:
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
+    bool pollQueued_ = false;
     QString lastBitRate_;
     QString lastBitRateText_;
 };

@@ -11,7 +11,7 @@
 
 using ondrix::MediaPlayerWidget;
 using ondrix::MpvEngine;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "support/temp_folder.h"
 
 using namespace testsupport;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 
@@ -270,4 +270,51 @@ TEST_F(PlayerWithEngine, ManyStationSwitchesAndAddressChangesStayResponsiveWitho
     EXPECT_LE(latency.worstMs(), 50) << "the event loop was held for " << latency.worstMs() << " ms";
     RecordProperty("rss_growth_kb", static_cast<int>(growthKb));
     RecordProperty("worst_loop_gap_ms", static_cast<int>(latency.worstMs()));
+}
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+TEST_F(PlayerWithEngine, AnHlsStationFromAWebServerPlays) {
+    if (!haveProgram(QStringLiteral("ffmpeg"))) GTEST_SKIP() << "needs ffmpeg";
+    // A playlist of one-second AAC segments, as HLS stations send them.
+    TempFolder site;
+    ASSERT_EQ(runCommand(QStringLiteral("ffmpeg"),
+                         {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                          "sine=frequency=440:duration=6:sample_rate=44100", "-ac", "2", "-c:a",
+                          "aac", "-b:a", "96k", "-f", "hls", "-hls_time", "1",
+                          "-hls_playlist_type", "vod", site.file(QStringLiteral("live.m3u8"))}),
+              0);
+    // A web server for the folder: each request gets the file and the end.
+    QTcpServer web;
+    ASSERT_TRUE(web.listen(QHostAddress::LocalHost, 0));
+    QStringList requested;
+    QObject::connect(&web, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = web.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                if (!socket->canReadLine()) return;
+                const QString path = QString::fromLatin1(socket->readLine()).section(' ', 1, 1);
+                requested << path;
+                QFile file(site.file(path.mid(1)));
+                const QByteArray body = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                socket->write((body.isEmpty() ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") +
+                              QByteArray("Content-Length: ") + QByteArray::number(body.size()) +
+                              "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        }
+    });
+    const QString url = QStringLiteral("http://127.0.0.1:%1/live.m3u8").arg(web.serverPort());
+    settings.write(QStringLiteral("!rkeys.txt"), crlf({"+", "HLS", "http://hls.example/", url}));
+
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000))
+        << "state " << static_cast<int>(engine.playState()) << ", requested "
+        << requested.join(' ').toStdString();
+    EXPECT_TRUE(requested.contains(QStringLiteral("/live.m3u8")));
+    EXPECT_TRUE(std::any_of(requested.begin(), requested.end(),
+                            [](const QString& path) { return path.endsWith(QLatin1String(".ts")); }));
+    w.LabelStop_Click();
 }

@@ -8,7 +8,7 @@
 #include "support/fakes.h"
 
 using ondrix::MediaPlayerWidget;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 
@@ -52,14 +52,14 @@ TEST_F(MediaWidgetTest, PlayPauseFollowsTheStateAndStopStops) {
 
     engine.state = PlayState::Stopped;
     widget.playPauseAction()->trigger();
-    for (int running : {PlayState::Playing, PlayState::Buffering, PlayState::Reconnecting}) {
+    for (PlayState running : {PlayState::Playing, PlayState::Buffering, PlayState::Reconnecting}) {
         engine.state = running;
-        emit engine.playStateChanged(running);
+        emit engine.playStateChanged(static_cast<int>(running));
         EXPECT_EQ(widget.playPauseAction()->text(), QStringLiteral("Pause"));
         widget.playPauseAction()->trigger();
     }
     engine.state = PlayState::Paused;
-    emit engine.playStateChanged(PlayState::Paused);
+    emit engine.playStateChanged(static_cast<int>(PlayState::Paused));
     EXPECT_EQ(widget.playPauseAction()->text(), QStringLiteral("Play"));
     widget.playPauseAction()->trigger();
     widget.stopAction()->trigger();
@@ -98,7 +98,7 @@ TEST_F(MediaWidgetTest, DisplayShowsWhatPlaysAndTheStationsTitle) {
     EXPECT_EQ(widget.streamTitleText(), engine.stream);
 
     engine.stream.clear();
-    emit engine.playStateChanged(PlayState::Transitioning);
+    emit engine.playStateChanged(static_cast<int>(PlayState::Transitioning));
     EXPECT_EQ(widget.streamTitleText(), QString());
 }
 

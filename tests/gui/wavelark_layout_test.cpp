@@ -120,7 +120,7 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
     for (const char* over : {"Label1", "lbltime", "lbltid2", "lbltid3"})
         EXPECT_GT(order.indexOf(w.findChild<QWidget*>(QString::fromLatin1(over))),
                   order.indexOf(w.WindowsMediaPlayer1)) << over;
-    EXPECT_EQ(w.Timer1->interval(), 10);
+    EXPECT_EQ(w.Timer1->interval(), ondrix::kSafetyPollMs);
     EXPECT_EQ(w.Timer2->interval(), 20);
     EXPECT_EQ(w.Timer3->interval(), 500);
 }

@@ -5,7 +5,7 @@
 #include "platform/program_folder.h"
 
 using namespace testsupport;
-namespace PlayState = ondrix::PlayState;
+using ondrix::PlayState;
 
 namespace {
 
@@ -39,7 +39,7 @@ protected:
 TEST_F(PollerTest, StatusTextForEachState) {
     ondrix::Wavelark& w = loaded();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("kbps"));  // before the first status
-    const std::pair<int, QString> texts[] = {
+    const std::pair<PlayState, QString> texts[] = {
         {PlayState::Paused, QStringLiteral("Paus")},
         {PlayState::Buffering, QStringLiteral("Buffering ")},
         {PlayState::Ready, QStringLiteral("Ready")},
@@ -48,11 +48,12 @@ TEST_F(PollerTest, StatusTextForEachState) {
     for (const auto& [state, text] : texts) {
         engine.state = state;
         w.Timer1_Timer();
-        EXPECT_EQ(w.Label1->text(), text) << "state " << state;
+        EXPECT_EQ(w.Label1->text(), text) << "state " << static_cast<int>(state);
     }
     // Other states leave the caption as it was.
-    for (int state : {0, 4, 5, 7, PlayState::MediaEnded, PlayState::Transitioning, 12, -1}) {
-        engine.state = state;
+    for (int state : {0, 4, 5, 7, static_cast<int>(PlayState::MediaEnded),
+                      static_cast<int>(PlayState::Transitioning), 12, -1}) {
+        engine.state = static_cast<PlayState>(state);
         w.Timer1_Timer();
         EXPECT_EQ(w.Label1->text(), QStringLiteral("Reconnect")) << "state " << state;
     }
@@ -166,6 +167,33 @@ TEST_F(PollerTest, FileClickAfterStopSwitchesThePollerOn) {
     w.File1->setListIndex(1);
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
+}
+
+TEST_F(PollerTest, EngineChangesRunTheTickAtOnceWhileTimer1IsOn) {
+    ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
+    w.Timer1->start();
+    ASSERT_GT(w.Timer1->interval(), 100) << "a timer tick would hide a missing reaction";
+    engine.state = PlayState::Playing;
+    engine.bitrate = QStringLiteral("128000");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("128 kbps"));
+    engine.bitrate = QStringLiteral("96000");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("96 kbps"));
+
+    // A station change stops the engine and hands it the next address in
+    // one handler: the tick runs after it and starts no shuttle step.
+    engine.state = PlayState::Stopped;
+    engine.state = PlayState::Transitioning;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(engine.urls.isEmpty());
+
+    // Timer1 off (Stop): a change runs nothing.
+    w.Timer1->stop();
+    engine.state = PlayState::Stopped;
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(engine.urls.isEmpty());
+    EXPECT_EQ(w.Label1->text(), QStringLiteral("96 kbps"));
 }
 
 TEST_F(PollerTest, MouseClickOnTheSelectedEntryPlaysItAgain) {

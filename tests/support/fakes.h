@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/clock.h"
@@ -25,17 +26,40 @@ public:
         url_ = url;
         urls.push_back(url);
         calls.push_back(QStringLiteral("URL=") + url);
-        if (stateAfterUrl >= 0) state = stateAfterUrl;
+        if (stateAfterUrl) state = *stateAfterUrl;
     }
     QString URL() const override { return url_; }
-    int playState() const override { return state; }
+    ondrix::PlayState playState() const override { return state; }
     QString currentMediaItemInfo(const QString& attribute) const override {
-        return attribute == QLatin1String("bitrate") ? bitrate : QString();
+        return attribute == QLatin1String("bitrate") ? QString(bitrate) : QString();
     }
 
-    int state = ondrix::PlayState::Undefined;
-    int stateAfterUrl = -1;  // state reported once a URL is set; -1 leaves it
-    QString bitrate;
+    // A value the test sets; setting another one tells of the change, as an
+    // engine does.
+    template <typename T>
+    class Reported {
+    public:
+        Reported(T value, std::function<void(const T&)> changed)
+            : value_(std::move(value)), changed_(std::move(changed)) {}
+        Reported& operator=(const T& next) {
+            if (next != value_) {
+                value_ = next;
+                changed_(value_);
+            }
+            return *this;
+        }
+        operator const T&() const { return value_; }
+
+    private:
+        T value_;
+        std::function<void(const T&)> changed_;
+    };
+
+    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined, [this](ondrix::PlayState s) {
+                                          emit playStateChanged(static_cast<int>(s));
+                                      }};
+    std::optional<ondrix::PlayState> stateAfterUrl;  // reported once a URL is set
+    Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};
     QStringList calls;
     QStringList urls;
 

@@ -116,7 +116,8 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
         {8, "Stopped"}, {9, "Playing"}, {10, "Stopped"}, {11, "Playing"},
     };
     for (const auto& s : states)
-        EXPECT_EQ(mprisPlaybackStatus(s.state), QLatin1String(s.status)) << s.state;
+        EXPECT_EQ(mprisPlaybackStatus(static_cast<PlayState>(s.state)), QLatin1String(s.status))
+            << s.state;
 
     StationTable stations;
     stations.streamUrl[2] = QStringLiteral("http://a/");

@@ -5,21 +5,22 @@
 
 namespace ondrix {
 
-// playState values of the media player component.
-namespace PlayState {
-constexpr int Undefined = 0;
-constexpr int Stopped = 1;
-constexpr int Paused = 2;
-constexpr int Playing = 3;
-constexpr int ScanForward = 4;
-constexpr int ScanReverse = 5;
-constexpr int Buffering = 6;
-constexpr int Waiting = 7;
-constexpr int MediaEnded = 8;
-constexpr int Transitioning = 9;
-constexpr int Ready = 10;
-constexpr int Reconnecting = 11;
-}  // namespace PlayState
+// playState values of the media player component. The numbers are the
+// control's published ones; a value outside them may still be reported.
+enum class PlayState : int {
+    Undefined = 0,
+    Stopped = 1,
+    Paused = 2,
+    Playing = 3,
+    ScanForward = 4,
+    ScanReverse = 5,
+    Buffering = 6,
+    Waiting = 7,
+    MediaEnded = 8,
+    Transitioning = 9,
+    Ready = 10,
+    Reconnecting = 11,
+};
 
 // The operations the player uses of its media player component. Every call
 // returns at once; playState() is a cached value, cheap to poll.
@@ -34,7 +35,7 @@ class MediaEngine : public QObject {
     // With autoStart on, a new URL opens and plays by itself.
     virtual void setURL(const QString& url) = 0;
     virtual QString URL() const = 0;
-    virtual int playState() const = 0;
+    virtual PlayState playState() const = 0;
     // currentMedia.getItemInfo(attribute); "bitrate" is bits per second as
     // decimal text, empty when unknown.
     virtual QString currentMediaItemInfo(const QString& attribute) const = 0;
@@ -55,8 +56,10 @@ class MediaEngine : public QObject {
     virtual QString streamTitle() const { return QString(); }
 
   signals:
-    // For the component's own display; the player itself polls.
+    // Sent on every change of playState(), with its number.
     void playStateChanged(int state);
+    // Sent whenever currentMediaItemInfo("bitrate") would give another text.
+    void bitRateChanged();
     void titleChanged(const QString& title);
     void positionChanged(double seconds);
     void durationChanged(double seconds);

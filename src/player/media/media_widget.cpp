@@ -22,7 +22,7 @@ namespace {
 constexpr int kOverlayHeight = 80;
 constexpr int kPositionSteps = 1000;
 
-bool isRunning(int state) {
+bool isRunning(PlayState state) {
     return state == PlayState::Playing || state == PlayState::Buffering ||
            state == PlayState::Transitioning || state == PlayState::Reconnecting;
 }
@@ -183,7 +183,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     connect(&engine_, &MediaEngine::muteChanged, this, &MediaPlayerWidget::showMute);
 
     showMute(engine_.mute());
-    showState(engine_.playState());
+    showState(static_cast<int>(engine_.playState()));
 }
 
 QString MediaPlayerWidget::titleText() const {
@@ -200,7 +200,8 @@ void MediaPlayerWidget::playPause() {
         engine_.controlsPlay();
 }
 
-void MediaPlayerWidget::showState(int state) {
+void MediaPlayerWidget::showState(int number) {
+    const auto state = static_cast<PlayState>(number);
     const bool running = isRunning(state);
     playPauseAction_->setIcon(glyphIcon(running ? Glyph::Pause : Glyph::Play));
     playPauseAction_->setText(running ? tr("Pause") : tr("Play"));

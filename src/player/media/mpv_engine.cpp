@@ -1,9 +1,9 @@
 #include "player/media/mpv_engine.h"
+#include "player/media/stream_options.h"
 
 #include <mpv/client.h>
 
 #include <QFileInfo>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -57,7 +57,7 @@ enum Observed : uint64_t {
     kMuteId,
 };
 
-// reply_userdata of a loadfile carries its generation above this bit.
+// reply_userdata of a loadfile carries its tag above this bit.
 constexpr uint64_t kLoadTag = uint64_t{1} << 40;
 
 constexpr int kDefaultNetworkTimeoutSeconds = 10;
@@ -98,13 +98,32 @@ int64_t leadingNumber(const QString& text) {
     return text.left(end).toLongLong();
 }
 
+EndReason endReasonOf(mpv_end_file_reason reason) {
+    switch (reason) {
+        case MPV_END_FILE_REASON_EOF:
+            return EndReason::Eof;
+        case MPV_END_FILE_REASON_STOP:
+            return EndReason::Stop;
+        case MPV_END_FILE_REASON_QUIT:
+            return EndReason::Quit;
+        case MPV_END_FILE_REASON_REDIRECT:
+            return EndReason::Redirect;
+        case MPV_END_FILE_REASON_ERROR:
+            break;
+    }
+    return EndReason::Error;
+}
+
 }  // namespace
 
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
-    : MediaEngine(parent), mpv_(mpv_create(), &mpv_terminate_destroy) {
+    : MediaEngine(parent),
+      mpv_(mpv_create(), &mpv_terminate_destroy),
+      machine_([this] { return clock_.elapsed(); }) {
     if (!mpv_)
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
+    clock_.start();
     mpv_handle* h = mpv_.get();
     // A user's mpv.conf or scripts must not change the player.
     mpv_set_option_string(h, "config", "no");
@@ -114,15 +133,20 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_set_option_string(h, "terminal", "no");
     mpv_set_option_string(h, "idle", "yes");
     mpv_set_option_string(h, "audio-fallback-to-null", "yes");
-    // A radio stream is never sought back in: keeping what was played (by
-    // default up to 50 MiB) would grow the player by the stream's rate for
-    // most of an hour.
+    // Every buffer libmpv keeps for a stream is bounded, so that memory stays
+    // flat over a day of radio. By default it reads ahead up to 150 MiB and
+    // keeps what was played in the part of that not yet filled, which grows
+    // the player by the stream's rate for hours. 4 MiB ahead is minutes of
+    // radio, enough to ride out a bad network; a stream is never sought back.
+    mpv_set_option_string(h, "demuxer-max-bytes", "4MiB");
     mpv_set_option_string(h, "demuxer-max-back-bytes", "512KiB");
+    mpv_set_option_string(h, "demuxer-donate-buffer", "no");
     mpv_set_option_string(h, property::kVolume, "50");
     mpv_set_option_string(h, property::kMute, "no");
     mpv_set_option_string(h, property::kNetworkTimeout,
                           QByteArray::number(kDefaultNetworkTimeoutSeconds).constData());
     if (!audioOutput.isEmpty()) mpv_set_option_string(h, "ao", audioOutput.toUtf8().constData());
+    for (const auto& [name, value] : streamOpeningOptions()) mpv_set_option_string(h, name, value);
     if (mpv_initialize(h) < 0)
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
@@ -141,6 +165,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
+    connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::flushOutbox);
     // The playing position changes with every decoded frame; observing it
     // would wake the window's thread dozens of times a second for a slider
     // that moves once a second. It is asked for twice a second instead.
@@ -148,9 +173,12 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     connect(&positionTimer_, &QTimer::timeout, this, [this] {
         mpv_get_property_async(mpv_.get(), kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
     });
-    connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::sendCommands);
     reconnectTimer_.setSingleShot(true);
-    connect(&reconnectTimer_, &QTimer::timeout, this, &MpvEngine::reconnectNow);
+    connect(&reconnectTimer_, &QTimer::timeout, this,
+            [this] { step([this] { machine_.timerDue(EngineTimer::Reconnect); }); });
+    watchdogTimer_.setSingleShot(true);
+    connect(&watchdogTimer_, &QTimer::timeout, this,
+            [this] { step([this] { machine_.timerDue(EngineTimer::Watchdog); }); });
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -168,113 +196,58 @@ MpvEngine::~MpvEngine() {
     mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
 }
 
-namespace {
-
-// The scheme of "scheme://rest" in lower case; empty for a plain path.
-QString schemeOf(const QString& url) {
-    const qsizetype separator = url.indexOf(QStringLiteral("://"));
-    if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
-    const QString scheme = url.left(separator).toLower();
-    for (QChar c : scheme)
-        if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-              c == QLatin1Char('.')))
-            return QString();
-    return scheme;
-}
-
-}  // namespace
-
-bool MpvEngine::isNetworkAddress(const QString& url) {
-    const QString scheme = schemeOf(url);
-    return !scheme.isEmpty() && scheme != QLatin1String("file");
-}
-
-bool MpvEngine::isOpenableAddress(const QString& url) {
-    // libmpv also knows schemes that reach into the player process itself
-    // ("fd://", "fdclose://" act on its file descriptors) or run filter
-    // graphs; an address typed into the test box must not get there.
-    static const QStringList allowed = {
-        QStringLiteral("http"),  QStringLiteral("https"), QStringLiteral("icyx"),
-        QStringLiteral("mms"),   QStringLiteral("mmsh"),  QStringLiteral("mmst"),
-        QStringLiteral("rtsp"),  QStringLiteral("rtsps"), QStringLiteral("rtmp"),
-        QStringLiteral("rtmps"), QStringLiteral("rtp"),   QStringLiteral("udp"),
-        QStringLiteral("srt"),   QStringLiteral("ftp"),   QStringLiteral("sftp"),
-        QStringLiteral("smb"),   QStringLiteral("dav"),   QStringLiteral("davs"),
-        QStringLiteral("file")};
-    const QString scheme = schemeOf(url);
-    return scheme.isEmpty() || allowed.contains(scheme);
+template <typename Step>
+void MpvEngine::step(Step&& feed) {
+    feed();
+    sendCommands();
+    publish();
 }
 
 void MpvEngine::setURL(const QString& url) {
-    url_ = url;
-    cancelReconnect();
-    if (url.isEmpty()) {
-        sendStop();
-        setState(PlayState::Ready);
-        return;
-    }
-    load(false);
+    step([&] {
+        if (url != machine_.url()) stationName_.clear();
+        streamTitle_.clear();
+        machine_.setUrl(url, addressKind(url));
+    });
 }
 
 void MpvEngine::controlsPlay() {
-    if (url_.isEmpty()) return;
-    if (state_ == PlayState::Paused) {
-        setPause(false);
-        if (loadPending_ || !loaded_)
-            setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
-        else
-            updatePlayingState();
-        return;
-    }
-    if (state_ == PlayState::Stopped || state_ == PlayState::Ready ||
-        state_ == PlayState::Undefined)
-        load(false);
+    step([this] {
+        if (machine_.state() != PlayState::Paused) streamTitle_.clear();
+        machine_.play();
+    });
 }
 
 void MpvEngine::controlsStop() {
-    cancelReconnect();
-    sendStop();
-    // A failed or empty address stays Ready: Stopped would start the shuttle.
-    if (state_ != PlayState::Undefined && state_ != PlayState::Ready) setState(PlayState::Stopped);
+    step([this] {
+        streamTitle_.clear();
+        machine_.stop();
+    });
 }
 
 void MpvEngine::controlsPause() {
-    if (state_ != PlayState::Playing && state_ != PlayState::Buffering &&
-        state_ != PlayState::Transitioning)
-        return;
-    setPause(true);
-    setState(PlayState::Paused);
-}
-
-void MpvEngine::setPause(bool on) {
-    // mpv_set_property would wait for the core; the async form only queues.
-    int flag = on ? 1 : 0;
-    mpv_set_property_async(mpv_.get(), 0, property::kPause, MPV_FORMAT_FLAG, &flag);
-    pause_ = on;
+    step([this] { machine_.pause(); });
 }
 
 void MpvEngine::setVolume(int percent) {
     percent = std::clamp(percent, 0, 100);
     double value = percent;
     mpv_set_property_async(mpv_.get(), 0, property::kVolume, MPV_FORMAT_DOUBLE, &value);
-    if (percent != volume_) {
-        volume_ = percent;
-        emit volumeChanged(volume_);
-    }
+    volume_ = percent;
+    publish();
 }
 
 void MpvEngine::setMute(bool on) {
     int flag = on ? 1 : 0;
     mpv_set_property_async(mpv_.get(), 0, property::kMute, MPV_FORMAT_FLAG, &flag);
-    if (on != mute_) {
-        mute_ = on;
-        emit muteChanged(mute_);
-    }
+    mute_ = on;
+    publish();
 }
 
 void MpvEngine::setCurrentPosition(double seconds) {
-    if (duration() <= 0.0 || !loaded_) return;
-    const QByteArray target = QByteArray::number(std::clamp(seconds, 0.0, length_), 'f', 3);
+    if (duration() <= 0.0 || !machine_.loaded()) return;
+    const QByteArray target =
+        QByteArray::number(std::clamp(seconds, 0.0, machine_.duration()), 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
     mpv_command_async(mpv_.get(), 0, args);
 }
@@ -285,29 +258,31 @@ void MpvEngine::setNetworkTimeout(int seconds) {
 }
 
 QString MpvEngine::mediaTitle() const {
-    if (url_.isEmpty()) return QString();
-    if (isNetworkAddress(url_)) {
+    const QString& url = machine_.url();
+    if (url.isEmpty()) return QString();
+    if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
-        return !stationName_.isEmpty() && (loaded_ || reconnecting_) ? stationName_ : url_;
+        return !stationName_.isEmpty() && (machine_.loaded() || machine_.reconnecting())
+                   ? stationName_
+                   : url;
     }
     // libmpv answers with the bare file name when the media has no title tag.
-    if (!mediaTitle_.isEmpty() && loaded_) return mediaTitle_;
-    return QFileInfo(url_).fileName();
+    if (!mediaTitle_.isEmpty() && machine_.loaded()) return mediaTitle_;
+    return QFileInfo(url).fileName();
+}
+
+std::int64_t MpvEngine::bitRate() const {
+    if (!machine_.loaded()) return 0;
+    if (demuxBitrate_ > 0) return demuxBitrate_;
+    if (icyBitrate_ > 0) return icyBitrate_ * 1000;
+    return measuredBitrate_;
 }
 
 QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
     if (attribute.compare(QLatin1String("bitrate"), Qt::CaseInsensitive) != 0) return QString();
-    if (!loaded_) return QString();
-    std::int64_t rate = 0;
-    if (demuxBitrate_ > 0)
-        rate = demuxBitrate_;
-    else if (icyBitrate_ > 0)
-        rate = icyBitrate_ * 1000;
-    else if (audioBitrate_ > 0.0)
-        rate = std::llround(audioBitrate_);
-    else
-        return QString();
+    const std::int64_t rate = bitRate();
+    if (rate <= 0) return QString();
     // The poller asks 100 times a second; the text is made again only when
     // the rate changes.
     if (rate != bitRateOfText_) {
@@ -317,70 +292,109 @@ QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
     return bitRateText_;
 }
 
-void MpvEngine::load(bool reconnecting) {
-    if (!isOpenableAddress(url_)) {
-        sendStop();
-        setState(PlayState::Ready);
-        return;
+void MpvEngine::publish() {
+    // Signals go out only here, once a step is complete and no event of
+    // libmpv's is in use: a slot may run a nested event loop that drains
+    // the queue again. A slot may also change the engine (a stop starts the
+    // next file), so each value is read afresh and told only once.
+    if (playState() == PlayState::Playing) {
+        if (!positionTimer_.isActive()) positionTimer_.start();
+    } else {
+        positionTimer_.stop();
     }
-    ++loadGeneration_;
-    loadPending_ = true;
-    currentEntry_ = playlistLast_ = -1;
-    heldEvents_.clear();
-    loaded_ = started_ = played_ = false;
-    setStreamTitle(QString());
-    // autoStart: a new address plays even when the last one was paused.
-    if (pause_) setPause(false);
-    loadWanted_ = true;
-    sendCommands();
-    if (!reconnecting) setState(PlayState::Transitioning);
-}
-
-void MpvEngine::sendStop() {
-    // Whatever is still on its way from the last load no longer concerns us.
-    ++loadGeneration_;
-    loadPending_ = false;
-    loadWanted_ = false;
-    currentEntry_ = playlistLast_ = -1;
-    heldEvents_.clear();
-    loaded_ = started_ = played_ = false;
-    setStreamTitle(QString());
-    if (!mayBePlaying_) return;
-    stopWanted_ = true;
-    sendCommands();
+    if (playState() != told_.state) {
+        told_.state = playState();
+        emit playStateChanged(static_cast<int>(told_.state));
+    }
+    if (bitRate() != told_.bitRate) {
+        told_.bitRate = bitRate();
+        emit bitRateChanged();
+    }
+    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle) {
+        told_.title = mediaTitle();
+        told_.streamTitle = streamTitle_;
+        emit titleChanged(told_.title);
+    }
+    if (duration() != told_.duration) {
+        told_.duration = duration();
+        emit durationChanged(told_.duration);
+    }
+    if (currentPosition() != told_.position) {
+        told_.position = currentPosition();
+        emit positionChanged(told_.position);
+    }
+    if (volume_ != told_.volume) {
+        told_.volume = volume_;
+        emit volumeChanged(told_.volume);
+    }
+    if (mute_ != told_.mute) {
+        told_.mute = mute_;
+        emit muteChanged(told_.mute);
+    }
 }
 
 void MpvEngine::sendCommands() {
-    // Every queued command holds a slot of libmpv's event queue until its
-    // reply is read; a flood of calls without a return to the event loop
-    // would fill it. So only one loadfile is under way at a time (the newest
-    // address goes when it is answered), and a refused command is tried again.
-    if (stopWanted_) {
-        const char* args[] = {"stop", nullptr};
-        if (mpv_command_async(mpv_.get(), 0, args) < 0) {
-            retryTimer_.start();
-            return;
+    for (EngineCommand& c : machine_.takeCommands()) {
+        switch (c.kind) {
+            case EngineCommand::Kind::Stop:
+            case EngineCommand::Kind::Load:
+                outbox_.push_back(std::move(c));
+                break;
+            case EngineCommand::Kind::Pause: {
+                // mpv_set_property would wait for the core; the async form only queues.
+                int flag = c.on ? 1 : 0;
+                mpv_set_property_async(mpv_.get(), 0, property::kPause, MPV_FORMAT_FLAG, &flag);
+                break;
+            }
+            case EngineCommand::Kind::AskIdle:
+                mpv_get_property_async(mpv_.get(), kIdleActiveId, property::kIdleActive,
+                                       MPV_FORMAT_FLAG);
+                break;
+            case EngineCommand::Kind::StartTimer:
+                (c.timer == EngineTimer::Reconnect ? reconnectTimer_ : watchdogTimer_).start(c.ms);
+                break;
+            case EngineCommand::Kind::StopTimer:
+                (c.timer == EngineTimer::Reconnect ? reconnectTimer_ : watchdogTimer_).stop();
+                break;
         }
-        stopWanted_ = false;
-        mayBePlaying_ = false;
     }
-    if (loadWanted_ && !loadInFlight_) {
-        const QByteArray address = url_.toUtf8();
-        const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
-        if (mpv_command_async(mpv_.get(), kLoadTag | loadGeneration_, args) < 0) {
+    flushOutbox();
+}
+
+void MpvEngine::flushOutbox() {
+    // A command libmpv's full queue refuses is tried again shortly, in order.
+    while (!outbox_.empty()) {
+        const EngineCommand& c = outbox_.front();
+        int result;
+        if (c.kind == EngineCommand::Kind::Stop) {
+            const char* args[] = {"stop", nullptr};
+            result = mpv_command_async(mpv_.get(), 0, args);
+        } else {
+            const QByteArray address = c.address.toUtf8();
+            const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
+            result = mpv_command_async(mpv_.get(), kLoadTag | c.tag, args);
+        }
+        if (result < 0) {
             retryTimer_.start();
             return;
         }
-        loadWanted_ = false;
-        loadInFlight_ = true;
-        mayBePlaying_ = true;
+        outbox_.pop_front();
     }
 }
 
 void MpvEngine::drainEvents() {
     drainQueued_ = false;
-    for (mpv_event* e; (e = mpv_wait_event(mpv_.get(), 0))->event_id != MPV_EVENT_NONE;)
-        handleEvent(*e);
+    for (;;) {
+        {
+            // The event is libmpv's until the next wait: it is read here and
+            // nothing of it is kept.
+            const mpv_event* e = mpv_wait_event(mpv_.get(), 0);
+            if (e->event_id == MPV_EVENT_NONE) break;
+            handleEvent(*e);
+        }
+        sendCommands();
+        publish();
+    }
 }
 
 void MpvEngine::handleEvent(const mpv_event& event) {
@@ -388,51 +402,30 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata & kLoadTag) {
                 const auto* reply = static_cast<const mpv_event_command*>(event.data);
-                handleLoadReply(event.reply_userdata & ~kLoadTag, event.error,
-                                reply ? &reply->result : nullptr);
+                const mpv_node* entry =
+                    reply ? mapValue(reply->result, key::kPlaylistEntryId) : nullptr;
+                machine_.loadReplied(event.reply_userdata & ~kLoadTag,
+                                     event.error >= 0 && entry != nullptr, numberOf(entry));
             }
             break;
-        case MPV_EVENT_START_FILE: {
-            const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-            activeEntry_ = start->playlist_entry_id;
-            const EntryEvent e{start->playlist_entry_id, EntryEvent::Start, 0, 0, 0};
-            if (loadPending_)
-                heldEvents_.push_back(e);
-            else
-                handleEntryEvent(e);
+        case MPV_EVENT_START_FILE:
+            machine_.fileStarted(
+                static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
             break;
-        }
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            if (activeEntry_ == end->playlist_entry_id) activeEntry_ = -1;
-            const EntryEvent e{end->playlist_entry_id, EntryEvent::End,
-                               static_cast<int>(end->reason), end->playlist_insert_id,
-                               end->playlist_insert_num_entries};
-            if (loadPending_)
-                heldEvents_.push_back(e);
-            else
-                handleEntryEvent(e);
+            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason),
+                               end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
         }
         case MPV_EVENT_FILE_LOADED:
-        case MPV_EVENT_PLAYBACK_RESTART: {
-            // These carry no entry id: they belong to whichever entry is open now.
-            const EntryEvent e{activeEntry_,
-                               event.event_id == MPV_EVENT_FILE_LOADED ? EntryEvent::Loaded
-                                                                       : EntryEvent::Restarted,
-                               0, 0, 0};
-            if (loadPending_)
-                heldEvents_.push_back(e);
-            else
-                handleEntryEvent(e);
+            machine_.fileLoaded();
             break;
-        }
+        case MPV_EVENT_PLAYBACK_RESTART:
+            machine_.playbackRestarted();
+            break;
         case MPV_EVENT_QUEUE_OVERFLOW:
-            // What was lost may include the end of our entry; libmpv's
-            // present idle state tells whether anything still plays.
-            eventsLost_ = true;
-            mpv_get_property_async(mpv_.get(), kIdleActiveId, property::kIdleActive,
-                                   MPV_FORMAT_FLAG);
+            machine_.eventsLost();
             break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
             if (event.error >= 0) handlePropertyChange(event.reply_userdata, event.data);
@@ -445,154 +438,17 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     }
 }
 
-void MpvEngine::handleLoadReply(uint64_t generation, int error, const mpv_node* result) {
-    loadInFlight_ = false;
-    if (!loadPending_ || generation != loadGeneration_) {
-        sendCommands();
-        return;
-    }
-    loadPending_ = false;
-    if (error < 0 || !result || !mapValue(*result, key::kPlaylistEntryId)) {
-        heldEvents_.clear();
-        if (reconnecting_)
-            scheduleReconnect();
-        else
-            setState(PlayState::Ready);
-        return;
-    }
-    currentEntry_ = numberOf(mapValue(*result, key::kPlaylistEntryId));
-    const std::vector<EntryEvent> held = std::move(heldEvents_);
-    heldEvents_.clear();
-    for (const EntryEvent& e : held) handleEntryEvent(e);
-}
-
-void MpvEngine::handleEntryEvent(const EntryEvent& e) {
-    if (currentEntry_ < 0) return;
-    // After a failed or finished entry of an opened playlist libmpv goes on
-    // with the next one, which then is ours.
-    if (e.kind == EntryEvent::Start && e.entryId > currentEntry_ && e.entryId <= playlistLast_)
-        currentEntry_ = e.entryId;
-    if (e.entryId != currentEntry_) return;
-    switch (e.kind) {
-        case EntryEvent::Start:
-            loaded_ = started_ = false;
-            if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
-            return;
-        case EntryEvent::Loaded:
-            loaded_ = true;
-            updatePlayingState();
-            return;
-        case EntryEvent::Restarted:
-            if (!loaded_) return;
-            started_ = true;
-            updatePlayingState();
-            return;
-        case EntryEvent::End:
-            break;
-    }
-    if (e.reason == MPV_END_FILE_REASON_REDIRECT && e.insertId > 0) {
-        // A playlist (.pls, .m3u) was opened: its entries play in its place.
-        currentEntry_ = e.insertId;
-        playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
-        return;
-    }
-    endOfCurrent(e.reason);
-}
-
-void MpvEngine::endOfCurrent(int reason) {
-    const bool decoded = loaded_;
-    loaded_ = started_ = false;
-    const bool stopped = reason == MPV_END_FILE_REASON_STOP || reason == MPV_END_FILE_REASON_QUIT;
-    if (!stopped && currentEntry_ < playlistLast_) return;  // the next entry follows
-    if (reconnecting_) {
-        scheduleReconnect();
-        return;
-    }
-    if (stopped) {
-        setState(PlayState::Stopped);
-        return;
-    }
-    if (played_ && isNetworkAddress(url_)) {
-        reconnecting_ = true;
-        reconnectAttempt_ = 0;
-        reconnectClock_.start();
-        setState(PlayState::Reconnecting);
-        scheduleReconnect();
-        return;
-    }
-    // An address that never got as far as decoding could not be opened.
-    if (reason == MPV_END_FILE_REASON_EOF && decoded)
-        setState(PlayState::Stopped);
-    else
-        setState(PlayState::Ready);
-}
-
-void MpvEngine::endLostEntry() {
-    // Events can be dropped when the queue runs over while the window's
-    // thread is held; then only libmpv being idle tells that our entry ended.
-    if (!eventsLost_ || !idleActive_ || loadPending_ || loadWanted_ || loadInFlight_ ||
-        currentEntry_ < 0)
-        return;
-    eventsLost_ = false;
-    activeEntry_ = -1;
-    playlistLast_ = currentEntry_;  // idle: no later entry of a playlist follows
-    const bool decoded = loaded_ || played_;
-    endOfCurrent(decoded ? MPV_END_FILE_REASON_EOF : MPV_END_FILE_REASON_ERROR);
-    if (!reconnecting_) currentEntry_ = playlistLast_ = -1;
-}
-
-int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
-    if (elapsedMs >= limitMs) return -1;
-    const qint64 doubled = qint64{1000} << std::min(attempt, 20);
-    // The last pause is cut short so that one try falls at the limit itself.
-    return static_cast<int>(std::min(doubled, limitMs - elapsedMs));
-}
-
-void MpvEngine::scheduleReconnect() {
-    const int pause =
-        reconnectPauseMs(reconnectAttempt_++, reconnectClock_.elapsed(), reconnectLimitMs_);
-    if (pause < 0) {
-        cancelReconnect();
-        currentEntry_ = playlistLast_ = -1;
-        setState(PlayState::Stopped);
-        return;
-    }
-    reconnectTimer_.start(pause);
-}
-
-void MpvEngine::reconnectNow() {
-    if (reconnecting_) load(true);
-}
-
-void MpvEngine::cancelReconnect() {
-    reconnectTimer_.stop();
-    reconnecting_ = false;
-}
-
-void MpvEngine::updatePlayingState() {
-    if (loadPending_ || currentEntry_ < 0 || activeEntry_ != currentEntry_ || !loaded_) return;
-    if (pause_) {
-        setState(PlayState::Paused);
-    } else if (!started_ || pausedForCache_) {
-        setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
-    } else {
-        played_ = true;
-        cancelReconnect();
-        setState(PlayState::Playing);
-    }
-}
-
 void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
     const auto* p = static_cast<const mpv_event_property*>(data);
     const bool none = p->format == MPV_FORMAT_NONE || !p->data;
+    const auto flag = [&] { return !none && *static_cast<int*>(p->data) != 0; };
+    const auto number = [&] { return none ? 0.0 : *static_cast<double*>(p->data); };
     switch (id) {
         case kPauseId:
-            pause_ = !none && *static_cast<int*>(p->data) != 0;
-            updatePlayingState();
+            machine_.pauseChanged(flag());
             break;
         case kPausedForCacheId:
-            pausedForCache_ = !none && *static_cast<int*>(p->data) != 0;
-            updatePlayingState();
+            machine_.pausedForCacheChanged(flag());
             break;
         case kTrackListId: {
             demuxBitrate_ = 0;
@@ -612,77 +468,42 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             icyBitrate_ = 0;
             if (none) {
                 stationName_.clear();
-                setStreamTitle(QString());
+                streamTitle_.clear();
                 break;
             }
             const auto* map = static_cast<const mpv_node*>(p->data);
             icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
-            const QString name = textOf(metadataValue(*map, key::kIcyName)).trimmed();
-            if (name != stationName_) {
-                stationName_ = name;
-                emit titleChanged(mediaTitle());
-            }
-            setStreamTitle(textOf(metadataValue(*map, key::kIcyTitle)).trimmed());
+            stationName_ = textOf(metadataValue(*map, key::kIcyName)).trimmed();
+            streamTitle_ = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
             break;
         }
         case kAudioBitrateId:
-            audioBitrate_ = none ? 0.0 : *static_cast<double*>(p->data);
+            measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, number());
             break;
         case kMediaTitleId:
             mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
-            emit titleChanged(mediaTitle());
             break;
         case kTimePosId:
-            position_ = none ? 0.0 : *static_cast<double*>(p->data);
-            emit positionChanged(position_);
+            machine_.positionChanged(number());
             break;
         case kDurationId:
-            length_ = none ? 0.0 : *static_cast<double*>(p->data);
-            emit durationChanged(duration());
+            machine_.durationChanged(number());
             break;
         case kIdleActiveId:
-            idleActive_ = !none && *static_cast<int*>(p->data) != 0;
-            endLostEntry();
+            machine_.idleChanged(flag());
             break;
         case kSeekableId:
-            seekable_ = !none && *static_cast<int*>(p->data) != 0;
-            emit durationChanged(duration());
+            machine_.seekableChanged(flag());
             break;
         case kVolumeId:
-            if (!none) {
-                const int percent = static_cast<int>(std::lround(*static_cast<double*>(p->data)));
-                if (percent != volume_) {
-                    volume_ = percent;
-                    emit volumeChanged(volume_);
-                }
-            }
+            if (!none) volume_ = static_cast<int>(std::lround(number()));
             break;
         case kMuteId:
-            if (!none && (*static_cast<int*>(p->data) != 0) != mute_) {
-                mute_ = !mute_;
-                emit muteChanged(mute_);
-            }
+            if (!none) mute_ = flag();
             break;
         default:
             break;
     }
-}
-
-void MpvEngine::setState(int state) {
-    if (state == state_) return;
-    state_ = state;
-    if (state_ == PlayState::Playing) {
-        if (!positionTimer_.isActive()) positionTimer_.start();
-    } else {
-        positionTimer_.stop();
-    }
-    emit playStateChanged(state_);
-}
-
-void MpvEngine::setStreamTitle(const QString& title) {
-    if (title == streamTitle_) return;
-    streamTitle_ = title;
-    emit titleChanged(mediaTitle());
 }
 
 }  // namespace ondrix

@@ -5,25 +5,21 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
-#include <vector>
 
+#include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
 
 struct mpv_handle;
 struct mpv_event;
-struct mpv_node;
 
 namespace ondrix {
 
-// The pause before try number `attempt` (from 0) to reopen a dropped stream:
-// 1, 2, 4, 8 ... seconds while less than limitMs have passed since the drop,
-// else -1.
-int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
-
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
-// drain of its event queue to the Qt event loop, which keeps playState cached.
+// drain of its event queue to the Qt event loop. The rules live in
+// EngineMachine; this class only translates between it and libmpv.
 class MpvEngine : public MediaEngine {
     Q_OBJECT
   public:
@@ -34,8 +30,8 @@ class MpvEngine : public MediaEngine {
     void controlsStop() override;
     void controlsPlay() override;
     void setURL(const QString& url) override;
-    QString URL() const override { return url_; }
-    int playState() const override { return state_; }
+    QString URL() const override { return machine_.url(); }
+    PlayState playState() const override { return machine_.state(); }
     QString currentMediaItemInfo(const QString& attribute) const override;
 
     void controlsPause() override;
@@ -43,99 +39,72 @@ class MpvEngine : public MediaEngine {
     void setVolume(int percent) override;
     bool mute() const override { return mute_; }
     void setMute(bool on) override;
-    double currentPosition() const override { return position_; }
+    double currentPosition() const override { return machine_.position(); }
     // A live stream has a length libmpv guesses from what it has buffered;
     // only what can be sought in counts.
-    double duration() const override { return seekable_ ? length_ : 0.0; }
+    double duration() const override { return machine_.seekable() ? machine_.duration() : 0.0; }
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
 
     // How long a dropped network stream is tried again before giving up.
-    void setReconnectLimit(int milliseconds) { reconnectLimitMs_ = milliseconds; }
+    void setReconnectLimit(int milliseconds) { machine_.setReconnectLimit(milliseconds); }
+    // How long a stream may take to play, or to play again once it stalls,
+    // before it counts as failed or dropped.
+    void setStallLimit(int milliseconds) { machine_.setStallLimit(milliseconds); }
     // How long a silent server is waited for before the address counts as dead.
     void setNetworkTimeout(int seconds);
 
     // Whether an address is a network stream rather than a local file.
-    static bool isNetworkAddress(const QString& url);
+    static bool isNetworkAddress(const QString& url) { return isNetworkScheme(url); }
     // Whether an address is a path or uses a file or network scheme.
-    static bool isOpenableAddress(const QString& url);
+    static bool isOpenableAddress(const QString& url) { return isOpenableScheme(url); }
 
   private:
-    // An event of one playlist entry, kept while the entry of a load is unknown.
-    struct EntryEvent {
-        int64_t entryId;
-        enum Kind { Start, Loaded, Restarted, End } kind;
-        int reason;        // End: mpv_end_file_reason
-        int64_t insertId;  // End of a playlist: its first entry
-        int insertCount;   // and how many it has
+    // What the signals last told of.
+    struct Told {
+        PlayState state = PlayState::Undefined;
+        std::int64_t bitRate = 0;
+        QString title, streamTitle;
+        double position = 0.0, duration = 0.0;
+        int volume = 50;
+        bool mute = false;
     };
 
+    // Feeds the machine, sends its commands, then tells of the changes.
+    template <typename Step>
+    void step(Step&& feed);
+    void publish();
+    void sendCommands();
+    void flushOutbox();
     void drainEvents();
     void handleEvent(const mpv_event& event);
-    void handleEntryEvent(const EntryEvent& e);
-    void handleLoadReply(uint64_t generation, int error, const mpv_node* result);
-    void handlePropertyChange(uint64_t id, const void* property);
-    void load(bool reconnecting);
-    void sendStop();
-    void sendCommands();
-    void setPause(bool on);
-    void endOfCurrent(int reason);
-    void endLostEntry();
-    void scheduleReconnect();
-    void reconnectNow();
-    void cancelReconnect();
-    void updatePlayingState();
-    void setState(int state);
-    void setStreamTitle(const QString& title);
+    void handlePropertyChange(std::uint64_t id, const void* property);
+    std::int64_t bitRate() const;
 
     std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> mpv_;
     std::atomic<bool> drainQueued_{false};
+    QElapsedTimer clock_;
+    EngineMachine machine_;
 
-    QString url_;
-    int state_ = PlayState::Undefined;
-
-    // Which playlist entry is ours: a load is "pending" until libmpv's reply
-    // to loadfile names the entry it made; events meanwhile are kept.
-    uint64_t loadGeneration_ = 0;
-    bool loadPending_ = false;
-    int64_t currentEntry_ = -1;
-    int64_t playlistLast_ = -1;  // last entry of an opened playlist
-    int64_t activeEntry_ = -1;   // between its start-file and end-file
-    std::vector<EntryEvent> heldEvents_;
-    bool loadWanted_ = false;    // a loadfile of url_ waits to be sent
-    bool loadInFlight_ = false;  // a loadfile awaits its reply
-    bool stopWanted_ = false;
-    bool mayBePlaying_ = false;  // a loadfile went out since the last stop
+    // Stop and loadfile commands libmpv's full queue refused, to send again.
+    std::deque<EngineCommand> outbox_;
     QTimer retryTimer_;
     QTimer positionTimer_;
-    bool loaded_ = false;   // the current entry's file-loaded was seen
-    bool started_ = false;  // audio has begun (playback-restart)
-    bool played_ = false;   // reached Playing since the load
+    QTimer reconnectTimer_;
+    QTimer watchdogTimer_;
 
-    bool eventsLost_ = false;  // libmpv's event queue ran over
-    bool idleActive_ = true;
-    bool pause_ = false;
-    bool pausedForCache_ = false;
+    Told told_;
     int volume_ = 50;
     bool mute_ = false;
-    double position_ = 0.0;
-    double length_ = 0.0;
-    bool seekable_ = false;
     QString mediaTitle_;
     QString streamTitle_;
     QString stationName_;  // ICY icy-name
-    int64_t demuxBitrate_ = 0;
-    int64_t icyBitrate_ = 0;
-    double audioBitrate_ = 0.0;
-    mutable int64_t bitRateOfText_ = -1;  // no text made yet
+    std::int64_t demuxBitrate_ = 0;
+    std::int64_t icyBitrate_ = 0;
+    std::int64_t measuredBitrate_ = 0;         // steadied
+    mutable std::int64_t bitRateOfText_ = -1;  // no text made yet
     mutable QString bitRateText_;
-
-    QTimer reconnectTimer_;
-    QElapsedTimer reconnectClock_;
-    bool reconnecting_ = false;
-    int reconnectAttempt_ = 0;
-    int reconnectLimitMs_ = 30000;
 };
 
 }  // namespace ondrix

@@ -1,0 +1,444 @@
+#include "player/media/engine_machine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+
+namespace ondrix {
+
+namespace {
+
+// An entry with a length that ended this close to it played to its end.
+constexpr double kEndSlackSeconds = 5.0;
+// libmpv gives a live stream the length of what it has buffered, a second
+// or so, which the playing position soon passes; a file's position stays
+// within its length but for an estimate's error. A stream that ended before
+// its position was ever read proves nothing.
+constexpr double kPastEndSeconds = 1.0;
+
+// The scheme of "scheme://rest" in lower case; empty for a plain path.
+QString schemeOf(const QString& url) {
+    const qsizetype separator = url.indexOf(QStringLiteral("://"));
+    if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
+    const QString scheme = url.left(separator).toLower();
+    for (QChar c : scheme)
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+              c == QLatin1Char('.')))
+            return QString();
+    return scheme;
+}
+
+}  // namespace
+
+bool isNetworkScheme(const QString& url) {
+    const QString scheme = schemeOf(url);
+    return !scheme.isEmpty() && scheme != QLatin1String("file");
+}
+
+bool isOpenableScheme(const QString& url) {
+    // libmpv also knows schemes that reach into the player process itself
+    // ("fd://", "fdclose://" act on its file descriptors) or run filter
+    // graphs; an address typed into the test box must not get there.
+    static const QStringList allowed = {
+        QStringLiteral("http"),  QStringLiteral("https"), QStringLiteral("icyx"),
+        QStringLiteral("mms"),   QStringLiteral("mmsh"),  QStringLiteral("mmst"),
+        QStringLiteral("rtsp"),  QStringLiteral("rtsps"), QStringLiteral("rtmp"),
+        QStringLiteral("rtmps"), QStringLiteral("rtp"),   QStringLiteral("udp"),
+        QStringLiteral("srt"),   QStringLiteral("ftp"),   QStringLiteral("sftp"),
+        QStringLiteral("smb"),   QStringLiteral("dav"),   QStringLiteral("davs"),
+        QStringLiteral("file")};
+    const QString scheme = schemeOf(url);
+    return scheme.isEmpty() || allowed.contains(scheme);
+}
+
+AddressKind addressKind(const QString& url) {
+    if (url.isEmpty() || !isOpenableScheme(url)) return AddressKind::Refused;
+    if (isNetworkScheme(url)) return AddressKind::Network;
+    QString path = url;
+    if (!schemeOf(url).isEmpty()) {
+        const QUrl fileUrl(url);
+        if (!fileUrl.isLocalFile()) return AddressKind::Refused;
+        path = fileUrl.toLocalFile();
+    }
+    // libmpv reads "-" as standard input, plays every file beneath a folder
+    // and would read a device or a descriptor for good.
+    if (path == QLatin1String("-")) return AddressKind::Refused;
+    const QFileInfo info(path);
+    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+    for (const char* system : {"/dev/", "/proc/"})
+        if (absolute.startsWith(QLatin1String(system))) return AddressKind::Refused;
+    return info.isFile() ? AddressKind::File : AddressKind::Refused;
+}
+
+int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
+    if (elapsedMs >= limitMs) return -1;
+    const qint64 doubled = qint64{1000} << std::min(attempt, 20);
+    // The last pause is cut short so that one try falls at the limit itself.
+    return static_cast<int>(std::min(doubled, limitMs - elapsedMs));
+}
+
+std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
+    if (!(measured > 0.0)) return 0;
+    if (shown > 0 && std::abs(measured - static_cast<double>(shown)) <= 0.05 * shown) return shown;
+    return std::llround(measured / 1000.0) * 1000;
+}
+
+EngineMachine::EngineMachine(Clock clock) : clock_(std::move(clock)) {}
+
+std::vector<EngineCommand> EngineMachine::takeCommands() {
+    std::vector<EngineCommand> taken;
+    taken.swap(commands_);
+    return taken;
+}
+
+void EngineMachine::setUrl(const QString& url, AddressKind kind) {
+    url_ = url;
+    kind_ = url.isEmpty() ? AddressKind::Refused : kind;
+    cancelReconnect();
+    if (kind_ == AddressKind::Refused) {
+        forget();
+        setState(PlayState::Ready);
+    } else {
+        load(false);
+    }
+    settle();
+}
+
+void EngineMachine::play() {
+    if (url_.isEmpty()) return;
+    if (state_ == PlayState::Paused) {
+        setPause(false);
+        if (loadPending_ || !loaded())
+            setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+        else
+            updatePlaying();
+    } else if (state_ == PlayState::Stopped || state_ == PlayState::Ready ||
+               state_ == PlayState::Undefined) {
+        if (kind_ == AddressKind::Refused)
+            setState(PlayState::Ready);
+        else
+            load(false);
+    }
+    settle();
+}
+
+void EngineMachine::stop() {
+    cancelReconnect();
+    forget();
+    // A failed or empty address stays Ready: Stopped would start the shuttle.
+    if (state_ != PlayState::Undefined && state_ != PlayState::Ready) setState(PlayState::Stopped);
+    settle();
+}
+
+void EngineMachine::pause() {
+    if (state_ != PlayState::Playing && state_ != PlayState::Buffering &&
+        state_ != PlayState::Transitioning)
+        return;
+    setPause(true);
+    setState(PlayState::Paused);
+    settle();
+}
+
+void EngineMachine::setPause(bool on) {
+    command({.kind = EngineCommand::Kind::Pause, .on = on});
+    pause_ = on;
+}
+
+void EngineMachine::load(bool reconnecting) {
+    ++generation_;
+    loadPending_ = true;
+    currentEntry_ = playlistLast_ = -1;
+    held_.clear();
+    entry_ = Entry::Waiting;
+    attempt_ = true;
+    played_ = false;
+    eventsLost_ = false;
+    seekable_ = false;
+    duration_ = position_ = 0.0;
+    // autoStart: a new address plays even when the last one was paused.
+    if (pause_) setPause(false);
+    loadWanted_ = true;
+    send();
+    if (!reconnecting) setState(PlayState::Transitioning);
+}
+
+void EngineMachine::forget() {
+    // Whatever is still on its way from the last load no longer concerns us.
+    ++generation_;
+    loadPending_ = loadWanted_ = false;
+    currentEntry_ = playlistLast_ = -1;
+    held_.clear();
+    entry_ = Entry::Waiting;
+    attempt_ = played_ = eventsLost_ = false;
+    if (!mayBePlaying_) return;
+    command({.kind = EngineCommand::Kind::Stop});
+    mayBePlaying_ = false;
+}
+
+void EngineMachine::send() {
+    // Every command holds a slot of libmpv's event queue until its reply is
+    // read, so only one loadfile is under way at a time; the newest address
+    // goes when it is answered.
+    if (!loadWanted_ || loadInFlight_) return;
+    command({.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_});
+    loadWanted_ = false;
+    loadInFlight_ = true;
+    mayBePlaying_ = true;
+}
+
+void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId) {
+    loadInFlight_ = false;
+    if (!loadPending_ || tag != generation_) {
+        send();
+    } else if (!ok) {
+        loadPending_ = false;
+        held_.clear();
+        attemptFailed();
+    } else {
+        loadPending_ = false;
+        currentEntry_ = entryId;
+        const std::vector<EntryEvent> held = std::move(held_);
+        held_.clear();
+        for (const EntryEvent& e : held) handle(e);
+        // The idle state seen while the load was pending may be older than it.
+        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle});
+    }
+    settle();
+}
+
+void EngineMachine::fileStarted(std::int64_t entryId) {
+    activeEntry_ = entryId;
+    arrive({entryId, EntryEvent::Start, EndReason::Eof, 0, 0});
+}
+
+void EngineMachine::fileLoaded() {
+    arrive({activeEntry_, EntryEvent::Loaded, EndReason::Eof, 0, 0});
+}
+
+void EngineMachine::playbackRestarted() {
+    arrive({activeEntry_, EntryEvent::Restarted, EndReason::Eof, 0, 0});
+}
+
+void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId,
+                              int insertCount) {
+    if (activeEntry_ == entryId) activeEntry_ = -1;
+    arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
+}
+
+void EngineMachine::arrive(const EntryEvent& e) {
+    // The entry an event belongs to is fixed when it arrives; while the
+    // entry of our load is unknown, the event waits for it.
+    if (loadPending_)
+        held_.push_back(e);
+    else
+        handle(e);
+    settle();
+}
+
+void EngineMachine::handle(const EntryEvent& e) {
+    if (currentEntry_ < 0) return;
+    // After a failed or finished entry of an opened playlist libmpv goes on
+    // with the next one, which then is ours.
+    if (e.kind == EntryEvent::Start && e.entryId > currentEntry_ && e.entryId <= playlistLast_) {
+        currentEntry_ = e.entryId;
+        entry_ = Entry::Waiting;
+    }
+    if (e.entryId != currentEntry_) return;
+    switch (e.kind) {
+        case EntryEvent::Start:
+            entry_ = Entry::Opening;
+            if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
+            return;
+        case EntryEvent::Loaded:
+            if (entry_ != Entry::Opening) return;
+            entry_ = Entry::Loaded;
+            updatePlaying();
+            return;
+        case EntryEvent::Restarted:
+            if (!loaded()) return;
+            entry_ = Entry::Started;
+            updatePlaying();
+            return;
+        case EntryEvent::End:
+            break;
+    }
+    if (entry_ == Entry::Ended) return;
+    if (e.reason == EndReason::Redirect && e.insertId > 0) {
+        // A playlist (.pls, .m3u) was opened: its entries play in its place.
+        currentEntry_ = e.insertId;
+        playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
+        entry_ = Entry::Waiting;
+        return;
+    }
+    endOfCurrent(e.reason);
+}
+
+void EngineMachine::endOfCurrent(EndReason reason) {
+    const bool decoded = entry_ == Entry::Started || played_;
+    entry_ = Entry::Ended;
+    eventsLost_ = false;  // it ended once; nothing lost can end it again
+    const bool stopped = reason == EndReason::Stop || reason == EndReason::Quit;
+    if (!stopped && currentEntry_ < playlistLast_) {
+        entry_ = Entry::Waiting;  // the next entry follows
+        return;
+    }
+    attempt_ = false;
+    if (reconnecting_) {
+        scheduleReconnect();
+    } else if (stopped) {
+        setState(PlayState::Stopped);
+    } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
+        // libmpv ends a dropped live stream as it ends a file; only an entry
+        // without a known length can be a live stream.
+        startReconnect();
+    } else {
+        // An address that never got as far as decoding could not be opened.
+        setState(reason == EndReason::Eof && decoded ? PlayState::Stopped : PlayState::Ready);
+    }
+}
+
+bool EngineMachine::lengthKnown() const {
+    return seekable_ ||
+           (duration_ > 0.0 && position_ > 0.0 && position_ >= duration_ - kEndSlackSeconds &&
+            position_ <= duration_ + kPastEndSeconds);
+}
+
+void EngineMachine::eventsLost() {
+    eventsLost_ = true;
+    // What was lost may include the end of our entry; libmpv's present idle
+    // state tells whether anything still plays.
+    command({.kind = EngineCommand::Kind::AskIdle});
+    settle();
+}
+
+void EngineMachine::idleChanged(bool idle) {
+    idle_ = idle;
+    endLostEntry();
+    settle();
+}
+
+void EngineMachine::endLostEntry() {
+    // Events can be dropped when the queue runs over while the window's
+    // thread is held; then only libmpv being idle tells that our entry ended.
+    // A load under way asks again once it is answered.
+    if (!eventsLost_ || !idle_ || loadPending_ || loadWanted_ || loadInFlight_) return;
+    eventsLost_ = false;
+    if (currentEntry_ < 0 || entry_ == Entry::Ended) return;
+    activeEntry_ = -1;
+    playlistLast_ = currentEntry_;  // idle: no later entry of a playlist follows
+    endOfCurrent(entry_ == Entry::Started || played_ ? EndReason::Eof : EndReason::Error);
+}
+
+void EngineMachine::pauseChanged(bool on) {
+    pause_ = on;
+    updatePlaying();
+    settle();
+}
+
+void EngineMachine::pausedForCacheChanged(bool on) {
+    pausedForCache_ = on;
+    updatePlaying();
+    settle();
+}
+
+void EngineMachine::seekableChanged(bool on) {
+    seekable_ = on;
+}
+
+void EngineMachine::durationChanged(double seconds) {
+    duration_ = std::max(seconds, 0.0);
+}
+
+void EngineMachine::positionChanged(double seconds) {
+    // A late answer about an earlier entry says nothing about this one.
+    if (loaded()) position_ = seconds;
+}
+
+void EngineMachine::timerDue(EngineTimer timer) {
+    if (timer == EngineTimer::Reconnect) {
+        reconnectArmed_ = false;
+        if (reconnecting_) load(true);
+    } else if (watchdogArmed_) {
+        watchdogArmed_ = false;
+        // The stream did not play, or play again, in time: a trickle of
+        // bytes keeps libmpv waiting without ever timing out.
+        const bool wasPlaying = played_;
+        forget();
+        if (reconnecting_)
+            scheduleReconnect();
+        else if (wasPlaying)
+            startReconnect();
+        else
+            setState(PlayState::Ready);
+    }
+    settle();
+}
+
+void EngineMachine::attemptFailed() {
+    attempt_ = false;
+    if (reconnecting_)
+        scheduleReconnect();
+    else
+        setState(PlayState::Ready);
+}
+
+void EngineMachine::startReconnect() {
+    reconnecting_ = true;
+    reconnectAttempt_ = 0;
+    reconnectStartMs_ = clock_();
+    setState(PlayState::Reconnecting);
+    scheduleReconnect();
+}
+
+void EngineMachine::scheduleReconnect() {
+    const int pause =
+        reconnectPauseMs(reconnectAttempt_++, clock_() - reconnectStartMs_, reconnectLimitMs_);
+    if (pause < 0) {
+        cancelReconnect();
+        currentEntry_ = playlistLast_ = -1;
+        setState(PlayState::Stopped);
+        return;
+    }
+    command(
+        {.kind = EngineCommand::Kind::StartTimer, .timer = EngineTimer::Reconnect, .ms = pause});
+    reconnectArmed_ = true;
+}
+
+void EngineMachine::cancelReconnect() {
+    if (reconnectArmed_)
+        command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Reconnect});
+    reconnectArmed_ = false;
+    reconnecting_ = false;
+}
+
+void EngineMachine::updatePlaying() {
+    // Only our own entry, once opened and until it ends, decides the state.
+    if (loadPending_ || !loaded()) return;
+    if (pause_) {
+        setState(PlayState::Paused);
+    } else if (entry_ != Entry::Started || pausedForCache_) {
+        setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+    } else {
+        played_ = true;
+        cancelReconnect();
+        setState(PlayState::Playing);
+    }
+}
+
+void EngineMachine::settle() {
+    // A stream is watched from its load until it plays, and again whenever
+    // it waits for data; a pause by the user does not count.
+    const bool waiting = network() && attempt_ && !pause_ && state_ != PlayState::Playing;
+    if (waiting && !watchdogArmed_)
+        command({.kind = EngineCommand::Kind::StartTimer,
+                 .timer = EngineTimer::Watchdog,
+                 .ms = stallLimitMs_});
+    else if (!waiting && watchdogArmed_)
+        command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Watchdog});
+    watchdogArmed_ = waiting;
+}
+
+}  // namespace ondrix

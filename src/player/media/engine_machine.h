@@ -1,0 +1,183 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "player/media/media_engine.h"
+
+namespace ondrix {
+
+// What an address is to the engine.
+enum class AddressKind {
+    Refused,  // never handed to libmpv: a folder, device, descriptor, odd scheme
+    File,     // a regular local file, or a link to one
+    Network,  // a stream or file on a server
+};
+
+// The kind of an address. A local path is looked up in the file system but
+// never read: only a regular file (or a link to one) is opened.
+AddressKind addressKind(const QString& url);
+
+// Whether an address is a path or uses a file or network scheme.
+bool isOpenableScheme(const QString& url);
+
+// Whether an address is a network stream rather than a local file.
+bool isNetworkScheme(const QString& url);
+
+// The pause before try number `attempt` (from 0) to reopen a dropped stream:
+// 1, 2, 4, 8 ... seconds while less than limitMs have passed since the drop,
+// else -1.
+int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
+
+// The rate to show for a measured bit rate (bits per second): whole kbps,
+// kept as `shown` until the measure moves away from it by more than 5 %.
+std::int64_t steadyMeasuredRate(std::int64_t shown, double measured);
+
+// Why libmpv ended a playlist entry.
+enum class EndReason { Eof, Stop, Quit, Error, Redirect };
+
+enum class EngineTimer { Reconnect, Watchdog };
+
+// What the machine asks of libmpv, in the order given.
+struct EngineCommand {
+    enum class Kind {
+        Stop,        // stop whatever plays
+        Load,        // loadfile `address` replace; its reply carries `tag`
+        Pause,       // set pause to `on`
+        AskIdle,     // read idle-active once
+        StartTimer,  // call timerDue(`timer`) after `ms`
+        StopTimer,
+    };
+    Kind kind = Kind::Stop;
+    QString address = {};
+    std::uint64_t tag = 0;
+    bool on = false;
+    EngineTimer timer = EngineTimer::Reconnect;
+    int ms = 0;
+
+    bool operator==(const EngineCommand&) const = default;
+};
+
+// The media engine's rules, apart from libmpv: it takes the user's calls and
+// libmpv's events, keeps playState, and lists the commands to send. It never
+// waits and never calls out; the time comes from the clock it is given.
+class EngineMachine {
+  public:
+    using Clock = std::function<qint64()>;  // milliseconds, never going back
+    explicit EngineMachine(Clock clock);
+
+    // The user's calls.
+    void setUrl(const QString& url, AddressKind kind);
+    void play();
+    void stop();
+    void pause();
+
+    // libmpv's events. A load's reply names the playlist entry it made;
+    // file-loaded and playback-restart belong to the entry started last.
+    void loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId);
+    void fileStarted(std::int64_t entryId);
+    void fileLoaded();
+    void playbackRestarted();
+    // insertId and insertCount: the entries a redirect (a playlist) put in
+    // place of the ended one.
+    void fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
+                   int insertCount = 0);
+    void eventsLost();
+    void idleChanged(bool idle);
+    void pauseChanged(bool on);
+    void pausedForCacheChanged(bool on);
+    void seekableChanged(bool on);
+    void durationChanged(double seconds);
+    void positionChanged(double seconds);
+    void timerDue(EngineTimer timer);
+
+    // How long a dropped stream is tried again before it counts as stopped.
+    void setReconnectLimit(int ms) { reconnectLimitMs_ = ms; }
+    // How long a stream may take to play, or to play again after a stall.
+    void setStallLimit(int ms) { stallLimitMs_ = ms; }
+
+    PlayState state() const { return state_; }
+    const QString& url() const { return url_; }
+    bool network() const { return kind_ == AddressKind::Network; }
+    // The current entry was opened and has not ended.
+    bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
+    bool reconnecting() const { return reconnecting_; }
+    bool seekable() const { return seekable_; }
+    double duration() const { return duration_; }
+    double position() const { return position_; }
+
+    // The commands made since the last call, oldest first.
+    std::vector<EngineCommand> takeCommands();
+
+  private:
+    // How far the current entry got.
+    enum class Entry { Waiting, Opening, Loaded, Started, Ended };
+
+    struct EntryEvent {
+        std::int64_t entryId;
+        enum Kind { Start, Loaded, Restarted, End } kind;
+        EndReason reason;
+        std::int64_t insertId;
+        int insertCount;
+    };
+
+    void arrive(const EntryEvent& e);
+    void handle(const EntryEvent& e);
+    void load(bool reconnecting);
+    void forget();
+    void send();
+    void setPause(bool on);
+    void endOfCurrent(EndReason reason);
+    void endLostEntry();
+    void attemptFailed();
+    void startReconnect();
+    void scheduleReconnect();
+    void cancelReconnect();
+    bool lengthKnown() const;
+    void updatePlaying();
+    void settle();
+    void setState(PlayState state) { state_ = state; }
+    void command(EngineCommand c) { commands_.push_back(std::move(c)); }
+
+    Clock clock_;
+    std::vector<EngineCommand> commands_;
+    QString url_;
+    AddressKind kind_ = AddressKind::Refused;
+    PlayState state_ = PlayState::Undefined;
+
+    // Which playlist entry is ours: a load is pending until the reply to its
+    // loadfile names the entry; events that arrive meanwhile are held.
+    std::uint64_t generation_ = 0;
+    bool loadPending_ = false;
+    bool loadWanted_ = false;    // a loadfile of url_ waits for the one under way
+    bool loadInFlight_ = false;  // a loadfile awaits its reply
+    bool mayBePlaying_ = false;  // a loadfile went out since the last stop
+    std::int64_t currentEntry_ = -1;
+    std::int64_t playlistLast_ = -1;  // last entry of an opened playlist
+    std::int64_t activeEntry_ = -1;   // between its start-file and end-file
+    std::vector<EntryEvent> held_;
+    Entry entry_ = Entry::Waiting;
+    bool attempt_ = false;  // a load of url_ is under way and has not ended
+    bool played_ = false;   // reached Playing since the load
+
+    bool eventsLost_ = false;  // libmpv dropped events since the load
+    bool idle_ = true;
+    bool pause_ = false;
+    bool pausedForCache_ = false;
+    bool seekable_ = false;
+    double duration_ = 0.0;
+    double position_ = 0.0;
+
+    bool reconnecting_ = false;
+    bool reconnectArmed_ = false;
+    int reconnectAttempt_ = 0;
+    qint64 reconnectStartMs_ = 0;
+    int reconnectLimitMs_ = 30000;
+    bool watchdogArmed_ = false;
+    int stallLimitMs_ = 30000;
+};
+
+}  // namespace ondrix

@@ -1,0 +1,336 @@
+// The media engine's rules as scripted libmpv events: no libmpv, no event loop.
+#include "player/media/engine_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <tuple>
+
+#include "support/temp_folder.h"
+
+namespace ondrix {
+void PrintTo(PlayState state, std::ostream* out) {
+    *out << static_cast<int>(state);
+}
+}  // namespace ondrix
+
+using namespace ondrix;
+using S = PlayState;
+using Kind = EngineCommand::Kind;
+
+namespace {
+
+// Public, so that the script steps below can reach it.
+class EngineMachineTest : public ::testing::Test {
+  public:
+    using Event = std::function<void(EngineMachineTest&)>;
+    struct Step {
+        Event event;
+        PlayState after;
+    };
+
+    // Runs the events in turn, each followed by the state it must leave.
+    void run(const std::vector<Step>& steps) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            steps[i].event(*this);
+            for (EngineCommand& c : machine.takeCommands()) sent.push_back(std::move(c));
+            ASSERT_EQ(machine.state(), steps[i].after) << "after step " << i + 1;
+        }
+    }
+    int count(Kind kind) const {
+        return static_cast<int>(
+            std::count_if(sent.begin(), sent.end(), [&](const auto& c) { return c.kind == kind; }));
+    }
+    // The pauses of the timer's starts, in order.
+    std::vector<int> starts(EngineTimer timer) const {
+        std::vector<int> ms;
+        for (const EngineCommand& c : sent)
+            if (c.kind == Kind::StartTimer && c.timer == timer) ms.push_back(c.ms);
+        return ms;
+    }
+    std::uint64_t lastLoadTag() const {
+        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
+            if (c->kind == Kind::Load) return c->tag;
+        return 0;
+    }
+
+    qint64 now = 0;
+    EngineMachine machine{[this] { return now; }};
+    std::vector<EngineCommand> sent;
+};
+
+using Event = EngineMachineTest::Event;
+
+// The user's calls and libmpv's events as script steps.
+Event url(const char* address, AddressKind kind = AddressKind::Network) {
+    return [=](auto& t) { t.machine.setUrl(QString::fromUtf8(address), kind); };
+}
+Event file(const char* address) {
+    return url(address, AddressKind::File);
+}
+Event replied(std::int64_t entry) {
+    return [=](auto& t) { t.machine.loadReplied(t.lastLoadTag(), true, entry); };
+}
+Event refused() {
+    return [](auto& t) { t.machine.loadReplied(t.lastLoadTag(), false, -1); };
+}
+Event started(std::int64_t entry) {
+    return [=](auto& t) { t.machine.fileStarted(entry); };
+}
+const Event loaded = [](auto& t) { t.machine.fileLoaded(); };
+const Event restarted = [](auto& t) { t.machine.playbackRestarted(); };
+Event ended(std::int64_t entry, EndReason reason = EndReason::Eof, std::int64_t insertId = 0,
+            int count = 0) {
+    return [=](auto& t) { t.machine.fileEnded(entry, reason, insertId, count); };
+}
+Event cache(bool waiting) {
+    return [=](auto& t) { t.machine.pausedForCacheChanged(waiting); };
+}
+Event seekable(bool on) {
+    return [=](auto& t) { t.machine.seekableChanged(on); };
+}
+Event length(double seconds) {
+    return [=](auto& t) { t.machine.durationChanged(seconds); };
+}
+Event at(double seconds) {
+    return [=](auto& t) { t.machine.positionChanged(seconds); };
+}
+Event due(EngineTimer timer) {
+    return [=](auto& t) { t.machine.timerDue(timer); };
+}
+Event later(qint64 ms) {
+    return [=](auto& t) { t.now += ms; };
+}
+Event idle(bool on) {
+    return [=](auto& t) { t.machine.idleChanged(on); };
+}
+const Event lost = [](auto& t) { t.machine.eventsLost(); };
+const Event stop = [](auto& t) { t.machine.stop(); };
+const Event play = [](auto& t) { t.machine.play(); };
+const Event pause = [](auto& t) { t.machine.pause(); };
+// A load answered with entry 1, which opens and plays.
+const Event opens = [](auto& t) {
+    for (const Event& e : {replied(1), started(1), loaded, restarted}) e(t);
+};
+
+const EngineTimer kReconnect = EngineTimer::Reconnect;
+const EngineTimer kWatchdog = EngineTimer::Watchdog;
+
+TEST_F(EngineMachineTest, FileBuffersPlaysPausesAndEndsStopped) {
+    run({{file("/m/a.wav"), S::Transitioning},  // at once, before any event
+         {replied(1), S::Transitioning},
+         {started(1), S::Buffering},
+         {loaded, S::Buffering},
+         {restarted, S::Playing},
+         {pause, S::Paused},
+         {play, S::Playing},
+         {ended(1), S::Stopped},
+         {play, S::Transitioning},
+         {stop, S::Stopped}});
+    EXPECT_EQ(count(Kind::Load), 2);
+    EXPECT_TRUE(starts(kWatchdog).empty());  // a local file is never given up on
+}
+
+TEST_F(EngineMachineTest, StreamThatStallsMidPlayBuffersThenPlaysAgain) {
+    run({{url("http://r/live"), S::Transitioning},
+         {opens, S::Playing},
+         {cache(true), S::Buffering},
+         {cache(false), S::Playing},
+         {cache(true), S::Buffering}});
+    // Watched while opening and while stalled, not while playing.
+    EXPECT_EQ(starts(kWatchdog), (std::vector<int>{30000, 30000, 30000}));
+    EXPECT_EQ(count(Kind::StopTimer), 2);
+}
+
+TEST_F(EngineMachineTest, EndOfFileBeforeAnythingWasDecodedIsReady) {
+    const std::vector<std::pair<const char*, std::vector<Event>>> cases = {
+        {"zero-byte file", {started(1), loaded, ended(1)}},
+        {"empty playlist", {started(1), ended(1)}},
+        {"not audio", {started(1), ended(1, EndReason::Error)}},
+        {"playlist of dead entries",
+         {started(1), ended(1, EndReason::Redirect, 2, 2), started(2), ended(2, EndReason::Error),
+          started(3), loaded, ended(3)}},
+    };
+    for (const auto& [name, events] : cases) {
+        SCOPED_TRACE(name);
+        run({{file("/m/x"), S::Transitioning}, {replied(1), S::Transitioning}});
+        for (const Event& e : events) e(*this);
+        EXPECT_EQ(machine.state(), S::Ready);
+    }
+    // Once decoding began, the same end is a stop.
+    run({{file("/m/x"), S::Transitioning}, {opens, S::Playing}, {ended(1), S::Stopped}});
+}
+
+TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconnects) {
+    const std::vector<std::tuple<const char*, std::vector<Event>, PlayState>> cases = {
+        {"seekable file", {seekable(true), ended(1)}, S::Stopped},
+        {"played to its length", {length(180), at(177.5), ended(1)}, S::Stopped},
+        {"live stream", {ended(1)}, S::Reconnecting},
+        {"live stream with the length of its buffer",
+         {length(0.8), at(42), ended(1)},
+         S::Reconnecting},
+        {"the same, ended before its position was read", {length(0.8), ended(1)}, S::Reconnecting},
+        {"dropped long before its length", {length(180), at(60), ended(1)}, S::Reconnecting},
+        {"seekable file cut off", {seekable(true), ended(1, EndReason::Error)}, S::Reconnecting},
+    };
+    for (const auto& [name, events, end] : cases) {
+        SCOPED_TRACE(name);
+        sent.clear();
+        run({{url("http://r/x"), S::Transitioning}, {opens, S::Playing}});
+        for (const Event& e : events) e(*this);
+        EXPECT_EQ(machine.state(), end);
+        if (end == S::Stopped) {
+            EXPECT_EQ(count(Kind::Load), 1);  // fetched once
+        }
+        run({{stop, S::Stopped}});
+    }
+}
+
+TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
+    machine.setReconnectLimit(30000);
+    run({{url("http://r/live"), S::Transitioning},
+         {opens, S::Playing},
+         {ended(1), S::Reconnecting}});
+    for (int attempt = 0; attempt < 5; ++attempt)
+        run({{later(starts(kReconnect).back()), S::Reconnecting},
+             {due(kReconnect), S::Reconnecting},
+             {refused(), attempt < 4 ? S::Reconnecting : S::Stopped}});
+    EXPECT_EQ(starts(kReconnect), (std::vector<int>{1000, 2000, 4000, 8000, 15000}));
+    EXPECT_EQ(count(Kind::Load), 6);
+
+    // Back within the limit: playing again ends the reconnect.
+    run({{url("http://r/live"), S::Transitioning},
+         {opens, S::Playing},
+         {ended(1), S::Reconnecting},
+         {due(kReconnect), S::Reconnecting},
+         {opens, S::Playing},
+         {due(kReconnect), S::Playing}});  // a late timer changes nothing
+}
+
+TEST_F(EngineMachineTest, StreamThatTricklesIsGivenUp) {
+    machine.setStallLimit(5000);
+    // Never plays: a failed open.
+    run({{url("http://r/slow"), S::Transitioning},
+         {replied(1), S::Transitioning},
+         {started(1), S::Buffering},
+         {due(kWatchdog), S::Ready}});
+    EXPECT_EQ(starts(kWatchdog), std::vector<int>{5000});
+    EXPECT_EQ(count(Kind::Stop), 1);
+    // Stalls after playing: a drop.
+    run({{url("http://r/slow"), S::Transitioning},
+         {opens, S::Playing},
+         {cache(true), S::Buffering},
+         {due(kWatchdog), S::Reconnecting}});
+    // Paused by the user: not watched, and a late timer does nothing.
+    run({{url("http://r/slow"), S::Transitioning},
+         {pause, S::Paused},
+         {due(kWatchdog), S::Paused}});
+    EXPECT_EQ(sent.back(), (EngineCommand{.kind = Kind::StopTimer, .timer = kWatchdog}));
+}
+
+TEST_F(EngineMachineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
+    run({{file("/m/a.wav"), S::Transitioning},
+         {opens, S::Playing},
+         {file("/m/b.wav"), S::Transitioning},
+         {ended(1, EndReason::Stop), S::Transitioning},  // a's end, after b was sent
+         {replied(2), S::Transitioning},
+         {started(2), S::Buffering}});
+    // One loadfile at a time, however many addresses come: the last one
+    // goes when the first is answered.
+    sent.clear();
+    for (int i = 0; i < 1000; ++i)
+        machine.setUrl(QStringLiteral("/m/%1").arg(i), AddressKind::File);
+    run({{file("/m/last.wav"), S::Transitioning}});
+    EXPECT_EQ(count(Kind::Load), 1);
+    const std::uint64_t first = lastLoadTag();
+    run({{[&](auto& t) { t.machine.loadReplied(first, true, 3); }, S::Transitioning},
+         {started(3), S::Transitioning}});  // the first address's entry is not ours
+    EXPECT_EQ(sent.back().address, QStringLiteral("/m/last.wav"));
+    run({{replied(4), S::Transitioning},
+         {ended(3, EndReason::Stop), S::Transitioning},
+         {started(4), S::Buffering}});
+}
+
+TEST_F(EngineMachineTest, EventsHeldForTheReplyCountForTheEntryTheyCameWith) {
+    // The whole life of a stream passed before its load was answered: it
+    // played, so its end is a drop.
+    run({{url("http://r/live"), S::Transitioning},
+         {started(1), S::Transitioning},
+         {loaded, S::Transitioning},
+         {restarted, S::Transitioning},
+         {ended(1), S::Transitioning},
+         {replied(1), S::Reconnecting}});
+}
+
+TEST_F(EngineMachineTest, LostEventsEndTheEntryOnce) {
+    run({{file("/m/a.wav"), S::Transitioning},
+         {opens, S::Playing},
+         {lost, S::Playing},
+         {idle(true), S::Stopped},
+         {ended(1), S::Stopped}});
+    EXPECT_EQ(count(Kind::AskIdle), 1);
+    // Lost while the load was pending: asked again once it is answered, and
+    // a later idle after the entry's own end ends nothing twice.
+    sent.clear();
+    run({{url("http://r/live"), S::Transitioning},
+         {lost, S::Transitioning},
+         {idle(true), S::Transitioning},
+         {opens, S::Playing},
+         {idle(false), S::Playing},
+         {ended(1), S::Reconnecting},
+         {idle(true), S::Reconnecting}});
+    EXPECT_EQ(count(Kind::AskIdle), 2);
+    EXPECT_EQ(starts(kReconnect).size(), 1u);
+}
+
+TEST_F(EngineMachineTest, RefusedOrEmptyAddressIsReadyAtOnce) {
+    run({{url("/", AddressKind::Refused), S::Ready},
+         {play, S::Ready},
+         {stop, S::Ready},
+         {url("", AddressKind::File), S::Ready}});
+    EXPECT_EQ(count(Kind::Load), 0);
+}
+
+TEST(EngineAddress, OnlyRegularFilesAndNetworkSchemesAreOpened) {
+    testsupport::TempFolder folder;
+    folder.write(QStringLiteral("a.wav"), "RIFF");
+    const QString file = folder.file(QStringLiteral("a.wav"));
+    ASSERT_TRUE(QFile::link(file, folder.file(QStringLiteral("link.wav"))));
+    ASSERT_TRUE(
+        QFile::link(folder.file(QStringLiteral("gone")), folder.file(QStringLiteral("broken"))));
+    const std::pair<QString, AddressKind> cases[] = {
+        {file, AddressKind::File},
+        {folder.file(QStringLiteral("link.wav")), AddressKind::File},
+        {QStringLiteral("file://") + file, AddressKind::File},
+        {QStringLiteral("http://example.org:8000/live"), AddressKind::Network},
+        {QStringLiteral("HTTPS://x/y.pls"), AddressKind::Network},
+        {folder.path(), AddressKind::Refused},
+        {QStringLiteral("/"), AddressKind::Refused},
+        {QStringLiteral("file://") + folder.path(), AddressKind::Refused},
+        {folder.file(QStringLiteral("broken")), AddressKind::Refused},
+        {folder.file(QStringLiteral("missing.wav")), AddressKind::Refused},
+        {QStringLiteral("/dev/null"), AddressKind::Refused},
+        {QStringLiteral("/proc/self/fd/0"), AddressKind::Refused},
+        {QStringLiteral("-"), AddressKind::Refused},
+        {QStringLiteral("fd://0"), AddressKind::Refused},
+        {QStringLiteral("fdclose://3"), AddressKind::Refused},
+        {QStringLiteral("av://lavfi:sine"), AddressKind::Refused},
+        {QString(), AddressKind::Refused},
+    };
+    for (const auto& [address, kind] : cases)
+        EXPECT_EQ(addressKind(address), kind) << address.toStdString();
+}
+
+TEST(SteadyMeasuredRate, WholeKbpsThatMoveOnlyByMoreThanFivePercent) {
+    EXPECT_EQ(steadyMeasuredRate(0, 98825.4), 99000);
+    EXPECT_EQ(steadyMeasuredRate(99000, 103900), 99000);
+    EXPECT_EQ(steadyMeasuredRate(99000, 94100), 99000);
+    EXPECT_EQ(steadyMeasuredRate(99000, 104200), 104000);
+    EXPECT_EQ(steadyMeasuredRate(99000, 93900), 94000);
+    EXPECT_EQ(steadyMeasuredRate(99000, 0), 0);  // unknown again
+}
+
+}  // namespace
