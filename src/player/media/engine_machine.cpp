@@ -82,7 +82,8 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
 
 std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
     if (!(measured > 0.0)) return 0;
-    if (shown > 0 && std::abs(measured - static_cast<double>(shown)) <= 0.05 * shown) return shown;
+    const auto shownRate = static_cast<double>(shown);
+    if (shown > 0 && std::abs(measured - shownRate) <= 0.05 * shownRate) return shown;
     return std::llround(measured / 1000.0) * 1000;
 }
 
