@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ondrix {
 
@@ -23,8 +24,8 @@ constexpr double kPastEndSeconds = 1.0;
 QString schemeOf(const QString& url) {
     const qsizetype separator = url.indexOf(QStringLiteral("://"));
     if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
-    const QString scheme = url.left(separator).toLower();
-    for (QChar c : scheme)
+    QString scheme = url.left(separator).toLower();  // not const: returned by move
+    for (QChar c : std::as_const(scheme))
         if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
               c == QLatin1Char('.')))
             return QString();
