@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run package test test-asan test-windows bench bench-soak fuzz clean
+.PHONY: all deps build run package test test-asan test-werror test-windows bench bench-soak fuzz clean
 
 all: build
 
@@ -22,20 +22,22 @@ package: build
 # The unit and window tests run a second time built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build).
 # The package is built first: a test installs it and starts the player from it.
+# Last, everything is built once more with warnings as errors, so that a
+# warning fails the run.
 test: build package
-	ctest --preset default --timeout 300 -j2
+	ctest --preset default
 	$(MAKE) test-asan
-
-# The build lists each test program's tests by running it, so the sanitizer
-# settings the test preset gives the tests apply there as well.
-ASAN_BUILD_ENV = ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 \
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
-	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+	$(MAKE) test-werror
 
 test-asan: deps
 	cmake --preset asan
-	$(ASAN_BUILD_ENV) cmake --build --preset asan
+	cmake --build --preset asan
 	ctest --preset asan
+
+# Builds the programs and tests with every warning an error; runs nothing.
+test-werror: deps
+	cmake --preset werror
+	cmake --build --preset werror
 
 # The command-line splitter against Windows' own CommandLineToArgvW, run under
 # Wine (installed when missing); not part of `make test`.
@@ -57,4 +59,4 @@ fuzz: deps
 	scripts/fuzz build-fuzz $(or $(FUZZ_SECONDS),60)
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-werror build-fuzz

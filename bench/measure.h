@@ -25,7 +25,7 @@ void runEventLoop(int milliseconds);
 
 // Milliseconds with a fraction since the timer started.
 inline double elapsedMs(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 // Makes a child process end with the harness, even when the harness itself

@@ -21,7 +21,6 @@ const ConverterProgram& flacProgram() {
     static const ConverterProgram program{
         QStringLiteral("formFlac"),
         QStringLiteral("Ondrix Flac"),
-        QStringLiteral("File1"),
         QStringLiteral("flac.exe"),
         QStringLiteral("Flac Files (*.flac)|*flac|"),
         &flacWindowLayout(),

@@ -22,7 +22,6 @@ class ClickableLabel;
 struct ConverterProgram {
     QString windowName;  // formMp3, formFlac
     QString caption;
-    QString fileListName;        // File2, File1
     QString encoder;             // lame.exe, flac.exe
     QString dialogMiddleFilter;  // the format's own entry of the dialog filter
     const WindowLayout* layout;

@@ -26,7 +26,6 @@ const ConverterProgram& mp3Program() {
     static const ConverterProgram program{
         QStringLiteral("formMp3"),
         QStringLiteral("Ondrix Mp3 (LAME)"),
-        QStringLiteral("File2"),
         QStringLiteral("lame.exe"),
         QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
         &mp3WindowLayout(),

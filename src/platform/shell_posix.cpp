@@ -103,7 +103,7 @@ bool isConsoleProgram(const QString& path) {
     if (!program.open(QIODevice::ReadOnly)) return true;
     // The needed-library names sit in the dynamic string table near the
     // start of the file.
-    const QByteArray head = program.read(4 * 1024 * 1024);
+    const QByteArray head = program.read(qint64{4} * 1024 * 1024);
     static const std::array<const char*, 7> windowLibraries = {
         "libX11.so", "libxcb.so", "libwayland-client.so", "libQt5Gui", "libQt6Gui",
         "libgtk-",   "libSDL2"};

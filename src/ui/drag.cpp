@@ -28,10 +28,10 @@ void dragMove(DragAnchor& anchor, int buttons, float x, float y, WindowPlacement
         return;
     }
     if (buttons != kLeftButton) return;
-    const float left = static_cast<float>(x - anchor.x + window.windowLeft());
+    const float left = static_cast<float>(x - static_cast<float>(anchor.x) + window.windowLeft());
     window.setWindowLeft(left);
     // The top is read after the left was set, as the window reports it then.
-    const float top = static_cast<float>(y - anchor.y + window.windowTop());
+    const float top = static_cast<float>(y - static_cast<float>(anchor.y) + window.windowTop());
     window.setWindowTop(top);
 }
 

@@ -46,7 +46,7 @@ QByteArray toneWav() {
         << quint16(4) << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), pcm.size());
+    out.writeRawData(pcm.constData(), static_cast<int>(pcm.size()));
     return wav;
 }
 
@@ -75,7 +75,7 @@ bool validFlac(const QString& folder, const QString& name) {
 }
 
 bool waitForValid(const std::function<bool()>& valid) {
-    return waitUntil(
+    return QTest::qWaitFor(
         [&] {
             if (valid()) return true;
             QThread::msleep(100);
@@ -258,7 +258,7 @@ QString xdotool(const Xvfb& display, const QStringList& arguments) {
 // The program's window id; empty when it did not show or the program ended.
 QString findWindow(const Xvfb& display, const QString& caption, QProcess& program) {
     QString id;
-    waitUntil(
+    const bool found = QTest::qWaitFor(
         [&] {
             if (program.state() == QProcess::NotRunning) return true;
             id = xdotool(display, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
@@ -267,7 +267,7 @@ QString findWindow(const Xvfb& display, const QString& caption, QProcess& progra
             return !id.isEmpty();
         },
         15000);
-    return id;
+    return found ? id : QString();
 }
 
 QRect windowGeometry(const Xvfb& display, const QString& id) {
@@ -321,7 +321,7 @@ void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
         xdotool(display, {QStringLiteral("mousemove_relative"), QStringLiteral("--"),
                           QStringLiteral("10"), QStringLiteral("5")});
     xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
         5000))
         << "window did not follow the drag";
@@ -391,7 +391,7 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
     clickAt(*display, id, inside(120, 480, 40, 28));    // second row
     clickAt(*display, id, inside(3840, 1680, 56, 12));  // "CD Q"
     QStringList record;
-    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-h", "-b", "128", "tone.wav", "tone.mp3"}));
     EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral("tone.mp3")); }));
     if (!haveProgram(QStringLiteral("x-terminal-emulator"))) {
@@ -403,7 +403,7 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
 
     clickAt(*display, id, inside(120, 480, 40, 10));    // first row
     clickAt(*display, id, inside(2040, 2160, 52, 12));  // "User Code"
-    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-V4", "my tone.wav", "my tone.mp3"}));
 
     dragAndEnd(*display, id, window);
@@ -432,13 +432,13 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
     clickAt(*display, id, inside(120, 600, 40, 10));    // first row: "a.wav"
     clickAt(*display, id, inside(3480, 1800, 56, 12));  // "Larger"
     QStringList record;
-    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-0", "a.wav", "-oa.flac"}));
     EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), QStringLiteral("a.flac")); }));
 
     clickAt(*display, id, inside(120, 600, 40, 28));    // second row: "my tone.wav"
     clickAt(*display, id, inside(3480, 2760, 56, 12));  // "Smallest"
-    ASSERT_TRUE(waitUntil([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(record = window.takeRecord()).isEmpty(); }, 15000));
     EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", "my tone.flac"}));
 
     dragAndEnd(*display, id, window);
@@ -461,7 +461,7 @@ TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
     QProcess failing;
     wrapper(failing, QStringLiteral("3"));
     QString output;
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             failing.waitForReadyRead(100);
             output += QString::fromLocal8Bit(failing.readAll());

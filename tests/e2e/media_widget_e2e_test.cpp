@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSlider>
+#include <QTest>
 
 #include "player/media/media_widget.h"
 #include "player/media/mpv_engine.h"
@@ -11,7 +12,6 @@
 using ondrix::MediaPlayerWidget;
 using ondrix::MpvEngine;
 using ondrix::PlayState;
-using testsupport::waitUntil;
 
 namespace {
 
@@ -30,19 +30,19 @@ TEST(MediaWidgetOnMpv, FileShowsItsNameAndMovesThePosition) {
     MediaPlayerWidget widget(engine);
 
     engine.setURL(wav);
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(widget.titleText(), QStringLiteral("Evening Tone.wav"));
     EXPECT_TRUE(widget.positionSlider()->isEnabled());
-    EXPECT_TRUE(waitUntil([&] { return widget.positionSlider()->value() > 100; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.positionSlider()->value() > 100; }, 5000));
     EXPECT_EQ(widget.volumeSlider()->value(), 50);
     engine.setCurrentPosition(8.0);
-    EXPECT_TRUE(waitUntil([&] { return engine.currentPosition() >= 7.9; }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return widget.positionSlider()->value() >= 790; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine.currentPosition() >= 7.9; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.positionSlider()->value() >= 790; }, 5000));
 
     widget.playPauseAction()->trigger();
     EXPECT_EQ(engine.playState(), PlayState::Paused);
     widget.playPauseAction()->trigger();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 5000));
     widget.stopAction()->trigger();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_EQ(widget.positionSlider()->value(), 0);
@@ -57,13 +57,14 @@ TEST(MediaWidgetOnMpv, StreamShowsTheStationAndItsSongTitle) {
 
     engine.setURL(server.url(QStringLiteral("/live.mp3")));
     EXPECT_EQ(widget.titleText(), server.url(QStringLiteral("/live.mp3")));  // until it answers
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
-    EXPECT_TRUE(waitUntil([&] { return widget.titleText() == QStringLiteral("Test tone"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return widget.titleText() == QStringLiteral("Test tone"); }, 5000));
     EXPECT_FALSE(widget.positionSlider()->isEnabled());
 
     ASSERT_TRUE(server.setStreamTitle(QStringLiteral("/live.mp3"), QStringLiteral("Band - Tune")));
-    EXPECT_TRUE(waitUntil([&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); },
-                          15000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return widget.streamTitleText() == QStringLiteral("Band - Tune"); }, 15000));
 }
 
 }  // namespace

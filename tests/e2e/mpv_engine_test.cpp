@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -18,7 +19,6 @@
 
 using ondrix::MpvEngine;
 using ondrix::PlayState;
-using testsupport::waitUntil;
 
 namespace {
 
@@ -41,10 +41,10 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100,
     wav.append("WAVEfmt ");
     put32(16);
     put16(1);
-    put16(channels);
+    put16(static_cast<quint16>(channels));
     put32(rate);
     put32(rate * channels * bytesPerSample);
-    put16(channels * bytesPerSample);
+    put16(static_cast<quint16>(channels * bytesPerSample));
     put16(16);
     wav.append("data");
     put32(dataSize);
@@ -157,12 +157,12 @@ TEST_F(MpvEngineTest, WavFilePlaysToItsEndWithItsNominalBitRate) {
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);  // at once, before any event
 
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("1411200"));
     EXPECT_EQ(engine.mediaTitle(), QStringLiteral("tone.wav"));
     EXPECT_NEAR(engine.duration(), 1.5, 0.05);
 
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     // A file is never reconnected, nor reported as unplayable.
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
     EXPECT_FALSE(log.saw(PlayState::Ready));
@@ -175,12 +175,12 @@ TEST_F(MpvEngineTest, BitRateFollowsTheFileNowPlaying) {
     folder.write(QStringLiteral("phone.wav"), wavTone(5.0, 440.0, 8000, 1));
     const QString bitRate = QStringLiteral("bitrate");
     engine.setURL(folder.file(QStringLiteral("cd.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));  // asked again
 
     engine.setURL(folder.file(QStringLiteral("phone.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("128000"));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("BitRate")), QStringLiteral("128000"));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("duration")), QString());
@@ -201,14 +201,16 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("list.m3u")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")),
                   QStringLiteral("1411200"));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
     engine.setURL(folder.file(QStringLiteral("dead.m3u")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
 }
 
 TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
@@ -219,28 +221,28 @@ TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
     EXPECT_EQ(engine.playState(), PlayState::Undefined);
 
     engine.setURL(folder.file(QStringLiteral("long.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     engine.controlsPause();
     EXPECT_EQ(engine.playState(), PlayState::Paused);
-    waitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Paused);
     engine.controlsPlay();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     StateLog log(engine);
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
-    waitUntil([] { return false; }, 300);  // late events of the stopped load change nothing
+    QTest::qWait(300);  // late events of the stopped load change nothing
     EXPECT_EQ(log.states, std::vector<PlayState>{PlayState::Stopped});
 
     engine.controlsPlay();
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     engine.setVolume(80);
     engine.setMute(true);
-    ASSERT_TRUE(waitUntil([&] { return engine.volume() == 80 && engine.mute(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.volume() == 80 && engine.mute(); }, 5000));
 }
 
 TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
@@ -258,8 +260,8 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
         SCOPED_TRACE(address.toStdString());
         StateLog log(engine);
         engine.setURL(address);
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 15000));
-        waitUntil([] { return false; }, 200);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
+        QTest::qWait(200);
         EXPECT_EQ(engine.playState(), PlayState::Ready);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Playing));
@@ -278,12 +280,13 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
 
     // A playing file replaced by another: its end must not read as Stopped.
     engine.setURL(folder.file(QStringLiteral("a.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("b.wav")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        waitUntil([] { return false; }, 300);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        QTest::qWait(300);
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Ready));
         EXPECT_EQ(engine.playState(), PlayState::Playing);
@@ -294,16 +297,17 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
         StateLog log(engine);
         engine.setURL(folder.file(QStringLiteral("bad.txt")));
         engine.setURL(folder.file(QStringLiteral("a.wav")));
-        ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        waitUntil([] { return false; }, 200);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        QTest::qWait(200);
         EXPECT_FALSE(log.saw(PlayState::Ready)) << "round " << round;
         EXPECT_EQ(engine.playState(), PlayState::Playing);
     }
     // And the other way round: the good file's events must not hide the failure.
     engine.setURL(folder.file(QStringLiteral("b.wav")));
     engine.setURL(folder.file(QStringLiteral("bad.txt")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 10000));
-    waitUntil([] { return false; }, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
@@ -315,7 +319,7 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
     // One address per keystroke, with no event processed in between.
     for (int i = 0; i < 2000; ++i) engine.setURL(b.left(1 + i % b.size()));
     engine.setURL(a);
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "a.wav");
 
     for (int i = 0; i < 501; ++i) {  // station switches, ending on b
@@ -323,9 +327,9 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
         engine.setURL(i % 2 ? a : b);
         engine.controlsPlay();
     }
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "b.wav");
-    waitUntil([] { return false; }, 300);
+    QTest::qWait(300);
     EXPECT_EQ(engine.playState(), PlayState::Playing);
 }
 
@@ -341,7 +345,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
 
     engine.setURL(folder.file(QStringLiteral("long.m3u")));
     QThread::sleep(6);
-    ASSERT_TRUE(waitUntil(
+    ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return engine.playState() == PlayState::Stopped ||
                    engine.playState() == PlayState::Ready;
@@ -350,7 +354,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
         << "state " << static_cast<int>(engine.playState());
 
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
-    EXPECT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 }
 
 TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
@@ -374,7 +378,7 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
     engine.controlsStop();
     engine.setURL(QStringLiteral("http://127.0.0.1:%1/live").arg(silent.serverPort()));
     engine.controlsPlay();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 30000));
     ticker.stop();
 
     EXPECT_FALSE(held.empty());  // the engine did connect and wait
@@ -388,9 +392,9 @@ TEST_F(MpvEngineTest, FiniteFileFromAWebServerEndsStoppedAndIsFetchedOnce) {
     TinyWebServer server("audio/wav", wavTone(3.0), false);
     StateLog log(engine);
     engine.setURL(server.url("/tone.wav"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 10000));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
-    waitUntil([] { return false; }, 2000);  // no new fetch follows
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+    QTest::qWait(2000);  // no new fetch follows
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_EQ(server.requests, 1);
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
@@ -403,7 +407,7 @@ TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
     QElapsedTimer timer;
     timer.start();
     engine.setURL(server.url("/slow"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Ready; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
     EXPECT_GE(timer.elapsed(), 2500);  // a coarse timer may fire a little early
     EXPECT_LT(timer.elapsed(), 8000);
     EXPECT_EQ(server.requests, 1);
@@ -422,7 +426,7 @@ TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
         nested.exec();
     });
     engine.setURL(folder.file(QStringLiteral("tone.wav")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     EXPECT_EQ(seen, (std::vector<PlayState>{PlayState::Transitioning, PlayState::Buffering,
                                             PlayState::Playing, PlayState::Stopped}));
 }
@@ -440,64 +444,67 @@ class MpvEngineIcecastTest : public MpvEngineTest {
 TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
     StateLog log(engine);
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_TRUE(log.saw(PlayState::Buffering));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");  // the station's icy-name
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 
     ASSERT_TRUE(
         server->setStreamTitle(QStringLiteral("/tone.mp3"), QStringLiteral("Artist - Song")));
-    EXPECT_TRUE(
-        waitUntil([&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return engine.streamTitle() == QStringLiteral("Artist - Song"); }, 15000));
 
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     engine.setReconnectLimit(3000);
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
     StateLog log(engine);
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Stopped; }, 15000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Stopped}));
-    waitUntil([] { return false; }, 1500);  // no attempt is left pending
+    QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }
 
 TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
     StateLog log(engine);
     server->stopServer();
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    waitUntil([] { return false; }, 2500);  // a few attempts fail meanwhile
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    QTest::qWait(2500);  // a few attempts fail meanwhile
     EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
     ASSERT_TRUE(server->startServer());
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 25000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
     // Failed attempts and the new opening all show as Reconnecting.
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
     EXPECT_TRUE(
-        waitUntil([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     server->stopSource(QStringLiteral("/tone.mp3"));
-    ASSERT_TRUE(waitUntil([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
-    waitUntil([] { return false; }, 3000);
+    QTest::qWait(3000);
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_EQ(server->listeners(QStringLiteral("/tone.mp3")), 0);
 }

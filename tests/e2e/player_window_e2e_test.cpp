@@ -1,17 +1,16 @@
 // The real player under Xvfb, driven with xdotool as a user would.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QPoint>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
+#include <functional>
 
 #include "support/icecast.h"
 #include "support/processes.h"
@@ -65,7 +64,7 @@ protected:
             endWithParent(player_);
             player_.start(program, arguments);
             ASSERT_TRUE(player_.waitForStarted(10000));
-            const bool shown = waitUntil(
+            const bool shown = QTest::qWaitFor(
                 [&] { return !windowId().isEmpty() || player_.state() == QProcess::NotRunning; },
                 20000);
             if (shown && player_.state() == QProcess::Running) break;
@@ -117,10 +116,15 @@ protected:
 
     // Closes the message box the player shows (it has the keyboard).
     void confirmMessageBox() {
-        ASSERT_TRUE(waitUntil([&] {
-            return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
-        }, 10000)) << "no message box";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--name"),
+                                 QStringLiteral("^(ondrix|OndrixRadio)$")})
+                            .isEmpty();
+            },
+            10000))
+            << "no message box";
         const QString box = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                      QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
                                 .split(QLatin1Char('\n')).constFirst();
@@ -133,10 +137,14 @@ protected:
                  QString::number(at.captured(1).toInt() + size.captured(1).toInt() / 2),
                  QString::number(at.captured(2).toInt() + size.captured(2).toInt() / 2)});
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-        ASSERT_TRUE(waitUntil([&] {
-            return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                            QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")}).isEmpty();
-        }, 10000)) << "the message box stays open";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
+                    .isEmpty();
+            },
+            10000))
+            << "the message box stays open";
         QThread::msleep(200);
     }
 
@@ -359,32 +367,33 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     };
     const auto status = [&] { return ctl({QStringLiteral("status")}); };
 
-    EXPECT_TRUE(waitUntil([&] { return server.listeners(one) == 1; }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.listeners(one) == 1; }, 15000));
     EXPECT_EQ(status(), QStringLiteral("Playing"));
     EXPECT_EQ(meta("xesam:album"), QStringLiteral("One"));
     EXPECT_EQ(meta("xesam:url"), server.url(one));
     ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
-    EXPECT_TRUE(
-        waitUntil([&] { return meta("xesam:title") == QStringLiteral("Lark - Song"); }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return meta("xesam:title") == QStringLiteral("Lark - Song"); }, 15000));
 
     ctl({QStringLiteral("pause")});
-    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Paused"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Paused"); }, 5000));
     ctl({QStringLiteral("play")});
-    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Playing"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Playing"); }, 5000));
 
     ctl({QStringLiteral("next")});
-    EXPECT_TRUE(waitUntil([&] { return meta("xesam:album") == QStringLiteral("Two"); }, 5000));
-    EXPECT_EQ(meta("xesam:url"), server.url(two));
     EXPECT_TRUE(
-        waitUntil([&] { return server.listeners(two) == 1 && server.listeners(one) == 0; }, 15000));
+        QTest::qWaitFor([&] { return meta("xesam:album") == QStringLiteral("Two"); }, 5000));
+    EXPECT_EQ(meta("xesam:url"), server.url(two));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return server.listeners(two) == 1 && server.listeners(one) == 0; }, 15000));
     EXPECT_EQ(meta("xesam:title"), QStringLiteral("Two"));  // no stream title yet
 
     ctl({QStringLiteral("stop")});
-    EXPECT_TRUE(waitUntil([&] { return status() == QStringLiteral("Stopped"); }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return server.listeners(two) == 0; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Stopped"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.listeners(two) == 0; }, 10000));
 
     QStringList seen;
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             for (const QString& line :
                  QString::fromUtf8(follower.readAllStandardOutput()).split(QLatin1Char('\n')))

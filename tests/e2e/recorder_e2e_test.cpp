@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QThread>
 #include <cmath>
 #include <csignal>
@@ -48,7 +49,7 @@ class PulseServer {
              QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") +
                  folder.file(QStringLiteral("native"))});
         ready = server.waitForStarted(10000) &&
-                waitUntil(
+                QTest::qWaitFor(
                     [&] {
                         return runCommand(QStringLiteral("pactl"), {QStringLiteral("info")}, env,
                                           nullptr, 5000) == 0;
@@ -174,7 +175,7 @@ TEST(RecorderEndToEnd, SigtermFinishesTheFileAndNoServerWritesNothing) {
     ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
     QProcess recorder;
     pulse.startRecorder(recorder, pulse.env);
-    ASSERT_TRUE(waitUntil([&] { return !pulse.recordings().isEmpty(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pulse.recordings().isEmpty(); }, 10000));
     QThread::msleep(1000);
     recorder.terminate();
     ASSERT_TRUE(recorder.waitForFinished(5000));

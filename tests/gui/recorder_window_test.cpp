@@ -20,7 +20,6 @@
 namespace {
 
 using namespace ondrix;
-using testsupport::waitUntil;
 
 // A 1 kHz tone at half scale, faster than real time; it may fail to open or
 // stop delivering after a number of reads.
@@ -82,13 +81,13 @@ class RecorderWindowTest : public ::testing::Test {
 
 TEST_F(RecorderWindowTest, RecordsAtOnceAndStopEndsTheFileButNotTheWindow) {
     auto window = open();
-    ASSERT_TRUE(waitUntil([&] { return text(*window, "LabelTime") == "0:00:01"; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text(*window, "LabelTime") == "0:00:01"; }, 10000));
     EXPECT_EQ(text(*window, "LabelFile"), QStringLiteral("OndrixRec-20261207-021540.wav"));
     EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Recording"));
     EXPECT_TRUE(text(*window, "LabelSize").endsWith(QStringLiteral(" kB")));
     EXPECT_NEAR(window->levelBar()->level(), 0.5, 0.01);
     window->LabelStop_Click();
-    ASSERT_TRUE(waitUntil([&] { return !window->isRecording(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRecording(); }, 5000));
     EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Stopped"));
     EXPECT_EQ(window->levelBar()->level(), 0);
     EXPECT_TRUE(window->isVisible());
@@ -104,7 +103,7 @@ TEST_F(RecorderWindowTest, RecordsAtOnceAndStopEndsTheFileButNotTheWindow) {
 
 TEST_F(RecorderWindowTest, KeysAndClosingFinishTheFile) {
     auto window = open();
-    ASSERT_TRUE(waitUntil([&] { return !window->filePath().isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->filePath().isEmpty(); }, 5000));
     window->Form_KeyDown(kKeyF1, kShiftMask);
     window->Form_KeyDown(kKeyF12, kAltMask);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -115,20 +114,20 @@ TEST_F(RecorderWindowTest, KeysAndClosingFinishTheFile) {
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(
         QStringLiteral("F1 = this help \r\nF12 = Exit this program \r\n")));
     window->Form_KeyDown(kKeyF12, 0);
-    ASSERT_TRUE(waitUntil([&] { return !window->isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000));
     EXPECT_GT(finishedDataBytes(window->filePath()), 0);
 }
 
 TEST_F(RecorderWindowTest, SaysWhyTheRecordingEnded) {
     auto noServer = open(noSoundServerText());
-    ASSERT_TRUE(waitUntil([&] { return !noServer->isRecording(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !noServer->isRecording(); }, 5000));
     EXPECT_EQ(text(*noServer, "LabelState"), QStringLiteral("No sound server to record from"));
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
     noServer->LabelExit_Click();
     EXPECT_FALSE(noServer->isVisible());
 
     auto dropped = open({}, 3);
-    ASSERT_TRUE(waitUntil([&] { return !dropped->isRecording(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dropped->isRecording(); }, 5000));
     EXPECT_EQ(
         text(*dropped, "LabelState"),
         QStringLiteral("Sound server: Connection terminated. The file keeps what was recorded."));

@@ -53,8 +53,8 @@ TEST_F(WavelarkTest, NoPositiveOffsetNeverShowsTheSecondClock) {
 
 TEST_F(WavelarkTest, ScrollingTextsMoveAndWrapAroundTheSurface) {
     ondrix::Wavelark& w = loaded();
-    const float widthL2R = w.lblScrollL2R->width() * 15.0f;
-    const float widthR2L = w.lblScrollR2L->width() * 15.0f;
+    const float widthL2R = static_cast<float>(w.lblScrollL2R->width()) * 15.0f;
+    const float widthR2L = static_cast<float>(w.lblScrollR2L->width()) * 15.0f;
     w.Timer2_Timer();
     EXPECT_FLOAT_EQ(w.scrollL2RLeft(), -widthL2R + 30);
     EXPECT_FLOAT_EQ(w.scrollR2LLeft(), 10320 - 30);

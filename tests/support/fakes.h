@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "player/media/media_engine.h"
+#include "player/settings/settings_files.h"
 #include "ui/dialogs.h"
 
 namespace testsupport {
@@ -121,6 +123,30 @@ public:
     std::vector<ondrix::OpenFileRequest> requests;
     std::optional<QString> nextChoice;
     std::function<void()> onMessage;  // runs while the "modal box" is open
+};
+
+// Records the window moves, captions and information boxes of the loaders.
+class FakeSettingsHost : public ondrix::SettingsHost {
+  public:
+    double windowLeft() const override { return left; }
+    double windowTop() const override { return top; }
+    void setWindowLeft(double twips) override {
+        left = twips;
+        moves.append(QStringLiteral("left"));
+    }
+    void setWindowTop(double twips) override {
+        top = twips;
+        moves.append(QStringLiteral("top"));
+    }
+    void setStationCaption(int button, const QString& caption) override {
+        captions[button] = caption;
+    }
+    void showInformation(const QString& text, const QString& title) override {
+        information.append(text + QLatin1Char('|') + title);
+    }
+    double left = 0, top = 0;
+    QStringList moves, information;
+    std::map<int, QString> captions;
 };
 
 }  // namespace testsupport

@@ -10,6 +10,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QXmlStreamReader>
@@ -109,7 +110,7 @@ bool IcecastServer::startServer() {
     server_->start(QStringLiteral("icecast2"),
                    {QStringLiteral("-c"), folder_.filePath(QStringLiteral("icecast.xml"))});
     if (!server_->waitForStarted(kStartTimeoutMs)) return false;
-    if (!waitUntil(
+    if (!QTest::qWaitFor(
             [this] {
                 return !adminGet(QStringLiteral("/admin/stats"), 500).isEmpty() || !running();
             },
@@ -178,7 +179,7 @@ bool IcecastServer::launchSource(const QString& mount, Source& source) {
              .arg(port_)
              .arg(mount)});
     if (!source.process->waitForStarted(kStartTimeoutMs)) return false;
-    return waitUntil([&] { return sourceLive(mount); }, kStartTimeoutMs);
+    return QTest::qWaitFor([&] { return sourceLive(mount); }, kStartTimeoutMs);
 }
 
 void IcecastServer::stopSource(const QString& mount) {
@@ -205,8 +206,9 @@ QByteArray IcecastServer::adminGet(const QString& pathAndQuery, int timeoutMs) {
     request.setRawHeader("Authorization", "Basic " + (QByteArray("admin:") + kPassword).toBase64());
     request.setTransferTimeout(timeoutMs);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    waitUntil([&] { return reply->isFinished(); }, timeoutMs + 1000);
-    if (!reply->isFinished() || reply->error() != QNetworkReply::NoError) return {};
+    if (!QTest::qWaitFor([&] { return reply->isFinished(); }, timeoutMs + 1000) ||
+        reply->error() != QNetworkReply::NoError)
+        return {};
     return reply->readAll();
 }
 

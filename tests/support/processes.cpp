@@ -1,14 +1,13 @@
 #include "support/processes.h"
 
-#include <QCoreApplication>
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTcpServer>
-#include <QThread>
+#include <QTest>
 #include <stdexcept>
-
-#include <signal.h>
-#include <sys/prctl.h>
 
 namespace testsupport {
 
@@ -32,9 +31,9 @@ Xvfb::Xvfb(int width, int height) : server_(std::make_unique<QProcess>()) {
     display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
     // Clients may still be refused for a moment on a busy machine.
     QProcessEnvironment env = environment();
-    if (!waitUntil([&] {
-            return runCommand(QStringLiteral("xdpyinfo"), {}, env, nullptr, 5000) == 0;
-        }, 15000))
+    if (!QTest::qWaitFor(
+            [&] { return runCommand(QStringLiteral("xdpyinfo"), {}, env, nullptr, 5000) == 0; },
+            15000))
         throw std::runtime_error("Xvfb does not accept clients");
 }
 
@@ -81,17 +80,6 @@ int runCommand(const QString& program, const QStringList& arguments,
 
 bool haveProgram(const QString& name) {
     return !QStandardPaths::findExecutable(name).isEmpty();
-}
-
-bool waitUntil(const std::function<bool()>& predicate, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!predicate()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
 }
 
 int freePort() {

@@ -3,7 +3,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace testsupport {
@@ -37,9 +36,6 @@ int runCommand(const QString& program, const QStringList& arguments,
 
 // Whether a program is on PATH.
 bool haveProgram(const QString& name);
-
-// Polls until predicate() holds or timeoutMs passes, processing Qt events.
-bool waitUntil(const std::function<bool()>& predicate, int timeoutMs);
 
 // A free TCP port on 127.0.0.1.
 int freePort();

@@ -46,6 +46,6 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
                                                       &testsupport::fuzzSettingsFiles},
                                            FuzzTarget{"command_line", "CommandLine",
                                                       &testsupport::fuzzCommandLine}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& target) { return std::string(target.param.label); });
 
 }  // namespace

@@ -9,26 +9,14 @@
 
 #include "platform/runtime_error.h"
 #include "player/settings/settings_files.h"
+#include "support/fakes.h"
 #include "support/temp_folder.h"
 
 using namespace ondrix;
+using testsupport::FakeSettingsHost;
 using testsupport::TempFolder;
 
 namespace {
-
-class QuietHost : public SettingsHost {
-  public:
-    double windowLeft() const override { return left; }
-    double windowTop() const override { return top; }
-    void setWindowLeft(double twips) override { left = twips; }
-    void setWindowTop(double twips) override { top = twips; }
-    void setStationCaption(int button, const QString& caption) override {
-        if (button == 1) firstCaption = caption;
-    }
-    void showInformation(const QString&, const QString&) override {}
-    double left = 0, top = 0;
-    QString firstCaption;
-};
 
 using Loader = void (PlayerSettings::*)();
 
@@ -68,7 +56,7 @@ int exitStatusOfChild(const std::function<int()>& check, bool asNobody = false) 
 
 struct SettingsFaults : ::testing::Test {
     TempFolder folder;
-    QuietHost host;
+    FakeSettingsHost host;
     PlayerSettings settings{host, folder.path()};
 };
 
@@ -141,5 +129,5 @@ TEST_F(SettingsFaults, AFileDeletedOrSpoiledBeforeAReloadLosesNothingReadEarlier
     EXPECT_EQ(settings.timeZoneOffset(), 3);
     EXPECT_EQ(settings.stations().name[1], QStringLiteral("Two") + QChar(0));
     EXPECT_EQ(settings.stations().streamUrl[1], QStringLiteral("url"));
-    EXPECT_EQ(host.firstCaption, QStringLiteral("One"));
+    EXPECT_EQ(host.captions[1], QStringLiteral("One"));
 }

@@ -12,31 +12,14 @@
 #include <map>
 
 #include "platform/runtime_error.h"
+#include "support/fakes.h"
 #include "support/temp_folder.h"
 
 using namespace ondrix;
+using testsupport::FakeSettingsHost;
 using testsupport::TempFolder;
 
 namespace {
-
-class FakeSettingsHost : public SettingsHost {
-  public:
-    double windowLeft() const override { return left; }
-    double windowTop() const override { return top; }
-    void setWindowLeft(double twips) override {
-        left = twips, moves.append(QStringLiteral("left"));
-    }
-    void setWindowTop(double twips) override { top = twips, moves.append(QStringLiteral("top")); }
-    void setStationCaption(int button, const QString& caption) override {
-        captions[button] = caption;
-    }
-    void showInformation(const QString& text, const QString& title) override {
-        information.append(text + QLatin1Char('|') + title);
-    }
-    double left = 0, top = 0;
-    QStringList moves, information;
-    std::map<int, QString> captions;
-};
 
 QByteArray record(int k) {
     return "+\r\nStation " + QByteArray::number(k) + "\r\nweb" + QByteArray::number(k) + "\r\nurl" +

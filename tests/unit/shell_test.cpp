@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 #include "platform/shell_plan.h"
 #include "support/processes.h"
@@ -30,7 +31,7 @@ void installProgram(const TempFolder& folder, const QString& name,
 }
 
 QStringList argumentsSeenIn(const TempFolder& work) {
-    if (!testsupport::waitUntil([&] { return QFile::exists(work.file("args.txt")); }, 10000))
+    if (!QTest::qWaitFor([&] { return QFile::exists(work.file("args.txt")); }, 10000))
         return {QStringLiteral("<program did not run>")};
     return QString::fromUtf8(work.read("args.txt")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }

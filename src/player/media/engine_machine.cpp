@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ondrix {
 
@@ -23,8 +24,8 @@ constexpr double kPastEndSeconds = 1.0;
 QString schemeOf(const QString& url) {
     const qsizetype separator = url.indexOf(QStringLiteral("://"));
     if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
-    const QString scheme = url.left(separator).toLower();
-    for (QChar c : scheme)
+    QString scheme = url.left(separator).toLower();  // not const: returned by move
+    for (QChar c : std::as_const(scheme))
         if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
               c == QLatin1Char('.')))
             return QString();
@@ -82,7 +83,8 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
 
 std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
     if (!(measured > 0.0)) return 0;
-    if (shown > 0 && std::abs(measured - static_cast<double>(shown)) <= 0.05 * shown) return shown;
+    const auto shownRate = static_cast<double>(shown);
+    if (shown > 0 && std::abs(measured - shownRate) <= 0.05 * shownRate) return shown;
     return std::llround(measured / 1000.0) * 1000;
 }
 

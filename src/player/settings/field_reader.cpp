@@ -28,7 +28,8 @@ QString decodeWindows1252(const QByteArray& bytes) {
     text.reserve(bytes.size());
     for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
-        text += (code >= 0x80 && code <= 0x9F) ? QChar(kCp1252High[code - 0x80]) : QChar(code);
+        text += (code >= 0x80 && code <= 0x9F) ? QChar(kCp1252High[code - 0x80])
+                                               : QChar(QLatin1Char(byte));
     }
     return text;
 }
