@@ -278,29 +278,15 @@ void formWRec::Form_MouseMove(int button, int /*shift*/, float x, float y) {
 }
 
 void formWRec::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
+    const QPointF at = pixelsToTwips(event->position());
     Form_MouseMove(buttonMask(event->buttons()), modifierMask(event->modifiers()),
-                   static_cast<float>(pixelsToTwips(at.x())),
-                   static_cast<float>(pixelsToTwips(at.y())));
+                   static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
-double formWRec::windowLeft() const {
-    return pos().x() == twipsToPixels(leftTwips_) ? leftTwips_ : pixelsToTwips(pos().x());
-}
-
-double formWRec::windowTop() const {
-    return pos().y() == twipsToPixels(topTwips_) ? topTwips_ : pixelsToTwips(pos().y());
-}
-
-void formWRec::setWindowLeft(double twips) {
-    leftTwips_ = twips;
-    move(twipsToPixels(twips), pos().y());
-}
-
-void formWRec::setWindowTop(double twips) {
-    topTwips_ = twips;
-    move(pos().x(), twipsToPixels(twips));
-}
+double formWRec::windowLeft() const { return position_.left(*this); }
+double formWRec::windowTop() const { return position_.top(*this); }
+void formWRec::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
+void formWRec::setWindowTop(double twips) { position_.setTop(*this, twips); }
 
 void formWRec::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

@@ -10,6 +10,7 @@
 #include "recorder/recording.h"
 #include "ui/dialogs.h"
 #include "ui/drag.h"
+#include "ui/twips_position.h"
 #include "ui/window_placement.h"
 
 class QLabel;
@@ -70,8 +71,7 @@ class formWRec : public QWidget, public WindowPlacement {
     DragAnchor anchor_;
     // The twips last set, so that reading Left back gives what was set as
     // long as the window still stands on that pixel.
-    double leftTwips_ = 0;
-    double topTwips_ = 0;
+    TwipsPosition position_;
 };
 
 }  // namespace ondrix

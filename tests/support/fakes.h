@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "player/media/media_engine.h"
