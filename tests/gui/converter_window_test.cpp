@@ -324,7 +324,7 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
     const OpenFileRequest request{
         folder.path(), qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)), QString()};
     QStringList listed, allFiles, shownFilters;
-    bool answered = false;
+    bool answered = false, allShown = false;
     QTimer poll;
     poll.setInterval(10);
     QElapsedTimer giveUp;
@@ -347,13 +347,19 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
             return names;
         };
         if (!answered) {
-            listed = listing();
-            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            shownFilters.clear();
-            for (int i = 0; types && i < types->count(); ++i) shownFilters << types->itemText(i);
-            dialog->selectNameFilter(request.nameFilters.constLast());
-            QCoreApplication::processEvents();
+            if (!allShown) {
+                listed = listing();
+                auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                shownFilters.clear();
+                for (int i = 0; types && i < types->count(); ++i)
+                    shownFilters << types->itemText(i);
+                dialog->selectNameFilter(request.nameFilters.constLast());
+                allShown = true;
+            }
+            // The model applies a new filter in its own time: wait for the
+            // listing to change (or give up) before reading it.
             allFiles = listing();
+            if (allFiles == listed && !giveUp.hasExpired(10000)) return;
             dialog->selectNameFilter(request.nameFilters.constFirst());
             answered = true;
         }
@@ -368,7 +374,7 @@ TEST_F(ConverterWindowTest, OpenFileDialogMatchesThePatternsRegardlessOfCase) {
     auto answer = [&](bool yes) {
         giveUp.start();
         accept = yes;
-        answered = false;
+        answered = allShown = false;
         poll.start();
     };
     QtDialogs real;
