@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTime>
 #include <QTimer>
 #include <array>

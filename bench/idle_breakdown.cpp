@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "measure.h"
-#include "real_player.h"
 #include "player/window.h"
+#include "real_player.h"
 #include "ui/fonts.h"
 #include "ui/guarded_application.h"
 

@@ -19,10 +19,8 @@ QString largerParameterText(const QString& input, const QString& output) {
 
 const ConverterProgram& flacProgram() {
     static const ConverterProgram program{
-        QStringLiteral("formFlac"),
-        QStringLiteral("Ondrix Flac"),
-        QStringLiteral("flac.exe"),
-        QStringLiteral("Flac Files (*.flac)|*flac|"),
+        QStringLiteral("formFlac"), QStringLiteral("Ondrix Flac"),
+        QStringLiteral("flac.exe"), QStringLiteral("Flac Files (*.flac)|*flac|"),
         &flacWindowLayout(),
     };
     return program;

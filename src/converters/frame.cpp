@@ -298,10 +298,18 @@ void ConverterFrame::launchEncoder(const QString& parameters) {
                 parameters, listFolder_, kShowNormal);
 }
 
-double ConverterFrame::windowLeft() const { return position_.left(*this); }
-double ConverterFrame::windowTop() const { return position_.top(*this); }
-void ConverterFrame::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
-void ConverterFrame::setWindowTop(double twips) { position_.setTop(*this, twips); }
+double ConverterFrame::windowLeft() const {
+    return position_.left(*this);
+}
+double ConverterFrame::windowTop() const {
+    return position_.top(*this);
+}
+void ConverterFrame::setWindowLeft(double twips) {
+    position_.setLeft(*this, twips);
+}
+void ConverterFrame::setWindowTop(double twips) {
+    position_.setTop(*this, twips);
+}
 
 void ConverterFrame::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

@@ -24,10 +24,8 @@ QString userCodeParameterText(const QString& userOptions, const QString& input,
 
 const ConverterProgram& mp3Program() {
     static const ConverterProgram program{
-        QStringLiteral("formMp3"),
-        QStringLiteral("Ondrix Mp3 (LAME)"),
-        QStringLiteral("lame.exe"),
-        QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
+        QStringLiteral("formMp3"),  QStringLiteral("Ondrix Mp3 (LAME)"),
+        QStringLiteral("lame.exe"), QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
         &mp3WindowLayout(),
     };
     return program;

@@ -6,13 +6,13 @@ namespace ondrix {
 
 // Local time, behind an interface so clock rules are tested at fixed times.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 };
 
 class SystemClock : public Clock {
-public:
+  public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 

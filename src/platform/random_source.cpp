@@ -5,8 +5,8 @@
 namespace ondrix {
 
 void SystemRandom::reseedFromClock() {
-    generator_.seed(static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
+    generator_.seed(
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
 }
 
 double SystemRandom::next() {

@@ -22,13 +22,20 @@ QString RuntimeError::message() const {
 
 QString RuntimeError::standardDescription(int number) {
     switch (number) {
-        case Overflow: return QStringLiteral("Overflow");
-        case SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
-        case TypeMismatch: return QStringLiteral("Type mismatch");
-        case FileNotFound: return QStringLiteral("File not found");
-        case InputPastEndOfFile: return QStringLiteral("Input past end of file");
-        case PathFileAccessError: return QStringLiteral("Path/File access error");
-        default: return QStringLiteral("Application-defined or object-defined error");
+        case Overflow:
+            return QStringLiteral("Overflow");
+        case SubscriptOutOfRange:
+            return QStringLiteral("Subscript out of range");
+        case TypeMismatch:
+            return QStringLiteral("Type mismatch");
+        case FileNotFound:
+            return QStringLiteral("File not found");
+        case InputPastEndOfFile:
+            return QStringLiteral("Input past end of file");
+        case PathFileAccessError:
+            return QStringLiteral("Path/File access error");
+        default:
+            return QStringLiteral("Application-defined or object-defined error");
     }
 }
 

@@ -8,7 +8,7 @@ namespace ondrix {
 // A failing file, number or subscript operation, reported to the user as the
 // classic "Run-time error 'N': Description" plus the file concerned.
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     enum Number : int {
         SubscriptOutOfRange = 9,
         Overflow = 6,
@@ -30,7 +30,7 @@ public:
 
     static QString standardDescription(int number);
 
-private:
+  private:
     int number_;
     QString description_;
     QString file_;

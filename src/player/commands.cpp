@@ -46,11 +46,21 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
             showReloadedMarquee();
             showReloadedClock();
             break;
-        case kKeyF2: shellOpen(kInfoFile, settingsFolder); break;
-        case kKeyF3: shellOpen(kRadioKeysFile, settingsFolder); break;
-        case kKeyF4: shellOpen(kTimeZoneFile, settingsFolder); break;
-        case kKeyF5: shellOpen(kMovingTextFile, settingsFolder); break;
-        case kKeyF6: shellOpen(vendorSiteAddress(), programFolder()); break;
+        case kKeyF2:
+            shellOpen(kInfoFile, settingsFolder);
+            break;
+        case kKeyF3:
+            shellOpen(kRadioKeysFile, settingsFolder);
+            break;
+        case kKeyF4:
+            shellOpen(kTimeZoneFile, settingsFolder);
+            break;
+        case kKeyF5:
+            shellOpen(kMovingTextFile, settingsFolder);
+            break;
+        case kKeyF6:
+            shellOpen(vendorSiteAddress(), programFolder());
+            break;
         case kKeyF11:
             runSettingsOperation([this] { settings_.SavePosition(); });
             break;
@@ -62,9 +72,13 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
     }
 }
 
-void Wavelark::LabelRec_Click() { shellOpen(QStringLiteral("OndrixWRec.exe"), programFolder()); }
+void Wavelark::LabelRec_Click() {
+    shellOpen(QStringLiteral("OndrixWRec.exe"), programFolder());
+}
 
-void Wavelark::LabelExit_Click() { exitProgram(); }
+void Wavelark::LabelExit_Click() {
+    exitProgram();
+}
 
 void Wavelark::exitProgram() {
     close();

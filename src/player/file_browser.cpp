@@ -73,9 +73,8 @@ void DriveList::setDrive(const QString& drive) {
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        setPath(item->data(Qt::UserRole).toString());
-    });
+    connect(this, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setPath(item->data(Qt::UserRole).toString()); });
 }
 
 void FolderList::setPath(const QString& path) {
@@ -90,7 +89,7 @@ void FolderList::refill() {
     clear();
     // The chain from the root down to the current folder, indented by depth.
     QStringList chain;
-    for (QDir dir(path_);; ) {
+    for (QDir dir(path_);;) {
         chain.prepend(QDir::toNativeSeparators(dir.absolutePath()));
         if (dir.isRoot() || !dir.cdUp()) break;
     }

@@ -23,12 +23,12 @@ QStringList listFolders(const QString& folder);
 // Drive list: a combo box of drives; changed() when the user picks another.
 class DriveList : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit DriveList(QWidget* parent = nullptr);
     QString drive() const { return currentText(); }
     void setDrive(const QString& drive);
 
-signals:
+  signals:
     void changed();
 
   private:
@@ -39,16 +39,16 @@ signals:
 // then its sub-folders; activating an entry makes it the current folder.
 class FolderList : public QListWidget {
     Q_OBJECT
-public:
+  public:
     explicit FolderList(QWidget* parent = nullptr);
     QString path() const { return path_; }
     // Raises changed() when the path differs from the current one.
     void setPath(const QString& path);
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void refill();
     QString path_;
 };
@@ -56,14 +56,14 @@ private:
 // File list: the files of one folder, picked as a PickList.
 class FileList : public PickList {
     Q_OBJECT
-public:
+  public:
     explicit FileList(QWidget* parent = nullptr) : PickList(parent) {}
     QString path() const { return path_; }
     // Shows the folder's files with none selected: a new folder plays nothing.
     void setPath(const QString& path);
     QString fileName() const { return pickedText(); }
 
-private:
+  private:
     QString path_;
 };
 

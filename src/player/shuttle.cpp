@@ -113,8 +113,12 @@ void Wavelark::Random_Play_Click() {
     randomOrderFlag_ = Random_Play->checkState() == Qt::Checked ? -1 : 0;
 }
 
-void Wavelark::Drive1_Change() { Dir1->setPath(Drive1->drive()); }
+void Wavelark::Drive1_Change() {
+    Dir1->setPath(Drive1->drive());
+}
 
-void Wavelark::Dir1_Change() { File1->setPath(Dir1->path()); }
+void Wavelark::Dir1_Change() {
+    File1->setPath(Dir1->path());
+}
 
 }  // namespace ondrix

@@ -24,8 +24,12 @@ void Wavelark::LabelStop_Click() {
 
 // Every keystroke hands the text so far to the engine, which starts it by
 // itself; the last change wins.
-void Wavelark::Text1_Change() { services_.engine.setURL(Text1->text()); }
+void Wavelark::Text1_Change() {
+    services_.engine.setURL(Text1->text());
+}
 
-void Wavelark::label2_Click() { shellOpen(currentWebPage_, programFolder()); }
+void Wavelark::label2_Click() {
+    shellOpen(currentWebPage_, programFolder());
+}
 
 }  // namespace ondrix

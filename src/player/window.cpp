@@ -31,12 +31,12 @@ constexpr int kScrollStripHeight = 240;
 // control of the window; the strip draws its piece of the surface and of
 // the lines that cross it.
 class ScrollStrip : public SurfaceWidget {
-public:
+  public:
     explicit ScrollStrip(QWidget* window) : SurfaceWidget(window) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-protected:
+  protected:
     // Each move uncovers a few pixels; they are copied from an image of the
     // strip's surface, made again only when its size, place, colours or
     // screen change, rather than drawn line by line again. The painter is
@@ -60,7 +60,7 @@ protected:
     void resizeEvent(QResizeEvent*) override { surface_ = QPixmap(); }
     void moveEvent(QMoveEvent*) override { surface_ = QPixmap(); }
 
-private:
+  private:
     QPixmap surface_;
 };
 
@@ -83,7 +83,9 @@ void bindControl(const QWidget* window, Control*& member, const QString& name) {
     Q_ASSERT(member != nullptr);
 }
 
-QColor systemColor(QPalette::ColorRole role) { return QApplication::palette().color(role); }
+QColor systemColor(QPalette::ColorRole role) {
+    return QApplication::palette().color(role);
+}
 
 }  // namespace
 
@@ -153,9 +155,8 @@ QWidget* Wavelark::createControl(const ControlLayout& control) {
             return nullptr;
     }
     widget->setObjectName(control.name);
-    widget->setGeometry(
-        twipsRect(control.left, control.top, control.width, control.height)
-            .translated(-widget->parentWidget()->mapTo(this, QPoint(0, 0))));
+    widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height)
+                            .translated(-widget->parentWidget()->mapTo(this, QPoint(0, 0))));
     if (!control.fontFamily.isEmpty())
         widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
     if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
@@ -195,7 +196,8 @@ void Wavelark::createControls() {
     bindControl(this, File1, QStringLiteral("File1"));
     bindControl(this, Random_Play, QStringLiteral("Random_Play"));
 
-    for (QLabel* scroller : {lblScrollL2R, lblScrollR2L}) setScrollCaption(scroller, scroller->text());
+    for (QLabel* scroller : {lblScrollL2R, lblScrollR2L})
+        setScrollCaption(scroller, scroller->text());
     scrollL2RLeft_ = static_cast<float>(pixelsToTwips(lblScrollL2R->x()));
     scrollR2LLeft_ = static_cast<float>(pixelsToTwips(lblScrollR2L->x()));
 
@@ -206,7 +208,8 @@ void Wavelark::createControls() {
     Dir1->setPath(here);
     File1->setPath(here);
 
-    for (QLabel* over : std::initializer_list<QLabel*>{Label1, lbltime, lbltid2, lbltid3}) over->raise();
+    for (QLabel* over : std::initializer_list<QLabel*>{Label1, lbltime, lbltid2, lbltid3})
+        over->raise();
 
     // The engine's changes run the poller at once (see pollSoon); its own
     // interval is only a safety net for a change no signal reports.
@@ -219,10 +222,10 @@ void Wavelark::createControls() {
 }
 
 void Wavelark::connectHandlers() {
-    void (Wavelark::*stationHandlers[])() = {
-        &Wavelark::LabelR1_Click, &Wavelark::LabelR2_Click, &Wavelark::LabelR3_Click,
-        &Wavelark::LabelR4_Click, &Wavelark::LabelR5_Click, &Wavelark::LabelR6_Click,
-        &Wavelark::LabelR7_Click, &Wavelark::LabelR8_Click};
+    void (Wavelark::*stationHandlers[])() = {&Wavelark::LabelR1_Click, &Wavelark::LabelR2_Click,
+                                             &Wavelark::LabelR3_Click, &Wavelark::LabelR4_Click,
+                                             &Wavelark::LabelR5_Click, &Wavelark::LabelR6_Click,
+                                             &Wavelark::LabelR7_Click, &Wavelark::LabelR8_Click};
     for (int i = 0; i < StationTable::kButtonCount; ++i)
         connect(LabelR[i], &ClickableLabel::clicked, this, stationHandlers[i]);
     connect(LabelPlay, &ClickableLabel::clicked, this, &Wavelark::LabelPlay_Click);
@@ -246,10 +249,18 @@ void Wavelark::connectHandlers() {
     connect(Timer3, &QTimer::timeout, this, &Wavelark::Timer3_Timer);
 }
 
-double Wavelark::windowLeft() const { return position_.left(*this); }
-double Wavelark::windowTop() const { return position_.top(*this); }
-void Wavelark::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
-void Wavelark::setWindowTop(double twips) { position_.setTop(*this, twips); }
+double Wavelark::windowLeft() const {
+    return position_.left(*this);
+}
+double Wavelark::windowTop() const {
+    return position_.top(*this);
+}
+void Wavelark::setWindowLeft(double twips) {
+    position_.setLeft(*this, twips);
+}
+void Wavelark::setWindowTop(double twips) {
+    position_.setTop(*this, twips);
+}
 
 void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;

@@ -58,7 +58,7 @@ constexpr int kSafetyPollMs = 1000;
 // Handlers are public so tests drive them as the events would.
 class Wavelark : public QWidget, public SettingsHost {
     Q_OBJECT
-public:
+  public:
     explicit Wavelark(WavelarkServices services, QWidget* parent = nullptr);
     ~Wavelark() override;
 
@@ -146,13 +146,13 @@ public:
     float scrollR2LLeft() const { return scrollR2LLeft_; }
     void setScrollLefts(float l2r, float r2l);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     // Makes one control of the window's table; the player's own kinds only.
     QWidget* createControl(const ControlLayout& control);
     void createControls();

@@ -283,10 +283,18 @@ void formWRec::mouseMoveEvent(QMouseEvent* event) {
                    static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
-double formWRec::windowLeft() const { return position_.left(*this); }
-double formWRec::windowTop() const { return position_.top(*this); }
-void formWRec::setWindowLeft(double twips) { position_.setLeft(*this, twips); }
-void formWRec::setWindowTop(double twips) { position_.setTop(*this, twips); }
+double formWRec::windowLeft() const {
+    return position_.left(*this);
+}
+double formWRec::windowTop() const {
+    return position_.top(*this);
+}
+void formWRec::setWindowLeft(double twips) {
+    position_.setLeft(*this, twips);
+}
+void formWRec::setWindowTop(double twips) {
+    position_.setTop(*this, twips);
+}
 
 void formWRec::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

@@ -12,15 +12,15 @@ namespace ondrix {
 // window does.
 class CachedTextLabel : public ClickableLabel {
     Q_OBJECT
-public:
+  public:
     explicit CachedTextLabel(const QString& text, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QPixmap cache_;
     QString cachedText_;
 };

@@ -19,7 +19,7 @@ struct OpenFileRequest {
 // Modal boxes behind an interface so that handlers that show one are tested
 // without anybody to click OK.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Returns when the user has closed the box.
     virtual void message(QWidget* parent, const QString& text, const QString& title,
@@ -29,7 +29,7 @@ public:
 };
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     void message(QWidget* parent, const QString& text, const QString& title,
                  MessageIcon icon) override;
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;

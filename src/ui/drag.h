@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/qnamespace.h>
+
 #include <cstdint>
 
 #include "ui/window_placement.h"

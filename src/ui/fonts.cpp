@@ -8,10 +8,12 @@ namespace ondrix {
 void installFontSubstitutes() {
     // Liberation Sans keeps Arial's metrics, close to both Windows faces, so
     // captions fit the controls they were sized for.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Tahoma"),
+        QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }
 
 QFont fontAt96Dpi(const QString& family, double points, bool bold) {

@@ -8,7 +8,7 @@ namespace ondrix {
 // with is shown in a message box naming it, and the program ends with a
 // non-zero status.
 class GuardedApplication : public QApplication {
-public:
+  public:
     GuardedApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -2,7 +2,9 @@
 
 namespace ondrix {
 
-QString helpBoxText(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
+QString helpBoxText(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n"));
+}
 
 void showHelpBox(Dialogs& dialogs, QWidget* parent, const QStringList& lines) {
     dialogs.message(parent, helpBoxText(lines), QStringLiteral("OndrixRadio"),

@@ -20,7 +20,9 @@ constexpr int kCtrlMask = 2;
 constexpr int kAltMask = 4;
 
 // Key commands run with no modifier or with Ctrl alone.
-constexpr bool keyCommandAllowed(int modifiers) { return modifiers == (modifiers & kCtrlMask); }
+constexpr bool keyCommandAllowed(int modifiers) {
+    return modifiers == (modifiers & kCtrlMask);
+}
 
 // Qt key to the platform's virtual-key code (F1 = 112, A = 65, 0 = 48); 0 for
 // keys without one that the programs could care about.

@@ -13,7 +13,9 @@ KeyPreview::KeyPreview(QWidget* window, Handler handler)
     qApp->installEventFilter(this);
 }
 
-KeyPreview::~KeyPreview() { qApp->removeEventFilter(this); }
+KeyPreview::~KeyPreview() {
+    qApp->removeEventFilter(this);
+}
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || resending_ || !window_) return false;

@@ -12,15 +12,15 @@ namespace ondrix {
 // the focus) to a handler first; the key then goes on to the control.
 class KeyPreview : public QObject {
     Q_OBJECT
-public:
+  public:
     using Handler = std::function<void(int keyCode, int modifiers)>;
     KeyPreview(QWidget* window, Handler handler);
     ~KeyPreview() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QPointer<QWidget> window_;
     Handler handler_;
     bool resending_ = false;

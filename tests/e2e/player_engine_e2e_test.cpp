@@ -1,13 +1,12 @@
 // The player window over the real libmpv engine and a local Icecast server.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
-
-#include <malloc.h>
-#include <QTest>
 
 #include "platform/paths.h"
 #include "player/media/mpv_engine.h"
@@ -28,7 +27,7 @@ QByteArray crlf(const QStringList& lines) {
 
 // The real engine, with every address it is asked to open written down.
 class RecordingEngine : public ondrix::MpvEngine {
-public:
+  public:
     RecordingEngine() : ondrix::MpvEngine(nullptr, QStringLiteral("null")) {}
     void setURL(const QString& url) override {
         urls << url;
@@ -38,7 +37,7 @@ public:
 };
 
 class PlayerWithEngine : public ::testing::Test {
-protected:
+  protected:
     PlayerWithEngine() : here_(settings.path()) {
         settings.write(QStringLiteral("!WLKstart.txt"), crlf({"1500", "1500"}));
         settings.write(QStringLiteral("!tzone.txt"), crlf({"0"}));
@@ -55,12 +54,15 @@ protected:
 
     // Generates short MP3 clips of the given length in seconds.
     static bool makeClip(const QString& path, int hz, double seconds) {
-        return runCommand(QStringLiteral("ffmpeg"),
-                          {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
-                           QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(hz).arg(seconds),
-                           QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-b:a"),
-                           QStringLiteral("128k"), path}) == 0;
+        return runCommand(
+                   QStringLiteral("ffmpeg"),
+                   {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y"),
+                    QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                    QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100")
+                        .arg(hz)
+                        .arg(seconds),
+                    QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-b:a"),
+                    QStringLiteral("128k"), path}) == 0;
     }
 
     // Stations 1 and 2 on two live mounts of the server.
@@ -68,9 +70,10 @@ protected:
         if (!server.startSource(QStringLiteral("/one"), 440) ||
             !server.startSource(QStringLiteral("/two"), 660))
             return false;
-        settings.write(QStringLiteral("!rkeys.txt"),
-                       crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")),
-                             "+", "Two", "http://two.example/", server.url(QStringLiteral("/two"))}));
+        settings.write(
+            QStringLiteral("!rkeys.txt"),
+            crlf({"+", "One", "http://one.example/", server.url(QStringLiteral("/one")), "+", "Two",
+                  "http://two.example/", server.url(QStringLiteral("/two"))}));
         return true;
     }
 
@@ -81,7 +84,7 @@ protected:
     ondrix::SystemRandom random;
     FakeDialogs dialogs;
 
-private:
+  private:
     CurrentDirectory here_;
     std::unique_ptr<ondrix::Wavelark> window_;
 };
@@ -149,7 +152,8 @@ TEST_F(PlayerWithEngine, OneClickPlaysAFolderOfClipsThroughInListOrder) {
 
 TEST_F(PlayerWithEngine, AFolderOfFilesThatCannotPlayOpensOneAddressOnly) {
     TempFolder notes;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) notes.write(QString::fromLatin1(name), "just text\n");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        notes.write(QString::fromLatin1(name), "just text\n");
     ondrix::Wavelark& w = window();
     w.Form_Load();
     w.show();
@@ -169,8 +173,8 @@ TEST_F(PlayerWithEngine, AStationWhoseSourceStopsIsFollowedByTheNextFileOfTheLis
     TempFolder music;
     ASSERT_TRUE(makeClip(music.file(QStringLiteral("a.mp3")), 500, 3));
     ASSERT_TRUE(makeClip(music.file(QStringLiteral("b.mp3")), 600, 3));
-    settings.write(QStringLiteral("!rkeys.txt"),
-                   crlf({"+", "Live", "http://live.example/", server.url(QStringLiteral("/live"))}));
+    settings.write(QStringLiteral("!rkeys.txt"), crlf({"+", "Live", "http://live.example/",
+                                                       server.url(QStringLiteral("/live"))}));
     engine.setReconnectLimit(2000);  // a dropped stream gives up soon here
 
     ondrix::Wavelark& w = window();
@@ -198,18 +202,18 @@ long residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').constFirst().toLong();
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLong();
     return -1;
 }
 
 // The longest time the event loop went without running a 5 ms timer.
 class LoopLatency : public QObject {
-public:
+  public:
     LoopLatency() {
         timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            worst_ = std::max(worst_, clock_.restart());
-        });
+        connect(&timer_, &QTimer::timeout, this,
+                [this] { worst_ = std::max(worst_, clock_.restart()); });
         clock_.start();
         timer_.start();
     }
@@ -219,7 +223,7 @@ public:
     }
     qint64 worstMs() const { return worst_; }
 
-private:
+  private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 worst_ = 0;
@@ -267,7 +271,8 @@ TEST_F(PlayerWithEngine, ManyStationSwitchesAndAddressChangesStayResponsiveWitho
         15000))
         << "the player still plays after the run";
     EXPECT_LT(growthKb, 5 * 1024) << "resident memory grew by " << growthKb << " kB";
-    EXPECT_LE(latency.worstMs(), 50) << "the event loop was held for " << latency.worstMs() << " ms";
+    EXPECT_LE(latency.worstMs(), 50)
+        << "the event loop was held for " << latency.worstMs() << " ms";
     RecordProperty("rss_growth_kb", static_cast<int>(growthKb));
     RecordProperty("worst_loop_gap_ms", static_cast<int>(latency.worstMs()));
 }
@@ -279,12 +284,28 @@ TEST_F(PlayerWithEngine, AnHlsStationFromAWebServerPlays) {
     if (!haveProgram(QStringLiteral("ffmpeg"))) GTEST_SKIP() << "needs ffmpeg";
     // A playlist of one-second AAC segments, as HLS stations send them.
     TempFolder site;
-    ASSERT_EQ(runCommand(QStringLiteral("ffmpeg"),
-                         {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                          "sine=frequency=440:duration=6:sample_rate=44100", "-ac", "2", "-c:a",
-                          "aac", "-b:a", "96k", "-f", "hls", "-hls_time", "1",
-                          "-hls_playlist_type", "vod", site.file(QStringLiteral("live.m3u8"))}),
-              0);
+    ASSERT_EQ(
+        runCommand(QStringLiteral("ffmpeg"), {"-loglevel",
+                                              "error",
+                                              "-y",
+                                              "-f",
+                                              "lavfi",
+                                              "-i",
+                                              "sine=frequency=440:duration=6:sample_rate=44100",
+                                              "-ac",
+                                              "2",
+                                              "-c:a",
+                                              "aac",
+                                              "-b:a",
+                                              "96k",
+                                              "-f",
+                                              "hls",
+                                              "-hls_time",
+                                              "1",
+                                              "-hls_playlist_type",
+                                              "vod",
+                                              site.file(QStringLiteral("live.m3u8"))}),
+        0);
     // A web server for the folder: each request gets the file and the end.
     QTcpServer web;
     ASSERT_TRUE(web.listen(QHostAddress::LocalHost, 0));
@@ -297,10 +318,12 @@ TEST_F(PlayerWithEngine, AnHlsStationFromAWebServerPlays) {
                 const QString path = QString::fromLatin1(socket->readLine()).section(' ', 1, 1);
                 requested << path;
                 QFile file(site.file(path.mid(1)));
-                const QByteArray body = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-                socket->write((body.isEmpty() ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") +
-                              QByteArray("Content-Length: ") + QByteArray::number(body.size()) +
-                              "\r\nConnection: close\r\n\r\n" + body);
+                const QByteArray body =
+                    file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                socket->write(
+                    (body.isEmpty() ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\n") +
+                    QByteArray("Content-Length: ") + QByteArray::number(body.size()) +
+                    "\r\nConnection: close\r\n\r\n" + body);
                 socket->disconnectFromHost();
             });
         }
@@ -314,7 +337,8 @@ TEST_F(PlayerWithEngine, AnHlsStationFromAWebServerPlays) {
         << "state " << static_cast<int>(engine.playState()) << ", requested "
         << requested.join(' ').toStdString();
     EXPECT_TRUE(requested.contains(QStringLiteral("/live.m3u8")));
-    EXPECT_TRUE(std::any_of(requested.begin(), requested.end(),
-                            [](const QString& path) { return path.endsWith(QLatin1String(".ts")); }));
+    EXPECT_TRUE(std::any_of(requested.begin(), requested.end(), [](const QString& path) {
+        return path.endsWith(QLatin1String(".ts"));
+    }));
     w.LabelStop_Click();
 }

@@ -25,7 +25,7 @@ QByteArray crlf(const QStringList& lines) {
 }
 
 class PlayerUnderX : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!haveProgram(QStringLiteral("xdotool")) || !haveProgram(QStringLiteral("Xvfb")))
             GTEST_SKIP() << "needs Xvfb and xdotool";
@@ -77,24 +77,30 @@ protected:
     }
 
     QString windowId() {
-        const QString found = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                       QStringLiteral("--class"), QStringLiteral("ondrixWavelark31")});
+        const QString found =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--class"), QStringLiteral("ondrixWavelark31")});
         return found.split(QLatin1Char('\n')).constFirst().trimmed();
     }
 
     QPoint windowPosition() {
         const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), windowId()});
-        const auto match = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
-        return match.hasMatch() ? QPoint(match.captured(1).toInt(), match.captured(2).toInt()) : QPoint(-99999, -99999);
+        const auto match =
+            QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        return match.hasMatch() ? QPoint(match.captured(1).toInt(), match.captured(2).toInt())
+                                : QPoint(-99999, -99999);
     }
 
     // A left-button drag from a point of the surface (window coordinates).
     void drag(QPoint from, QPoint by) {
         const QPoint origin = windowPosition();
         const QPoint start = origin + from;
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x() + 1), QString::number(start.y())});
-        xdotool({QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
+        xdotool({QStringLiteral("mousemove"), QString::number(start.x() + 1),
+                 QString::number(start.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y())});
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
         const int steps = 4;
         for (int i = 1; i <= steps; ++i) {
@@ -109,7 +115,8 @@ protected:
     void key(const QString& keys) {
         // Without a window manager the keyboard follows the pointer.
         const QPoint over = windowPosition() + QPoint(40, 62);
-        xdotool({QStringLiteral("mousemove"), QString::number(over.x()), QString::number(over.y())});
+        xdotool(
+            {QStringLiteral("mousemove"), QString::number(over.x()), QString::number(over.y())});
         xdotool({QStringLiteral("key"), keys});
         QThread::msleep(400);
     }
@@ -125,13 +132,17 @@ protected:
             },
             10000))
             << "no message box";
-        const QString box = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
-                                .split(QLatin1Char('\n')).constFirst();
+        const QString box =
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^(ondrix|OndrixRadio)$")})
+                .split(QLatin1Char('\n'))
+                .constFirst();
         // Without a window manager the keyboard follows the pointer.
         const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), box});
-        const auto at = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
-        const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
+        const auto at =
+            QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geometry);
+        const auto size =
+            QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
         ASSERT_TRUE(at.hasMatch() && size.hasMatch()) << geometry.toStdString();
         xdotool({QStringLiteral("mousemove"),
                  QString::number(at.captured(1).toInt() + size.captured(1).toInt() / 2),
@@ -186,7 +197,6 @@ class PrivateBus {
     QString address_;
 };
 
-
 }  // namespace
 
 TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
@@ -231,7 +241,8 @@ TEST_F(PlayerUnderX, F12EndsWithStatusZeroButNotWithShiftOrAlt) {
 TEST_F(PlayerUnderX, ExitLabelEndsWithStatusZero) {
     start(playerProgram(), settings.path());
     const QPoint exitLabel = windowPosition() + QPoint(628, 148);
-    xdotool({QStringLiteral("mousemove"), QString::number(exitLabel.x()), QString::number(exitLabel.y())});
+    xdotool({QStringLiteral("mousemove"), QString::number(exitLabel.x()),
+             QString::number(exitLabel.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     EXPECT_TRUE(finishedWith(0));
 }
@@ -246,8 +257,9 @@ TEST_F(PlayerUnderX, MissingSettingsFileEndsTheStartWithTheErrorNamed) {
     player.start(playerProgram(), {});
     ASSERT_TRUE(player.waitForFinished(20000));
     EXPECT_EQ(player.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(player.readAllStandardError())
-                    .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
+    EXPECT_TRUE(
+        QString::fromLocal8Bit(player.readAllStandardError())
+            .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
 }
 
 TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
@@ -269,7 +281,8 @@ TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
         env.remove(QStringLiteral("XDG_DATA_HOME"));
     };
     start(exec.captured(1), home.path(), {exec.captured(2)}, asUser);
-    for (const char* name : {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
+    for (const char* name :
+         {"!rkeys.txt", "!WLKstart.txt", "!tzone.txt", "!moving.txt", "infoondrix3.txt"})
         EXPECT_TRUE(QFile::exists(ownFolder + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
 
@@ -304,23 +317,28 @@ TEST_F(PlayerUnderX, ScreenshotShowsTheLinesAndLabelsAtTheirPlacesAndTheTextsMov
     const QColor lineColour = at(shot, 100, 32);  // Line7 under the title row, y 480
     EXPECT_LT(lineColour.value(), 60) << "the lines are dark";
     EXPECT_EQ(at(shot, 100, 30), QColor(128, 128, 128));  // title row
-    EXPECT_EQ(at(shot, 580, 32), lineColour);   // Line7 between File1 and Drive1
-    EXPECT_EQ(at(shot, 200, 28), lineColour);   // Line2 at x 3000
-    EXPECT_EQ(at(shot, 440, 28), lineColour);   // Line3 at x 6600
-    EXPECT_EQ(at(shot, 100, 168), lineColour);  // Line8 at y 2520
-    EXPECT_EQ(at(shot, 2, 100), lineColour);    // Line1, left edge
-    EXPECT_EQ(at(shot, 680, 100), lineColour);  // Line4 at x 10200
-    EXPECT_EQ(at(shot, 100, 192), lineColour);  // Line5 at y 2880
-    EXPECT_EQ(at(shot, 40, 62), QColor(128, 128, 128));  // bare surface
+    EXPECT_EQ(at(shot, 580, 32), lineColour);             // Line7 between File1 and Drive1
+    EXPECT_EQ(at(shot, 200, 28), lineColour);             // Line2 at x 3000
+    EXPECT_EQ(at(shot, 440, 28), lineColour);             // Line3 at x 6600
+    EXPECT_EQ(at(shot, 100, 168), lineColour);            // Line8 at y 2520
+    EXPECT_EQ(at(shot, 2, 100), lineColour);              // Line1, left edge
+    EXPECT_EQ(at(shot, 680, 100), lineColour);            // Line4 at x 10200
+    EXPECT_EQ(at(shot, 100, 192), lineColour);            // Line5 at y 2880
+    EXPECT_EQ(at(shot, 40, 62), QColor(128, 128, 128));   // bare surface
 
     // Command labels' backgrounds, near their top-left corners.
-    const struct { int x, y; QColor colour; const char* name; } labels[] = {
-        {9, 34, QColor(64, 64, 64), "LabelR1"},     {57, 66, QColor(64, 64, 64), "LabelR6"},
+    const struct {
+        int x, y;
+        QColor colour;
+        const char* name;
+    } labels[] = {
+        {9, 34, QColor(64, 64, 64), "LabelR1"},      {57, 66, QColor(64, 64, 64), "LabelR6"},
         {9, 138, QColor(255, 128, 128), "LabelRec"}, {73, 138, QColor(64, 64, 64), "LabelStop"},
         {137, 138, QColor(64, 64, 64), "LabelPlay"}, {585, 138, QColor(64, 64, 64), "LabelExit"},
         {9, 97, QColor(192, 192, 255), "label2"},    {353, 33, QColor(0, 0, 0), "Label1"},
     };
-    for (const auto& label : labels) EXPECT_EQ(at(shot, label.x, label.y), label.colour) << label.name;
+    for (const auto& label : labels)
+        EXPECT_EQ(at(shot, label.x, label.y), label.colour) << label.name;
 
     // The bottom strip changes between the two pictures: the texts scroll.
     bool moved = false;

@@ -71,7 +71,8 @@ TEST_F(WavelarkTest, ScrollingTextsMoveAndWrapAroundTheSurface) {
 
 TEST_F(WavelarkTest, ClockClickReloadsPositionAndStationsOnly) {
     ondrix::Wavelark& w = loaded();
-    folder.write(QStringLiteral("!WLKstart.txt"), crlf({QStringLiteral("150"), QStringLiteral("300")}));
+    folder.write(QStringLiteral("!WLKstart.txt"),
+                 crlf({QStringLiteral("150"), QStringLiteral("300")}));
     folder.write(QStringLiteral("!rkeys.txt"), crlf({"+", "New", "http://new/", "http://new/s"}));
     folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("2")}));
     QTest::mouseClick(w.lbltime, Qt::LeftButton);
@@ -87,21 +88,24 @@ TEST_F(WavelarkTest, HelpBoxThenReloadAfterItCloses) {
     dialogs.onMessage = [&] {
         // The user edits the files while the box is open.
         whileOpen = w.pos();
-        folder.write(QStringLiteral("!WLKstart.txt"), crlf({QStringLiteral("450"), QStringLiteral("600")}));
-        folder.write(QStringLiteral("!rkeys.txt"), crlf({"+", "Edited", "http://e/", "http://e/s"}));
+        folder.write(QStringLiteral("!WLKstart.txt"),
+                     crlf({QStringLiteral("450"), QStringLiteral("600")}));
+        folder.write(QStringLiteral("!rkeys.txt"),
+                     crlf({"+", "Edited", "http://e/", "http://e/s"}));
     };
     w.Form_KeyDown(112, 0);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const MessageCall& help = dialogs.messages[0];
     EXPECT_EQ(help.title, QStringLiteral("OndrixRadio"));
     EXPECT_EQ(help.icon, ondrix::MessageIcon::Information);
-    EXPECT_EQ(help.text,
-              QStringLiteral("F1 = this help & refresh\r\nF2  = Info file  \r\nF3  = Radiokeys file  \r\n"
-                             "F4  = Timezone file  \r\nF5  = Moving text file  \r\n"
-                             "F6  = ondrix.example  \r\nF11 = Save Postition \r\n"
-                             "F12 = Exit this program \r\n----------------------\r\n"
-                             "Hold left button on mouse to move\r\n----------------------\r\n"
-                             "VOSKE - OndrixRadio \r\nwww.ondrix.example"));
+    EXPECT_EQ(
+        help.text,
+        QStringLiteral("F1 = this help & refresh\r\nF2  = Info file  \r\nF3  = Radiokeys file  \r\n"
+                       "F4  = Timezone file  \r\nF5  = Moving text file  \r\n"
+                       "F6  = ondrix.example  \r\nF11 = Save Postition \r\n"
+                       "F12 = Exit this program \r\n----------------------\r\n"
+                       "Hold left button on mouse to move\r\n----------------------\r\n"
+                       "VOSKE - OndrixRadio \r\nwww.ondrix.example"));
     EXPECT_EQ(whileOpen, QPoint(200, 100));
     EXPECT_EQ(w.pos(), QPoint(30, 40));
     EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("Edited"));
@@ -182,12 +186,12 @@ TEST_F(WavelarkTest, FunctionKeysActWhicheverControlHasTheFocusAndStillReachIt) 
         }
     };
     for (QWidget* target : std::initializer_list<QWidget*>{w.Text1, w.File1, w.Random_Play,
-                                                            w.Drive1, w.WindowsMediaPlayer1}) {
+                                                           w.Drive1, w.WindowsMediaPlayer1}) {
         shell.calls.clear();
         KeyCounter counter;
         target->installEventFilter(&counter);
         target->setFocusPolicy(target->focusPolicy() == Qt::NoFocus ? Qt::StrongFocus
-                                                                     : target->focusPolicy());
+                                                                    : target->focusPolicy());
         target->setFocus();
         QTest::keyClick(target, Qt::Key_F3);
         target->removeEventFilter(&counter);
@@ -254,15 +258,16 @@ TEST_F(WavelarkTest, FailingSaveIsReportedWithoutPositionSavedAndThePlayerGoesOn
 
 TEST_F(WavelarkTest, MalformedFileAtReloadKeepsWhatWasLoadedBeforeIt) {
     ondrix::Wavelark& w = loaded();
-    folder.write(QStringLiteral("!WLKstart.txt"), crlf({QStringLiteral("600"), QStringLiteral("900")}));
+    folder.write(QStringLiteral("!WLKstart.txt"),
+                 crlf({QStringLiteral("600"), QStringLiteral("900")}));
     folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("three")}));
     folder.write(QStringLiteral("!rkeys.txt"), crlf({"+", "Later", "http://l/", "http://l/s"}));
     w.Form_KeyDown(112, 0);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text,
               QStringLiteral("Run-time error '13': Type mismatch (!tzone.txt)"));
-    EXPECT_EQ(w.pos(), QPoint(40, 60));                  // read before the failure
-    EXPECT_EQ(w.settings().timeZoneOffset(), 6);         // kept
+    EXPECT_EQ(w.pos(), QPoint(40, 60));                    // read before the failure
+    EXPECT_EQ(w.settings().timeZoneOffset(), 6);           // kept
     EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("S1"));  // not reached
 }
 
@@ -289,7 +294,8 @@ TEST_F(WavelarkTest, F1ShowsWhatItReRead) {
     w.Timer3_Timer();
     ASSERT_FALSE(w.lbltid2->isHidden());
     const int oldWidth = w.lblScrollR2L->width();
-    folder.write(QStringLiteral("!moving.txt"), crlf({QStringLiteral("A much longer moving text than before")}));
+    folder.write(QStringLiteral("!moving.txt"),
+                 crlf({QStringLiteral("A much longer moving text than before")}));
     folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("0")}));
     folder.write(QStringLiteral("!rkeys.txt"), stationRecords(1));
     w.Form_KeyDown(112, 0);

@@ -29,9 +29,10 @@ inline QByteArray stationRecords(int count) {
 // A player window over fakes, in a scratch folder that is the current
 // directory and holds a valid set of settings files.
 class WavelarkTest : public ::testing::Test {
-protected:
+  protected:
     WavelarkTest() : here_(folder.path()) {
-        folder.write(QStringLiteral("!WLKstart.txt"), crlf({QStringLiteral("3000"), QStringLiteral("1500")}));
+        folder.write(QStringLiteral("!WLKstart.txt"),
+                     crlf({QStringLiteral("3000"), QStringLiteral("1500")}));
         folder.write(QStringLiteral("!tzone.txt"), crlf({QStringLiteral("6")}));
         folder.write(QStringLiteral("!moving.txt"), crlf({QStringLiteral("Moving on")}));
         folder.write(QStringLiteral("!rkeys.txt"), stationRecords(3));
@@ -63,7 +64,7 @@ protected:
     FakeRandom random;
     FakeDialogs dialogs;
 
-private:
+  private:
     CurrentDirectory here_;
     std::unique_ptr<ondrix::Wavelark> window_;
 };

@@ -1,5 +1,6 @@
-#include <QTest>
 #include <sys/stat.h>
+
+#include <QTest>
 
 #include "gui/wavelark_fixture.h"
 #include "platform/paths.h"
@@ -10,7 +11,7 @@ using ondrix::PlayState;
 namespace {
 
 class PollerTest : public WavelarkTest {
-protected:
+  protected:
     // A music folder beside the settings, shown in the lists.
     ondrix::Wavelark& withMusic(const QStringList& names) {
         music_ = std::make_unique<TempFolder>();

@@ -15,7 +15,8 @@ TEST_F(WavelarkTest, FormLoadPlacesWindowLabelsStationsAndStartsStationOne) {
     EXPECT_EQ(w.pos(), QPoint(200, 100));  // 3000, 1500 twips
     EXPECT_EQ(w.LabelR[0]->text(), QStringLiteral("S1"));
     EXPECT_EQ(w.LabelR[2]->text(), QStringLiteral("S3"));
-    EXPECT_EQ(w.LabelR[3]->text(), QStringLiteral("R4"));  // no record: the caption it was created with stays
+    EXPECT_EQ(w.LabelR[3]->text(),
+              QStringLiteral("R4"));  // no record: the caption it was created with stays
     EXPECT_EQ(w.settings().timeZoneOffset(), 6);
 
     EXPECT_EQ(engine.calls, QStringList({QStringLiteral("stop"),

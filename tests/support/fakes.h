@@ -19,7 +19,7 @@ namespace testsupport {
 
 // Records every call; the test sets the state it reports.
 class FakeEngine : public ondrix::MediaEngine {
-public:
+  public:
     void controlsStop() override { calls.push_back(QStringLiteral("stop")); }
     void controlsPlay() override { calls.push_back(QStringLiteral("play")); }
     void setURL(const QString& url) override {
@@ -38,7 +38,7 @@ public:
     // engine does.
     template <typename T>
     class Reported {
-    public:
+      public:
         Reported(T value, std::function<void(const T&)> changed)
             : value_(std::move(value)), changed_(std::move(changed)) {}
         Reported& operator=(const T& next) {
@@ -50,7 +50,7 @@ public:
         }
         operator const T&() const { return value_; }
 
-    private:
+      private:
         T value_;
         std::function<void(const T&)> changed_;
     };
@@ -63,7 +63,7 @@ public:
     QStringList calls;
     QStringList urls;
 
-private:
+  private:
     QString url_;
 };
 
@@ -74,7 +74,7 @@ struct ShellCall {
 };
 
 class FakeShell : public ondrix::Shell {
-public:
+  public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
         calls.push_back({window, operation, file, parameters, directory, showCommand});
@@ -84,14 +84,14 @@ public:
 };
 
 class FakeClock : public ondrix::Clock {
-public:
+  public:
     QDateTime now() const override { return time; }
     QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
 };
 
 // Returns the queued numbers in turn (0 when none are left).
 class FakeRandom : public ondrix::RandomSource {
-public:
+  public:
     void reseedFromClock() override { ++reseeds; }
     double next() override {
         if (values.empty()) return 0.0;
@@ -109,7 +109,7 @@ struct MessageCall {
 };
 
 class FakeDialogs : public ondrix::Dialogs {
-public:
+  public:
     void message(QWidget*, const QString& text, const QString& title,
                  ondrix::MessageIcon icon) override {
         messages.push_back({text, title, icon});

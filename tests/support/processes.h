@@ -10,7 +10,7 @@ namespace testsupport {
 // A private X server for tests that need a real display (screenshots,
 // xdotool). Stopped when the object dies.
 class Xvfb {
-public:
+  public:
     Xvfb(int width = 1280, int height = 1024);
     ~Xvfb();
     QString display() const { return display_; }
@@ -18,7 +18,7 @@ public:
     // Saves the whole screen as PNG (ImageMagick's import).
     bool screenshot(const QString& pngPath) const;
 
-private:
+  private:
     std::unique_ptr<QProcess> server_;
     QString display_;
 };

@@ -26,6 +26,8 @@ CurrentDirectory::CurrentDirectory(const QString& path) : previous_(QDir::curren
     QDir::setCurrent(path);
 }
 
-CurrentDirectory::~CurrentDirectory() { QDir::setCurrent(previous_); }
+CurrentDirectory::~CurrentDirectory() {
+    QDir::setCurrent(previous_);
+}
 
 }  // namespace testsupport

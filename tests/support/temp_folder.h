@@ -8,24 +8,24 @@ namespace testsupport {
 
 // A scratch folder removed at the end of the test.
 class TempFolder {
-public:
+  public:
     TempFolder();
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
     void write(const QString& name, const QByteArray& content) const;
     QByteArray read(const QString& name) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
 // Changes the process's current directory for the life of the object.
 class CurrentDirectory {
-public:
+  public:
     explicit CurrentDirectory(const QString& path);
     ~CurrentDirectory();
 
-private:
+  private:
     QString previous_;
 };
 

@@ -1,6 +1,7 @@
+#include "platform/number_text.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/number_text.h"
 #include "platform/runtime_error.h"
 
 TEST(PlainDecimalText, ShortestForm) {
@@ -15,5 +16,6 @@ TEST(PlainDecimalText, ShortestForm) {
 
 TEST(RuntimeErrorMessage, NamesNumberDescriptionAndFile) {
     ondrix::RuntimeError error(53, QStringLiteral("!WLKstart.txt"));
-    EXPECT_EQ(error.message(), QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)"));
+    EXPECT_EQ(error.message(),
+              QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)"));
 }

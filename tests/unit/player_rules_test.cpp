@@ -38,7 +38,8 @@ TEST(NextShuttleIndex, FollowsTheListAndWraps) {
 }
 
 TEST(JoinPath, AlwaysInsertsTheSeparator) {
-    EXPECT_EQ(joinPath(QStringLiteral("/music"), QStringLiteral("a.mp3")), QStringLiteral("/music/a.mp3"));
+    EXPECT_EQ(joinPath(QStringLiteral("/music"), QStringLiteral("a.mp3")),
+              QStringLiteral("/music/a.mp3"));
     EXPECT_EQ(joinPath(QStringLiteral("/"), QStringLiteral("a.mp3")), QStringLiteral("//a.mp3"));
 }
 

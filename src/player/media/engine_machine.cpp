@@ -23,7 +23,7 @@ constexpr double kPastEndSeconds = 1.0;
 // The scheme of "scheme://rest" in lower case; empty for a plain path.
 QString schemeOf(const QString& url) {
     const qsizetype separator = url.indexOf(QStringLiteral("://"));
-    if (separator <= 1) return QString();  // "C://x" is a drive, not a scheme
+    if (separator <= 1) return QString();            // "C://x" is a drive, not a scheme
     QString scheme = url.left(separator).toLower();  // not const: returned by move
     for (QChar c : std::as_const(scheme))
         if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||

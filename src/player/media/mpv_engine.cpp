@@ -1,5 +1,4 @@
 #include "player/media/mpv_engine.h"
-#include "player/media/stream_options.h"
 
 #include <mpv/client.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 
 #include "platform/runtime_error.h"
+#include "player/media/stream_options.h"
 
 namespace ondrix {
 

@@ -19,7 +19,7 @@ struct GeneralValue {
 // are decoded as UTF-8 when valid, else as Windows-1252; CR LF, lone LF and
 // lone CR each end a line. Errors throw RuntimeError naming fileName.
 class FieldReader {
-public:
+  public:
     FieldReader(const QByteArray& content, QString fileName);
 
     // Opens and reads the whole file; a missing or unreadable file throws
@@ -33,7 +33,7 @@ public:
     // field is not a number, Overflow outside the 32-bit range.
     std::int32_t readInt32();
 
-private:
+  private:
     struct RawField {
         QString text;
         bool quoted = false;

@@ -17,7 +17,7 @@ inline const QString kInfoFile = QStringLiteral("infoondrix3.txt");
 
 // What the loaders need of the player window.
 class SettingsHost : public WindowPlacement {
-public:
+  public:
     virtual void setStationCaption(int button, const QString& caption) = 0;
     // Modal information box; returns when closed.
     virtual void showInformation(const QString& text, const QString& title) = 0;
@@ -27,7 +27,7 @@ public:
 // Every failure throws RuntimeError naming the file; values stored before
 // the failure keep their new values.
 class PlayerSettings {
-public:
+  public:
     // folder: where the files are read and written (the current directory).
     PlayerSettings(SettingsHost& host, QString folder = QStringLiteral("."));
 
@@ -45,7 +45,7 @@ public:
     const QString& marqueeText() const { return marqueeText_; }
     const QString& folder() const { return folder_; }
 
-private:
+  private:
     QString pathOf(const QString& file) const;
 
     SettingsHost& host_;
