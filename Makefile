@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run package test test-asan test-werror test-windows bench bench-soak fuzz clean
+.PHONY: all deps build run package format-check test test-asan test-werror test-windows bench bench-soak fuzz clean
 
 all: build
 
@@ -24,10 +24,14 @@ package: build
 # The package is built first: a test installs it and starts the player from it.
 # Last, everything is built once more with warnings as errors, so that a
 # warning fails the run.
-test: build package
+test: format-check build package
 	ctest --preset default
 	$(MAKE) test-asan
 	$(MAKE) test-werror
+
+# Every C++ file as the committed .clang-format writes it.
+format-check: deps
+	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
 
 test-asan: deps
 	cmake --preset asan
