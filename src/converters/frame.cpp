@@ -19,6 +19,7 @@
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
 #include "ui/pick_list.h"
+#include "ui/suite_look.h"
 #include "ui/twips.h"
 #include "ui/vendor.h"
 
@@ -27,13 +28,6 @@ namespace ondrix {
 namespace {
 
 const QString kWavPattern = QStringLiteral("*.wav");
-
-void setColour(QWidget* widget, QPalette::ColorRole role, const std::optional<QColor>& colour) {
-    if (!colour) return;
-    QPalette palette = widget->palette();
-    palette.setColor(role, *colour);
-    widget->setPalette(palette);
-}
 
 }  // namespace
 

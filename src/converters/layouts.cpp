@@ -1,16 +1,10 @@
 #include "converters/layouts.h"
 
+#include "ui/suite_look.h"
+
 namespace ondrix {
 
 namespace {
-
-const QColor kGrey(128, 128, 128);
-const QColor kDarkGrey(64, 64, 64);
-const QColor kLightGrey(224, 224, 224);
-const QColor kPaleYellow(255, 255, 192);
-const QColor kLavender(192, 192, 255);
-const QString kTahoma = QStringLiteral("Tahoma");
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
 
 ControlLayout textBox(const char* name, const char* text, const char* tip, int left, int top,
                       int width, int height, QColor back, const QString& family, double points,
@@ -104,23 +98,23 @@ const WindowLayout& mp3WindowLayout() {
             textBox("Text3", "-V4", "Put Lame code here", 2040, 1680, 1575, 375, kPaleYellow,
                     kSansSerif, 9.75, 4),
             textBox("Text1", "", "Input file", 1920, 480, 2535, 375, kLightGrey, kSansSerif, 12, 2),
-            textBox("Text2", ".mp3", "Name your output file", 2040, 1080, 3495, 375, kLavender,
+            textBox("Text2", ".mp3", "Name your output file", 2040, 1080, 3495, 375, kLilac,
                     kSansSerif, 12, 1),
             fileList("File2", 120, 480, kSansSerif, 0),
             label("Label4", ControlKind::Label, "mp3 convert", "", 3840, 120, 1695, 255, kGrey,
                   kPaleYellow, 12, true, 12, true),
             label("Label2", ControlKind::Label, "VOSKE", "", 120, 120, 1095, 255, kGrey,
                   kPaleYellow, 12, true, 11),
-            command("LblVBR", "Extrem", "VBR", 3840, 2640, 1695, kLavender, 10),
-            command("LblABR", "DVD Q", "ABR", 3840, 2160, 1695, kLavender, 9),
-            command("LblCBR", "CD Q", "CBR", 3840, 1680, 1695, kLavender, 8),
+            command("LblVBR", "Extrem", "VBR", 3840, 2640, 1695, kLilac, 10),
+            command("LblABR", "DVD Q", "ABR", 3840, 2160, 1695, kLilac, 9),
+            command("LblCBR", "CD Q", "CBR", 3840, 1680, 1695, kLilac, 8),
             command("LblFiles", "Files", "Open Folder", 2040, 2640, 1575, kPaleYellow, 7),
             command("LblMake", "User Code", "Your code abve", 2040, 2160, 1575, kPaleYellow, 6),
             picture(":/logos/mp3-logo.png", 4560, 480, 1050, 540),
             label("Label3", ControlKind::Label, "User Lame Code", "", 2160, 1440, 1575, 255, kGrey,
-                  kLavender, 9.75, false, 5),
+                  kLilac, 9.75, false, 5),
             label("Label1", ControlKind::Label, "Output file name", "", 2160, 840, 1455, 255, kGrey,
-                  kLavender, 9.75, false, 3),
+                  kLilac, 9.75, false, 3),
         },
         {
             {QStringLiteral("Line7"), 1920, 960, 1920, 3120, 3},
@@ -150,10 +144,9 @@ const WindowLayout& flacWindowLayout() {
             textBox("Text2", ".flac", "Output file name here", 2040, 1320, 3135, 375, kPaleYellow,
                     kTahoma, 12, 0),
             picture(":/logos/flac-logo.png", 2040, 1800, 1320, 660),
-            command("lblComp8", "Smallest", "Slow ( Level 8 )", 3480, 2760, 1695, kLavender, 9),
-            command("lblComp5", "Standard", "Standard  ( Level 4 )", 3480, 2280, 1695, kLavender,
-                    8),
-            command("LblComp0", "Larger", "Fast ( Level 0 )", 3480, 1800, 1695, kLavender, 7),
+            command("lblComp8", "Smallest", "Slow ( Level 8 )", 3480, 2760, 1695, kLilac, 9),
+            command("lblComp5", "Standard", "Standard  ( Level 4 )", 3480, 2280, 1695, kLilac, 8),
+            command("LblComp0", "Larger", "Fast ( Level 0 )", 3480, 1800, 1695, kLilac, 7),
             command("LblFiles", "Files", "Open Folder", 2040, 2760, 1335, kPaleYellow, 6),
             label("Label4", ControlKind::Label, "flac convert", "", 3480, 120, 1695, 255, kGrey,
                   kPaleYellow, 12, true, 5, true),

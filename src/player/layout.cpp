@@ -1,15 +1,11 @@
 #include "player/layout.h"
 
+#include "ui/suite_look.h"
+
 namespace ondrix {
 
 namespace {
 
-const QString kTahoma = QStringLiteral("Tahoma");
-const QString kSansSerif = QStringLiteral("MS Sans Serif");
-const QColor kGrey(128, 128, 128);
-const QColor kDarkGrey(64, 64, 64);
-const QColor kLilac(192, 192, 255);
-const QColor kPaleYellow(255, 255, 192);
 const QColor kPaleCyan(192, 255, 255);
 const QColor kPurple(128, 0, 128);
 

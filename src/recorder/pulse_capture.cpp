@@ -14,7 +14,7 @@ class PulseMonitorCapture : public CaptureSource {
     }
 
     bool open(QString& error) override {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRecordRate, kRecordChannels};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kRecordRate, kRecordChannels};
         // Fragments of a tenth of a second keep the level bar lively and let
         // a stop request be seen soon.
         pa_buffer_attr buffer{};
@@ -25,7 +25,7 @@ class PulseMonitorCapture : public CaptureSource {
         buffer.fragsize = kRecordBytesPerSecond / 10;
         int code = 0;
         stream_ = pa_simple_new(nullptr, "OndrixWRec", PA_STREAM_RECORD, "@DEFAULT_MONITOR@",
-                                "Recording", &spec, nullptr, &buffer, &code);
+                                "Recording", &format, nullptr, &buffer, &code);
         if (stream_) return true;
         switch (code) {
             case PA_ERR_CONNECTIONREFUSED:

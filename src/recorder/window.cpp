@@ -11,10 +11,12 @@
 
 #include "recorder/level_bar.h"
 #include "ui/clickable_label.h"
+#include "ui/control_table.h"
 #include "ui/fonts.h"
 #include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
+#include "ui/suite_look.h"
 #include "ui/twips.h"
 #include "ui/vendor.h"
 
@@ -22,120 +24,104 @@ namespace ondrix {
 
 namespace {
 
-const QColor kGrey(128, 128, 128);
-const QColor kDarkGrey(64, 64, 64);
-const QColor kPaleYellow(255, 255, 192);
-const QColor kLavender(192, 192, 255);
-
 constexpr int kClientWidth = 5700;
 constexpr int kClientHeight = 2850;
 constexpr int kCloseWaitMs = 3000;
 
-// One label of the window; places and sizes in twips.
-struct LabelLayout {
-    const char* name;
-    const char* caption;
-    int left, top, width, height;
-    QColor background, text;
-    double points;
-    bool button;
-    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
-};
-
-const LabelLayout kLabels[] = {
-    {.name = "Label2",
-     .caption = "VOSKE",
+const ControlLayout kLabels[] = {
+    {.name = QStringLiteral("Label2"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral("VOSKE"),
      .left = 120,
      .top = 120,
      .width = 1095,
      .height = 255,
      .background = kGrey,
-     .text = kPaleYellow,
-     .points = 12,
-     .button = false},
-    {.name = "Label4",
-     .caption = "wav record",
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 12},
+    {.name = QStringLiteral("Label4"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral("wav record"),
      .left = 3840,
      .top = 120,
      .width = 1695,
      .height = 255,
      .background = kGrey,
-     .text = kPaleYellow,
-     .points = 12,
-     .button = false,
-     .alignment = Qt::AlignRight | Qt::AlignTop},
-    {.name = "LabelFile",
-     .caption = "",
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 12,
+     .rightAligned = true},
+    {.name = QStringLiteral("LabelFile"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral(""),
      .left = 240,
      .top = 600,
      .width = 5220,
      .height = 285,
      .background = kGrey,
-     .text = kLavender,
-     .points = 9.75,
-     .button = false},
-    {.name = "LabelTime",
-     .caption = "0:00:00",
+     .textColor = kLilac,
+     .fontFamily = kTahoma,
+     .fontPoints = 9.75},
+    {.name = QStringLiteral("LabelTime"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral("0:00:00"),
      .left = 240,
      .top = 960,
      .width = 2400,
      .height = 375,
      .background = kGrey,
-     .text = kPaleYellow,
-     .points = 14,
-     .button = false},
-    {.name = "LabelSize",
-     .caption = "",
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 14},
+    {.name = QStringLiteral("LabelSize"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral(""),
      .left = 2880,
      .top = 960,
      .width = 2580,
      .height = 375,
      .background = kGrey,
-     .text = kPaleYellow,
-     .points = 12,
-     .button = false,
-     .alignment = Qt::AlignRight | Qt::AlignTop},
-    {.name = "LabelState",
-     .caption = "Starting",
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 12,
+     .rightAligned = true},
+    {.name = QStringLiteral("LabelState"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral("Starting"),
      .left = 240,
      .top = 1785,
      .width = 5220,
      .height = 480,
      .background = kGrey,
-     .text = kLavender,
-     .points = 9.75,
-     .button = false},
-    {.name = "LabelStop",
-     .caption = "Stop",
+     .textColor = kLilac,
+     .fontFamily = kTahoma,
+     .fontPoints = 9.75},
+    {.name = QStringLiteral("LabelStop"),
+     .kind = ControlKind::CommandLabel,
+     .caption = QStringLiteral("Stop"),
      .left = 240,
      .top = 2340,
      .width = 1695,
      .height = 375,
      .background = kDarkGrey,
-     .text = kLavender,
-     .points = 12,
-     .button = true,
-     .alignment = Qt::AlignCenter},
-    {.name = "LabelExit",
-     .caption = "Exit",
+     .textColor = kLilac,
+     .fontFamily = kTahoma,
+     .fontPoints = 12},
+    {.name = QStringLiteral("LabelExit"),
+     .kind = ControlKind::CommandLabel,
+     .caption = QStringLiteral("Exit"),
      .left = 3765,
      .top = 2340,
      .width = 1695,
      .height = 375,
      .background = kDarkGrey,
-     .text = kPaleYellow,
-     .points = 12,
-     .button = true,
-     .alignment = Qt::AlignCenter},
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 12},
 };
 
 const QRect kLevelBar = twipsRect(240, 1440, 5220, 225);
-
-void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 }  // namespace
 
@@ -180,22 +166,24 @@ formWRec::formWRec(std::unique_ptr<CaptureSource> source, std::function<QString(
 }
 
 void formWRec::createControls() {
-    for (const LabelLayout& control : kLabels) {
-        const QString caption = QString::fromLatin1(control.caption);
+    for (const ControlLayout& control : kLabels) {
+        const bool button = control.kind == ControlKind::CommandLabel;
         QLabel* widget =
-            control.button ? new ClickableLabel(caption, this) : new QLabel(caption, this);
-        widget->setObjectName(QString::fromLatin1(control.name));
+            button ? new ClickableLabel(control.caption, this) : new QLabel(control.caption, this);
+        widget->setObjectName(control.name);
         widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
         widget->setAutoFillBackground(true);
         setColour(widget, QPalette::Window, control.background);
-        setColour(widget, QPalette::WindowText, control.text);
-        widget->setFont(fontAt96Dpi(QStringLiteral("Tahoma"), control.points, true));
-        widget->setAlignment(control.alignment);
+        setColour(widget, QPalette::WindowText, control.textColor);
+        widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
+        widget->setAlignment(button ? Qt::AlignCenter
+                                    : (control.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
+                                          Qt::AlignTop);
         // File names and error texts are shown as they are, never as markup.
         widget->setTextFormat(Qt::PlainText);
-        widget->setWordWrap(!control.button);
+        widget->setWordWrap(!button);
         // Texts are surface to drag by; a button's moves are its own.
-        if (control.button)
+        if (button)
             widget->setAttribute(Qt::WA_NoMousePropagation);
         else
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
