@@ -59,7 +59,8 @@ TEST(WavWriter, HeaderCountsTheDataAfterEveryPiece) {
     EXPECT_EQ(QFile(writer.path()).size(), 44 + 25 * 17640 + 4);
 }
 
-TEST(WavWriter, NeverReplacesAFile) {
+// A new name beside the files already there; no file where none can be made.
+TEST(WavWriter, MakesANewFileOnlyAndReportsAFolderThatTakesNone) {
     TempFolder folder;
     folder.write(QStringLiteral("OndrixRec-20261207-021540.wav"), "mine");
     folder.write(QStringLiteral("OndrixRec-20261207-021540-1.wav"), "mine too");
@@ -68,19 +69,21 @@ TEST(WavWriter, NeverReplacesAFile) {
     EXPECT_EQ(writer.path(), folder.file(QStringLiteral("OndrixRec-20261207-021540-2.wav")));
     EXPECT_EQ(folder.read(QStringLiteral("OndrixRec-20261207-021540.wav")), "mine");
     EXPECT_EQ(folder.read(QStringLiteral("OndrixRec-20261207-021540-1.wav")), "mine too");
-}
 
-TEST(WavWriter, ReportsAFolderThatTakesNoFile) {
-    TempFolder folder;
     folder.write(QStringLiteral("plain"), "a file, not a folder");
     for (const QString& name : {QStringLiteral("missing"), QStringLiteral("plain")}) {
-        WavWriter writer;
-        EXPECT_FALSE(writer.create(folder.file(name), kStart));
+        WavWriter refused;
+        EXPECT_FALSE(refused.create(folder.file(name), kStart));
         EXPECT_TRUE(
-            writer.error().startsWith(QStringLiteral("Cannot write in ") + folder.file(name)))
-            << writer.error().toStdString();
+            refused.error().startsWith(QStringLiteral("Cannot write in ") + folder.file(name)))
+            << refused.error().toStdString();
     }
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("plain")});
+    QStringList files =
+        QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    files.sort();
+    EXPECT_EQ(files,
+              (QStringList{"OndrixRec-20261207-021540-1.wav", "OndrixRec-20261207-021540-2.wav",
+                           "OndrixRec-20261207-021540.wav", "plain"}));
 }
 
 // A file size limit stands in for a full disk: the write fails part way.
