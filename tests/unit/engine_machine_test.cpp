@@ -95,6 +95,9 @@ Event seekable(bool on) {
 Event length(double seconds) {
     return [=](auto& t) { t.machine.durationChanged(seconds); };
 }
+Event sized(std::int64_t bytes) {
+    return [=](auto& t) { t.machine.sizeChanged(bytes); };
+}
 Event at(double seconds) {
     return [=](auto& t) { t.machine.positionChanged(seconds); };
 }
@@ -167,13 +170,18 @@ TEST_F(EngineMachineTest, EndOfFileBeforeAnythingWasDecodedIsReady) {
 TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconnects) {
     const std::vector<std::tuple<const char*, std::vector<Event>, PlayState>> cases = {
         {"seekable file", {seekable(true), ended(1)}, S::Stopped},
-        {"played to its length", {length(180), at(177.5), ended(1)}, S::Stopped},
+        {"played to its length", {sized(2880000), length(180), at(177.5), ended(1)}, S::Stopped},
         {"live stream", {ended(1)}, S::Reconnecting},
         {"live stream with the length of its buffer",
          {length(0.8), at(42), ended(1)},
          S::Reconnecting},
         {"the same, ended before its position was read", {length(0.8), ended(1)}, S::Reconnecting},
-        {"dropped long before its length", {length(180), at(60), ended(1)}, S::Reconnecting},
+        {"live stream whose guessed length keeps ahead of its position",
+         {length(6.4), at(6.0), ended(1)},
+         S::Reconnecting},
+        {"dropped long before its announced length",
+         {sized(2880000), length(180), at(60), ended(1)},
+         S::Reconnecting},
         {"seekable file cut off", {seekable(true), ended(1, EndReason::Error)}, S::Reconnecting},
     };
     for (const auto& [name, events, end] : cases) {

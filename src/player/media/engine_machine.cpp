@@ -14,10 +14,8 @@ namespace {
 
 // An entry with a length that ended this close to it played to its end.
 constexpr double kEndSlackSeconds = 5.0;
-// libmpv gives a live stream the length of what it has buffered, a second
-// or so, which the playing position soon passes; a file's position stays
-// within its length but for an estimate's error. A stream that ended before
-// its position was ever read proves nothing.
+// A file's position stays within its length but for an estimate's error.
+// A stream that ended before its position was ever read proves nothing.
 constexpr double kPastEndSeconds = 1.0;
 
 // The scheme of "scheme://rest" in lower case; empty for a plain path.
@@ -158,7 +156,7 @@ void EngineMachine::load(bool reconnecting) {
     attempt_ = true;
     played_ = false;
     eventsLost_ = false;
-    seekable_ = false;
+    seekable_ = sized_ = false;
     duration_ = position_ = 0.0;
     // autoStart: a new address plays even when the last one was paused.
     if (pause_) setPause(false);
@@ -303,9 +301,13 @@ void EngineMachine::endOfCurrent(EndReason reason) {
 }
 
 bool EngineMachine::lengthKnown() const {
+    // libmpv guesses a live stream's length from the bytes received so far,
+    // which keeps just ahead of the playing position; only a length the
+    // server announced (or a seekable entry) makes a real one. The position
+    // still has to be near it: some stations announce a huge size.
     return seekable_ ||
-           (duration_ > 0.0 && position_ > 0.0 && position_ >= duration_ - kEndSlackSeconds &&
-            position_ <= duration_ + kPastEndSeconds);
+           (sized_ && duration_ > 0.0 && position_ > 0.0 &&
+            position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
 }
 
 void EngineMachine::eventsLost() {
@@ -352,6 +354,10 @@ void EngineMachine::seekableChanged(bool on) {
 
 void EngineMachine::durationChanged(double seconds) {
     duration_ = std::max(seconds, 0.0);
+}
+
+void EngineMachine::sizeChanged(std::int64_t bytes) {
+    sized_ = bytes > 0;
 }
 
 void EngineMachine::positionChanged(double seconds) {

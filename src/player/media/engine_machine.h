@@ -91,6 +91,9 @@ class EngineMachine {
     void pausedForCacheChanged(bool on);
     void seekableChanged(bool on);
     void durationChanged(double seconds);
+    // The size the server announced for the entry (0: none, as for a live
+    // stream).
+    void sizeChanged(std::int64_t bytes);
     void positionChanged(double seconds);
     void timerDue(EngineTimer timer);
 
@@ -168,6 +171,7 @@ class EngineMachine {
     bool pause_ = false;
     bool pausedForCache_ = false;
     bool seekable_ = false;
+    bool sized_ = false;
     double duration_ = 0.0;
     double position_ = 0.0;
 

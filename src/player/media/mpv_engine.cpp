@@ -23,6 +23,7 @@ constexpr const char* kAudioBitrate = "audio-bitrate";
 constexpr const char* kMediaTitle = "media-title";
 constexpr const char* kTimePos = "time-pos";
 constexpr const char* kDuration = "duration";
+constexpr const char* kFileSize = "file-size";
 constexpr const char* kSeekable = "seekable";
 constexpr const char* kIdleActive = "idle-active";
 constexpr const char* kVolume = "volume";
@@ -51,6 +52,8 @@ enum Observed : uint64_t {
     kMediaTitleId,
     kTimePosId,
     kDurationId,
+    kPolledDurationId,  // asked for with the position, not observed
+    kFileSizeId,
     kSeekableId,
     kIdleActiveId,
     kVolumeId,
@@ -157,7 +160,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kMetadataId, property::kMetadata, MPV_FORMAT_NODE);
     mpv_observe_property(h, kAudioBitrateId, property::kAudioBitrate, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMediaTitleId, property::kMediaTitle, MPV_FORMAT_STRING);
-    mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    mpv_observe_property(h, kFileSizeId, property::kFileSize, MPV_FORMAT_INT64);
     mpv_observe_property(h, kSeekableId, property::kSeekable, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
@@ -172,6 +175,9 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     positionTimer_.setInterval(500);
     connect(&positionTimer_, &QTimer::timeout, this, [this] {
         mpv_get_property_async(mpv_.get(), kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
+        if (!durationObserved_)
+            mpv_get_property_async(mpv_.get(), kPolledDurationId, property::kDuration,
+                                   MPV_FORMAT_DOUBLE);
     });
     reconnectTimer_.setSingleShot(true);
     connect(&reconnectTimer_, &QTimer::timeout, this,
@@ -207,8 +213,23 @@ void MpvEngine::setURL(const QString& url) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
-        machine_.setUrl(url, addressKind(url));
+        const AddressKind kind = addressKind(url);
+        machine_.setUrl(url, kind);
+        observeDuration(kind != AddressKind::Network);
     });
+}
+
+void MpvEngine::observeDuration(bool on) {
+    // libmpv guesses a live stream's length afresh with every read, ten
+    // times a second, and each guess would wake the window's thread. A
+    // stream's length is read with its position instead; a file's is fixed
+    // and must be there as soon as it plays.
+    if (on == durationObserved_) return;
+    durationObserved_ = on;
+    if (on)
+        mpv_observe_property(mpv_.get(), kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    else
+        mpv_unobserve_property(mpv_.get(), kDurationId);
 }
 
 void MpvEngine::controlsPlay() {
@@ -488,6 +509,13 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             break;
         case kDurationId:
             machine_.durationChanged(number());
+            break;
+        case kPolledDurationId:
+            // A late answer about an earlier entry says nothing about this one.
+            if (machine_.loaded()) machine_.durationChanged(number());
+            break;
+        case kFileSizeId:
+            machine_.sizeChanged(none ? 0 : *static_cast<std::int64_t*>(p->data));
             break;
         case kIdleActiveId:
             machine_.idleChanged(flag());

@@ -75,6 +75,7 @@ class MpvEngine : public MediaEngine {
     template <typename Step>
     void step(Step&& feed);
     void publish();
+    void observeDuration(bool on);
     void sendCommands();
     void flushOutbox();
     void drainEvents();
@@ -93,6 +94,7 @@ class MpvEngine : public MediaEngine {
     QTimer positionTimer_;
     QTimer reconnectTimer_;
     QTimer watchdogTimer_;
+    bool durationObserved_ = false;
 
     Told told_;
     int volume_ = 50;
