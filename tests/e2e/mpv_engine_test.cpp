@@ -462,6 +462,33 @@ TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
         QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 0; }, 5000));
 }
 
+TEST_F(MpvEngineIcecastTest, ASwitchFromAPausedStationPlaysTheNewOneAndClosesTheOld) {
+    // The new station starts beside the old one, which closes in its own
+    // time: neither the pause nor the old connection may stay behind.
+    ASSERT_TRUE(server->startSource(QStringLiteral("/two.mp3"), 523));
+    const QString one = server->url(QStringLiteral("/tone.mp3"));
+    const QString two = server->url(QStringLiteral("/two.mp3"));
+    for (const QString& url : {one, two, one}) {
+        SCOPED_TRACE(url.toStdString());
+        engine.setURL(url);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+        engine.controlsPause();
+        if (url == two) engine.controlsStop();
+    }
+    engine.setURL(two);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return server->listeners(QStringLiteral("/two.mp3")) == 1 &&
+                   server->listeners(QStringLiteral("/tone.mp3")) == 0;
+        },
+        5000));
+    QTest::qWait(500);
+    EXPECT_EQ(engine.playState(), PlayState::Playing);
+}
+
 TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     engine.setReconnectLimit(3000);
     engine.setURL(server->url(QStringLiteral("/tone.mp3")));

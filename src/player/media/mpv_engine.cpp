@@ -63,8 +63,6 @@ enum Observed : uint64_t {
 // reply_userdata of a loadfile carries its tag above this bit.
 constexpr uint64_t kLoadTag = uint64_t{1} << 40;
 
-constexpr int kDefaultNetworkTimeoutSeconds = 10;
-
 const mpv_node* mapValue(const mpv_node& node, const char* name) {
     if (node.format != MPV_FORMAT_NODE_MAP || !node.u.list) return nullptr;
     for (int i = 0; i < node.u.list->num; ++i)
@@ -121,13 +119,39 @@ EndReason endReasonOf(mpv_end_file_reason reason) {
 
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     : MediaEngine(parent),
-      mpv_(mpv_create(), &mpv_terminate_destroy),
-      machine_([this] { return clock_.elapsed(); }) {
-    if (!mpv_)
+      machine_([this] { return clock_.elapsed(); }),
+      audioOutput_(audioOutput) {
+    clock_.start();
+    if (!createCore(active()))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
-    clock_.start();
-    mpv_handle* h = mpv_.get();
+
+    retryTimer_.setSingleShot(true);
+    retryTimer_.setInterval(20);
+    connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::flushOutbox);
+    // The playing position changes with every decoded frame; observing it
+    // would wake the window's thread dozens of times a second for a slider
+    // that moves once a second. It is asked for twice a second instead.
+    positionTimer_.setInterval(500);
+    connect(&positionTimer_, &QTimer::timeout, this, [this] {
+        mpv_handle* h = active().handle.get();
+        mpv_get_property_async(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
+        if (!durationObserved_)
+            mpv_get_property_async(h, kPolledDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    });
+    reconnectTimer_.setSingleShot(true);
+    connect(&reconnectTimer_, &QTimer::timeout, this,
+            [this] { step([this] { machine_.timerDue(EngineTimer::Reconnect); }); });
+    watchdogTimer_.setSingleShot(true);
+    connect(&watchdogTimer_, &QTimer::timeout, this,
+            [this] { step([this] { machine_.timerDue(EngineTimer::Watchdog); }); });
+}
+
+bool MpvEngine::createCore(Core& core) {
+    core.engine = this;
+    core.handle = {mpv_create(), &mpv_terminate_destroy};
+    mpv_handle* h = core.handle.get();
+    if (!h) return false;
     // A user's mpv.conf or scripts must not change the player.
     mpv_set_option_string(h, "config", "no");
     mpv_set_option_string(h, "load-scripts", "no");
@@ -144,15 +168,16 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_set_option_string(h, "demuxer-max-bytes", "4MiB");
     mpv_set_option_string(h, "demuxer-max-back-bytes", "512KiB");
     mpv_set_option_string(h, "demuxer-donate-buffer", "no");
-    mpv_set_option_string(h, property::kVolume, "50");
-    mpv_set_option_string(h, property::kMute, "no");
+    mpv_set_option_string(h, property::kVolume, QByteArray::number(volume_).constData());
+    mpv_set_option_string(h, property::kMute, mute_ ? "yes" : "no");
     mpv_set_option_string(h, property::kNetworkTimeout,
-                          QByteArray::number(kDefaultNetworkTimeoutSeconds).constData());
-    if (!audioOutput.isEmpty()) mpv_set_option_string(h, "ao", audioOutput.toUtf8().constData());
+                          QByteArray::number(networkTimeoutSeconds_).constData());
+    if (!audioOutput_.isEmpty()) mpv_set_option_string(h, "ao", audioOutput_.toUtf8().constData());
     for (const auto& [name, value] : streamOpeningOptions()) mpv_set_option_string(h, name, value);
-    if (mpv_initialize(h) < 0)
-        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
-                           QStringLiteral("libmpv"));
+    if (mpv_initialize(h) < 0) {
+        core.handle.reset();
+        return false;
+    }
 
     mpv_observe_property(h, kPauseId, property::kPause, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kPausedForCacheId, property::kPausedForCache, MPV_FORMAT_FLAG);
@@ -165,41 +190,31 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
-
-    retryTimer_.setSingleShot(true);
-    retryTimer_.setInterval(20);
-    connect(&retryTimer_, &QTimer::timeout, this, &MpvEngine::flushOutbox);
-    // The playing position changes with every decoded frame; observing it
-    // would wake the window's thread dozens of times a second for a slider
-    // that moves once a second. It is asked for twice a second instead.
-    positionTimer_.setInterval(500);
-    connect(&positionTimer_, &QTimer::timeout, this, [this] {
-        mpv_get_property_async(mpv_.get(), kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
-        if (!durationObserved_)
-            mpv_get_property_async(mpv_.get(), kPolledDurationId, property::kDuration,
-                                   MPV_FORMAT_DOUBLE);
-    });
-    reconnectTimer_.setSingleShot(true);
-    connect(&reconnectTimer_, &QTimer::timeout, this,
-            [this] { step([this] { machine_.timerDue(EngineTimer::Reconnect); }); });
-    watchdogTimer_.setSingleShot(true);
-    connect(&watchdogTimer_, &QTimer::timeout, this,
-            [this] { step([this] { machine_.timerDue(EngineTimer::Watchdog); }); });
+    if (durationObserved_)
+        mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
         h,
-        [](void* self) {
-            auto* engine = static_cast<MpvEngine*>(self);
-            if (!engine->drainQueued_.exchange(true))
-                QMetaObject::invokeMethod(engine, &MpvEngine::drainEvents, Qt::QueuedConnection);
+        [](void* data) {
+            auto* c = static_cast<Core*>(data);
+            if (!c->drainQueued.exchange(true))
+                QMetaObject::invokeMethod(
+                    c->engine, [c] { c->engine->drainEvents(*c); }, Qt::QueuedConnection);
         },
-        this);
+        &core);
+    return true;
 }
 
 MpvEngine::~MpvEngine() {
     // No wakeup may reach this object once it is going away.
-    mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
+    for (Core& core : cores_)
+        if (core.handle) mpv_set_wakeup_callback(core.handle.get(), nullptr, nullptr);
+}
+
+void MpvEngine::forBothCores(const std::function<void(mpv_handle*)>& call) {
+    for (Core& core : cores_)
+        if (core.handle) call(core.handle.get());
 }
 
 template <typename Step>
@@ -226,10 +241,12 @@ void MpvEngine::observeDuration(bool on) {
     // and must be there as soon as it plays.
     if (on == durationObserved_) return;
     durationObserved_ = on;
-    if (on)
-        mpv_observe_property(mpv_.get(), kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
-    else
-        mpv_unobserve_property(mpv_.get(), kDurationId);
+    forBothCores([on](mpv_handle* h) {
+        if (on)
+            mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+        else
+            mpv_unobserve_property(h, kDurationId);
+    });
 }
 
 void MpvEngine::controlsPlay() {
@@ -253,14 +270,18 @@ void MpvEngine::controlsPause() {
 void MpvEngine::setVolume(int percent) {
     percent = std::clamp(percent, 0, 100);
     double value = percent;
-    mpv_set_property_async(mpv_.get(), 0, property::kVolume, MPV_FORMAT_DOUBLE, &value);
+    forBothCores([&](mpv_handle* h) {
+        mpv_set_property_async(h, 0, property::kVolume, MPV_FORMAT_DOUBLE, &value);
+    });
     volume_ = percent;
     publish();
 }
 
 void MpvEngine::setMute(bool on) {
     int flag = on ? 1 : 0;
-    mpv_set_property_async(mpv_.get(), 0, property::kMute, MPV_FORMAT_FLAG, &flag);
+    forBothCores([&](mpv_handle* h) {
+        mpv_set_property_async(h, 0, property::kMute, MPV_FORMAT_FLAG, &flag);
+    });
     mute_ = on;
     publish();
 }
@@ -270,12 +291,15 @@ void MpvEngine::setCurrentPosition(double seconds) {
     const QByteArray target =
         QByteArray::number(std::clamp(seconds, 0.0, machine_.duration()), 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
-    mpv_command_async(mpv_.get(), 0, args);
+    mpv_command_async(active().handle.get(), 0, args);
 }
 
 void MpvEngine::setNetworkTimeout(int seconds) {
+    networkTimeoutSeconds_ = seconds;
     double value = seconds;
-    mpv_set_property_async(mpv_.get(), 0, property::kNetworkTimeout, MPV_FORMAT_DOUBLE, &value);
+    forBothCores([&](mpv_handle* h) {
+        mpv_set_property_async(h, 0, property::kNetworkTimeout, MPV_FORMAT_DOUBLE, &value);
+    });
 }
 
 QString MpvEngine::mediaTitle() const {
@@ -320,6 +344,12 @@ void MpvEngine::publish() {
     // next file), so each value is read afresh and told only once.
     if (playState() == PlayState::Playing) {
         if (!positionTimer_.isActive()) positionTimer_.start();
+        // The second core is made once something plays, not while the
+        // player starts; without one, a change waits for the old stream.
+        if (!standby().handle && !standbyWanted_) {
+            standbyWanted_ = true;
+            QTimer::singleShot(0, this, [this] { createCore(standby()); });
+        }
     } else {
         positionTimer_.stop();
     }
@@ -358,17 +388,22 @@ void MpvEngine::sendCommands() {
     for (EngineCommand& c : machine_.takeCommands()) {
         switch (c.kind) {
             case EngineCommand::Kind::Stop:
+                outbox_.push_back({std::move(c), &active()});
+                break;
             case EngineCommand::Kind::Load:
-                outbox_.push_back(std::move(c));
+                if (!active().idle && standby().handle) switchCores();
+                active().idle = false;
+                outbox_.push_back({std::move(c), &active()});
                 break;
             case EngineCommand::Kind::Pause: {
                 // mpv_set_property would wait for the core; the async form only queues.
                 int flag = c.on ? 1 : 0;
-                mpv_set_property_async(mpv_.get(), 0, property::kPause, MPV_FORMAT_FLAG, &flag);
+                mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG,
+                                       &flag);
                 break;
             }
             case EngineCommand::Kind::AskIdle:
-                mpv_get_property_async(mpv_.get(), kIdleActiveId, property::kIdleActive,
+                mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
                                        MPV_FORMAT_FLAG);
                 break;
             case EngineCommand::Kind::StartTimer:
@@ -382,18 +417,30 @@ void MpvEngine::sendCommands() {
     flushOutbox();
 }
 
+void MpvEngine::switchCores() {
+    // The busy core is told to stop and left to close its stream in its own
+    // time; nothing it reports from now on concerns the engine, but for the
+    // answers to its loads. What was known of its address goes with it.
+    outbox_.push_back({{.kind = EngineCommand::Kind::Stop}, &active()});
+    active_ = &standby();
+    int off = 0;
+    mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG, &off);
+    demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
+    mediaTitle_.clear();
+}
+
 void MpvEngine::flushOutbox() {
     // A command libmpv's full queue refuses is tried again shortly, in order.
     while (!outbox_.empty()) {
-        const EngineCommand& c = outbox_.front();
+        const auto& [c, core] = outbox_.front();
         int result;
         if (c.kind == EngineCommand::Kind::Stop) {
             const char* args[] = {"stop", nullptr};
-            result = mpv_command_async(mpv_.get(), 0, args);
+            result = mpv_command_async(core->handle.get(), 0, args);
         } else {
             const QByteArray address = c.address.toUtf8();
             const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
-            result = mpv_command_async(mpv_.get(), kLoadTag | c.tag, args);
+            result = mpv_command_async(core->handle.get(), kLoadTag | c.tag, args);
         }
         if (result < 0) {
             retryTimer_.start();
@@ -403,15 +450,23 @@ void MpvEngine::flushOutbox() {
     }
 }
 
-void MpvEngine::drainEvents() {
-    drainQueued_ = false;
+void MpvEngine::drainEvents(Core& core) {
+    core.drainQueued = false;
     for (;;) {
         {
             // The event is libmpv's until the next wait: it is read here and
             // nothing of it is kept.
-            const mpv_event* e = mpv_wait_event(mpv_.get(), 0);
+            const mpv_event* e = mpv_wait_event(core.handle.get(), 0);
             if (e->event_id == MPV_EVENT_NONE) break;
-            handleEvent(*e);
+            if (e->event_id == MPV_EVENT_PROPERTY_CHANGE && e->reply_userdata == kIdleActiveId) {
+                const auto* p = static_cast<const mpv_event_property*>(e->data);
+                if (p->format == MPV_FORMAT_FLAG && p->data)
+                    core.idle = *static_cast<int*>(p->data) != 0;
+            }
+            // The machine counts every load's answer, whichever core sent it.
+            const bool loadReply =
+                e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
+            if (&core == active_ || loadReply) handleEvent(*e);
         }
         sendCommands();
         publish();

@@ -3,9 +3,11 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "player/media/engine_machine.h"
@@ -71,6 +73,29 @@ class MpvEngine : public MediaEngine {
         bool mute = false;
     };
 
+    // One libmpv player. Two are kept: a station change starts the new
+    // address on the idle one while the other is still closing its stream,
+    // which libmpv does only once the next bytes of that stream arrive.
+    struct Core {
+        MpvEngine* engine = nullptr;
+        std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle{nullptr, nullptr};
+        std::atomic<bool> drainQueued{false};
+        bool idle = true;  // nothing loaded, or its last file has ended
+    };
+    // A command for the outbox, with the core it is for.
+    struct Queued {
+        EngineCommand command;
+        Core* core;
+    };
+
+    // A core with the engine's options, volume and observed properties;
+    // false when libmpv could not make one.
+    bool createCore(Core& core);
+    Core& active() { return *active_; }
+    Core& standby() { return active_ == &cores_[0] ? cores_[1] : cores_[0]; }
+    void switchCores();
+    void forBothCores(const std::function<void(mpv_handle*)>& call);
+
     // Feeds the machine, sends its commands, then tells of the changes.
     template <typename Step>
     void step(Step&& feed);
@@ -78,23 +103,26 @@ class MpvEngine : public MediaEngine {
     void observeDuration(bool on);
     void sendCommands();
     void flushOutbox();
-    void drainEvents();
+    void drainEvents(Core& core);
     void handleEvent(const mpv_event& event);
     void handlePropertyChange(std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
-    std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> mpv_;
-    std::atomic<bool> drainQueued_{false};
+    std::array<Core, 2> cores_;
+    Core* active_ = &cores_[0];
     QElapsedTimer clock_;
     EngineMachine machine_;
 
     // Stop and loadfile commands libmpv's full queue refused, to send again.
-    std::deque<EngineCommand> outbox_;
+    std::deque<Queued> outbox_;
     QTimer retryTimer_;
     QTimer positionTimer_;
     QTimer reconnectTimer_;
     QTimer watchdogTimer_;
     bool durationObserved_ = false;
+    bool standbyWanted_ = false;
+    QString audioOutput_;
+    int networkTimeoutSeconds_ = 10;
 
     Told told_;
     int volume_ = 50;
