@@ -156,6 +156,12 @@ bool MpvEngine::createCore(Core& core) {
     mpv_set_option_string(h, "config", "no");
     mpv_set_option_string(h, "load-scripts", "no");
     mpv_set_option_string(h, "ytdl", "no");
+    // The console, statistics and profile scripts serve mpv's own video
+    // window, which the player never shows; each would start a Lua
+    // interpreter in every core.
+    mpv_set_option_string(h, "load-osd-console", "no");
+    mpv_set_option_string(h, "load-stats-overlay", "no");
+    mpv_set_option_string(h, "load-auto-profiles", "no");
     mpv_set_option_string(h, "vid", "no");
     mpv_set_option_string(h, "terminal", "no");
     mpv_set_option_string(h, "idle", "yes");
