@@ -1,6 +1,7 @@
 #include "cadence_floor.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,7 +9,10 @@
 #include <QTimer>
 #include <array>
 
+#include "player/settings/settings_files.h"
 #include "player/window.h"
+#include "ui/fonts.h"
+#include "ui/suite_look.h"
 #include "ui/twips.h"
 
 namespace bench {
@@ -20,15 +24,37 @@ constexpr int kStripTop = 2520;
 constexpr int kStripHeight = 240;
 constexpr int kStepPixels = 2;
 
+// The player's two captions at start: its own and the moving text of the
+// settings folder (the current directory), in the player's font, so that
+// as many pixels move as in the player.
+std::array<QString, 2> playerCaptions() {
+    class NoWindow : public ondrix::SettingsHost {
+        double windowLeft() const override { return 0; }
+        double windowTop() const override { return 0; }
+        void setWindowLeft(double) override {}
+        void setWindowTop(double) override {}
+        void setStationCaption(int, const QString&) override {}
+        void showInformation(const QString&, const QString&) override {}
+    } host;
+    ondrix::PlayerSettings settings(host);
+    settings.LoadMovingText();
+    return {QStringLiteral("VOSKE CARE - since 1985 "), settings.marqueeText()};
+}
+
 class Strip : public QWidget {
   public:
     Strip(QWidget* parent, bool byScrolling) : QWidget(parent), byScrolling_(byScrolling) {
         setAttribute(Qt::WA_OpaquePaintEvent);
-        for (QPixmap& text : texts_) {
-            text = QPixmap(70, ondrix::twipsToPixels(kStripHeight));
+        const QFont font = ondrix::fontAt96Dpi(ondrix::kSansSerif, 9.75, false);
+        const std::array<QString, 2> captions = playerCaptions();
+        for (int i = 0; i < 2; ++i) {
+            QPixmap& text = texts_[i];
+            text = QPixmap(QFontMetrics(font).horizontalAdvance(captions[i]),
+                           ondrix::twipsToPixels(kStripHeight));
             text.fill(Qt::lightGray);
             QPainter painter(&text);
-            painter.drawText(text.rect(), Qt::AlignLeft, QStringLiteral("Scrolling"));
+            painter.setFont(font);
+            painter.drawText(text.rect(), Qt::AlignLeft, captions[i]);
         }
     }
 
@@ -72,6 +98,7 @@ class Strip : public QWidget {
 
 int runCadenceFloor(int& argc, char** argv, bool byScrolling) {
     QApplication app(argc, argv);
+    ondrix::installFontSubstitutes();
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
     window.setFixedSize(ondrix::twipsToPixels(ondrix::kScaleWidth),
                         ondrix::twipsToPixels(ondrix::kScaleHeight));
