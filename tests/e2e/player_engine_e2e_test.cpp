@@ -207,26 +207,34 @@ long residentKb() {
     return -1;
 }
 
-// The longest time the event loop went without running a 5 ms timer.
+// How long the event loop went without running a 5 ms timer: the longest
+// gap, and how many gaps were longer than a bound.
 class LoopLatency : public QObject {
   public:
-    LoopLatency() {
+    explicit LoopLatency(qint64 boundMs) : boundMs_(boundMs) {
         timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this,
-                [this] { worst_ = std::max(worst_, clock_.restart()); });
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            const qint64 gap = clock_.restart();
+            worst_ = std::max(worst_, gap);
+            if (gap > boundMs_) ++overBound_;
+        });
         clock_.start();
         timer_.start();
     }
     void reset() {
         worst_ = 0;
+        overBound_ = 0;
         clock_.restart();
     }
     qint64 worstMs() const { return worst_; }
+    int gapsOverBound() const { return overBound_; }
 
   private:
     QTimer timer_;
     QElapsedTimer clock_;
+    qint64 boundMs_;
     qint64 worst_ = 0;
+    int overBound_ = 0;
 };
 
 }  // namespace
@@ -240,7 +248,7 @@ TEST_F(PlayerWithEngine, ManyStationSwitchesAndAddressChangesStayResponsiveWitho
     w.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 8000));
 
-    LoopLatency latency;
+    LoopLatency latency(50);
     long afterWarmUp = 0;
     for (int i = 0; i < 500; ++i) {
         QTest::mouseClick(w.LabelR[i % 2], Qt::LeftButton);
@@ -271,7 +279,12 @@ TEST_F(PlayerWithEngine, ManyStationSwitchesAndAddressChangesStayResponsiveWitho
         15000))
         << "the player still plays after the run";
     EXPECT_LT(growthKb, 5 * 1024) << "resident memory grew by " << growthKb << " kB";
-    EXPECT_LE(latency.worstMs(), 50)
+    // A handler that waits on libmpv holds the loop at every switch; a busy
+    // machine's scheduler may hold it once or twice.
+    EXPECT_LE(latency.gapsOverBound(), 2)
+        << latency.gapsOverBound() << " times over 50 ms, the longest " << latency.worstMs()
+        << " ms";
+    EXPECT_LE(latency.worstMs(), 250)
         << "the event loop was held for " << latency.worstMs() << " ms";
     RecordProperty("rss_growth_kb", static_cast<int>(growthKb));
     RecordProperty("worst_loop_gap_ms", static_cast<int>(latency.worstMs()));
