@@ -20,7 +20,7 @@ int nextShuttleIndex(int position, int count) {
 
 namespace {
 // The caption is rewritten on every tick; writing the text it already shows
-// must not cost a relayout and repaint 100 times a second.
+// must not cost a relayout and repaint.
 void showStatus(QLabel* label, const QString& text) {
     if (label->text() != text) label->setText(text);
 }
@@ -35,17 +35,11 @@ void Wavelark::Timer1_Timer() {
         case PlayState::Paused:
             showStatus(Label1, QStringLiteral("Paus"));
             break;
-        case PlayState::Playing: {
-            // Converted again only when the rate changes; the caption is
-            // still written on every tick.
-            const QString rate = services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"));
-            if (rate != lastBitRate_ || lastBitRateText_.isEmpty()) {
-                lastBitRate_ = rate;
-                lastBitRateText_ = bitRateText(rate);
-            }
-            showStatus(Label1, lastBitRateText_);
+        case PlayState::Playing:
+            showStatus(
+                Label1,
+                bitRateText(services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"))));
             break;
-        }
         case PlayState::Buffering:
             showStatus(Label1, QStringLiteral("Buffering "));
             break;

@@ -196,8 +196,6 @@ class Wavelark : public QWidget, public SettingsHost {
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
     bool pollQueued_ = false;
-    QString lastBitRate_;
-    QString lastBitRateText_;
 };
 
 // Pure rules of the handlers, tested on their own.

@@ -333,14 +333,7 @@ std::int64_t MpvEngine::bitRate() const {
 QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
     if (attribute.compare(QLatin1String("bitrate"), Qt::CaseInsensitive) != 0) return QString();
     const std::int64_t rate = bitRate();
-    if (rate <= 0) return QString();
-    // The poller asks 100 times a second; the text is made again only when
-    // the rate changes.
-    if (rate != bitRateOfText_) {
-        bitRateOfText_ = rate;
-        bitRateText_ = QString::number(rate);
-    }
-    return bitRateText_;
+    return rate > 0 ? QString::number(rate) : QString();
 }
 
 void MpvEngine::publish() {

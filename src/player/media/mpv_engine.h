@@ -132,9 +132,7 @@ class MpvEngine : public MediaEngine {
     QString stationName_;  // ICY icy-name
     std::int64_t demuxBitrate_ = 0;
     std::int64_t icyBitrate_ = 0;
-    std::int64_t measuredBitrate_ = 0;         // steadied
-    mutable std::int64_t bitRateOfText_ = -1;  // no text made yet
-    mutable QString bitRateText_;
+    std::int64_t measuredBitrate_ = 0;  // steadied
 };
 
 }  // namespace ondrix
