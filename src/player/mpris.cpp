@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/outside_text.h"
 #include "player/media/media_engine.h"
 #include "player/window.h"
 
@@ -160,10 +161,11 @@ QVariantMap MprisService::metadata() const {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/ondrix/wavelark/track/") +
                                              QString::number(trackNumber_)))},
-        {QStringLiteral("xesam:title"), mprisTitle(engine_.streamTitle(), station, url)},
+        {QStringLiteral("xesam:title"),
+         cleanOutsideText(mprisTitle(engine_.streamTitle(), station, url))},
         {QStringLiteral("xesam:url"), url},
     };
-    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), station);
+    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), cleanOutsideText(station));
     if (engine_.duration() > 0)
         data.insert(QStringLiteral("mpris:length"),
                     qlonglong(std::llround(engine_.duration() * 1e6)));
