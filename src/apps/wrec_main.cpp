@@ -3,6 +3,7 @@
 #include "platform/local_time.h"
 #include "recorder/capture.h"
 #include "recorder/end_signals.h"
+#include "recorder/folder_opener.h"
 #include "recorder/recording.h"
 #include "recorder/window.h"
 #include "ui/dialogs.h"
@@ -18,7 +19,9 @@ int main(int argc, char** argv) {
     ondrix::installFontSubstitutes();
     ondrix::SystemClock clock;
     ondrix::QtDialogs dialogs;
-    ondrix::formWRec window(ondrix::makeDesktopCapture(), ondrix::musicFolder, clock, dialogs);
+    ondrix::DesktopFolderOpener opener;
+    ondrix::formWRec window(ondrix::makeDesktopCapture, ondrix::musicFolder, clock, dialogs,
+                            opener);
     ondrix::closeOnEndSignals(&window);
     window.show();
     const int status = app.exec();
