@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,7 @@
 #include <thread>
 
 #include "recorder/level_bar.h"
+#include "recorder/single_instance.h"
 #include "recorder/window.h"
 #include "support/fakes.h"
 #include "support/processes.h"
@@ -188,6 +192,31 @@ TEST_F(RecorderWindowTest, ShowsTheFolderAndOpensIt) {
         EXPECT_EQ(opener.opened[0], folder.path());
         opener.opened.clear();
     }
+}
+
+// One recorder at a time, also after one that was killed left its socket file.
+TEST(RecorderSingleInstance, SecondStartBringsTheFirstForward) {
+    for (const bool staleSocket : {false, true}) {
+        testsupport::TempFolder runtime;
+        if (staleSocket) {
+            const QString path = runtime.file(QStringLiteral("OndrixWRec.socket"));
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path.toLocal8Bit().constData(),
+                         sizeof address.sun_path - 1);
+            ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            ::close(fd);  // bound, never listening: what a killed recorder leaves
+        }
+        SingleInstance first(runtime.path());
+        int raised = 0;
+        QObject::connect(&first, &SingleInstance::raiseRequested, [&] { ++raised; });
+        ASSERT_TRUE(first.claim()) << staleSocket;
+        SingleInstance second(runtime.path());
+        EXPECT_FALSE(second.claim()) << staleSocket;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return raised == 1; }, 5000)) << staleSocket;
+    }
+    EXPECT_TRUE(SingleInstance(QString()).claim());
 }
 
 }  // namespace
