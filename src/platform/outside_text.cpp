@@ -23,6 +23,17 @@ bool isDropped(char16_t c) {
 // "\x1b[31m" goes whole rather than leaving "[31m" behind.
 qsizetype escapeLength(const QString& text, qsizetype at) {
     qsizetype end = at + 1;
+    // An operating system command (a terminal's title) runs to BEL or ESC \.
+    if (text.at(at) == QChar(0x1B) && end < text.size() && text.at(end) == QLatin1Char(']')) {
+        while (++end < text.size()) {
+            if (text.at(end) == QChar(0x07)) return end + 1 - at;
+            if (text.at(end) == QChar(0x1B))
+                return (end + 1 < text.size() && text.at(end + 1) == QLatin1Char('\\') ? end + 2
+                                                                                       : end) -
+                       at;
+        }
+        return end - at;
+    }
     const bool csi =
         text.at(at) == QChar(0x9B) || (end < text.size() && text.at(end) == QLatin1Char('['));
     if (!csi) return 1;

@@ -12,7 +12,7 @@ TEST(CleanOutsideText, OneLineWithoutControlsEscapesOrReordering) {
     } rows[] = {
         {u"Artist - Title", u"Artist - Title"},
         {u"two\r\nlines\nand\rthree", u"two lines and three"},
-        {u"\x1b[31mred\x1b[0m and \x1b]bell\a", u"red and ]bell"},
+        {u"\x1b[31mred\x1b[0m and \x1b]0;title\a\x1b]2;t\x1b\\!", u"red and !"},
         {u"tab\there\x7f\x85next\x9b"
          u"2Jx",
          u"tab here nextx"},
