@@ -25,7 +25,7 @@ void LevelBar::paintEvent(QPaintEvent* /*event*/) {
         return db >= -1 ? QColor(230, 40, 40) : db >= -12 ? QColor(255, 255, 0) : QColor(0, 200, 0);
     };
     painter.fillRect(QRect(0, 0, at(levelDb_), height()), colour(levelDb_));
-    for (double db = kLevelFloorDb + 10; db < 0; db += 10)
+    for (int db = static_cast<int>(kLevelFloorDb) + 10; db < 0; db += 10)
         painter.fillRect(QRect(at(db), height() - 3, 1, 3), QColor(20, 20, 20));
     if (markDb_ > kLevelFloorDb)
         painter.fillRect(QRect(std::min(at(markDb_), width() - 2), 0, 2, height()),
