@@ -288,8 +288,8 @@ void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
 void ConverterFrame::launchEncoder(const QString& parameters) {
     // The encoder works in the folder the list shows, so that a bare name
     // picked from the list is found whatever folder the program lives in.
-    shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
-                parameters, listFolder_, kShowNormal);
+    shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
+               parameters, listFolder_, kShowNormal);
 }
 
 double ConverterFrame::windowLeft() const {

@@ -630,8 +630,8 @@ TEST(ConverterWithoutEncoder, ClickStartsNothingAndSaysNothing) {
     window.LblMake_Click();
     qputenv("PATH", oldPath);
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(shellExecute(0, QStringLiteral("Open"), QStringLiteral("lame.exe"), QString(),
-                           music.path(), kShowNormal),
+    EXPECT_EQ(shellRunProgram(0, QStringLiteral("Open"), QStringLiteral("lame.exe"), QString(),
+                              music.path(), kShowNormal),
               kShellStarted)
         << "with the PATH back, Debian's lame is found again";
     oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);

@@ -71,16 +71,26 @@ struct ShellCall {
     ondrix::WindowHandle window;
     QString operation, file, parameters, directory;
     int showCommand;
+    bool run;  // a program run, not a document open
 };
 
+// Records opens and runs; a program named in missing is not found.
 class FakeShell : public ondrix::Shell {
   public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
-        calls.push_back({window, operation, file, parameters, directory, showCommand});
+        calls.push_back({window, operation, file, parameters, directory, showCommand, false});
         return ondrix::kShellStarted;
     }
+    int run(ondrix::WindowHandle window, const QString& operation, const QString& program,
+            const QString& parameters, const QString& directory, int showCommand) override {
+        if (!canRun(program)) return ondrix::kShellFileNotFound;
+        calls.push_back({window, operation, program, parameters, directory, showCommand, true});
+        return ondrix::kShellStarted;
+    }
+    bool canRun(const QString& program) override { return !missing.contains(program); }
     std::vector<ShellCall> calls;
+    QStringList missing;
 };
 
 class FakeClock : public ondrix::Clock {
