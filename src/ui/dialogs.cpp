@@ -14,7 +14,16 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     QMessageBox box(
         icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title,
         shown, QMessageBox::Ok, parent);
+    // File names and other outside text are never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool QtDialogs::ask(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {

@@ -125,11 +125,16 @@ class FakeDialogs : public ondrix::Dialogs {
         messages.push_back({text, title, icon});
         if (onMessage) onMessage();
     }
+    bool ask(QWidget*, const QString& text, const QString& title) override {
+        questions.push_back({text, title, ondrix::MessageIcon::Information});
+        return answer;
+    }
     std::optional<QString> openFile(QWidget*, const ondrix::OpenFileRequest& request) override {
         requests.push_back(request);
         return nextChoice;
     }
-    std::vector<MessageCall> messages;
+    std::vector<MessageCall> messages, questions;
+    bool answer = false;  // Yes or No to every question
     std::vector<ondrix::OpenFileRequest> requests;
     std::optional<QString> nextChoice;
     std::function<void()> onMessage;  // runs while the "modal box" is open
