@@ -17,6 +17,7 @@
 #endif
 
 #include "platform/command_line.h"
+#include "platform/outside_text.h"
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/fonts.h"
@@ -129,10 +130,7 @@ std::optional<QString> firstNonFile(const QStringList& names, const QString& fol
 
 QString shownName(const QString& name) {
     constexpr qsizetype kLongest = 80;
-    QString shown = name;
-    for (QChar& c : shown) {
-        if (!c.isPrint()) c = QChar::ReplacementCharacter;
-    }
+    const QString shown = cleanOutsideText(name);
     if (shown.size() <= kLongest) return shown;
     return shown.left(kLongest / 2 - 1) + QChar(0x2026) + shown.right(kLongest / 2);
 }

@@ -78,8 +78,8 @@ bool nameFitsFileSystem(const QString& path);
 // is no regular file (a FIFO, device or folder); no file is opened.
 std::optional<QString> firstNonFile(const QStringList& names, const QString& folder);
 
-// A name from outside as a message shows it: control characters replaced,
-// long names shortened in the middle.
+// A name from outside as a message shows it: cleaned as all outside text,
+// a long name shortened in the middle.
 QString shownName(const QString& name);
 
 // The files of a folder whose names match the pattern whatever their letter

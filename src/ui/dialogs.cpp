@@ -14,7 +14,7 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     QMessageBox box(
         icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title,
         shown, QMessageBox::Ok, parent);
-    // File names and other outside text are never read as markup.
+    // Messages name files and addresses from outside: never markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

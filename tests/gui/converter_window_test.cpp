@@ -475,10 +475,14 @@ TEST_F(ConverterWindowTest, AnExistingOutputIsReplacedOnlyAfterYes) {
         const QString written = text2.startsWith(QLatin1Char('.')) ? "song" + text2 : text2;
         const bool exists = QFile::exists(folder.file(written));
         ASSERT_EQ(dialogs.questions.size(), exists ? 1u : 0u);
-        if (exists) EXPECT_EQ(dialogs.questions[0].text, written + " already exists. Replace it?");
+        if (exists) {
+            EXPECT_EQ(dialogs.questions[0].text, written + " already exists. Replace it?");
+        }
         const QString parameters = QString::fromLatin1(row.parameters);
         ASSERT_EQ(shell.calls.size(), parameters.isEmpty() ? 0u : 1u);
-        if (!parameters.isEmpty()) EXPECT_EQ(shell.calls[0].parameters, parameters);
+        if (!parameters.isEmpty()) {
+            EXPECT_EQ(shell.calls[0].parameters, parameters);
+        }
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -521,7 +525,9 @@ TEST_F(ConverterWindowTest, NamesThatCannotServeAreRefusedBeforeAnythingStarts) 
             window.commandLabel(row.flac ? QStringLiteral("lblComp5") : QStringLiteral("LblABR")));
         const QString message = QString::fromLatin1(row.message);
         ASSERT_EQ(dialogs.messages.size(), message.isEmpty() ? 0u : 1u);
-        if (!message.isEmpty()) EXPECT_EQ(dialogs.messages[0].text, message);
+        if (!message.isEmpty()) {
+            EXPECT_EQ(dialogs.messages[0].text, message);
+        }
         EXPECT_EQ(shell.calls.size(), message.isEmpty() ? 1u : 0u);
     }
 }

@@ -197,8 +197,7 @@ TEST(EncoderInput, NamesLongerThanTheFileSystemTakesAndShownNames) {
     EXPECT_FALSE(nameFitsFileSystem(folder.file(QString(256, QLatin1Char('a')))));
     // The limit is in bytes: 128 two-byte letters are 256.
     EXPECT_FALSE(nameFitsFileSystem(folder.file(QString(128, QChar(0xe9)))));
-    EXPECT_EQ(shownName(QStringLiteral("a\nb\x1b[2J\u202Ec.wav")),
-              QStringLiteral("a\uFFFDb\uFFFD[2J\uFFFDc.wav"));
+    EXPECT_EQ(shownName(QStringLiteral("a\nb\x1b[2J\u202Ec.wav")), QStringLiteral("a bc.wav"));
     const QString shown = shownName(QString(200, QLatin1Char('x')) + QStringLiteral("END.wav"));
     EXPECT_LE(shown.size(), 80);
     EXPECT_TRUE(shown.endsWith(QStringLiteral("END.wav")));

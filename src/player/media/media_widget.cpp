@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "platform/outside_text.h"
+#include "ui/plain_text.h"
+
 namespace ondrix {
 
 namespace {
@@ -210,12 +213,13 @@ void MediaPlayerWidget::showState(int number) {
 }
 
 void MediaPlayerWidget::showTitles() {
-    const QString title = engine_.mediaTitle();
-    const QString stream = engine_.streamTitle();
+    // Both come from the server or the file's tags.
+    const QString title = cleanOutsideText(engine_.mediaTitle());
+    const QString stream = cleanOutsideText(engine_.streamTitle());
     title_->setText(title);
-    title_->setToolTip(title);
+    setPlainToolTip(title_, title);
     streamTitle_->setText(stream);
-    streamTitle_->setToolTip(stream);
+    setPlainToolTip(streamTitle_, stream);
 }
 
 void MediaPlayerWidget::showPosition(double seconds) {
