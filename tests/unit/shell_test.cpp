@@ -225,11 +225,8 @@ TEST(ShellRun, AProgramNotFoundIsMissingEvenWhenTheDataFolderHoldsItsName) {
     installProgram(work, QStringLiteral("lame.exe"), "lame -V2 a.wav\n");
     installProgram(work, QStringLiteral("flac.exe"), QByteArray("MZ\x90\0\3\0", 6));
     const ShellEnvironment environment{.programFolder = programs.path()};
-    for (const QString name : {"lame.exe", "flac.exe", "./lame.exe", "./flac.exe"}) {
-        SCOPED_TRACE(name.toStdString());
-        EXPECT_FALSE(planProgramRun(name, QStringLiteral("a.wav"), work.path(), environment));
-        EXPECT_FALSE(findProgram(name, work.path(), environment));
-    }
+    for (const QString name : {"lame.exe", "flac.exe", "./lame.exe", "./flac.exe"})
+        EXPECT_FALSE(planProgramRun(name, {}, work.path(), environment)) << name.toStdString();
 }
 
 // Output a log keeps: what a terminal finally shows, without its controls.
