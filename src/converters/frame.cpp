@@ -370,7 +370,7 @@ QString ConverterFrame::refusal(const QString& input, const QString& output) con
     const QStringList names = splitWindowsCommandLine(input) + splitWindowsCommandLine(output);
     if (const std::optional<QString> nonFile = firstNonFile(names, listFolder_))
         return shownName(*nonFile) + QStringLiteral(" is not a file.");
-    // Typed text goes to the encoder as typed; a pick is known to be a file.
+    // Only a pick is looked into: typed text goes to the encoder as typed.
     if (!pickedText_.isEmpty() && input == pickedText_ && QFileInfo::exists(pickedPath_) &&
         !isWaveFile(pickedPath_))
         return shownName(QFileInfo(pickedPath_).fileName()) + QStringLiteral(" is not a WAV file.");
