@@ -17,11 +17,26 @@ QString largerParameterText(const QString& input, const QString& output) {
     return QStringLiteral("-0 ") + input + QStringLiteral(" -o") + output;
 }
 
+std::optional<QString> flacOutputArgument(const QStringList& inputs, const QStringList& outputs) {
+    // Names after the first output one are more inputs, and FLAC takes "-o"
+    // with one input only; "-o" without a name starts nothing.
+    if (outputs.isEmpty() || inputs.size() + outputs.size() != 2) return std::nullopt;
+    return outputs.constFirst();
+}
+
 const ConverterProgram& flacProgram() {
     static const ConverterProgram program{
-        QStringLiteral("formFlac"), QStringLiteral("Ondrix Flac"),
-        QStringLiteral("flac.exe"), QStringLiteral("Flac Files (*.flac)|*flac|"),
-        &flacWindowLayout(),
+        .windowName = QStringLiteral("formFlac"),
+        .caption = QStringLiteral("Ondrix Flac"),
+        .encoder = QStringLiteral("flac.exe"),
+        .dialogMiddleFilter = QStringLiteral("Flac Files (*.flac)|*flac|"),
+        .layout = &flacWindowLayout(),
+        .outputArgument = flacOutputArgument,
+        // FLAC refuses to replace a file unless told.
+        .replaceOption = QStringLiteral("-f "),
+        .missingEncoderText = QStringLiteral(
+            "The FLAC encoder was not found. Install the package flac (apt install flac), "
+            "or put flac.exe beside OndrixFlac."),
     };
     return program;
 }
@@ -42,15 +57,15 @@ void formFlac::File1_Click() {
 }
 
 void formFlac::lblComp8_Click() {
-    launchEncoder(smallestParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(smallestParameterText);
 }
 
 void formFlac::lblComp5_Click() {
-    launchEncoder(standardParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(standardParameterText);
 }
 
 void formFlac::LblComp0_Click() {
-    launchEncoder(largerParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(largerParameterText);
 }
 
 }  // namespace ondrix

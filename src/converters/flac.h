@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 #include "converters/frame.h"
 
@@ -11,6 +13,9 @@ QString smallestParameterText(const QString& input, const QString& output);
 QString standardParameterText(const QString& input, const QString& output);
 // Its output option carries the name attached: "-o" + output.
 QString largerParameterText(const QString& input, const QString& output);
+
+// The file FLAC writes: the name after "-o", when it encodes one input.
+std::optional<QString> flacOutputArgument(const QStringList& inputs, const QStringList& outputs);
 
 const ConverterProgram& flacProgram();
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -10,7 +12,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "platform/command_line.h"
+#include "platform/outside_text.h"
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/fonts.h"
@@ -81,11 +88,51 @@ QString pickedNameText(const QString& name) {
     return quoteWindowsArgument(looksLikeOption ? QStringLiteral("./") + name : name);
 }
 
-QString outputNameText(const QString& inputText, const QString& outputText) {
-    if (!isExtensionOnly(outputText)) return outputText;
+std::optional<QString> derivedOutputName(const QString& inputText, const QString& outputText) {
+    if (!isExtensionOnly(outputText)) return std::nullopt;
     const QStringList inputs = splitWindowsCommandLine(inputText);
-    if (inputs.size() != 1) return outputText;
+    if (inputs.size() != 1) return std::nullopt;
     return pickedNameText(withExtension(inputs.constFirst(), outputText));
+}
+
+QString outputNameText(const QString& inputText, const QString& outputText) {
+    return derivedOutputName(inputText, outputText).value_or(outputText);
+}
+
+bool isWaveFile(const QString& path) {
+    if (!QFileInfo(path).isFile()) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(12);
+    return head.size() == 12 && head.startsWith("RIFF") && head.endsWith("WAVE");
+}
+
+bool nameFitsFileSystem(const QString& path) {
+    const QFileInfo info(path);
+    const QByteArray name = QFile::encodeName(info.fileName());
+#ifdef Q_OS_UNIX
+    long longest = pathconf(QFile::encodeName(info.absolutePath()).constData(), _PC_NAME_MAX);
+    if (longest <= 0) longest = 255;
+    return name.size() <= longest;
+#else
+    return info.fileName().size() <= 255;
+#endif
+}
+
+std::optional<QString> firstNonFile(const QStringList& names, const QString& folder) {
+    for (const QString& name : names) {
+        // stat() only: opening a FIFO to look at it would block.
+        const QFileInfo info(QDir(folder).absoluteFilePath(name));
+        if (info.exists() && !info.isFile()) return name;
+    }
+    return std::nullopt;
+}
+
+QString shownName(const QString& name) {
+    constexpr qsizetype kLongest = 80;
+    const QString shown = cleanOutsideText(name);
+    if (shown.size() <= kLongest) return shown;
+    return shown.left(kLongest / 2 - 1) + QChar(0x2026) + shown.right(kLongest / 2);
 }
 
 QStringList filesMatching(const QString& folder, const QString& pattern) {
@@ -124,6 +171,8 @@ ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Di
             &ConverterFrame::LblFiles_Click);
     connect(commandLabel(QStringLiteral("Image1")), &ClickableLabel::clicked, this,
             &ConverterFrame::Image1_Click);
+    // What the user types is passed as typed, even where it repeats a pick.
+    connect(text1_, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
     Form_Load();
 }
 
@@ -213,9 +262,11 @@ QString ConverterFrame::outputName() const {
 }
 
 void ConverterFrame::Form_Load() {
-    initDir_ = programFolder();
     fileList_->setVisible(true);
     fillFileList(kWavPattern);
+    // The dialog starts where the list's files are, so that both offer the
+    // same files.
+    initDir_ = listFolder_;
 }
 
 void ConverterFrame::fillFileList(const QString& pattern) {
@@ -226,7 +277,9 @@ void ConverterFrame::fillFileList(const QString& pattern) {
 void ConverterFrame::pickFromList() {
     const QString name = fileList_->pickedText();
     if (name.isEmpty()) return;
-    text1_->setText(pickedNameText(name));
+    pickedText_ = pickedNameText(name);
+    pickedPath_ = QDir(listFolder_).absoluteFilePath(name);
+    text1_->setText(pickedText_);
 }
 
 void ConverterFrame::LblFiles_Click() {
@@ -238,7 +291,9 @@ void ConverterFrame::LblFiles_Click() {
         const std::optional<QString> chosen = dialogs_.openFile(this, request);
         if (!chosen) return;
         dialogFileName_ = *chosen;
-        text1_->setText(pickedNameText(*chosen));
+        pickedText_ = pickedNameText(*chosen);
+        pickedPath_ = *chosen;
+        text1_->setText(pickedText_);
     } catch (...) {
     }
 }
@@ -285,11 +340,62 @@ void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
                    static_cast<float>(at.x()), static_cast<float>(at.y()));
 }
 
-void ConverterFrame::launchEncoder(const QString& parameters) {
+void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
+    const QString input = text(QStringLiteral("Text1"));
+    const QString output = outputName();
+    if (const QString why = refusal(input, output); !why.isEmpty()) {
+        tell(why);
+        return;
+    }
+    if (!shell_.canRun(program_.encoder)) {
+        tell(program_.missingEncoderText);
+        return;
+    }
+    QString passedInput = input;
+    if (const std::optional<QString> replaced = replacedFile(input, output)) {
+        const QString question =
+            shownName(*replaced) + QStringLiteral(" already exists. Replace it?");
+        if (!dialogs_.ask(this, question, program_.caption)) return;
+        passedInput = program_.replaceOption + input;
+    }
     // The encoder works in the folder the list shows, so that a bare name
     // picked from the list is found whatever folder the program lives in.
-    shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
-                parameters, listFolder_, kShowNormal);
+    const int result =
+        shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
+                   parameterText(passedInput, output), listFolder_, kShowNormal);
+    if (result == kShellFileNotFound) tell(program_.missingEncoderText);
+}
+
+QString ConverterFrame::refusal(const QString& input, const QString& output) const {
+    const QStringList names = splitWindowsCommandLine(input) + splitWindowsCommandLine(output);
+    if (const std::optional<QString> nonFile = firstNonFile(names, listFolder_))
+        return shownName(*nonFile) + QStringLiteral(" is not a file.");
+    // Only a pick is looked into: typed text goes to the encoder as typed.
+    if (!pickedText_.isEmpty() && input == pickedText_ && QFileInfo::exists(pickedPath_) &&
+        !isWaveFile(pickedPath_))
+        return shownName(QFileInfo(pickedPath_).fileName()) + QStringLiteral(" is not a WAV file.");
+    if (derivedOutputName(input, text(QStringLiteral("Text2")))) {
+        const QStringList derived = splitWindowsCommandLine(output);
+        if (derived.size() == 1 &&
+            !nameFitsFileSystem(QDir(listFolder_).absoluteFilePath(derived.constFirst())))
+            return QStringLiteral("The output name is too long.");
+    }
+    return {};
+}
+
+std::optional<QString> ConverterFrame::replacedFile(const QString& input,
+                                                    const QString& output) const {
+    const std::optional<QString> written =
+        program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+    if (!written) return std::nullopt;
+    // Decided as the encoder does: the name as passed, in its working folder.
+    const QFileInfo info(QDir(listFolder_).absoluteFilePath(*written));
+    if (!info.exists() && !info.isSymLink()) return std::nullopt;
+    return info.fileName();
+}
+
+void ConverterFrame::tell(const QString& text) {
+    dialogs_.message(this, text, program_.caption, MessageIcon::Critical);
 }
 
 double ConverterFrame::windowLeft() const {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "converters/layouts.h"
 #include "platform/shell.h"
@@ -18,6 +20,11 @@ namespace ondrix {
 
 class ClickableLabel;
 
+// The name of the file an encoder writes, from the arguments that the input
+// and output boxes give it; nothing when it would write none.
+using OutputArgumentRule = std::optional<QString> (*)(const QStringList& inputs,
+                                                      const QStringList& outputs);
+
 // What distinguishes the two converter programs.
 struct ConverterProgram {
     QString windowName;  // formMp3, formFlac
@@ -25,7 +32,14 @@ struct ConverterProgram {
     QString encoder;             // lame.exe, flac.exe
     QString dialogMiddleFilter;  // the format's own entry of the dialog filter
     const WindowLayout* layout;
+    OutputArgumentRule outputArgument;
+    // Put before the input once the user agreed to replace the output.
+    QString replaceOption;
+    QString missingEncoderText;
 };
+
+// A parameter text from the input and output names.
+using ParameterText = std::function<QString(const QString& input, const QString& output)>;
 
 // The open-file dialog's filter text: wave files, the program's format, all files.
 QString dialogFilterText(const QString& middleFilter);
@@ -47,6 +61,26 @@ QString pickedNameText(const QString& name);
 // input's name with that extension, written like a picked name; otherwise
 // the output box as it stands.
 QString outputNameText(const QString& inputText, const QString& outputText);
+
+// The input's name with the output box's extension, written like a picked
+// name, when the output box holds only an extension and the input box one
+// name; otherwise nothing.
+std::optional<QString> derivedOutputName(const QString& inputText, const QString& outputText);
+
+// Whether the file begins with a RIFF/WAVE header. Only a regular file is
+// opened: a FIFO would block.
+bool isWaveFile(const QString& path);
+
+// Whether the file system that would hold the path takes its name's length.
+bool nameFitsFileSystem(const QString& path);
+
+// The first of the names, each taken relative to the folder, that exists and
+// is no regular file (a FIFO, device or folder); no file is opened.
+std::optional<QString> firstNonFile(const QStringList& names, const QString& folder);
+
+// A name from outside as a message shows it: cleaned as all outside text,
+// a long name shortened in the middle.
+QString shownName(const QString& name);
 
 // The files of a folder whose names match the pattern whatever their letter
 // case ("SONG.WAV" for "*.wav"), in name order, hidden files left out.
@@ -84,8 +118,10 @@ class ConverterFrame : public QWidget, public WindowPlacement {
   protected:
     // Copies the list's selected name into Text1; the program's click handler.
     void pickFromList();
-    // Starts the encoder with the parameter text; never waits, never reports.
-    void launchEncoder(const QString& parameters);
+    // Starts the encoder with the parameter text built from Text1 and the
+    // output name, unless the names cannot serve, the encoder is missing or
+    // the user keeps the file it would replace; then it says why. Never waits.
+    void launchEncoder(const ParameterText& parameterText);
     QString text(const QString& boxName) const;
     // The output name for the parameter text, from Text1 and Text2.
     QString outputName() const;
@@ -98,6 +134,11 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     void fillFileList(const QString& pattern);
     void showHelp();
     void endProgram();
+    // Why the encoder must not start on these names; empty when it may.
+    QString refusal(const QString& input, const QString& output) const;
+    // The existing file the encoder would write over; nothing when none.
+    std::optional<QString> replacedFile(const QString& input, const QString& output) const;
+    void tell(const QString& text);
 
     const ConverterProgram& program_;
     Shell& shell_;
@@ -107,6 +148,10 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     QString initDir_;
     QString dialogFileName_;
     QString listFolder_;
+    // What a pick put into Text1 and the file it names; typed text is not
+    // checked as a pick.
+    QString pickedText_;
+    QString pickedPath_;
     DragAnchor anchor_;
     TwipsPosition position_;
 };

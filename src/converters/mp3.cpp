@@ -1,5 +1,7 @@
 #include "converters/mp3.h"
 
+#include <QRegularExpression>
+
 #include "ui/clickable_label.h"
 #include "ui/pick_list.h"
 
@@ -22,11 +24,32 @@ QString userCodeParameterText(const QString& userOptions, const QString& input,
     return userOptions + QLatin1Char(' ') + input + QLatin1Char(' ') + output;
 }
 
+std::optional<QString> lameOutputArgument(const QStringList& inputs, const QStringList& outputs) {
+    const QStringList names = inputs + outputs;
+    if (names.size() == 2) return names.constLast();
+    // More names, or none, and LAME refuses to start.
+    if (names.size() != 1) return std::nullopt;
+    static const QRegularExpression soundExtension(QStringLiteral(R"(.\.(wav|aiff?|raw|pcm)$)"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+    QString name = names.constFirst();
+    if (const QRegularExpressionMatch found = soundExtension.match(name); found.hasMatch())
+        name.truncate(found.capturedStart() + 1);
+    return name + QStringLiteral(".mp3");
+}
+
 const ConverterProgram& mp3Program() {
     static const ConverterProgram program{
-        QStringLiteral("formMp3"),  QStringLiteral("Ondrix Mp3 (LAME)"),
-        QStringLiteral("lame.exe"), QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
-        &mp3WindowLayout(),
+        .windowName = QStringLiteral("formMp3"),
+        .caption = QStringLiteral("Ondrix Mp3 (LAME)"),
+        .encoder = QStringLiteral("lame.exe"),
+        .dialogMiddleFilter = QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
+        .layout = &mp3WindowLayout(),
+        .outputArgument = lameOutputArgument,
+        // LAME replaces an existing output without being told.
+        .replaceOption = QString(),
+        .missingEncoderText = QStringLiteral(
+            "The MP3 encoder LAME was not found. Install the package lame (apt install lame), "
+            "or put lame.exe beside OndrixMP3."),
     };
     return program;
 }
@@ -49,20 +72,22 @@ void formMp3::File2_Click() {
 }
 
 void formMp3::LblCBR_Click() {
-    launchEncoder(cbrParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(cbrParameterText);
 }
 
 void formMp3::LblABR_Click() {
-    launchEncoder(abrParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(abrParameterText);
 }
 
 void formMp3::LblVBR_Click() {
-    launchEncoder(vbrParameterText(text(QStringLiteral("Text1")), outputName()));
+    launchEncoder(vbrParameterText);
 }
 
 void formMp3::LblMake_Click() {
     const QString userOptions = text(QStringLiteral("Text3"));
-    launchEncoder(userCodeParameterText(userOptions, text(QStringLiteral("Text1")), outputName()));
+    launchEncoder([&userOptions](const QString& input, const QString& output) {
+        return userCodeParameterText(userOptions, input, output);
+    });
 }
 
 }  // namespace ondrix

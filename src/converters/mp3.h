@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 #include "converters/frame.h"
 
@@ -12,6 +14,11 @@ QString abrParameterText(const QString& input, const QString& output);
 QString vbrParameterText(const QString& input, const QString& output);
 QString userCodeParameterText(const QString& userOptions, const QString& input,
                               const QString& output);
+
+// The file LAME writes: the second name on its command line; with only an
+// input, that name with ".mp3" in place of a sound file extension
+// (".wav", ".aif", ".aiff", ".raw", ".pcm") or after any other.
+std::optional<QString> lameOutputArgument(const QStringList& inputs, const QStringList& outputs);
 
 const ConverterProgram& mp3Program();
 

@@ -14,14 +14,21 @@ using WindowHandle = std::uintptr_t;
 
 constexpr int kShowNormal = 1;
 
-// The desktop shell's "open" action: documents and web addresses open in
-// their associated program, programs start with a parameter text. Callers
-// never wait and ignore the result; it is returned for tests.
+// The desktop shell, asked for one of two things. open() shows a document or
+// a web address in the program the desktop associates with it, and never
+// starts a program of that name. run() starts a program with a parameter
+// text, or reports it missing; a program's name is never handed on as a
+// document. Callers never wait.
 class Shell {
   public:
     virtual ~Shell() = default;
     virtual int open(WindowHandle window, const QString& operation, const QString& file,
                      const QString& parameters, const QString& directory, int showCommand) = 0;
+    virtual int run(WindowHandle window, const QString& operation, const QString& program,
+                    const QString& parameters, const QString& directory, int showCommand) = 0;
+    // Whether run() would find the program, so that a caller can say it is
+    // missing before asking the user anything.
+    virtual bool canRun(const QString& program) = 0;
 };
 
 // Result codes in the manner of ShellExecute: above 32 means started.
@@ -30,22 +37,31 @@ constexpr int kShellFileNotFound = 2;
 constexpr int kShellFailed = 0;
 
 // The real shell of this platform (ShellExecuteA on Windows; xdg-open and
-// direct program starts elsewhere). consoleWrapper names a program with the
-// wrapper mode below (the running front-end) that console programs are
-// started through; empty starts them directly.
-int shellExecute(WindowHandle window, const QString& operation, const QString& file,
-                 const QString& parameters, const QString& directory, int showCommand,
-                 const QString& consoleWrapper = QString());
+// direct program starts elsewhere).
+int shellOpenDocument(WindowHandle window, const QString& operation, const QString& file,
+                      const QString& directory, int showCommand);
+// consoleWrapper names a program with the wrapper mode below (the running
+// front-end) that console programs are started through; empty starts them
+// directly.
+int shellRunProgram(WindowHandle window, const QString& operation, const QString& program,
+                    const QString& parameters, const QString& directory, int showCommand,
+                    const QString& consoleWrapper = QString());
+bool shellFindsProgram(const QString& program);
 
 class SystemShell : public Shell {
   public:
     SystemShell() = default;
     explicit SystemShell(QString consoleWrapper) : consoleWrapper_(std::move(consoleWrapper)) {}
     int open(WindowHandle window, const QString& operation, const QString& file,
-             const QString& parameters, const QString& directory, int showCommand) override {
-        return shellExecute(window, operation, file, parameters, directory, showCommand,
-                            consoleWrapper_);
+             const QString& /*parameters*/, const QString& directory, int showCommand) override {
+        return shellOpenDocument(window, operation, file, directory, showCommand);
     }
+    int run(WindowHandle window, const QString& operation, const QString& program,
+            const QString& parameters, const QString& directory, int showCommand) override {
+        return shellRunProgram(window, operation, program, parameters, directory, showCommand,
+                               consoleWrapper_);
+    }
+    bool canRun(const QString& program) override { return shellFindsProgram(program); }
 
   private:
     QString consoleWrapper_;
@@ -58,7 +74,9 @@ inline constexpr char kConsoleWrapperArgument[] = "--ondrix-console-wrapper";
 // after it, without a shell, and returns its exit status. On success it ends
 // at once; when the program fails or cannot be started it prints why and
 // waits for Enter (or the end of its input), so that a terminal window that
-// closes with it can still be read. Nothing when argv does not ask for it.
+// closes with it can still be read. When its output is no terminal (a log),
+// the program's output is written as a terminal would finally show it.
+// Nothing when argv does not ask for it.
 std::optional<int> runConsoleWrapper(int argc, char** argv);
 
 }  // namespace ondrix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -35,17 +37,56 @@ struct ShellLaunch {
     QString outputLog{};
 };
 
-// Decides what a shell open of file starts; nothing when the file is empty or
-// names nothing that exists or could be opened. A program named without a
-// folder is looked for in the program folder, then on the PATH, never in the
-// working directory; a name with a folder only where it says.
-std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& parameters,
-                                         const QString& directory,
-                                         const ShellEnvironment& environment);
+// What opening a document or web address starts: the desktop's opener, or
+// nothing when the file is empty, names nothing that exists or could be
+// opened, or is itself a program. Never a program of that name.
+std::optional<ShellLaunch> planDocumentOpen(const QString& file, const QString& directory,
+                                            const ShellEnvironment& environment);
+
+// The program that running the named one finds: a name without a folder is
+// looked for in the program folder, then on the PATH, as given and without a
+// trailing ".exe", never in the working directory; a name with a folder only
+// where it says. Nothing when it is nowhere.
+std::optional<QString> findProgram(const QString& program, const QString& directory,
+                                   const ShellEnvironment& environment);
+
+// What running the program with the parameter text starts; nothing when the
+// program is not found.
+std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
+                                          const QString& directory,
+                                          const ShellEnvironment& environment);
 
 // Starts the launch detached, stdin from /dev/null; false when it could not
-// be started.
+// be started. A log it writes to is first kept under kLogLimit.
 bool startLaunch(const ShellLaunch& launch);
+
+// A log over the limit loses its older half, cut at a line's start.
+constexpr qint64 kLogLimit = 1024 * 1024;
+void keepLogUnder(const QString& path, qint64 limit);
+
+// A console program's output as a terminal would finally show it, for a log:
+// escape sequences go, a line rewritten after a carriage return or a cursor
+// move up keeps its last state. Lines are given out once no cursor move of
+// a progress display can reach them any more.
+class TerminalText {
+  public:
+    // The lines finished by this output, each ending in a line feed.
+    QByteArray feed(const QByteArray& output);
+    // The rest, at the end of the output.
+    QByteArray finish();
+
+  private:
+    QByteArray takeLines(qsizetype keep);
+    void write(char c);
+    void control(char final, const QByteArray& parameters);
+
+    // Lines the cursor can still reach; the cursor's line and column in them.
+    QList<QByteArray> lines_{QByteArray()};
+    qsizetype row_ = 0;
+    qsizetype column_ = 0;
+    // An escape sequence not finished in the last feed.
+    QByteArray pending_;
+};
 
 // "http://...", "mailto:..." (a scheme of two letters or more).
 bool hasUrlScheme(const QString& file);

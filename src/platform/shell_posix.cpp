@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -131,38 +133,51 @@ ShellEnvironment currentShellEnvironment(const QString& consoleWrapper) {
     return environment;
 }
 
-std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& parameters,
-                                         const QString& directory,
-                                         const ShellEnvironment& environment) {
+std::optional<QString> findProgram(const QString& program, const QString& directory,
+                                   const ShellEnvironment& environment) {
+    if (program.trimmed().isEmpty()) return std::nullopt;
+    if (program.contains(QLatin1Char('/'))) {
+        // A name with a folder in it is only looked for where it says.
+        const QString workingDirectory = directory.isEmpty() ? QDir::currentPath() : directory;
+        for (const QString& candidate :
+             programNames(QDir(workingDirectory).absoluteFilePath(program))) {
+            if (isStartableProgram(candidate)) return candidate;
+        }
+        return std::nullopt;
+    }
+    // A bare program name: beside this program or on the PATH, never in the
+    // working directory, where a data folder may hold anything executable. A
+    // relative PATH entry would name that directory too.
+    QStringList folders{environment.programFolder};
+    folders.append(environment.pathFolders);
+    for (const QString& folder : folders) {
+        if (!QDir::isAbsolutePath(folder)) continue;
+        for (const QString& name : programNames(program)) {
+            const QString candidate = QDir(folder).absoluteFilePath(name);
+            if (isStartableProgram(candidate)) return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
+                                          const QString& directory,
+                                          const ShellEnvironment& environment) {
+    const std::optional<QString> found = findProgram(program, directory, environment);
+    if (!found) return std::nullopt;
+    const QString workingDirectory = directory.isEmpty() ? QDir::currentPath() : directory;
+    return programLaunch(*found, parameters, workingDirectory, environment);
+}
+
+std::optional<ShellLaunch> planDocumentOpen(const QString& file, const QString& directory,
+                                            const ShellEnvironment&) {
     if (file.trimmed().isEmpty()) return std::nullopt;
     const QString workingDirectory = directory.isEmpty() ? QDir::currentPath() : directory;
     if (hasUrlScheme(file)) return openerLaunch(file, workingDirectory);
-
     const QString asGiven = QDir(workingDirectory).absoluteFilePath(file);
-    if (file.contains(QLatin1Char('/'))) {
-        // A name with a folder in it is only looked for where it says.
-        for (const QString& candidate : programNames(asGiven)) {
-            if (isStartableProgram(candidate))
-                return programLaunch(candidate, parameters, workingDirectory, environment);
-        }
-    } else {
-        // A bare program name: beside this program or on the PATH, never in
-        // the working directory, where a data folder may hold anything
-        // executable. A relative PATH entry would name that directory too.
-        QStringList folders{environment.programFolder};
-        folders.append(environment.pathFolders);
-        for (const QString& folder : folders) {
-            if (!QDir::isAbsolutePath(folder)) continue;
-            for (const QString& name : programNames(file)) {
-                const QString candidate = QDir(folder).absoluteFilePath(name);
-                if (isStartableProgram(candidate))
-                    return programLaunch(candidate, parameters, workingDirectory, environment);
-            }
-        }
-    }
-
     if (QFileInfo::exists(asGiven)) {
-        // A document opens where it is; a program there is never started.
+        // A program is neither started nor handed to the opener, which
+        // might start it.
         if (isStartableProgram(asGiven)) return std::nullopt;
         return openerLaunch(asGiven, workingDirectory);
     }
@@ -170,6 +185,18 @@ std::optional<ShellLaunch> planShellOpen(const QString& file, const QString& par
         return openerLaunch(QStringLiteral("http://") + file, workingDirectory);
     }
     return std::nullopt;
+}
+
+void keepLogUnder(const QString& path, qint64 limit) {
+    QFile log(path);
+    if (log.size() <= limit || !log.open(QIODevice::ReadWrite)) return;
+    if (!log.seek(log.size() - limit / 2)) return;
+    QByteArray newer = log.readAll();
+    // The first line kept is a whole one.
+    newer.remove(0, newer.indexOf('\n') + 1);
+    log.resize(0);
+    log.seek(0);
+    log.write(newer);
 }
 
 bool startLaunch(const ShellLaunch& launch) {
@@ -182,6 +209,8 @@ bool startLaunch(const ShellLaunch& launch) {
         QFile log(launch.outputLog);
         // When the log cannot be written the output goes where ours goes.
         if (QDir().mkpath(QFileInfo(log).absolutePath()) && log.open(QIODevice::Append)) {
+            log.close();
+            keepLogUnder(launch.outputLog, kLogLimit);
             process.setStandardOutputFile(launch.outputLog, QIODevice::Append);
             process.setStandardErrorFile(launch.outputLog, QIODevice::Append);
         }
@@ -189,12 +218,131 @@ bool startLaunch(const ShellLaunch& launch) {
     return process.startDetached();
 }
 
-int shellExecute(WindowHandle, const QString&, const QString& file, const QString& parameters,
-                 const QString& directory, int, const QString& consoleWrapper) {
+int shellOpenDocument(WindowHandle, const QString&, const QString& file, const QString& directory,
+                      int) {
     const std::optional<ShellLaunch> launch =
-        planShellOpen(file, parameters, directory, currentShellEnvironment(consoleWrapper));
+        planDocumentOpen(file, directory, currentShellEnvironment());
     if (!launch) return kShellFileNotFound;
     return startLaunch(*launch) ? kShellStarted : kShellFailed;
+}
+
+int shellRunProgram(WindowHandle, const QString&, const QString& program, const QString& parameters,
+                    const QString& directory, int, const QString& consoleWrapper) {
+    const std::optional<ShellLaunch> launch =
+        planProgramRun(program, parameters, directory, currentShellEnvironment(consoleWrapper));
+    if (!launch) return kShellFileNotFound;
+    return startLaunch(*launch) ? kShellStarted : kShellFailed;
+}
+
+bool shellFindsProgram(const QString& program) {
+    return findProgram(program, QString(), currentShellEnvironment()).has_value();
+}
+
+// A cursor move up of a progress display reaches no further than this.
+constexpr qsizetype kReachableLines = 8;
+
+QByteArray TerminalText::feed(const QByteArray& output) {
+    const QByteArray text = pending_ + output;
+    pending_.clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c == '\x1b') {
+            qsizetype end = i + 1;
+            if (end < text.size() && text.at(end) == '[') {
+                // CSI: parameter and intermediate bytes, then a final byte.
+                ++end;
+                while (end < text.size() && (text.at(end) < 0x40 || text.at(end) > 0x7e)) ++end;
+            } else if (end < text.size() && text.at(end) == ']') {
+                // OSC: up to a bell or ESC backslash.
+                while (end < text.size() && text.at(end) != '\a' &&
+                       !(text.at(end) == '\\' && text.at(end - 1) == '\x1b'))
+                    ++end;
+            }
+            if (end >= text.size()) {
+                pending_ = text.mid(i);
+                break;
+            }
+            if (text.at(i + 1) == '[') control(text.at(end), text.mid(i + 2, end - i - 2));
+            i = end;
+        } else if (c == '\r') {
+            column_ = 0;
+        } else if (c == '\n') {
+            column_ = 0;
+            if (++row_ == lines_.size()) lines_.append(QByteArray());
+        } else if (c == '\b') {
+            column_ = std::max<qsizetype>(0, column_ - 1);
+        } else if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) {
+            write(c);
+        } else if (c == '\t') {
+            do write(' ');
+            while (column_ % 8 != 0);
+        }
+    }
+    return takeLines(kReachableLines);
+}
+
+QByteArray TerminalText::finish() {
+    pending_.clear();
+    if (lines_.constLast().isEmpty()) lines_.removeLast();
+    QByteArray rest = takeLines(0);
+    for (const QByteArray& line : std::as_const(lines_)) rest += line + '\n';
+    lines_ = {QByteArray()};
+    row_ = column_ = 0;
+    return rest;
+}
+
+QByteArray TerminalText::takeLines(qsizetype keep) {
+    QByteArray done;
+    while (row_ > keep && !lines_.isEmpty()) {
+        done += lines_.takeFirst() + '\n';
+        --row_;
+    }
+    return done;
+}
+
+void TerminalText::write(char c) {
+    QByteArray& line = lines_[row_];
+    if (column_ >= line.size())
+        line.append(column_ - line.size(), ' ').append(c);
+    else
+        line[column_] = c;
+    ++column_;
+}
+
+void TerminalText::control(char final, const QByteArray& parameters) {
+    const qsizetype count = std::max(1, parameters.toInt());
+    QByteArray& line = lines_[row_];
+    switch (final) {
+        case 'A':
+            row_ = std::max<qsizetype>(0, row_ - count);
+            break;
+        case 'B':
+            row_ += count;
+            while (lines_.size() <= row_) lines_.append(QByteArray());
+            break;
+        case 'C':
+            column_ += count;
+            break;
+        case 'D':
+            column_ = std::max<qsizetype>(0, column_ - count);
+            break;
+        case 'G':
+            column_ = count - 1;
+            break;
+        case 'K':
+            // 0: to the end of the line, 1: to the cursor, 2: the whole line.
+            if (parameters.toInt() == 0)
+                line.truncate(column_);
+            else if (parameters.toInt() == 2)
+                line.clear();
+            else
+                line.replace(0, std::min(column_ + 1, line.size()),
+                             QByteArray(std::min(column_ + 1, line.size()), ' '));
+            break;
+        default:
+            // Colours and the rest change nothing a log keeps.
+            break;
+    }
 }
 
 namespace {
@@ -221,7 +369,8 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], kConsoleWrapperArgument) != 0) return std::nullopt;
     if (argc < 3) return 2;
     char** command = argv + 2;
-    if (!isatty(STDOUT_FILENO)) {
+    const bool toLog = !isatty(STDOUT_FILENO);
+    if (toLog) {
         // In a log, say when, where and what ran.
         char when[32] = "";
         const std::time_t now = std::time(nullptr);
@@ -231,12 +380,40 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
     }
     std::fflush(stdout);
 
+    // For a log the program writes into a pipe, read here and written out as
+    // a terminal would finally show it.
+    int pipeEnds[2] = {-1, -1};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (toLog && pipe2(pipeEnds, O_CLOEXEC) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+    }
     pid_t child = 0;
-    const int spawnError = posix_spawn(&child, command[0], nullptr, nullptr, command, environ);
+    const int spawnError = posix_spawn(&child, command[0], &actions, nullptr, command, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[1] >= 0) close(pipeEnds[1]);
     if (spawnError != 0) {
+        if (pipeEnds[0] >= 0) close(pipeEnds[0]);
         std::printf("%s could not be started: %s\n", command[0], std::strerror(spawnError));
         waitForEnter();
         return 127;
+    }
+    if (pipeEnds[0] >= 0) {
+        TerminalText text;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            const QByteArray lines = text.feed(QByteArray(buffer, got));
+            std::fwrite(lines.constData(), 1, static_cast<size_t>(lines.size()), stdout);
+            std::fflush(stdout);
+        }
+        const QByteArray rest = text.finish();
+        std::fwrite(rest.constData(), 1, static_cast<size_t>(rest.size()), stdout);
+        std::fflush(stdout);
+        close(pipeEnds[0]);
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

@@ -73,7 +73,16 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
 }
 
 void Wavelark::LabelRec_Click() {
-    shellOpen(QStringLiteral("OndrixWRec.exe"), programFolder());
+    const int result = services_.shell.run(static_cast<WindowHandle>(winId()),
+                                           QStringLiteral("Open"), QStringLiteral("OndrixWRec.exe"),
+                                           QString(), programFolder(), kShowNormal);
+    if (result == kShellFileNotFound) {
+        services_.dialogs.message(
+            this,
+            QStringLiteral("The recorder OndrixWRec was not found. Install the package ondrix "
+                           "(apt install ondrix), or put OndrixWRec beside ondrixWavelark31."),
+            QCoreApplication::applicationName(), MessageIcon::Critical);
+    }
 }
 
 void Wavelark::LabelExit_Click() {

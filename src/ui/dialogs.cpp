@@ -19,6 +19,13 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     box.exec();
 }
 
+bool QtDialogs::ask(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request) {
     QFileDialog dialog(parent, QStringLiteral("Open"));
     // A desktop's own dialog applies its own letter-case rules to the

@@ -24,6 +24,8 @@ class Dialogs {
     // Returns when the user has closed the box.
     virtual void message(QWidget* parent, const QString& text, const QString& title,
                          MessageIcon icon) = 0;
+    // A question with Yes and No, No the default; true for Yes.
+    virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
     // The chosen file's full path, or nothing when cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) = 0;
 };
@@ -32,6 +34,7 @@ class QtDialogs : public Dialogs {
   public:
     void message(QWidget* parent, const QString& text, const QString& title,
                  MessageIcon icon) override;
+    bool ask(QWidget* parent, const QString& text, const QString& title) override;
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
 };
 

@@ -187,6 +187,48 @@ TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem)
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".flac"))));
 }
 
+TEST_F(ConverterE2eTest, AnExistingOutputSurvivesNoAndIsReplacedAfterYes) {
+    folder.write(QStringLiteral("keep.wav"), toneWav());
+    const QByteArray mine = "the user's own file, not made here";
+    folder.write(QStringLiteral("keep.mp3"), mine);
+    folder.write(QStringLiteral("keep.flac"), mine);
+    CurrentDirectory here(folder.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formMp3 mp3(shell, dialogs);
+    formFlac flac(shell, dialogs);
+    pick(mp3, QStringLiteral("keep.wav"));
+    pick(flac, QStringLiteral("keep.wav"));
+    mp3.LblCBR_Click();
+    flac.lblComp8_Click();
+    ASSERT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_EQ(dialogs.questions[0].text, QStringLiteral("keep.mp3 already exists. Replace it?"));
+    EXPECT_EQ(dialogs.questions[1].text, QStringLiteral("keep.flac already exists. Replace it?"));
+    // No started nothing: no encoder log, both files as they were.
+    EXPECT_FALSE(QDir(state.file(QStringLiteral("ondrix"))).exists());
+    EXPECT_EQ(folder.read(QStringLiteral("keep.mp3")), mine);
+    EXPECT_EQ(folder.read(QStringLiteral("keep.flac")), mine);
+    dialogs.answer = true;
+    mp3.LblCBR_Click();
+    flac.lblComp8_Click();
+    EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), QStringLiteral("keep.mp3")); }));
+    EXPECT_TRUE(
+        waitForValid([&] { return validFlac(folder.path(), QStringLiteral("keep.flac")); }));
+}
+
+TEST_F(ConverterE2eTest, APickedFileThatIsNoWavStartsNothing) {
+    folder.write(QStringLiteral("fake.wav"), "A text file with a WAV name.\n");
+    CurrentDirectory here(folder.path());
+    SystemShell shell;
+    FakeDialogs dialogs;
+    formFlac flac(shell, dialogs);
+    pick(flac, QStringLiteral("fake.wav"));
+    flac.LblComp0_Click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("fake.wav is not a WAV file."));
+    EXPECT_FALSE(QDir(state.file(QStringLiteral("ondrix"))).exists()) << "an encoder started";
+}
+
 // The built program, copied into a program folder of its own beside an
 // encoder stand-in that records its arguments and working folder, then runs
 // the real encoder. It is started from the folder of WAV files.
@@ -399,6 +441,8 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
         EXPECT_TRUE(window.log(QStringLiteral("lame"))
                         .contains(QStringLiteral("lame.exe -h -b 128 tone.wav tone.mp3")))
             << window.log(QStringLiteral("lame")).toStdString();
+        EXPECT_FALSE(window.log(QStringLiteral("lame")).contains(QChar(0x1b)))
+            << "terminal controls in the log";
     }
 
     clickAt(*display, id, inside(120, 480, 40, 10));    // first row
@@ -450,7 +494,9 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
 TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
     TempFolder work;
     const QString encoder = work.file(QStringLiteral("encoder"));
-    work.write(QStringLiteral("encoder"), "#!/bin/sh\necho \"encoding $1\"\nexit \"$2\"\n");
+    // Progress as a console encoder writes it: rewritten after a carriage return.
+    work.write(QStringLiteral("encoder"),
+               "#!/bin/sh\nprintf '10%%\\r\\033[Kencoding %s\\n' \"$1\"\nexit \"$2\"\n");
     QFile::setPermissions(encoder, QFile::ReadOwner | QFile::ExeOwner);
     auto wrapper = [&](QProcess& process, const QString& status) {
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -479,7 +525,10 @@ TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
     wrapper(succeeding, QStringLiteral("0"));
     ASSERT_TRUE(succeeding.waitForFinished(5000)) << "waited although the encoder succeeded";
     EXPECT_EQ(succeeding.exitCode(), 0);
-    EXPECT_TRUE(succeeding.readAll().contains("encoding a b.wav"));
+    // Not a terminal: each line as a terminal would finally show it.
+    const QByteArray logged = succeeding.readAll();
+    EXPECT_TRUE(logged.contains("\nencoding a b.wav\n")) << logged.toStdString();
+    EXPECT_FALSE(logged.contains("10%") || logged.contains('\x1b')) << logged.toStdString();
 
     QProcess missing;
     missing.setProcessChannelMode(QProcess::MergedChannels);

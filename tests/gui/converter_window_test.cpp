@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -32,13 +34,16 @@ using testsupport::FakeDialogs;
 using testsupport::FakeShell;
 using testsupport::TempFolder;
 
+// The start of a WAV file, as far as the converters look.
+const QByteArray kWaveHeader("RIFF\x24\0\0\0WAVEfmt ", 16);
+
 // A converter window over fakes, started in a scratch folder of WAV files.
 class ConverterWindowTest : public ::testing::Test {
   protected:
     ConverterWindowTest() {
         for (const char* name : {"song.wav", "b.Wav", "SONG2.WAV", "my song.wav", "notes.txt",
                                  "song.wav.bak", ".hidden.wav"})
-            folder.write(QString::fromLatin1(name), "RIFF");
+            folder.write(QString::fromLatin1(name), kWaveHeader);
     }
 
     formMp3& mp3() {
@@ -56,6 +61,10 @@ class ConverterWindowTest : public ::testing::Test {
     }
     static QString text(ConverterFrame& window, const char* box) {
         return window.textBox(QString::fromLatin1(box))->text();
+    }
+    static void typeInto(QLineEdit* box, const char* text) {
+        box->clear();
+        QTest::keyClicks(box, QString::fromLatin1(text));
     }
     static void click(QWidget* widget) {
         ASSERT_NE(widget, nullptr);
@@ -247,7 +256,8 @@ TEST_F(ConverterWindowTest, ListPickGivesTheBareNameAndDialogPickTheFullPath) {
     click(window.commandLabel(QStringLiteral("LblFiles")));
     EXPECT_EQ(text(window, "Text1"), chosen);
     ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].initialDir, programFolder());
+    // The dialog starts where the list's files are.
+    EXPECT_EQ(dialogs.requests[0].initialDir, folder.path());
     EXPECT_EQ(dialogs.requests[0].nameFilters,
               qtNameFilters(dialogFilterText(mp3Program().dialogMiddleFilter)));
     EXPECT_EQ(dialogs.requests[0].fileName, QString());
@@ -282,7 +292,7 @@ TEST_F(ConverterWindowTest, DialogFailureEndsTheHandlerQuietly) {
 
 TEST_F(ConverterWindowTest, PickedNamesReachTheEncoderWholeTypedTextAsTyped) {
     for (const char* name : {"-dash.wav", "quo\"te.wav", "tab\tname.wav"})
-        folder.write(QString::fromLatin1(name), "RIFF");
+        folder.write(QString::fromLatin1(name), kWaveHeader);
     struct Pick {
         const char *name, *text1, *parameters;
     };
@@ -432,6 +442,111 @@ TEST_F(ConverterWindowTest, EveryCommandLabelStartsItsEncoderInTheListFolder) {
     mp3().LblMake_Click();
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].parameters, QStringLiteral(" song.wav song.mp3"));
+}
+
+TEST_F(ConverterWindowTest, AnExistingOutputIsReplacedOnlyAfterYes) {
+    for (const char* name : {"song.mp3", "typed.mp3", "song.flac"})
+        folder.write(QString::fromLatin1(name), "old");
+    const struct {
+        bool flac;
+        const char *label, *text2;
+        bool yes;
+        const char* parameters;  // empty: nothing starts
+    } rows[] = {
+        {false, "LblCBR", ".mp3", false, ""},
+        {false, "LblCBR", ".mp3", true, "-h -b 128 song.wav song.mp3"},
+        {false, "LblMake", "typed.mp3", true, "-V4 song.wav typed.mp3"},
+        {false, "LblVBR", "new.mp3", false, "--preset extreme song.wav new.mp3"},
+        // FLAC replaces a file only when told.
+        {true, "lblComp8", ".flac", true, "-8 -f song.wav -o song.flac"},
+        {true, "LblComp0", ".flac", false, ""},
+        {true, "LblComp0", ".flac", true, "-0 -f song.wav -osong.flac"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.label) + " " + row.text2 + (row.yes ? " yes" : " no"));
+        ConverterFrame& window = row.flac ? static_cast<ConverterFrame&>(flac()) : mp3();
+        select(window, QStringLiteral("song.wav"));
+        const QString text2 = QString::fromLatin1(row.text2);
+        window.textBox(QStringLiteral("Text2"))->setText(text2);
+        shell.calls.clear();
+        dialogs.questions.clear();
+        dialogs.answer = row.yes;
+        click(window.commandLabel(QString::fromLatin1(row.label)));
+        const QString written = text2.startsWith(QLatin1Char('.')) ? "song" + text2 : text2;
+        const bool exists = QFile::exists(folder.file(written));
+        ASSERT_EQ(dialogs.questions.size(), exists ? 1u : 0u);
+        if (exists) {
+            EXPECT_EQ(dialogs.questions[0].text, written + " already exists. Replace it?");
+        }
+        const QString parameters = QString::fromLatin1(row.parameters);
+        ASSERT_EQ(shell.calls.size(), parameters.isEmpty() ? 0u : 1u);
+        if (!parameters.isEmpty()) {
+            EXPECT_EQ(shell.calls[0].parameters, parameters);
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ConverterWindowTest, NamesThatCannotServeAreRefusedBeforeAnythingStarts) {
+    folder.write(QStringLiteral("fake.wav"), "just text\n");
+    const QString longName = QString(251, QLatin1Char('a')) + QStringLiteral(".wav");
+    folder.write(longName, kWaveHeader);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("music")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(QStringLiteral("pipe.wav"))), 0600), 0);
+    const struct {
+        bool flac;
+        const char *pick, *typed, *text2;
+        const char* message;  // empty: the encoder starts
+    } rows[] = {
+        {false, nullptr, "pipe.wav", ".mp3", "pipe.wav is not a file."},
+        {true, nullptr, "music", "out.flac", "music is not a file."},
+        {false, nullptr, "song.wav", "/dev/null", "/dev/null is not a file."},
+        {false, "fake.wav", nullptr, ".mp3", "fake.wav is not a WAV file."},
+        // Typed names reach the encoder as typed, also over a pick.
+        {false, nullptr, "fake.wav", ".mp3", ""},
+        {false, "fake.wav", "fake.wav", ".mp3", ""},
+        // 255 bytes, and one more with ".flac".
+        {true, "LONG", nullptr, ".flac", "The output name is too long."},
+        {false, "LONG", nullptr, ".mp3", ""},
+        {true, "LONG", nullptr, "short.flac", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.pick ? row.pick : "") + "|" + (row.typed ? row.typed : "") +
+                     " " + row.text2);
+        ConverterFrame& window = row.flac ? static_cast<ConverterFrame&>(flac()) : mp3();
+        if (row.pick)
+            select(window,
+                   row.pick == std::string("LONG") ? longName : QString::fromLatin1(row.pick));
+        if (row.typed) typeInto(window.textBox(QStringLiteral("Text1")), row.typed);
+        window.textBox(QStringLiteral("Text2"))->setText(QString::fromLatin1(row.text2));
+        shell.calls.clear();
+        dialogs.messages.clear();
+        click(
+            window.commandLabel(row.flac ? QStringLiteral("lblComp5") : QStringLiteral("LblABR")));
+        const QString message = QString::fromLatin1(row.message);
+        ASSERT_EQ(dialogs.messages.size(), message.isEmpty() ? 0u : 1u);
+        if (!message.isEmpty()) {
+            EXPECT_EQ(dialogs.messages[0].text, message);
+        }
+        EXPECT_EQ(shell.calls.size(), message.isEmpty() ? 1u : 0u);
+    }
+}
+
+// The real question box: Enter answers No, and names are not markup.
+TEST(ConverterQuestion, EnterAnswersNoAndTheTextIsPlain) {
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        format = box->textFormat();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start(10);
+    QtDialogs real;
+    EXPECT_FALSE(real.ask(nullptr, QStringLiteral("<b>a.mp3</b> already exists. Replace it?"),
+                          QStringLiteral("Ondrix Mp3 (LAME)")));
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 // The control inventory, written out here independently of the program's tables.
@@ -616,23 +731,49 @@ TEST_F(ConverterWindowTest, FrameLinesAreDrawnAlongTheEdges) {
 
 }  // namespace
 
-TEST(ConverterWithoutEncoder, ClickStartsNothingAndSaysNothing) {
-    // No lame.exe in the program folder and none on the PATH.
-    TempFolder emptyPath, music;
+// No encoder beside the program or on the PATH: a box names it, and no file
+// of the WAV folder, such as a planted "lame.exe", is handed to the opener.
+TEST(ConverterWithoutEncoder, ClickNamesTheMissingEncoderAndOpensNothing) {
+    TempFolder standIns, music, state;
+    // The PATH holds nothing else: the stand-in uses shell builtins only.
+    const QString opened = standIns.file(QStringLiteral("opened.txt"));
+    standIns.write(QStringLiteral("xdg-open"), "#!/bin/sh\necho \"$@\" >> '" +
+                                                   opened.toLocal8Bit() + "' && : > '" +
+                                                   opened.toLocal8Bit() + ".done'\n");
+    QFile::setPermissions(standIns.file(QStringLiteral("xdg-open")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    music.write(QStringLiteral("song.wav"), kWaveHeader);
+    music.write(QStringLiteral("lame.exe"), "lame -V2 song.wav\n");
+    music.write(QStringLiteral("flac.exe"), QByteArray("MZ\x90\0\3\0", 6));
+    for (const QString planted : {"lame.exe", "flac.exe"})
+        QFile::setPermissions(music.file(planted), QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH"), oldState = qgetenv("XDG_STATE_HOME");
-    qputenv("PATH", emptyPath.path().toLocal8Bit());
-    qputenv("XDG_STATE_HOME", music.path().toLocal8Bit());  // lame's usage text goes there
+    qputenv("PATH", standIns.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     CurrentDirectory here(music.path());
     SystemShell shell;
     FakeDialogs dialogs;
-    formMp3 window(shell, dialogs);
-    window.LblCBR_Click();
-    window.LblMake_Click();
+    formMp3 mp3(shell, dialogs);
+    formFlac flac(shell, dialogs);
+    for (ConverterFrame* window :
+         {static_cast<ConverterFrame*>(&mp3), static_cast<ConverterFrame*>(&flac)}) {
+        window->fileList()->setListIndex(0);
+        ASSERT_EQ(window->textBox(QStringLiteral("Text1"))->text(), QStringLiteral("song.wav"));
+    }
+    mp3.LblCBR_Click();
+    flac.lblComp8_Click();
+    // F6 goes to the stand-in: once its line is there, an open by the
+    // clicks would have been logged before it.
+    mp3.Form_KeyDown(kKeyF6, 0);
+    const bool f6Seen = QTest::qWaitFor([&] { return QFile::exists(opened + ".done"); }, 10000);
     qputenv("PATH", oldPath);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(shellExecute(0, QStringLiteral("Open"), QStringLiteral("lame.exe"), QString(),
-                           music.path(), kShowNormal),
-              kShellStarted)
-        << "with the PATH back, Debian's lame is found again";
     oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, mp3Program().missingEncoderText);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("apt install lame")));
+    EXPECT_EQ(dialogs.messages[1].text, flacProgram().missingEncoderText);
+    EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("Ondrix Flac"));
+    ASSERT_TRUE(f6Seen);
+    EXPECT_EQ(QString::fromLocal8Bit(standIns.read(QStringLiteral("opened.txt"))),
+              QStringLiteral("http://www.ondrix.example\n"));
 }

@@ -217,9 +217,16 @@ TEST_F(WavelarkTest, RecorderStartsFromTheProgramFolderAndPlaybackGoesOn) {
     QTest::mouseClick(w.LabelRec, Qt::LeftButton);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].file, QStringLiteral("OndrixWRec.exe"));
+    EXPECT_TRUE(shell.calls[0].run);
     EXPECT_EQ(shell.calls[0].parameters, QString());
     EXPECT_EQ(shell.calls[0].directory, ondrix::programFolder());
     EXPECT_TRUE(engine.calls.isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    // A missing recorder is named, not passed over in silence.
+    shell.missing = QStringList{QStringLiteral("OndrixWRec.exe")};
+    QTest::mouseClick(w.LabelRec, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("OndrixWRec was not found")));
 }
 
 TEST_F(WavelarkTest, DragOnTheSurfaceMovesTheWindowButNotFromAControl) {

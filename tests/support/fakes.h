@@ -73,16 +73,26 @@ struct ShellCall {
     ondrix::WindowHandle window;
     QString operation, file, parameters, directory;
     int showCommand;
+    bool run;  // a program run, not a document open
 };
 
+// Records opens and runs; a program named in missing is not found.
 class FakeShell : public ondrix::Shell {
   public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
-        calls.push_back({window, operation, file, parameters, directory, showCommand});
+        calls.push_back({window, operation, file, parameters, directory, showCommand, false});
         return ondrix::kShellStarted;
     }
+    int run(ondrix::WindowHandle window, const QString& operation, const QString& program,
+            const QString& parameters, const QString& directory, int showCommand) override {
+        if (!canRun(program)) return ondrix::kShellFileNotFound;
+        calls.push_back({window, operation, program, parameters, directory, showCommand, true});
+        return ondrix::kShellStarted;
+    }
+    bool canRun(const QString& program) override { return !missing.contains(program); }
     std::vector<ShellCall> calls;
+    QStringList missing;
 };
 
 class FakeClock : public ondrix::Clock {
@@ -117,11 +127,16 @@ class FakeDialogs : public ondrix::Dialogs {
         messages.push_back({text, title, icon});
         if (onMessage) onMessage();
     }
+    bool ask(QWidget*, const QString& text, const QString& title) override {
+        questions.push_back({text, title, ondrix::MessageIcon::Information});
+        return answer;
+    }
     std::optional<QString> openFile(QWidget*, const ondrix::OpenFileRequest& request) override {
         requests.push_back(request);
         return nextChoice;
     }
-    std::vector<MessageCall> messages;
+    std::vector<MessageCall> messages, questions;
+    bool answer = false;  // Yes or No to every question
     std::vector<ondrix::OpenFileRequest> requests;
     std::optional<QString> nextChoice;
     std::function<void()> onMessage;  // runs while the "modal box" is open

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
 
 #include "converters/flac.h"
 #include "converters/frame.h"
 #include "converters/mp3.h"
 #include "platform/command_line.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -129,6 +134,69 @@ TEST(OpenFileFilter, KeepsTheExactPatternsOfEachProgram) {
                            "All Files (*.*) (*)"}));
     EXPECT_EQ(qtNameFilters("Text|*.txt;*.log"), (QStringList{"Text (*.txt *.log)"}));
     EXPECT_EQ(qtNameFilters("|*.x|Odd|"), (QStringList{"(*.x)"}));
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::TempFolder;
+
+TEST(EncoderOutput, TheFileEachEncoderWritesFromTheBoxesArguments) {
+    using Rule = std::optional<QString> (*)(const QStringList&, const QStringList&);
+    const struct {
+        Rule rule;
+        QStringList inputs, outputs;
+        std::optional<QString> written;
+    } cases[] = {
+        {lameOutputArgument, {"a.wav"}, {"b.mp3"}, "b.mp3"},
+        {lameOutputArgument, {"a"}, {"b.wav", "c.mp3"}, std::nullopt},  // LAME: excess arg
+        {lameOutputArgument, {"in", "b.wav"}, {}, "b.wav"},
+        // Only an input: LAME names the output itself.
+        {lameOutputArgument, {"a.wav"}, {}, "a.mp3"},
+        {lameOutputArgument, {"dir/A.WAV"}, {}, "dir/A.mp3"},
+        {lameOutputArgument, {"x.abc"}, {}, "x.abc.mp3"},
+        {lameOutputArgument, {".wav"}, {}, ".wav.mp3"},
+        {flacOutputArgument, {"a.wav"}, {"a.flac"}, "a.flac"},
+        {flacOutputArgument, {}, {"o.flac", "in.wav"}, "o.flac"},
+        {flacOutputArgument, {"a.wav"}, {}, std::nullopt},
+        {flacOutputArgument, {"a.wav", "b.wav"}, {"o.flac"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.inputs.join('|') + " / " + c.outputs.join('|')).toStdString());
+        EXPECT_EQ(c.rule(c.inputs, c.outputs), c.written);
+    }
+}
+
+TEST(EncoderInput, OnlyRegularFilesCountAndOnlyAWaveHeaderIsAWavFile) {
+    TempFolder folder;
+    folder.write(QStringLiteral("tone.wav"), QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16));
+    folder.write(QStringLiteral("fake.wav"), "just some text\n");
+    folder.write(QStringLiteral("short.wav"), "RIFF");
+    folder.write(QStringLiteral("avi.wav"), QByteArray("RIFF\x24\0\0\0AVI LIST", 16));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("music.wav")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(QStringLiteral("pipe.wav"))), 0600), 0);
+    QFile::link(folder.file(QStringLiteral("tone.wav")), folder.file(QStringLiteral("link.wav")));
+    for (const QString name : {"tone.wav", "link.wav"})
+        EXPECT_TRUE(isWaveFile(folder.file(name))) << name.toStdString();
+    for (const QString name : {"fake.wav", "short.wav", "avi.wav", "music.wav", "pipe.wav"})
+        EXPECT_FALSE(isWaveFile(folder.file(name))) << name.toStdString();
+    // Typed and picked names alike, relative to the encoder's folder; a
+    // name of nothing is the encoder's to report.
+    EXPECT_EQ(firstNonFile({"-V4", "tone.wav", "missing.wav", "link.wav"}, folder.path()),
+              std::nullopt);
+    for (const QString name : {"pipe.wav", "music.wav", "/dev/null", "."})
+        EXPECT_EQ(firstNonFile({"tone.wav", name}, folder.path()), name);
+}
+
+TEST(EncoderInput, TheNameLimitIsTheFileSystemsInBytesAndLongNamesShowTheirEnds) {
+    TempFolder folder;
+    EXPECT_TRUE(nameFitsFileSystem(folder.file(QString(255, QLatin1Char('a')))));
+    // 128 two-byte letters are 256 bytes.
+    EXPECT_FALSE(nameFitsFileSystem(folder.file(QString(128, QChar(0xe9)))));
+    const QString shown = shownName(QString(200, QLatin1Char('x')) + QStringLiteral("END.wav"));
+    EXPECT_LE(shown.size(), 80);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("END.wav")));
 }
 
 }  // namespace

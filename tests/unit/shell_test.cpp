@@ -60,9 +60,9 @@ TEST(ShellOpen, ParameterTextReachesTheProgramAsWindowsArgumentsWithoutAShell) {
     ScopedVariable path("PATH", programs.path().toLocal8Bit() + ':' + qgetenv("PATH"));
     ScopedVariable log("XDG_STATE_HOME", state.path().toLocal8Bit());
     const int result =
-        shellExecute(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
-                     QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
-                     work.path(), kShowNormal);
+        shellRunProgram(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
+                        QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
+                        work.path(), kShowNormal);
     EXPECT_EQ(result, kShellStarted);
     EXPECT_EQ(argumentsSeenIn(work),
               (QStringList{"-h", "-b", "128", "my song.wav", "out;rm", "-rf", "$(id)", "x.mp3"}));
@@ -77,7 +77,7 @@ TEST(ShellOpen, FindsProgramsInProgramFolderAndPathWithAndWithoutExe) {
             installProgram(home, installedAs);
             const ShellEnvironment environment{.programFolder = programs.path(),
                                                .pathFolders = {onPath.path()}};
-            const auto launch = planShellOpen(
+            const auto launch = planProgramRun(
                 QStringLiteral("enc.exe"), QStringLiteral("-V 2 a.wav"), work.path(), environment);
             ASSERT_TRUE(launch);
             EXPECT_EQ(launch->program, home.file(installedAs));
@@ -96,19 +96,19 @@ TEST(ShellOpen, ProgramFolderComesFirstAndTheWorkingDirectoryNeverCounts) {
     onPath.write(QStringLiteral("lame"), kArgumentRecorder);  // not executable
     const ShellEnvironment environment{.programFolder = programs.path(),
                                        .pathFolders = {onPath.path()}};
-    EXPECT_EQ(planShellOpen(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
+    EXPECT_EQ(planProgramRun(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
               onPath.file(QStringLiteral("flac")));
     installProgram(programs, QStringLiteral("flac"));
-    EXPECT_EQ(planShellOpen(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
+    EXPECT_EQ(planProgramRun(QStringLiteral("flac.exe"), {}, work.path(), environment)->program,
               programs.file(QStringLiteral("flac")));
-    EXPECT_FALSE(planShellOpen(QStringLiteral("lame.exe"), {}, work.path(), environment));
-    EXPECT_FALSE(planShellOpen(QStringLiteral("lame"), {}, work.path(), environment));
+    EXPECT_FALSE(planProgramRun(QStringLiteral("lame.exe"), {}, work.path(), environment));
+    EXPECT_FALSE(planProgramRun(QStringLiteral("lame"), {}, work.path(), environment));
     // A relative PATH entry names the working directory as well.
     CurrentDirectory here(work.path());
     const ShellEnvironment relative{.pathFolders = {QStringLiteral("."), QStringLiteral("bin")}};
-    EXPECT_FALSE(planShellOpen(QStringLiteral("lame.exe"), {}, work.path(), relative));
-    EXPECT_EQ(shellExecute(0, QStringLiteral("Open"), QStringLiteral("no-such-program.exe"), {},
-                           work.path(), kShowNormal),
+    EXPECT_FALSE(planProgramRun(QStringLiteral("lame.exe"), {}, work.path(), relative));
+    EXPECT_EQ(shellRunProgram(0, QStringLiteral("Open"), QStringLiteral("no-such-program.exe"), {},
+                              work.path(), kShowNormal),
               kShellFileNotFound);
 }
 
@@ -121,23 +121,23 @@ TEST(ShellOpen, ProgramNameWithAFolderIsOnlyLookedForWhereItSays) {
     }
     const ShellEnvironment environment{.programFolder = programs.path(),
                                        .pathFolders = {onPath.path()}};
-    EXPECT_FALSE(planShellOpen(QStringLiteral("bin/enc.exe"), {}, work.path(), environment));
-    EXPECT_FALSE(planShellOpen(QStringLiteral("./enc"), {}, work.path(), environment));
+    EXPECT_FALSE(planProgramRun(QStringLiteral("bin/enc.exe"), {}, work.path(), environment));
+    EXPECT_FALSE(planProgramRun(QStringLiteral("./enc"), {}, work.path(), environment));
     EXPECT_EQ(
-        planShellOpen(onPath.file(QStringLiteral("bin/enc.exe")), {}, work.path(), environment)
+        planProgramRun(onPath.file(QStringLiteral("bin/enc.exe")), {}, work.path(), environment)
             ->program,
         onPath.file(QStringLiteral("bin/enc")));
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("bin")));
     installProgram(work, QStringLiteral("bin/enc"));
-    EXPECT_EQ(planShellOpen(QStringLiteral("bin/enc.exe"), {}, work.path(), environment)->program,
+    EXPECT_EQ(planProgramRun(QStringLiteral("bin/enc.exe"), {}, work.path(), environment)->program,
               work.file(QStringLiteral("bin/enc")));
 }
 
 TEST(ShellOpen, DebianEncodersAreFoundUnderTheirWindowsNames) {
     ScopedVariable noDesktop("DISPLAY", QByteArray());
     TempFolder work;
-    const auto launch = planShellOpen(QStringLiteral("lame.exe"), QStringLiteral("--help"),
-                                      work.path(), currentShellEnvironment());
+    const auto launch = planProgramRun(QStringLiteral("lame.exe"), QStringLiteral("--help"),
+                                       work.path(), currentShellEnvironment());
     ASSERT_TRUE(launch) << "lame is one of the packages the tests need";
     EXPECT_TRUE(launch->program.endsWith(QLatin1String("/lame")));
     EXPECT_EQ(launch->arguments, QStringList{QStringLiteral("--help")});
@@ -149,8 +149,7 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     work.write(QStringLiteral("c:song.wav"), "RIFF");
     const ShellEnvironment environment{.programFolder = work.path()};
     auto target = [&](const QString& file) {
-        const auto launch =
-            planShellOpen(file, QStringLiteral("ignored"), work.path(), environment);
+        const auto launch = planDocumentOpen(file, work.path(), environment);
         if (!launch) return QStringList{QStringLiteral("<nothing>")};
         return QStringList{launch->program} + launch->arguments;
     };
@@ -171,6 +170,10 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     // A missing document is not mistaken for a web address.
     EXPECT_EQ(target(QStringLiteral("infoondrix3.txt")), QStringList{QStringLiteral("<nothing>")});
     EXPECT_EQ(target(QString()), QStringList{QStringLiteral("<nothing>")});
+    // A program's name is no document: neither started nor handed on.
+    installProgram(work, QStringLiteral("enc"));
+    EXPECT_EQ(target(QStringLiteral("enc.exe")), QStringList{QStringLiteral("<nothing>")});
+    EXPECT_EQ(target(QStringLiteral("enc")), QStringList{QStringLiteral("<nothing>")});
     EXPECT_EQ(target(QStringLiteral("www.two words.example")),
               QStringList{QStringLiteral("<nothing>")});
 }
@@ -191,7 +194,7 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
                                  .logFolder = QStringLiteral("/state/ondrix")};
     auto plan = [&](const QString& file) {
         const auto launch =
-            planShellOpen(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(), environment);
+            planProgramRun(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(), environment);
         return launch ? QStringList{launch->program} + launch->arguments +
                             QStringList{QStringLiteral("log:") + launch->outputLog}
                       : QStringList{QStringLiteral("<nothing>")};
@@ -214,4 +217,60 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
     EXPECT_EQ(currentShellEnvironment().logFolder, QDir::homePath() + "/.local/state/ondrix");
     ScopedVariable absolute("XDG_STATE_HOME", work.path().toLocal8Bit());
     EXPECT_EQ(currentShellEnvironment().logFolder, work.file(QStringLiteral("ondrix")));
+}
+
+TEST(ShellRun, AProgramNotFoundIsMissingEvenWhenTheDataFolderHoldsItsName) {
+    TempFolder work, programs;
+    // An executable text file and a Windows program, as a WAV folder may hold.
+    installProgram(work, QStringLiteral("lame.exe"), "lame -V2 a.wav\n");
+    installProgram(work, QStringLiteral("flac.exe"), QByteArray("MZ\x90\0\3\0", 6));
+    const ShellEnvironment environment{.programFolder = programs.path()};
+    for (const QString name : {"lame.exe", "flac.exe", "./lame.exe", "./flac.exe"})
+        EXPECT_FALSE(planProgramRun(name, {}, work.path(), environment)) << name.toStdString();
+}
+
+// Output a log keeps: what a terminal finally shows, without its controls.
+TEST(TerminalText, KeepsTheLastStateOfEachLine) {
+    const struct {
+        std::vector<QByteArray> pieces;
+        QByteArray log;
+    } cases[] = {
+        {{"10% done\r55% done\r100% done\nok\n"}, "100% done\nok\n"},
+        {{"wrote\x1b[1;31m 5\x1b[0m bytes\n"}, "wrote 5 bytes\n"},
+        // LAME redraws its progress block after three cursor moves up.
+        {{"Frame\n 0/\r\n00--\x1b[K\n kbps\x1b[K\n 0.0\x1b[K\x1b[A\x1b[A\x1b[A",
+          "\r 4/4\n----\x1b[K\n kbps\x1b[K\n 64.0\x1b[K\nWriting LAME Tag...done\n"},
+         "Frame\n 4/4\n----\n kbps\n 64.0\nWriting LAME Tag...done\n"},
+        // An escape sequence split between reads; erasing leaves the cursor.
+        {{"a\x1b[", "2Kb\x1b", "[Kc\n"}, " bc\n"},
+        {{"abcdef\rxy\x1b[K\n\tz\bZ"}, "xy\n        Z\n"},
+        {{"title\x1b]0;x\ain\n"}, "titlein\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log.toStdString());
+        TerminalText text;
+        QByteArray log;
+        for (const QByteArray& piece : c.pieces) log += text.feed(piece);
+        log += text.finish();
+        EXPECT_EQ(log, c.log);
+    }
+    // Lines out of a progress display's reach are given out at once.
+    TerminalText text;
+    EXPECT_EQ(text.feed(QByteArray("line\n").repeated(20)), QByteArray("line\n").repeated(12));
+}
+
+TEST(TerminalText, ALogOverTheLimitLosesItsOlderHalfAtALineStart) {
+    TempFolder state;
+    QByteArray lines;
+    for (int i = 0; i < 2000; ++i) lines += "line " + QByteArray::number(i) + '\n';
+    state.write(QStringLiteral("small.log"), lines);
+    state.write(QStringLiteral("big.log"), lines);
+    keepLogUnder(state.file(QStringLiteral("small.log")), lines.size());
+    EXPECT_EQ(state.read(QStringLiteral("small.log")), lines);
+    keepLogUnder(state.file(QStringLiteral("big.log")), lines.size() - 1);
+    const QByteArray kept = state.read(QStringLiteral("big.log"));
+    EXPECT_LE(kept.size(), lines.size() / 2);
+    EXPECT_GT(kept.size(), lines.size() / 2 - 20);
+    EXPECT_TRUE(lines.endsWith(kept));
+    EXPECT_TRUE(kept.startsWith("line ")) << kept.left(20).toStdString();
 }
