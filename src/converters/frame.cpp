@@ -26,6 +26,7 @@
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
 #include "ui/pick_list.h"
+#include "ui/plain_text.h"
 #include "ui/suite_look.h"
 #include "ui/twips.h"
 #include "ui/vendor.h"
@@ -231,7 +232,7 @@ void ConverterFrame::createControls() {
         }
         widget->setObjectName(control.name);
         widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
-        if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
+        if (!control.toolTip.isEmpty()) setPlainToolTip(widget, control.toolTip);
         if (!control.fontFamily.isEmpty())
             widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
         // Moves over a control are the control's own, never a drag of the window.

@@ -22,6 +22,7 @@
 #include "platform/program_folder.h"
 #include "support/fakes.h"
 #include "support/processes.h"
+#include "support/shown_text.h"
 #include "support/temp_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/key_command.h"
@@ -231,6 +232,15 @@ TEST_F(ConverterWindowTest, PointerMovesDragOnlyFromTheSurface) {
     EXPECT_DOUBLE_EQ(window.windowLeft(), 1650);
     EXPECT_DOUBLE_EQ(window.windowTop(), 3060);
     EXPECT_EQ(window.dragAnchor().x, 1500);
+}
+
+TEST_F(ConverterWindowTest, FileNamesLikeMarkupAreShownAsText) {
+    const QString odd = QStringLiteral("<img src=\"x.png\"><b>a.wav");
+    folder.write(odd, kWaveHeader);
+    for (ConverterFrame* window : std::initializer_list<ConverterFrame*>{&mp3(), &flac()}) {
+        select(*window, odd);
+        EXPECT_EQ(testsupport::widgetsShowingMarkup(*window), QStringList());
+    }
 }
 
 TEST_F(ConverterWindowTest, ListShowsTheWavFilesOfTheStartFolderOnce) {
@@ -631,7 +641,7 @@ void checkControls(const ConverterFrame& window, const auto& controls) {
         ASSERT_NE(widget, nullptr);
         ++widgetsChecked;
         EXPECT_EQ(widget->geometry(), QRect(e.left / 15, e.top / 15, e.width / 15, e.height / 15));
-        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(e.toolTip));
+        EXPECT_EQ(testsupport::shownToolTip(*widget), QString::fromLatin1(e.toolTip));
         const std::string kind = e.kind;
         QPalette::ColorRole back = QPalette::Window;
         if (kind == "text") {

@@ -14,6 +14,7 @@
 #include "recorder/window.h"
 #include "support/fakes.h"
 #include "support/processes.h"
+#include "support/shown_text.h"
 #include "support/temp_folder.h"
 #include "ui/help_box.h"
 #include "ui/key_command.h"
@@ -126,6 +127,21 @@ TEST_F(RecorderWindowTest, RecordsAtOnceAndStopThenRecordStartsANewFile) {
     const QLabel* stop = window->label(QStringLiteral("LabelStop"));
     EXPECT_EQ(window->childAt(time->geometry().center()), nullptr);
     EXPECT_EQ(window->childAt(stop->geometry().center()), stop);
+}
+
+TEST_F(RecorderWindowTest, AFolderNamedLikeMarkupIsShownAsText) {
+    const QString odd = folder.file(QStringLiteral("<img src=\"x.png\"><b>Music"));
+    ASSERT_TRUE(QDir().mkpath(odd));
+    formWRec window([] { return std::make_unique<FakeCapture>(QString(), -1, 0.5); },
+                    [odd] {
+                        return RecordFolder{odd, false};
+                    },
+                    clock, dialogs, opener);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !text(window, "LabelFile").isEmpty(); }, 10000));
+    EXPECT_EQ(testsupport::widgetsShowingMarkup(window), QStringList());
+    window.LabelStop_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isRecording(); }, 5000));
 }
 
 TEST_F(RecorderWindowTest, KeysAndClosingFinishTheFile) {

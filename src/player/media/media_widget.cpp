@@ -140,7 +140,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     volume_->setPageStep(kVolumeStep * 2);
     volume_->setFocusPolicy(Qt::NoFocus);
     volume_->setFixedWidth(70);
-    volume_->setToolTip(tr("Volume"));
+    setPlainToolTip(volume_, tr("Volume"));
 
     playPauseButton_ = transportButton(this, playPauseAction_);
     stopButton_ = transportButton(this, stopAction_);
