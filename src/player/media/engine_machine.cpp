@@ -86,6 +86,42 @@ std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
     return std::llround(measured / 1000.0) * 1000;
 }
 
+QString failureText(FailureReason reason) {
+    switch (reason.kind) {
+        case Failure::None:
+            return QString();
+        case Failure::HttpStatus: {
+            static const std::pair<int, const char*> phrases[] = {
+                {400, "Bad request"},    {401, "Not authorized"},
+                {403, "Forbidden"},      {404, "Not found"},
+                {410, "Gone"},           {500, "Server error"},
+                {502, "Bad gateway"},    {503, "Service unavailable"},
+                {504, "Gateway timeout"}};
+            const char* phrase = "HTTP error";
+            for (const auto& [status, words] : phrases)
+                if (status == reason.detail) phrase = words;
+            return QStringLiteral("%1 (%2)").arg(QLatin1String(phrase)).arg(reason.detail);
+        }
+        case Failure::ConnectionRefused:
+            return QStringLiteral("Connection refused");
+        case Failure::NoAnswer:
+            return QStringLiteral("No answer from the server");
+        case Failure::NothingPlayed:
+            return QStringLiteral("Nothing played within %1 s").arg(reason.detail);
+        case Failure::NotAudio:
+            return QStringLiteral("Not an audio stream");
+        case Failure::CannotOpen:
+            return QStringLiteral("Cannot open this address");
+        case Failure::OffTheAir:
+            return QStringLiteral("Off the air: gave up after %1 s").arg(reason.detail);
+        case Failure::PlaylistLoop:
+            return QStringLiteral("Playlist lists itself");
+        case Failure::FailedEntries:
+            return QStringLiteral("Playlist: %1 entries in a row failed").arg(reason.detail);
+    }
+    return QString();
+}
+
 EngineMachine::EngineMachine(Clock clock) : clock_(std::move(clock)) {}
 
 std::vector<EngineCommand> EngineMachine::takeCommands() {
@@ -97,9 +133,11 @@ std::vector<EngineCommand> EngineMachine::takeCommands() {
 void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     url_ = url;
     kind_ = url.isEmpty() ? AddressKind::Refused : kind;
+    failure_ = {};
     cancelReconnect();
     if (kind_ == AddressKind::Refused) {
         forget();
+        if (!url.isEmpty()) failure_ = {Failure::CannotOpen};
         setState(PlayState::Ready);
     } else {
         load(false);
@@ -158,6 +196,9 @@ void EngineMachine::load(bool reconnecting) {
     eventsLost_ = false;
     seekable_ = sized_ = false;
     duration_ = position_ = 0.0;
+    playlists_ = {};
+    playlists_.followed.push_back(url_);
+    if (!reconnecting) failure_ = {};
     // autoStart: a new address plays even when the last one was paused.
     if (pause_) setPause(false);
     loadWanted_ = true;
@@ -199,7 +240,7 @@ void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId
         attemptFailed();
     } else {
         loadPending_ = false;
-        currentEntry_ = entryId;
+        currentEntry_ = playlists_.top = entryId;
         const std::vector<EntryEvent> held = std::move(held_);
         held_.clear();
         for (const EntryEvent& e : held) handle(e);
@@ -226,6 +267,31 @@ void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64
                               int insertCount) {
     if (activeEntry_ == entryId) activeEntry_ = -1;
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
+}
+
+void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
+    int delay = 0;
+    // Only an entry a playlist of ours put in can be a loop: the address
+    // itself is the first of the followed ones.
+    const bool ours = !loadPending_ && currentEntry_ >= 0 &&
+                      (activeEntry_ == currentEntry_ ||
+                       (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
+    if (ours) {
+        playlists_.opening = activeEntry_;
+        playlists_.openingAddress = address;
+        if (activeEntry_ != playlists_.top &&
+            std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
+                playlists_.followed.end()) {
+            fail({Failure::PlaylistLoop});
+        } else if (playlists_.failedInARow > 0) {
+            // A playlist of dead entries is not run through as fast as
+            // libmpv can fail them.
+            delay = static_cast<int>(
+                std::max<qint64>(0, playlists_.lastFailureMs + kFailedEntryGapMs - clock_()));
+        }
+    }
+    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay});
+    settle();
 }
 
 void EngineMachine::arrive(const EntryEvent& e) {
@@ -268,6 +334,12 @@ void EngineMachine::handle(const EntryEvent& e) {
     if (entry_ == Entry::Ended) return;
     if (e.reason == EndReason::Redirect && e.insertId > 0) {
         // A playlist (.pls, .m3u) was opened: its entries play in its place.
+        if (playlists_.opening == e.entryId && e.entryId != playlists_.top)
+            playlists_.followed.push_back(playlists_.openingAddress);
+        if (static_cast<int>(playlists_.followed.size()) > kMaxNestedPlaylists) {
+            fail({Failure::PlaylistLoop});
+            return;
+        }
         currentEntry_ = e.insertId;
         playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
         entry_ = Entry::Waiting;
@@ -282,6 +354,11 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     eventsLost_ = false;  // it ended once; nothing lost can end it again
     const bool stopped = reason == EndReason::Stop || reason == EndReason::Quit;
     if (!stopped && currentEntry_ < playlistLast_) {
+        if (decoded) {
+            playlists_.failedInARow = 0;
+        } else if (entryFailed()) {
+            return;
+        }
         entry_ = Entry::Waiting;  // the next entry follows
         return;
     }
@@ -383,6 +460,20 @@ void EngineMachine::timerDue(EngineTimer timer) {
             setState(PlayState::Ready);
     }
     settle();
+}
+
+bool EngineMachine::entryFailed() {
+    playlists_.lastFailureMs = clock_();
+    if (++playlists_.failedInARow < kMaxFailedEntries) return false;
+    fail({Failure::FailedEntries, playlists_.failedInARow});
+    return true;
+}
+
+void EngineMachine::fail(FailureReason reason) {
+    cancelReconnect();
+    forget();
+    failure_ = reason;
+    setState(PlayState::Ready);
 }
 
 void EngineMachine::attemptFailed() {

@@ -36,6 +36,28 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 // kept as `shown` until the measure moves away from it by more than 5 %.
 std::int64_t steadyMeasuredRate(std::int64_t shown, double measured);
 
+// Why an address did not play, as the display and the desktop tell it.
+enum class Failure {
+    None,
+    HttpStatus,  // detail: the status
+    ConnectionRefused,
+    NoAnswer,       // the server took the connection and said nothing
+    NothingPlayed,  // detail: the stall limit in seconds
+    NotAudio,
+    CannotOpen,
+    OffTheAir,      // detail: the reconnect limit in seconds
+    PlaylistLoop,   // a playlist lists itself, or one already followed
+    FailedEntries,  // detail: how many entries of a playlist failed in a row
+};
+struct FailureReason {
+    Failure kind = Failure::None;
+    int detail = 0;
+    bool operator==(const FailureReason&) const = default;
+};
+
+// The words for a failure; empty for none.
+QString failureText(FailureReason reason);
+
 // Why libmpv ended a playlist entry.
 enum class EndReason { Eof, Stop, Quit, Error, Redirect };
 
@@ -48,6 +70,7 @@ struct EngineCommand {
         Load,        // loadfile `address` replace; its reply carries `tag`
         Pause,       // set pause to `on`
         AskIdle,     // read idle-active once
+        Continue,    // let libmpv open the entry it holds for hook `tag`, after `ms`
         StartTimer,  // call timerDue(`timer`) after `ms`
         StopTimer,
     };
@@ -85,6 +108,9 @@ class EngineMachine {
     // place of the ended one.
     void fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
+    // libmpv holds the entry started last before opening `address`, until
+    // the Continue command with the same hook.
+    void entryOpening(std::uint64_t hook, const QString& address);
     void eventsLost();
     void idleChanged(bool idle);
     void pauseChanged(bool on);
@@ -102,6 +128,14 @@ class EngineMachine {
     // How long a stream may take to play, or to play again after a stall.
     void setStallLimit(int ms) { stallLimitMs_ = ms; }
 
+    // Playlists: how many entries may fail in a row, and the least time
+    // between two tries after a failed one.
+    static constexpr int kMaxFailedEntries = 5;
+    static constexpr int kFailedEntryGapMs = 350;
+    // Playlists inside playlists deeper than this are taken for a loop,
+    // whatever their addresses say (a query that changes each time).
+    static constexpr int kMaxNestedPlaylists = 8;
+
     PlayState state() const { return state_; }
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
@@ -109,6 +143,8 @@ class EngineMachine {
     bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
     bool reconnecting() const { return reconnecting_; }
     bool seekable() const { return seekable_; }
+    // Why the current address did not play; cleared by the next address.
+    FailureReason failure() const { return failure_; }
     double duration() const { return duration_; }
     double position() const { return position_; }
 
@@ -136,6 +172,8 @@ class EngineMachine {
     void endOfCurrent(EndReason reason);
     void endLostEntry();
     void attemptFailed();
+    void fail(FailureReason reason);
+    bool entryFailed();
     void startReconnect();
     void scheduleReconnect();
     void cancelReconnect();
@@ -163,6 +201,18 @@ class EngineMachine {
     std::int64_t activeEntry_ = -1;   // between its start-file and end-file
     std::vector<EntryEvent> held_;
     Entry entry_ = Entry::Waiting;
+
+    // What the opened playlists of the current load have shown so far.
+    struct Playlists {
+        std::int64_t top = -1;          // the entry of the address itself
+        std::vector<QString> followed;  // the address and every playlist opened
+        std::int64_t opening = -1;      // the entry libmpv last held before opening
+        QString openingAddress;
+        int failedInARow = 0;
+        qint64 lastFailureMs = 0;
+    };
+    Playlists playlists_;
+    FailureReason failure_;
     bool attempt_ = false;  // a load of url_ is under way and has not ended
     bool played_ = false;   // reached Playing since the load
 

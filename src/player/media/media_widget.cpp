@@ -210,7 +210,10 @@ void MediaPlayerWidget::showState(int number) {
 }
 
 void MediaPlayerWidget::showTitles() {
-    const QString title = engine_.mediaTitle();
+    // A failure leads the title line; the status caption stays the design's.
+    const QString failure = engine_.failureText();
+    const QString title = failure.isEmpty() ? engine_.mediaTitle()
+                                            : failure + QStringLiteral(": ") + engine_.mediaTitle();
     const QString stream = engine_.streamTitle();
     title_->setText(title);
     title_->setToolTip(title);

@@ -29,6 +29,7 @@ constexpr const char* kIdleActive = "idle-active";
 constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kNetworkTimeout = "network-timeout";
+constexpr const char* kStreamOpenFilename = "stream-open-filename";
 }  // namespace property
 
 // Keys inside the nodes libmpv hands back.
@@ -59,6 +60,12 @@ enum Observed : uint64_t {
     kVolumeId,
     kMuteId,
 };
+
+// The hook libmpv calls before it opens each entry, and the reply_userdata
+// of the address asked for under it, which carries the hook's id.
+constexpr const char* kOnLoadHook = "on_load";
+constexpr uint64_t kOnLoadHookId = 100;
+constexpr uint64_t kOpeningTag = uint64_t{1} << 41;
 
 // reply_userdata of a loadfile carries its tag above this bit.
 constexpr uint64_t kLoadTag = uint64_t{1} << 40;
@@ -198,6 +205,9 @@ bool MpvEngine::createCore(Core& core) {
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
     if (durationObserved_)
         mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    // Each entry is held before it is opened, so that a playlist that lists
+    // itself is caught and dead entries are tried at a bounded rate.
+    mpv_hook_add(h, kOnLoadHookId, kOnLoadHook, 0);
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -360,9 +370,11 @@ void MpvEngine::publish() {
         told_.bitRate = bitRate();
         emit bitRateChanged();
     }
-    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle) {
+    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
+        failureText() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
+        told_.failure = failureText();
         emit titleChanged(told_.title);
     }
     if (duration() != told_.duration) {
@@ -384,6 +396,9 @@ void MpvEngine::publish() {
 }
 
 void MpvEngine::sendCommands() {
+    // A held entry is let go only after the stop that may come with it, or
+    // libmpv would open it first.
+    std::vector<EngineCommand> continues;
     for (EngineCommand& c : machine_.takeCommands()) {
         switch (c.kind) {
             case EngineCommand::Kind::Stop:
@@ -405,6 +420,9 @@ void MpvEngine::sendCommands() {
                 mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
                                        MPV_FORMAT_FLAG);
                 break;
+            case EngineCommand::Kind::Continue:
+                continues.push_back(std::move(c));
+                break;
             case EngineCommand::Kind::StartTimer:
                 (c.timer == EngineTimer::Reconnect ? reconnectTimer_ : watchdogTimer_).start(c.ms);
                 break;
@@ -414,6 +432,18 @@ void MpvEngine::sendCommands() {
         }
     }
     flushOutbox();
+    for (const EngineCommand& c : continues) continueHook(active(), c.tag, c.ms);
+}
+
+void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
+    if (delayMs <= 0) {
+        mpv_hook_continue(core.handle.get(), hook);
+        return;
+    }
+    // A stop or another load meanwhile still waits for this: libmpv goes on
+    // only once the hook is let go.
+    QTimer::singleShot(delayMs, this,
+                       [h = core.handle.get(), hook] { mpv_hook_continue(h, hook); });
 }
 
 void MpvEngine::switchCores() {
@@ -465,7 +495,14 @@ void MpvEngine::drainEvents(Core& core) {
             // The machine counts every load's answer, whichever core sent it.
             const bool loadReply =
                 e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
-            if (&core == active_ || loadReply) handleEvent(*e);
+            if (&core == active_ || loadReply) {
+                handleEvent(*e);
+            } else if (e->event_id == MPV_EVENT_HOOK) {
+                mpv_hook_continue(core.handle.get(), static_cast<mpv_event_hook*>(e->data)->id);
+            } else if (e->event_id == MPV_EVENT_GET_PROPERTY_REPLY &&
+                       (e->reply_userdata & kOpeningTag)) {
+                mpv_hook_continue(core.handle.get(), e->reply_userdata & ~kOpeningTag);
+            }
         }
         sendCommands();
         publish();
@@ -502,8 +539,22 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         case MPV_EVENT_QUEUE_OVERFLOW:
             machine_.eventsLost();
             break;
+        case MPV_EVENT_HOOK:
+            // The address is asked for, not read: a read would wait for the core.
+            mpv_get_property_async(active().handle.get(),
+                                   kOpeningTag | static_cast<mpv_event_hook*>(event.data)->id,
+                                   property::kStreamOpenFilename, MPV_FORMAT_STRING);
+            break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
-            if (event.error >= 0) handlePropertyChange(event.reply_userdata, event.data);
+            if (event.reply_userdata & kOpeningTag) {
+                const auto* p = static_cast<const mpv_event_property*>(event.data);
+                const QString address = event.error >= 0 && p->format == MPV_FORMAT_STRING
+                                            ? QString::fromUtf8(*static_cast<char**>(p->data))
+                                            : QString();
+                machine_.entryOpening(event.reply_userdata & ~kOpeningTag, address);
+            } else if (event.error >= 0) {
+                handlePropertyChange(event.reply_userdata, event.data);
+            }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
             handlePropertyChange(event.reply_userdata, event.data);

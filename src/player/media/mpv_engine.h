@@ -48,6 +48,7 @@ class MpvEngine : public MediaEngine {
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
+    QString failureText() const override { return ondrix::failureText(machine_.failure()); }
 
     // How long a dropped network stream is tried again before giving up.
     void setReconnectLimit(int milliseconds) { machine_.setReconnectLimit(milliseconds); }
@@ -67,7 +68,7 @@ class MpvEngine : public MediaEngine {
     struct Told {
         PlayState state = PlayState::Undefined;
         std::int64_t bitRate = 0;
-        QString title, streamTitle;
+        QString title, streamTitle, failure;
         double position = 0.0, duration = 0.0;
         int volume = 50;
         bool mute = false;
@@ -105,6 +106,7 @@ class MpvEngine : public MediaEngine {
     void flushOutbox();
     void drainEvents(Core& core);
     void handleEvent(const mpv_event& event);
+    void continueHook(Core& core, std::uint64_t hook, int delayMs);
     void handlePropertyChange(std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
