@@ -16,6 +16,7 @@
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/web_server.h"
 
 using ondrix::MpvEngine;
 using ondrix::PlayState;
@@ -273,6 +274,34 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
+TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/page"),
+              {.type = "text/html", .body = "<html><body>A web page, not audio.</body></html>\n"});
+    web.route(QStringLiteral("/silent"), testsupport::WebServer::Reply::noAnswer());
+    engine.setNetworkTimeout(2);
+    const std::pair<QString, const char*> cases[] = {
+        {web.url(QStringLiteral("/gone")), "Not found (404)"},
+        {QStringLiteral("http://127.0.0.1:%1/x").arg(testsupport::freePort()),
+         "Connection refused"},
+        {web.url(QStringLiteral("/page")), "Not an audio stream"},
+        {web.url(QStringLiteral("/silent")), "No answer from the server"},
+        {QStringLiteral("htp://127.0.0.1/x"), "Cannot open this address"},
+        {folder.file(QStringLiteral("missing.mp3")), "Cannot open this address"},
+    };
+    for (const auto& [address, reason] : cases) {
+        SCOPED_TRACE(address.toStdString());
+        engine.setURL(address);
+        if (engine.playState() != PlayState::Ready) {
+            EXPECT_EQ(engine.failureText(), QString());  // the last one's reason is gone
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return engine.failureText() == QString::fromUtf8(reason); }, 2000))
+            << engine.failureText().toStdString();
+    }
+}
+
 TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     folder.write(QStringLiteral("a.wav"), wavTone(20, 440));
     folder.write(QStringLiteral("b.wav"), wavTone(20, 660));
@@ -412,6 +441,7 @@ TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
     EXPECT_LT(timer.elapsed(), 8000);
     EXPECT_EQ(server.requests, 1);
     EXPECT_FALSE(log.saw(PlayState::Playing));
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Nothing played within 3 s"));
 }
 
 TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
@@ -503,6 +533,7 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
         QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Stopped}));
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Off the air: gave up after 3 s"));
     QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }

@@ -25,6 +25,12 @@ class WebServer {
         // empty one; Unbounded: neither, the end of the body closes.
         enum class Framing { Declared, Chunked, Unbounded } framing = Framing::Declared;
         bool silent = false;  // takes the connection, never answers
+
+        static Reply noAnswer() {
+            Reply reply;
+            reply.silent = true;
+            return reply;
+        }
     };
 
     WebServer();

@@ -135,6 +135,9 @@ Event idle(bool on) {
 Event opening(const char* address) {
     return [=](auto& t) { t.machine.entryOpening(++t.hooks, QString::fromUtf8(address)); };
 }
+Event told(Failure kind, int detail = 0) {
+    return [=](auto& t) { t.machine.openingError({kind, detail}); };
+}
 const Event lost = [](auto& t) { t.machine.eventsLost(); };
 const Event stop = [](auto& t) { t.machine.stop(); };
 const Event play = [](auto& t) { t.machine.play(); };
@@ -398,6 +401,45 @@ TEST_F(EngineMachineTest, DeadPlaylistEntriesAreTriedSlowlyAndFewInARow) {
     run({{started(next), S::Buffering}, {loaded, S::Buffering}, {restarted, S::Playing}});
     run({{ended(next++), S::Playing}});
     for (int i = 0; i < 4; ++i) fails();
+    EXPECT_EQ(machine.failure(), FailureReason{});
+}
+
+TEST_F(EngineMachineTest, AFailedAddressKeepsWhyUntilTheNextOne) {
+    machine.setStallLimit(5000);
+    machine.setNetworkTimeout(2000);
+    machine.setReconnectLimit(3000);
+    const std::vector<std::tuple<const char*, std::vector<Event>, FailureReason>> cases = {
+        {"refusal told after the end",
+         {replied(1), started(1), ended(1, EndReason::Error), told(Failure::ConnectionRefused)},
+         {Failure::ConnectionRefused}},
+        {"status told before the end",
+         {replied(1), started(1), told(Failure::HttpStatus, 404), ended(1, EndReason::Error)},
+         {Failure::HttpStatus, 404}},
+        {"nothing told",
+         {replied(1), started(1), ended(1, EndReason::Error)},
+         {Failure::CannotOpen}},
+        {"failed at the network timeout",
+         {replied(1), started(1), later(2000), ended(1, EndReason::Error)},
+         {Failure::NoAnswer}},
+        {"not audio, then a late word about something else",
+         {replied(1), started(1), ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)},
+         {Failure::NotAudio}},
+        {"trickles", {replied(1), started(1), due(kWatchdog)}, {Failure::NothingPlayed, 5}},
+        {"drops and never comes back",
+         {opens, ended(1), later(3000), due(kReconnect), refused()},
+         {Failure::OffTheAir, 3}},
+        {"load refused", {refused()}, {Failure::CannotOpen}},
+    };
+    for (const auto& [name, events, reason] : cases) {
+        SCOPED_TRACE(name);
+        run({{url("http://r/x"), S::Transitioning}});
+        feed(events);
+        EXPECT_EQ(machine.failure(), reason);
+        EXPECT_EQ(machine.state(), reason.kind == Failure::OffTheAir ? S::Stopped : S::Ready);
+        run({{stop, machine.state()}});
+        EXPECT_EQ(machine.failure(), reason);  // a stop keeps it
+    }
+    run({{url("http://r/y"), S::Transitioning}});
     EXPECT_EQ(machine.failure(), FailureReason{});
 }
 

@@ -17,6 +17,8 @@ constexpr double kEndSlackSeconds = 5.0;
 // A file's position stays within its length but for an estimate's error.
 // A stream that ended before its position was ever read proves nothing.
 constexpr double kPastEndSeconds = 1.0;
+// A failed open this close to the network timeout was waiting for a silent server.
+constexpr qint64 kTimeoutSlackMs = 500;
 
 // The scheme of "scheme://rest" in lower case; empty for a plain path.
 QString schemeOf(const QString& url) {
@@ -134,6 +136,7 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     url_ = url;
     kind_ = url.isEmpty() ? AddressKind::Refused : kind;
     failure_ = {};
+    failureVague_ = false;
     cancelReconnect();
     if (kind_ == AddressKind::Refused) {
         forget();
@@ -198,7 +201,10 @@ void EngineMachine::load(bool reconnecting) {
     duration_ = position_ = 0.0;
     playlists_ = {};
     playlists_.followed.push_back(url_);
+    hint_ = {};
+    loadStartMs_ = clock_();
     if (!reconnecting) failure_ = {};
+    failureVague_ = false;
     // autoStart: a new address plays even when the last one was paused.
     if (pause_) setPause(false);
     loadWanted_ = true;
@@ -373,7 +379,10 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         startReconnect();
     } else {
         // An address that never got as far as decoding could not be opened.
-        setState(reason == EndReason::Eof && decoded ? PlayState::Stopped : PlayState::Ready);
+        if (reason == EndReason::Eof && decoded)
+            setState(PlayState::Stopped);
+        else
+            failOpening(reason);
     }
 }
 
@@ -452,12 +461,14 @@ void EngineMachine::timerDue(EngineTimer timer) {
         // bytes keeps libmpv waiting without ever timing out.
         const bool wasPlaying = played_;
         forget();
-        if (reconnecting_)
+        if (reconnecting_) {
             scheduleReconnect();
-        else if (wasPlaying)
+        } else if (wasPlaying) {
             startReconnect();
-        else
+        } else {
+            failure_ = {Failure::NothingPlayed, stallLimitMs_ / 1000};
             setState(PlayState::Ready);
+        }
     }
     settle();
 }
@@ -473,6 +484,7 @@ void EngineMachine::fail(FailureReason reason) {
     cancelReconnect();
     forget();
     failure_ = reason;
+    failureVague_ = false;
     setState(PlayState::Ready);
 }
 
@@ -481,7 +493,31 @@ void EngineMachine::attemptFailed() {
     if (reconnecting_)
         scheduleReconnect();
     else
-        setState(PlayState::Ready);
+        failOpening(EndReason::Error);
+}
+
+void EngineMachine::failOpening(EndReason reason) {
+    // libmpv's own error only says loading failed; a silent server is told
+    // by the time it took, anything else by what the network layer said.
+    if (hint_.kind != Failure::None)
+        failure_ = hint_;
+    else if (reason != EndReason::Error)
+        failure_ = {Failure::NotAudio};
+    else if (network() && clock_() - loadStartMs_ >= networkTimeoutMs_ - kTimeoutSlackMs)
+        failure_ = {Failure::NoAnswer};
+    else
+        failure_ = {Failure::CannotOpen};
+    failureVague_ = hint_.kind == Failure::None && reason == EndReason::Error;
+    setState(PlayState::Ready);
+}
+
+void EngineMachine::openingError(FailureReason reason) {
+    if (failureVague_ && state_ == PlayState::Ready) {
+        failure_ = reason;
+        failureVague_ = false;
+    } else if (attempt_) {
+        hint_ = reason;
+    }
 }
 
 void EngineMachine::startReconnect() {
@@ -498,6 +534,7 @@ void EngineMachine::scheduleReconnect() {
     if (pause < 0) {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
+        failure_ = {Failure::OffTheAir, reconnectLimitMs_ / 1000};
         setState(PlayState::Stopped);
         return;
     }

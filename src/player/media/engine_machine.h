@@ -59,7 +59,8 @@ struct FailureReason {
 QString failureText(FailureReason reason);
 
 // Why libmpv ended a playlist entry.
-enum class EndReason { Eof, Stop, Quit, Error, Redirect };
+// NotAudio: an error for an answer libmpv could not make out.
+enum class EndReason { Eof, Stop, Quit, Error, NotAudio, Redirect };
 
 enum class EngineTimer { Reconnect, Watchdog };
 
@@ -111,6 +112,9 @@ class EngineMachine {
     // libmpv holds the entry started last before opening `address`, until
     // the Continue command with the same hook.
     void entryOpening(std::uint64_t hook, const QString& address);
+    // What the network layer said of the current address (an HTTP status, a
+    // refused connection); libmpv may tell it just after the entry's end.
+    void openingError(FailureReason reason);
     void eventsLost();
     void idleChanged(bool idle);
     void pauseChanged(bool on);
@@ -127,6 +131,8 @@ class EngineMachine {
     void setReconnectLimit(int ms) { reconnectLimitMs_ = ms; }
     // How long a stream may take to play, or to play again after a stall.
     void setStallLimit(int ms) { stallLimitMs_ = ms; }
+    // How long libmpv waits for a silent server before it gives up.
+    void setNetworkTimeout(int ms) { networkTimeoutMs_ = ms; }
 
     // Playlists: how many entries may fail in a row, and the least time
     // between two tries after a failed one.
@@ -173,6 +179,7 @@ class EngineMachine {
     void endLostEntry();
     void attemptFailed();
     void fail(FailureReason reason);
+    void failOpening(EndReason reason);
     bool entryFailed();
     void startReconnect();
     void scheduleReconnect();
@@ -213,6 +220,10 @@ class EngineMachine {
     };
     Playlists playlists_;
     FailureReason failure_;
+    FailureReason hint_;         // what the network layer said during this load
+    bool failureVague_ = false;  // failure_ is a guess a later hint may better
+    qint64 loadStartMs_ = 0;
+    int networkTimeoutMs_ = 10000;
     bool attempt_ = false;  // a load of url_ is under way and has not ended
     bool played_ = false;   // reached Playing since the load
 

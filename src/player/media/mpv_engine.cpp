@@ -106,7 +106,7 @@ int64_t leadingNumber(const QString& text) {
     return text.left(end).toLongLong();
 }
 
-EndReason endReasonOf(mpv_end_file_reason reason) {
+EndReason endReasonOf(mpv_end_file_reason reason, int error) {
     switch (reason) {
         case MPV_END_FILE_REASON_EOF:
             return EndReason::Eof;
@@ -119,10 +119,26 @@ EndReason endReasonOf(mpv_end_file_reason reason) {
         case MPV_END_FILE_REASON_ERROR:
             break;
     }
-    return EndReason::Error;
+    return error == MPV_ERROR_UNKNOWN_FORMAT || error == MPV_ERROR_NOTHING_TO_PLAY
+               ? EndReason::NotAudio
+               : EndReason::Error;
 }
 
 }  // namespace
+
+FailureReason networkFailureOf(const QString& logLine) {
+    // As libavformat words them: "http: HTTP error 404 Not Found",
+    // "tcp: Connection to tcp://host:port failed: Connection refused".
+    static const QLatin1String httpError("HTTP error ");
+    const qsizetype at = logLine.indexOf(httpError);
+    if (at >= 0) {
+        const int status = static_cast<int>(leadingNumber(logLine.mid(at + httpError.size())));
+        if (status > 0) return {Failure::HttpStatus, status};
+    }
+    if (logLine.contains(QLatin1String("Connection refused"))) return {Failure::ConnectionRefused};
+    if (logLine.contains(QLatin1String("timed out"))) return {Failure::NoAnswer};
+    return {};
+}
 
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     : MediaEngine(parent),
@@ -208,6 +224,9 @@ bool MpvEngine::createCore(Core& core) {
     // Each entry is held before it is opened, so that a playlist that lists
     // itself is caught and dead entries are tried at a bounded rate.
     mpv_hook_add(h, kOnLoadHookId, kOnLoadHook, 0);
+    // The network layer tells why an address failed (an HTTP status, a
+    // refused connection) only in its log.
+    mpv_request_log_messages(h, "warn");
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -312,6 +331,7 @@ void MpvEngine::setCurrentPosition(double seconds) {
 
 void MpvEngine::setNetworkTimeout(int seconds) {
     networkTimeoutSeconds_ = seconds;
+    machine_.setNetworkTimeout(seconds * 1000);
     double value = seconds;
     forBothCores([&](mpv_handle* h) {
         mpv_set_property_async(h, 0, property::kNetworkTimeout, MPV_FORMAT_DOUBLE, &value);
@@ -526,7 +546,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason),
+            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
         }
@@ -539,6 +559,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         case MPV_EVENT_QUEUE_OVERFLOW:
             machine_.eventsLost();
             break;
+        case MPV_EVENT_LOG_MESSAGE: {
+            const FailureReason reason = networkFailureOf(
+                QString::fromUtf8(static_cast<const mpv_event_log_message*>(event.data)->text));
+            if (reason.kind != Failure::None) machine_.openingError(reason);
+            break;
+        }
         case MPV_EVENT_HOOK:
             // The address is asked for, not read: a read would wait for the core.
             mpv_get_property_async(active().handle.get(),

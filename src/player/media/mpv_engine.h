@@ -18,6 +18,10 @@ struct mpv_event;
 
 namespace ondrix {
 
+// Why an address failed, from a line of libmpv's log; none when the line
+// does not tell.
+FailureReason networkFailureOf(const QString& logLine);
+
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
 // drain of its event queue to the Qt event loop. The rules live in
