@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -427,6 +429,113 @@ TEST_F(MpvEngineTest, FiniteFileFromAWebServerEndsStoppedAndIsFetchedOnce) {
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
     EXPECT_EQ(server.requests, 1);
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
+}
+
+// Each kind of source ends or reconnects by what its server said.
+class MpvEngineSourceTest : public MpvEngineTest {
+  protected:
+    void SetUp() override {
+        if (!testsupport::haveProgram(QStringLiteral("ffmpeg"))) GTEST_SKIP() << "needs ffmpeg";
+    }
+    // An MP3 tone, or HLS segments of it when `hls` names a playlist.
+    QByteArray encode(double seconds, const QStringList& output) {
+        QStringList args = {"-loglevel",
+                            "error",
+                            "-y",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+                            "-ac",
+                            "2",
+                            "-b:a",
+                            "128k"};
+        EXPECT_EQ(testsupport::runCommand(QStringLiteral("ffmpeg"), args + output), 0);
+        QFile file(output.last());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray mp3(double seconds) {
+        return encode(seconds, {folder.file(QStringLiteral("clip.mp3"))});
+    }
+    // Serves every file of the folder under its name.
+    void serveFolder(testsupport::WebServer& web, const QByteArray& type) {
+        for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
+            QFile file(folder.file(name));
+            if (file.open(QIODevice::ReadOnly))
+                web.route(QLatin1Char('/') + name, {.type = type, .body = file.readAll()});
+        }
+    }
+    bool waitFor(PlayState state, int ms = 15000) {
+        return QTest::qWaitFor([&] { return engine.playState() == state; }, ms);
+    }
+    static int count(const StateLog& log, PlayState state) {
+        return static_cast<int>(std::count(log.states.begin(), log.states.end(), state));
+    }
+};
+
+TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/clip.mp3"),
+              {.body = mp3(3), .framing = testsupport::WebServer::Reply::Framing::Chunked});
+    StateLog log(engine);
+    engine.setURL(web.url(QStringLiteral("/clip.mp3")));
+    ASSERT_TRUE(waitFor(PlayState::Stopped));
+    // Asked once more to learn it was a file, never played again.
+    EXPECT_LE(web.requests(QStringLiteral("/clip.mp3")), 2);
+    EXPECT_EQ(count(log, PlayState::Playing), 1);
+    EXPECT_FALSE(waitFor(PlayState::Playing, 3000));
+}
+
+TEST_F(MpvEngineSourceTest, ALiveStreamSentChunkedIsReconnectedWhenCut) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/live"), {.body = mp3(10), .liveBytesPerSecond = 16000});
+    engine.setURL(web.url(QStringLiteral("/live")));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    StateLog log(engine);
+    web.cut();
+    ASSERT_TRUE(waitFor(PlayState::Reconnecting));
+    ASSERT_TRUE(waitFor(PlayState::Playing, 20000));
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
+}
+
+TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
+    encode(4, {"-f", "hls", "-hls_time", "1", "-hls_playlist_type", "vod",
+               folder.file(QStringLiteral("vod.m3u8"))});
+    testsupport::WebServer web;
+    serveFolder(web, "application/vnd.apple.mpegurl");
+    StateLog log(engine);
+    engine.setURL(web.url(QStringLiteral("/vod.m3u8")));
+    ASSERT_TRUE(waitFor(PlayState::Stopped, 20000));
+    EXPECT_FALSE(log.saw(PlayState::Reconnecting));
+    EXPECT_EQ(web.requests(QStringLiteral("/vod0.ts")), 1);
+    // libmpv reads the playlist to learn what it is, then libavformat.
+    EXPECT_LE(web.requests(QStringLiteral("/vod.m3u8")), 2);
+}
+
+TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
+    // A live playlist: no end marker, so the player keeps asking for it.
+    encode(4, {"-f", "hls", "-hls_time", "1", "-hls_list_size", "0",
+               folder.file(QStringLiteral("live.m3u8"))});
+    testsupport::WebServer web;
+    serveFolder(web, "application/vnd.apple.mpegurl");
+    const QString playlist = QStringLiteral("/live.m3u8");
+    QFile file(folder.file(QStringLiteral("live.m3u8")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray live = file.readAll().replace("#EXT-X-ENDLIST\n", "");
+    web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
+
+    engine.setURL(web.url(playlist));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    StateLog log(engine);
+    web.route(playlist, testsupport::WebServer::Reply::failing(404));
+    ASSERT_TRUE(waitFor(PlayState::Reconnecting, 30000));
+    QElapsedTimer gone;
+    gone.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gone.elapsed() >= 10000; }, 15000));
+    EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
+    web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
+    ASSERT_TRUE(waitFor(PlayState::Playing, 30000));
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
 }
 
 TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,10 +23,19 @@ class WebServer {
         QByteArray type = "audio/mpeg";
         QByteArray body;
         // Declared: Content-Length; Chunked: chunks of 4 KiB and the final
-        // empty one; Unbounded: neither, the end of the body closes.
-        enum class Framing { Declared, Chunked, Unbounded } framing = Framing::Declared;
+        // empty one; CutChunked: the same, cut in the middle of the last
+        // chunk; Unbounded: neither, the end of the body closes.
+        enum class Framing { Declared, Chunked, CutChunked, Unbounded } framing = Framing::Declared;
         bool silent = false;  // takes the connection, never answers
+        // Above 0: the body is sent again and again, chunked, at this many
+        // bytes a second, as a live stream (see cut).
+        int liveBytesPerSecond = 0;
 
+        static Reply failing(int status) {
+            Reply reply;
+            reply.status = status;
+            return reply;
+        }
         static Reply noAnswer() {
             Reply reply;
             reply.silent = true;
@@ -42,6 +52,8 @@ class WebServer {
     // "http://127.0.0.1:PORT/path"
     QString url(const QString& path) const;
     int requests(const QString& path) const;
+    // Drops every live listener in the middle of a chunk.
+    void cut();
 
   private:
     void answer(QTcpSocket& socket, const QString& path);
@@ -50,6 +62,14 @@ class WebServer {
     std::map<QString, Reply> routes_;
     std::map<QString, int> requests_;
     std::vector<std::unique_ptr<QTcpSocket>> sockets_;
+    struct Listener {
+        QTcpSocket* socket;
+        QByteArray body;
+        qsizetype at;
+        int bytesPerTick;
+    };
+    std::vector<Listener> live_;
+    QTimer liveTimer_;
 };
 
 }  // namespace testsupport

@@ -147,6 +147,22 @@ const Event opens = [](auto& t) {
     for (const Event& e : {replied(1), started(1), loaded, restarted}) e(t);
 };
 
+// The same from a station: its server sent ICY headers.
+const Event onAir = [](auto& t) {
+    opens(t);
+    t.machine.icyChanged(true);
+};
+const Event hls = [](auto& t) { t.machine.hlsChanged(true); };
+Event icy(bool on) {
+    return [=](auto& t) { t.machine.icyChanged(on); };
+}
+Event answered(bool live) {
+    return [=](auto& t) {
+        for (auto c = t.sent.rbegin(); c != t.sent.rend(); ++c)
+            if (c->kind == Kind::AskServer) return t.machine.serverAnswered(c->tag, live);
+    };
+}
+
 const EngineTimer kReconnect = EngineTimer::Reconnect;
 const EngineTimer kWatchdog = EngineTimer::Watchdog;
 
@@ -225,10 +241,41 @@ TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconne
     }
 }
 
+TEST_F(EngineMachineTest, AnEndWithoutALengthIsAFileOrADropAsTheServerSays) {
+    const std::vector<std::tuple<const char*, std::vector<Event>, PlayState, int>> cases = {
+        // name, events after it played, state, AskServer commands sent
+        {"a station's drop", {icy(true), ended(1)}, S::Reconnecting, 0},
+        {"no length, no ICY: asked; a whole body", {ended(1), answered(false)}, S::Stopped, 1},
+        {"no length, no ICY: asked; still flowing or gone",
+         {ended(1), answered(true)},
+         S::Reconnecting,
+         1},
+        {"HLS live: the playlist's size is no length",
+         {hls, sized(900), length(6.4), at(6.0), ended(1)},
+         S::Reconnecting,
+         0},
+        {"HLS with its end marker", {hls, seekable(true), ended(1)}, S::Stopped, 0},
+        {"an answer to an earlier load",
+         {ended(1), url("http://r/x"), answered(false)},
+         S::Transitioning,
+         1},  // last: its load is still on its way
+    };
+    for (const auto& [name, events, end, asks] : cases) {
+        SCOPED_TRACE(name);
+        sent.clear();
+        run({{url("http://r/x"), S::Transitioning}, {opens, S::Playing}});
+        feed(events);
+        EXPECT_EQ(machine.state(), end);
+        EXPECT_EQ(count(Kind::AskServer), asks);
+        EXPECT_EQ(starts(kReconnect).size(), end == S::Reconnecting ? 1u : 0u);
+        run({{stop, S::Stopped}});
+    }
+}
+
 TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
     machine.setReconnectLimit(30000);
     run({{url("http://r/live"), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {ended(1), S::Reconnecting}});
     for (int attempt = 0; attempt < 5; ++attempt)
         run({{later(starts(kReconnect).back()), S::Reconnecting},
@@ -239,7 +286,7 @@ TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
 
     // Back within the limit: playing again ends the reconnect.
     run({{url("http://r/live"), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {ended(1), S::Reconnecting},
          {due(kReconnect), S::Reconnecting},
          {opens, S::Playing},
@@ -314,7 +361,7 @@ TEST_F(EngineMachineTest, LostEventsEndTheEntryOnce) {
     run({{url("http://r/live"), S::Transitioning},
          {lost, S::Transitioning},
          {idle(true), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {idle(false), S::Playing},
          {ended(1), S::Reconnecting},
          {idle(true), S::Reconnecting}});
@@ -426,7 +473,7 @@ TEST_F(EngineMachineTest, AFailedAddressKeepsWhyUntilTheNextOne) {
          {Failure::NotAudio}},
         {"trickles", {replied(1), started(1), due(kWatchdog)}, {Failure::NothingPlayed, 5}},
         {"drops and never comes back",
-         {opens, ended(1), later(3000), due(kReconnect), refused()},
+         {onAir, ended(1), later(3000), due(kReconnect), refused()},
          {Failure::OffTheAir, 3}},
         {"load refused", {refused()}, {Failure::CannotOpen}},
     };

@@ -197,7 +197,7 @@ void EngineMachine::load(bool reconnecting) {
     attempt_ = true;
     played_ = false;
     eventsLost_ = false;
-    seekable_ = sized_ = false;
+    seekable_ = sized_ = icy_ = hls_ = askingServer_ = false;
     duration_ = position_ = 0.0;
     playlists_ = {};
     playlists_.followed.push_back(url_);
@@ -219,7 +219,7 @@ void EngineMachine::forget() {
     currentEntry_ = playlistLast_ = -1;
     held_.clear();
     entry_ = Entry::Waiting;
-    attempt_ = played_ = eventsLost_ = false;
+    attempt_ = played_ = eventsLost_ = askingServer_ = false;
     if (!mayBePlaying_) return;
     command({.kind = EngineCommand::Kind::Stop});
     mayBePlaying_ = false;
@@ -373,6 +373,14 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         scheduleReconnect();
     } else if (stopped) {
         setState(PlayState::Stopped);
+    } else if (network() && played_ && reason == EndReason::Eof && !lengthKnown() && !icy_ &&
+               !hls_) {
+        // A body without a length, from a server that is no station: a file
+        // made on the fly and a live stream end alike here, and libmpv does
+        // not say whether the last chunk came. The server is asked once.
+        askingServer_ = true;
+        command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
+        setState(PlayState::Reconnecting);
     } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
         // libmpv ends a dropped live stream as it ends a file; only an entry
         // without a known length can be a live stream.
@@ -391,8 +399,10 @@ bool EngineMachine::lengthKnown() const {
     // which keeps just ahead of the playing position; only a length the
     // server announced (or a seekable entry) makes a real one. The position
     // still has to be near it: some stations announce a huge size.
+    // An HLS entry's size is its playlist's; only the end marker, which
+    // makes it seekable, tells a finished one.
     return seekable_ ||
-           (sized_ && duration_ > 0.0 && position_ > 0.0 &&
+           (sized_ && !hls_ && duration_ > 0.0 && position_ > 0.0 &&
             position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
 }
 
@@ -444,6 +454,24 @@ void EngineMachine::durationChanged(double seconds) {
 
 void EngineMachine::sizeChanged(std::int64_t bytes) {
     sized_ = bytes > 0;
+}
+
+void EngineMachine::icyChanged(bool on) {
+    icy_ = on;
+}
+
+void EngineMachine::hlsChanged(bool on) {
+    hls_ = on;
+}
+
+void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
+    if (!askingServer_ || tag != generation_) return;
+    askingServer_ = false;
+    if (live)
+        startReconnect();
+    else
+        setState(PlayState::Stopped);
+    settle();
 }
 
 void EngineMachine::positionChanged(double seconds) {

@@ -72,6 +72,7 @@ struct EngineCommand {
         Pause,       // set pause to `on`
         AskIdle,     // read idle-active once
         Continue,    // let libmpv open the entry it holds for hook `tag`, after `ms`
+        AskServer,   // fetch `address` once to learn whether it is live; answer with `tag`
         StartTimer,  // call timerDue(`timer`) after `ms`
         StopTimer,
     };
@@ -125,6 +126,13 @@ class EngineMachine {
     // stream).
     void sizeChanged(std::int64_t bytes);
     void positionChanged(double seconds);
+    // The server sent ICY headers: a station, whatever its framing.
+    void icyChanged(bool on);
+    // The entry is an HLS playlist: its size is the playlist's, not the media's.
+    void hlsChanged(bool on);
+    // The answer to AskServer: whether the address streams on, or failed to
+    // answer (live), or sent a whole body that ended (a file).
+    void serverAnswered(std::uint64_t tag, bool live);
     void timerDue(EngineTimer timer);
 
     // How long a dropped stream is tried again before it counts as stopped.
@@ -233,6 +241,9 @@ class EngineMachine {
     bool pausedForCache_ = false;
     bool seekable_ = false;
     bool sized_ = false;
+    bool icy_ = false;
+    bool hls_ = false;
+    bool askingServer_ = false;
     double duration_ = 0.0;
     double position_ = 0.0;
 

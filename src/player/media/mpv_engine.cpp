@@ -3,6 +3,9 @@
 #include <mpv/client.h>
 
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -30,6 +33,7 @@ constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kNetworkTimeout = "network-timeout";
 constexpr const char* kStreamOpenFilename = "stream-open-filename";
+constexpr const char* kFileFormat = "file-format";
 }  // namespace property
 
 // Keys inside the nodes libmpv hands back.
@@ -59,7 +63,12 @@ enum Observed : uint64_t {
     kIdleActiveId,
     kVolumeId,
     kMuteId,
+    kFileFormatId,
 };
+
+// How long the engine's own request may stream before the address counts
+// as live: a file made on the fly for a listener comes faster than it plays.
+constexpr int kAskServerMs = 3000;
 
 // The hook libmpv calls before it opens each entry, and the reply_userdata
 // of the address asked for under it, which carries the hook's id.
@@ -219,6 +228,7 @@ bool MpvEngine::createCore(Core& core) {
     mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
+    mpv_observe_property(h, kFileFormatId, property::kFileFormat, MPV_FORMAT_STRING);
     if (durationObserved_)
         mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
     // Each entry is held before it is opened, so that a playlist that lists
@@ -226,7 +236,7 @@ bool MpvEngine::createCore(Core& core) {
     mpv_hook_add(h, kOnLoadHookId, kOnLoadHook, 0);
     // The network layer tells why an address failed (an HTTP status, a
     // refused connection) only in its log.
-    mpv_request_log_messages(h, "warn");
+    mpv_request_log_messages(h, getenv("PROBE") ? getenv("PROBE") : "warn");
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -440,6 +450,9 @@ void MpvEngine::sendCommands() {
                 mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
                                        MPV_FORMAT_FLAG);
                 break;
+            case EngineCommand::Kind::AskServer:
+                askServer(c.address, c.tag);
+                break;
             case EngineCommand::Kind::Continue:
                 continues.push_back(std::move(c));
                 break;
@@ -464,6 +477,32 @@ void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
     // only once the hook is let go.
     QTimer::singleShot(delayMs, this,
                        [h = core.handle.get(), hook] { mpv_hook_continue(h, hook); });
+}
+
+void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
+    // One fetch of the address, read and dropped: a body that ends whole
+    // was a file; one that fails, is cut, or still flows was a station.
+    if (asking_) asking_->abort();
+    if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
+    QNetworkRequest request{QUrl(address)};
+    request.setTransferTimeout(kAskServerMs);
+    QNetworkReply* reply = network_->get(request);
+    asking_ = reply;
+    const auto answer = [this, reply, tag](bool live) {
+        if (asking_ != reply) return;
+        asking_ = nullptr;
+        reply->abort();
+        reply->deleteLater();
+        step([&] { machine_.serverAnswered(tag, live); });
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, answer] {
+        for (const QByteArray& name : reply->rawHeaderList())
+            if (name.toLower().startsWith("icy-")) return answer(true);
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply] { reply->readAll(); });
+    connect(reply, &QNetworkReply::finished, this,
+            [reply, answer] { answer(reply->error() != QNetworkReply::NoError); });
+    QTimer::singleShot(kAskServerMs, reply, [answer] { answer(true); });
 }
 
 void MpvEngine::switchCores() {
@@ -546,6 +585,8 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+            if (getenv("PROBE"))
+                fprintf(stderr, "END reason %d error %d\n", end->reason, end->error);
             machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
@@ -560,6 +601,10 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             machine_.eventsLost();
             break;
         case MPV_EVENT_LOG_MESSAGE: {
+            if (getenv("PROBE")) {
+                const auto* m = static_cast<const mpv_event_log_message*>(event.data);
+                fprintf(stderr, "LOG [%s] %s: %s", m->level, m->prefix, m->text);
+            }
             const FailureReason reason = networkFailureOf(
                 QString::fromUtf8(static_cast<const mpv_event_log_message*>(event.data)->text));
             if (reason.kind != Failure::None) machine_.openingError(reason);
@@ -624,6 +669,12 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
                 break;
             }
             const auto* map = static_cast<const mpv_node*>(p->data);
+            bool icy = false;
+            if (map->format == MPV_FORMAT_NODE_MAP && map->u.list)
+                for (int i = 0; i < map->u.list->num; ++i)
+                    icy = icy || QLatin1String(map->u.list->keys[i])
+                                     .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
+            machine_.icyChanged(icy);
             icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
             stationName_ = textOf(metadataValue(*map, key::kIcyName)).trimmed();
             streamTitle_ = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
@@ -659,6 +710,10 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             break;
         case kMuteId:
             if (!none) mute_ = flag();
+            break;
+        case kFileFormatId:
+            machine_.hlsChanged(!none && QLatin1String(*static_cast<char**>(p->data)) ==
+                                             QLatin1String("hls"));
             break;
         default:
             break;

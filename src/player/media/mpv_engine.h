@@ -13,6 +13,8 @@
 #include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
 
+class QNetworkAccessManager;
+class QNetworkReply;
 struct mpv_handle;
 struct mpv_event;
 
@@ -111,6 +113,7 @@ class MpvEngine : public MediaEngine {
     void drainEvents(Core& core);
     void handleEvent(const mpv_event& event);
     void continueHook(Core& core, std::uint64_t hook, int delayMs);
+    void askServer(const QString& address, std::uint64_t tag);
     void handlePropertyChange(std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
@@ -125,6 +128,9 @@ class MpvEngine : public MediaEngine {
     QTimer positionTimer_;
     QTimer reconnectTimer_;
     QTimer watchdogTimer_;
+    // Made on first use: most listeners never need it.
+    std::unique_ptr<QNetworkAccessManager> network_;
+    QNetworkReply* asking_ = nullptr;
     bool durationObserved_ = false;
     bool standbyWanted_ = false;
     QString audioOutput_;
