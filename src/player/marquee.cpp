@@ -1,3 +1,4 @@
+#include "platform/outside_text.h"
 #include "player/window.h"
 #include "ui/twips.h"
 
@@ -29,7 +30,9 @@ void Wavelark::setScrollLefts(float l2r, float r2l) {
 }
 
 void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
-    label->setText(caption);
+    // One line, and no longer than the strip can scroll in a few minutes: a
+    // whole settings file laid out as one label would freeze the window.
+    label->setText(cleanOutsideText(caption, kMarqueeLimit));
     // Sized to the whole caption, so a long text widens the label.
     label->resize(label->sizeHint().width(), label->height());
 }
@@ -40,7 +43,7 @@ float Wavelark::labelWidthTwips(const QLabel* label) const {
 
 // A reload shows the moving text it read, also when a later file failed.
 void Wavelark::showReloadedMarquee() {
-    if (lblScrollR2L->text() != settings_.marqueeText())
+    if (lblScrollR2L->text() != cleanOutsideText(settings_.marqueeText(), kMarqueeLimit))
         setScrollCaption(lblScrollR2L, settings_.marqueeText());
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/outside_text.h"
 #include "player/media/media_engine.h"
 #include "player/window.h"
 
@@ -71,12 +72,15 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
 }
 
 QString mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url) {
-    if (!streamTitle.trimmed().isEmpty()) return streamTitle;
-    if (!stationName.trimmed().isEmpty()) return stationName;
+    // Cleaned before the choice: a title of escape codes alone is no title.
+    const QString stream = cleanOutsideText(streamTitle);
+    if (!stream.trimmed().isEmpty()) return stream;
+    const QString station = cleanOutsideText(stationName);
+    if (!station.trimmed().isEmpty()) return station;
     const qsizetype cut =
         std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
     const QString last = url.mid(cut + 1);
-    return last.isEmpty() ? url : last;
+    return cleanOutsideText(last.isEmpty() ? url : last);
 }
 
 MprisService* MprisService::start(Wavelark& window, MediaEngine& engine) {
@@ -165,7 +169,7 @@ QVariantMap MprisService::metadata() const {
                                             : engine_.failureText()},
         {QStringLiteral("xesam:url"), url},
     };
-    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), station);
+    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), cleanOutsideText(station));
     if (engine_.duration() > 0)
         data.insert(QStringLiteral("mpris:length"),
                     qlonglong(std::llround(engine_.duration() * 1e6)));

@@ -30,7 +30,7 @@ int mprisStationSlot(const StationTable& stations, const QString& url, int prefe
 // no button other than `current` has one.
 int mprisNeighbourStation(const StationTable& stations, int current, int direction);
 // The title shown for what plays: the stream's own title, else the station's
-// name, else the last part of the address.
+// name, else the last part of the address; on one line, without controls.
 QString mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url);
 
 // The player's face on the session bus (org.mpris.MediaPlayer2.wavelark):

@@ -1,3 +1,4 @@
+#include "platform/outside_text.h"
 #include "platform/program_folder.h"
 #include "player/window.h"
 
@@ -8,7 +9,7 @@ void Wavelark::PlayStation(int slot) {
     services_.engine.controlsStop();
     services_.engine.setURL(stations.streamUrl[slot]);
     services_.engine.controlsPlay();
-    label2->setText(stations.webPage[slot]);
+    label2->setText(cleanOutsideText(stations.webPage[slot]));
     currentWebPage_ = stations.webPage[slot];
 }
 
@@ -28,8 +29,11 @@ void Wavelark::Text1_Change() {
     services_.engine.setURL(Text1->text());
 }
 
+// The page's text comes from a station file others may have written: only
+// a web address opens, never a program or a file it names.
 void Wavelark::label2_Click() {
-    shellOpen(currentWebPage_, programFolder());
+    if (const std::optional<QString> address = webPageAddress(currentWebPage_))
+        shellOpen(*address, programFolder());
 }
 
 }  // namespace ondrix

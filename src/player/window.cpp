@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QScreen>
 
+#include "platform/outside_text.h"
 #include "platform/runtime_error.h"
 #include "player/layout.h"
 #include "ui/cached_text_label.h"
@@ -15,12 +17,17 @@
 #include "ui/frame_lines.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
+#include "ui/on_screen.h"
+#include "ui/plain_text.h"
 #include "ui/surface_widget.h"
 #include "ui/twips.h"
 
 namespace ondrix {
 
 namespace {
+
+// The left and top of a fresh start, as the default settings give them.
+constexpr double kFreshStartTwips = 1500;
 
 // The strip along the bottom edge in which the two texts scroll, in twips.
 constexpr int kScrollStripTop = 2520;
@@ -159,7 +166,7 @@ QWidget* Wavelark::createControl(const ControlLayout& control) {
                             .translated(-widget->parentWidget()->mapTo(this, QPoint(0, 0))));
     if (!control.fontFamily.isEmpty())
         widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
-    if (!control.toolTip.isEmpty()) widget->setToolTip(control.toolTip);
+    if (!control.toolTip.isEmpty()) setPlainToolTip(widget, control.toolTip);
     if (control.handCursor) widget->setCursor(Qt::PointingHandCursor);
     if (control.textColor) {
         const QColor back = control.systemBackground ? systemColor(*control.systemBackground)
@@ -262,12 +269,24 @@ void Wavelark::setWindowTop(double twips) {
     position_.setTop(*this, twips);
 }
 
+void Wavelark::keepOnScreen() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.append(screen->geometry());
+    // Where the default settings put a fresh start, on the primary screen.
+    const QPoint fresh = primary->availableGeometry().topLeft() +
+                         QPoint(twipsToPixels(kFreshStartTwips), twipsToPixels(kFreshStartTwips));
+    const QPoint place = placeOnScreen(geometry(), screens, fresh);
+    if (place != pos()) move(place);
+}
+
 void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;
     ClickableLabel* label = LabelR[button - 1];
-    label->setText(caption);
+    label->setText(cleanOutsideText(caption));
     // A name cut to fit its button is shown whole when the pointer rests on it.
-    label->setToolTip(label->captionCut() ? plainToolTip(caption) : QString());
+    setPlainToolTip(label, label->captionCut() ? caption : QString());
 }
 
 void Wavelark::showInformation(const QString& text, const QString& title) {

@@ -50,6 +50,9 @@ constexpr float kScaleLeft = 0;
 constexpr float kScaleWidth = 10260;
 constexpr float kScaleHeight = 2940;
 
+// The most characters a scrolling text shows.
+constexpr qsizetype kMarqueeLimit = 1024;
+
 // Timer1's interval: the poller's tick runs when the engine reports a change,
 // and this often besides.
 constexpr int kSafetyPollMs = 1000;
@@ -106,6 +109,7 @@ class Wavelark : public QWidget, public SettingsHost {
     void setWindowLeft(double twips) override;
     void setWindowTop(double twips) override;
     void setStationCaption(int button, const QString& caption) override;
+    void keepOnScreen() override;
     void showInformation(const QString& text, const QString& title) override;
 
     // Controls, under the names their handlers use.

@@ -16,6 +16,7 @@
 #include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
+#include "ui/plain_text.h"
 #include "ui/suite_look.h"
 #include "ui/twips.h"
 #include "ui/vendor.h"
@@ -209,7 +210,7 @@ void formWRec::Form_Load() {
 void formWRec::onFileStarted(const QString& path) {
     filePath_ = path;
     label(QStringLiteral("LabelFile"))->setText(QFileInfo(path).fileName());
-    label(QStringLiteral("LabelFile"))->setToolTip(plainToolTip(path));
+    setPlainToolTip(label(QStringLiteral("LabelFile")), path);
     label(QStringLiteral("LabelState"))->setText(QStringLiteral("Recording"));
     onProgress(0, 0);
 }

@@ -59,9 +59,4 @@ void ClickableLabel::paintEvent(QPaintEvent* event) {
                      fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
 }
 
-QString plainToolTip(const QString& text) {
-    if (!Qt::mightBeRichText(text)) return text;
-    return QStringLiteral("<qt>") + text.toHtmlEscaped() + QStringLiteral("</qt>");
-}
-
 }  // namespace ondrix

@@ -32,7 +32,4 @@ class ClickableLabel : public QLabel {
     bool elide_ = false;
 };
 
-// A tool tip that shows text as typed, even text that looks like markup.
-QString plainToolTip(const QString& text);
-
 }  // namespace ondrix

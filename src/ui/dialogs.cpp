@@ -14,6 +14,8 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     QMessageBox box(
         icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, title,
         shown, QMessageBox::Ok, parent);
+    // Messages name files and addresses from outside: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

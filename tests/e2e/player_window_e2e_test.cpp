@@ -159,6 +159,19 @@ class PlayerUnderX : public ::testing::Test {
         QThread::msleep(200);
     }
 
+    // Starts the player in the settings folder with its error box off; what
+    // it printed when it ended within 20 s with status 1, else nothing.
+    QString failedStartErrors() {
+        QProcess player;
+        QProcessEnvironment env = x_->environment();
+        env.insert(QStringLiteral("ONDRIX_NO_ERROR_BOX"), QStringLiteral("1"));
+        player.setProcessEnvironment(env);
+        player.setWorkingDirectory(settings.path());
+        player.start(playerProgram(), {});
+        if (!player.waitForFinished(20000) || player.exitCode() != 1) return QString();
+        return QString::fromLocal8Bit(player.readAllStandardError());
+    }
+
     bool finishedWith(int status) {
         if (!player_.waitForFinished(10000)) return false;
         return player_.exitStatus() == QProcess::NormalExit && player_.exitCode() == status;
@@ -249,17 +262,8 @@ TEST_F(PlayerUnderX, ExitLabelEndsWithStatusZero) {
 
 TEST_F(PlayerUnderX, MissingSettingsFileEndsTheStartWithTheErrorNamed) {
     QFile::remove(settings.file(QStringLiteral("!WLKstart.txt")));
-    QProcess player;
-    QProcessEnvironment env = x_->environment();
-    env.insert(QStringLiteral("ONDRIX_NO_ERROR_BOX"), QStringLiteral("1"));
-    player.setProcessEnvironment(env);
-    player.setWorkingDirectory(settings.path());
-    player.start(playerProgram(), {});
-    ASSERT_TRUE(player.waitForFinished(20000));
-    EXPECT_EQ(player.exitCode(), 1);
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(player.readAllStandardError())
-            .contains(QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
+    EXPECT_TRUE(failedStartErrors().contains(
+        QStringLiteral("Run-time error '53': File not found (!WLKstart.txt)")));
 }
 
 TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
@@ -480,4 +484,87 @@ TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
     EXPECT_EQ(windowPosition(), QPoint(100, 100));  // the default 1500, 1500 twips
     key(QStringLiteral("F12"));
     EXPECT_TRUE(finishedWith(0));
+}
+
+// A station file and a file from others: a title tag that names a picture,
+// a web page that names a program. Hovering the title opens nothing; the web
+// page label starts nothing; a real web address still reaches the opener.
+TEST_F(PlayerUnderX, HostileTitlesAndWebPagesOpenAndStartNothing) {
+    if (!haveProgram(QStringLiteral("strace")) || !haveProgram(QStringLiteral("ffmpeg")))
+        GTEST_SKIP() << "needs strace and ffmpeg";
+    TempFolder files;
+    const QString picture = files.file(QStringLiteral("watched.png"));
+    QImage(4, 4, QImage::Format_RGB32).save(picture);
+    const QString marker = files.file(QStringLiteral("ran"));
+    const QString program = files.file(QStringLiteral("run.sh"));
+    files.write(QStringLiteral("run.sh"), ("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8());
+    QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString opened = files.file(QStringLiteral("opened.log"));
+    QDir().mkpath(files.file(QStringLiteral("bin")));
+    files.write(QStringLiteral("bin/xdg-open"),
+                ("#!/bin/sh\necho \"$@\" >> '" + opened + "'\n").toUtf8());
+    QFile::setPermissions(files.file(QStringLiteral("bin/xdg-open")),
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString song = files.file(QStringLiteral("song.mp3"));
+    ASSERT_EQ(runCommand(QStringLiteral("ffmpeg"),
+                         {"-v", "error", "-f", "lavfi", "-i", "sine=d=60", "-metadata",
+                          "title=<img src=\"" + picture + "\">", "-c:a", "libmp3lame", song}),
+              0);
+    settings.write(
+        QStringLiteral("!rkeys.txt"),
+        crlf({"+", "One", program, song, "+", "Two", "www.two.example", "http://127.0.0.1:9/two"}));
+    const QString trace = files.file(QStringLiteral("trace.log"));
+    start(QStringLiteral("strace"), settings.path(),
+          {"-f", "-qq", "-e", "trace=openat,execve", "-o", trace, playerProgram()},
+          [&](QProcessEnvironment& env) {
+              env.insert(QStringLiteral("PATH"),
+                         files.file(QStringLiteral("bin")) + ':' + env.value("PATH"));
+          });
+
+    // The pointer rests on the title line until its tip shows (a second
+    // window of the player's class).
+    auto visibleWindows = [&] {
+        return xdotool({"search", "--onlyvisible", "--class", "ondrixWavelark31"})
+            .split('\n', Qt::SkipEmptyParts)
+            .size();
+    };
+    auto click = [&](QPoint at) {
+        const QPoint p = windowPosition() + at;
+        xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        xdotool({"click", "1"});
+        QThread::msleep(300);
+    };
+    // Tips show in the active window only: a click on the surface makes it so.
+    click(kSurface);
+    const QPoint title = windowPosition() + QPoint(300, 110);
+    bool tipShown = false;
+    for (int attempt = 0; attempt < 8 && !tipShown; ++attempt) {
+        xdotool(
+            {"mousemove", QString::number(title.x() + attempt % 2), QString::number(title.y())});
+        tipShown = QTest::qWaitFor([&] { return visibleWindows() > 1; }, 2500);
+    }
+    EXPECT_TRUE(tipShown) << "no tool tip on the title";
+    const QPoint webPage(20, 100), stationTwo(76, 44);
+    click(webPage);
+    click(stationTwo);
+    click(webPage);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(opened); }, 15000));
+    EXPECT_EQ(files.read(QStringLiteral("opened.log")), QByteArray("http://www.two.example\n"));
+    EXPECT_FALSE(QFile::exists(marker)) << "the station's web page ran a program";
+    const QByteArray calls = files.read(QStringLiteral("trace.log"));
+    EXPECT_FALSE(calls.contains(picture.toUtf8())) << "a title tag opened a file";
+    EXPECT_FALSE(calls.contains(program.toUtf8())) << "a web page started a program";
+}
+
+// Files far beyond any real settings end the start with the error named,
+// at once, instead of freezing or crashing in the layout.
+TEST_F(PlayerUnderX, HugeSettingsFilesEndTheStartWithTheErrorWithinSeconds) {
+    for (const QString name : {QStringLiteral("!moving.txt"), QStringLiteral("!rkeys.txt")}) {
+        const QByteArray kept = settings.read(name);
+        ASSERT_TRUE(QFile(settings.file(name)).resize(200LL * 1024 * 1024));
+        EXPECT_TRUE(failedStartErrors().contains(
+            QStringLiteral("Run-time error '75': Path/File access error (") + name + ')'))
+            << name.toStdString();
+        settings.write(name, kept);
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "gui/wavelark_fixture.h"
 #include "player/layout.h"
+#include "support/shown_text.h"
 
 using namespace testsupport;
 
@@ -172,7 +173,7 @@ TEST_F(WavelarkTest, EveryControlIsCreatedAsTheInventorySays) {
         if (expected.caption) {
             EXPECT_EQ(captionOf(widget), QString::fromLatin1(expected.caption));
         }
-        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(expected.tooltip));
+        EXPECT_EQ(testsupport::shownToolTip(*widget), QString::fromLatin1(expected.tooltip));
         EXPECT_EQ(widget->isVisible(), expected.visible);
         if (!expected.family) continue;
         const QPalette& p = widget->palette();

@@ -4,6 +4,7 @@
 #include "gui/wavelark_fixture.h"
 #include "platform/program_folder.h"
 #include "platform/runtime_error.h"
+#include "support/shown_text.h"
 
 using namespace testsupport;
 using ondrix::RuntimeError;
@@ -95,6 +96,32 @@ TEST_F(WavelarkTest, WebPageLabelOpensTheLastStartedStationsPageFromTheProgramFo
     EXPECT_EQ(call.showCommand, 1);
 }
 
+TEST_F(WavelarkTest, WebPageLabelOpensOnlyWebAddresses) {
+    const struct {
+        const char* page;
+        const char* opens;  // nullptr: nothing is handed to the shell
+    } rows[] = {
+        {"www.radio.example", "http://www.radio.example"},
+        {"id", nullptr},
+        {"/usr/bin/id", nullptr},
+        {"file:///etc/passwd", nullptr},
+    };
+    for (const auto& row : rows) {
+        folder.write(QStringLiteral("!rkeys.txt"),
+                     crlf({"+", "S", QString::fromUtf8(row.page), "http://a/"}));
+        shell.calls.clear();
+        ondrix::Wavelark& w = window();
+        w.Form_Load();
+        QTest::mouseClick(w.label2, Qt::LeftButton);
+        if (row.opens) {
+            ASSERT_EQ(shell.calls.size(), 1u) << row.page;
+            EXPECT_EQ(shell.calls[0].file, QString::fromUtf8(row.opens));
+        } else {
+            EXPECT_TRUE(shell.calls.empty()) << row.page;
+        }
+    }
+}
+
 TEST_F(WavelarkTest, PlayAndStopSwitchThePoller) {
     ondrix::Wavelark& w = loaded();
     w.Timer1->start();
@@ -129,6 +156,6 @@ TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTi
     EXPECT_EQ(w.label2->textFormat(), Qt::PlainText);
     EXPECT_EQ(w.LabelR[1]->text(), longName);
     EXPECT_TRUE(w.LabelR[1]->captionCut());
-    EXPECT_EQ(w.LabelR[1]->toolTip(), longName);
+    EXPECT_EQ(testsupport::shownToolTip(*w.LabelR[1]), longName);
     EXPECT_TRUE(w.LabelR[2]->toolTip().isEmpty());
 }

@@ -29,6 +29,7 @@ class FakeEngine : public ondrix::MediaEngine {
         if (stateAfterUrl) state = *stateAfterUrl;
     }
     QString URL() const override { return url_; }
+    QString streamTitle() const override { return stream; }
     ondrix::PlayState playState() const override { return state; }
     QString currentMediaItemInfo(const QString& attribute) const override {
         return attribute == QLatin1String("bitrate") ? QString(bitrate) : QString();
@@ -62,6 +63,7 @@ class FakeEngine : public ondrix::MediaEngine {
     Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};
     QStringList calls;
     QStringList urls;
+    QString stream;  // the title a station sends
 
   private:
     QString url_;
@@ -141,6 +143,7 @@ class FakeSettingsHost : public ondrix::SettingsHost {
     void setStationCaption(int button, const QString& caption) override {
         captions[button] = caption;
     }
+    void keepOnScreen() override { moves.append(QStringLiteral("keepOnScreen")); }
     void showInformation(const QString& text, const QString& title) override {
         information.append(text + QLatin1Char('|') + title);
     }

@@ -34,6 +34,7 @@ class RecordingHost : public ondrix::SettingsHost {
     void setStationCaption(int button, const QString& caption) override {
         captions[button] = caption;
     }
+    void keepOnScreen() override {}
     void showInformation(const QString& text, const QString& title) override {
         information.append(text + QLatin1Char('|') + title);
     }

@@ -117,4 +117,9 @@ TEST(FieldReader, DecodesUtf8ElseWindows1252) {
     EXPECT_EQ(decodeSettingsText("R\xE1"
                                  "dio \x80 \x9F \x81 \x93q\x94 \xFF"),
               QStringLiteral("Rádio € Ÿ \u0081 “q” ÿ"));
+    // Notepad's "Unicode" saves, little- and big-endian, with their mark.
+    EXPECT_EQ(decodeSettingsText(QByteArray("\xFF\xFE+\0\r\0\n\0R\0\xE1\0", 12)),
+              QStringLiteral("+\r\nRá"));
+    EXPECT_EQ(decodeSettingsText(QByteArray("\xFE\xFF\0+\0\r\0\n\0R\0\xE1", 12)),
+              QStringLiteral("+\r\nRá"));
 }

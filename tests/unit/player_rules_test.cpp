@@ -152,6 +152,10 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
               QStringLiteral("Song"));
     EXPECT_EQ(mprisTitle(QStringLiteral(" "), QStringLiteral("One"), url), QStringLiteral("One"));
     EXPECT_EQ(mprisTitle({}, {}, url), QStringLiteral("a b.mp3"));
+    EXPECT_EQ(mprisTitle(QStringLiteral("\x1b]0;x\aSong\r\nTwo\u202E"), {}, url),
+              QStringLiteral("Song Two"));
+    EXPECT_EQ(mprisTitle(QStringLiteral("\x1b[2J\r\n"), QStringLiteral("One"), url),
+              QStringLiteral("One"));
     EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
     EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
 }

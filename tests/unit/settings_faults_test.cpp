@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/runtime_error.h"
+#include "player/settings/field_reader.h"
 #include "player/settings/settings_files.h"
 #include "support/fakes.h"
 #include "support/temp_folder.h"
@@ -86,6 +87,19 @@ TEST_F(SettingsFaults, PipesAndDevicesAreNotReadAsSettings) {
                   RuntimeError::FileNotFound)
             << file.toStdString();
         QFile::remove(path);
+    }
+}
+
+TEST_F(SettingsFaults, AFileAboveTheLimitIsAnAccessErrorAndOneAtItReads) {
+    for (const auto& [load, file] : kLoaders) {
+        // A valid first record or value, then blank lines up to the size.
+        QByteArray content = file == kRadioKeysFile ? "+\r\nName\r\nweb\r\nurl\r\n" : "1\r\n2\r\n";
+        content.append(kSettingsFileLimit - content.size(), '\n');
+        folder.write(file, content);
+        EXPECT_EQ(failure(settings, load, file), 0) << file.toStdString();
+        folder.write(file, content + "\n");
+        EXPECT_EQ(failure(settings, load, file), RuntimeError::PathFileAccessError)
+            << file.toStdString();
     }
 }
 

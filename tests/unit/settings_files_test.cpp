@@ -177,7 +177,7 @@ TEST_F(OtherSettings, TimeZoneAndMovingText) {
 TEST_F(OtherSettings, StartPositionMovesTheWindowLeftThenTop) {
     folder.write(kStartPositionFile, " 40000 \r\n -1200 \r\n");
     settings.LoadStartPosition();
-    EXPECT_EQ(host.moves, (QStringList{"left", "top"}));
+    EXPECT_EQ(host.moves, (QStringList{"left", "top", "keepOnScreen"}));
     EXPECT_EQ(host.left, 40000);
     EXPECT_EQ(host.top, -1200);
     EXPECT_EQ(settings.startLeft(), 40000);

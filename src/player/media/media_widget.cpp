@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "platform/outside_text.h"
+#include "ui/plain_text.h"
+
 namespace ondrix {
 
 namespace {
@@ -210,15 +213,16 @@ void MediaPlayerWidget::showState(int number) {
 }
 
 void MediaPlayerWidget::showTitles() {
-    // A failure leads the title line; the status caption stays the design's.
+    // Both come from the server or the file's tags. A failure, in the
+    // engine's own words, leads the title line; the status caption stays.
     const QString failure = engine_.failureText();
-    const QString title = failure.isEmpty() ? engine_.mediaTitle()
-                                            : failure + QStringLiteral(": ") + engine_.mediaTitle();
-    const QString stream = engine_.streamTitle();
+    const QString name = cleanOutsideText(engine_.mediaTitle());
+    const QString title = failure.isEmpty() ? name : failure + QStringLiteral(": ") + name;
+    const QString stream = cleanOutsideText(engine_.streamTitle());
     title_->setText(title);
-    title_->setToolTip(title);
+    setPlainToolTip(title_, title);
     streamTitle_->setText(stream);
-    streamTitle_->setToolTip(stream);
+    setPlainToolTip(streamTitle_, stream);
 }
 
 void MediaPlayerWidget::showPosition(double seconds) {

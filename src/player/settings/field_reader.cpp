@@ -55,6 +55,12 @@ double roundHalfToEven(double value) {
 }  // namespace
 
 QString decodeSettingsText(const QByteArray& bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(
+            bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+            QStringDecoder::Flag::Stateless);
+        return utf16.decode(bytes.mid(2));
+    }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
@@ -84,16 +90,20 @@ std::int16_t toInt16(const GeneralValue& value, const QString& fileName) {
 FieldReader::FieldReader(const QByteArray& content, QString fileName)
     : text_(decodeSettingsText(content)), fileName_(std::move(fileName)) {}
 
-FieldReader FieldReader::open(const QString& path, const QString& fileName) {
+FieldReader FieldReader::open(const QString& path, const QString& fileName, qint64 maxBytes) {
     // Only a regular file: opening a named pipe would wait for a writer and
     // reading a device such as /dev/zero would never end, freezing the window.
     if (!QFileInfo(path).isFile()) throw RuntimeError(RuntimeError::FileNotFound, fileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw RuntimeError(RuntimeError::FileNotFound, fileName);
-    const QByteArray content = file.readAll();
+    // One byte more than allowed tells a file that is too large, also one
+    // that grows while it is read.
+    if (file.size() > maxBytes) throw RuntimeError(RuntimeError::PathFileAccessError, fileName);
+    const QByteArray content = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         throw RuntimeError(RuntimeError::FileNotFound, fileName);
     }
+    if (content.size() > maxBytes) throw RuntimeError(RuntimeError::PathFileAccessError, fileName);
     return FieldReader(content, fileName);
 }
 

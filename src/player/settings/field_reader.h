@@ -15,6 +15,10 @@ struct GeneralValue {
     bool isEmpty() const { return !number && text.isEmpty(); }
 };
 
+// The largest settings file read: far above any real one (120 stations of
+// long addresses take under 100 KiB), small enough to read in an instant.
+constexpr qint64 kSettingsFileLimit = 1024 * 1024;
+
 // Reads comma- and line-separated fields from settings file content. Bytes
 // are decoded as UTF-8 when valid, else as Windows-1252; CR LF, lone LF and
 // lone CR each end a line. Errors throw RuntimeError naming fileName.
@@ -23,8 +27,9 @@ class FieldReader {
     FieldReader(const QByteArray& content, QString fileName);
 
     // Opens and reads the whole file; a missing or unreadable file throws
-    // File not found.
-    static FieldReader open(const QString& path, const QString& fileName);
+    // File not found, one larger than maxBytes Path/File access error.
+    static FieldReader open(const QString& path, const QString& fileName,
+                            qint64 maxBytes = kSettingsFileLimit);
 
     bool atEnd() const;
     QString readText();
@@ -45,7 +50,9 @@ class FieldReader {
     QString fileName_;
 };
 
-// Decodes settings bytes: UTF-8 when valid (a BOM dropped), else Windows-1252.
+// Decodes settings bytes: UTF-16 when they start with its byte-order mark
+// (as Notepad saves "Unicode"), else UTF-8 when valid (a BOM dropped), else
+// Windows-1252.
 QString decodeSettingsText(const QByteArray& bytes);
 
 // Whether text reads as a number the way the settings files mean one

@@ -28,6 +28,9 @@ void PlayerSettings::LoadStartPosition() {
     startTop_ = reader.readInt32();
     host_.setWindowLeft(startLeft_);
     host_.setWindowTop(startTop_);
+    // A file written on another desk (or by hand) may name a place no
+    // screen here shows; a frameless window there could never be dragged back.
+    host_.keepOnScreen();
 }
 
 void PlayerSettings::LoadTimeZone() {

@@ -19,6 +19,9 @@ inline const QString kInfoFile = QStringLiteral("infoondrix3.txt");
 class SettingsHost : public WindowPlacement {
   public:
     virtual void setStationCaption(int button, const QString& caption) = 0;
+    // Brings the window back onto a screen when its place left none of it
+    // in sight.
+    virtual void keepOnScreen() = 0;
     // Modal information box; returns when closed.
     virtual void showInformation(const QString& text, const QString& title) = 0;
 };

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace ondrix {
+
+// The most characters a tool tip shows of a text; the rest is cut.
+constexpr qsizetype kToolTipLimit = 1024;
+
+// A tool tip text that Qt shows exactly as given, even text that looks like
+// markup ("<img src=...>" is a name, never a picture to load); long texts
+// are cut. Empty stays empty (no tool tip).
+QString plainToolTip(const QString& text);
+
+// Sets widget's tool tip to text shown as plain text.
+void setPlainToolTip(QWidget* widget, const QString& text);
+
+}  // namespace ondrix
