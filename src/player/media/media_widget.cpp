@@ -167,6 +167,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
 
     connect(playPauseAction_, &QAction::triggered, this, &MediaPlayerWidget::playPause);
     stopHandler_ = [this] { engine_.controlsStop(); };
+    playHandler_ = [this] { engine_.controlsPlay(); };
     connect(stopAction_, &QAction::triggered, this, [this] { stopHandler_(); });
     connect(muteAction_, &QAction::toggled, this, [this](bool on) { engine_.setMute(on); });
     connect(volumeUpAction_, &QAction::triggered, this,
@@ -200,7 +201,7 @@ void MediaPlayerWidget::playPause() {
     if (isRunning(engine_.playState()))
         engine_.controlsPause();
     else
-        engine_.controlsPlay();
+        playHandler_();
 }
 
 void MediaPlayerWidget::showState(int number) {
