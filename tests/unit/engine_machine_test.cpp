@@ -541,6 +541,13 @@ TEST(EngineAddress, OnlyRegularFilesAndNetworkSchemesAreOpened) {
         EXPECT_EQ(addressKind(address), kind) << address.toStdString();
 }
 
+TEST(ReportedBitRate, DeclaredBeforeDemuxedBeforeMeasured) {
+    EXPECT_EQ(reportedBitRate(96, 98666, 99000), 96000);  // icy-br 96 over an ADTS estimate
+    EXPECT_EQ(reportedBitRate(0, 1411200, 1400000), 1411200);
+    EXPECT_EQ(reportedBitRate(0, 0, 64000), 64000);
+    EXPECT_EQ(reportedBitRate(0, 0, 0), 0);
+}
+
 TEST(SteadyMeasuredRate, WholeKbpsThatMoveOnlyByMoreThanFivePercent) {
     EXPECT_EQ(steadyMeasuredRate(0, 98825.4), 99000);
     EXPECT_EQ(steadyMeasuredRate(99000, 103900), 99000);

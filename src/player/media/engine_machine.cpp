@@ -88,6 +88,11 @@ std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
     return std::llround(measured / 1000.0) * 1000;
 }
 
+std::int64_t reportedBitRate(std::int64_t icyKbps, std::int64_t demuxed, std::int64_t measured) {
+    if (icyKbps > 0) return icyKbps * 1000;
+    return demuxed > 0 ? demuxed : std::max<std::int64_t>(measured, 0);
+}
+
 QString failureText(FailureReason reason) {
     switch (reason.kind) {
         case Failure::None:

@@ -36,6 +36,11 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 // kept as `shown` until the measure moves away from it by more than 5 %.
 std::int64_t steadyMeasuredRate(std::int64_t shown, double measured);
 
+// The bit rate to report, in bits per second (0: unknown): what a station
+// declares (ICY icy-br, in kbps) before a demuxer's nominal rate, which
+// some formats only estimate (ADTS AAC has none), before what was measured.
+std::int64_t reportedBitRate(std::int64_t icyKbps, std::int64_t demuxed, std::int64_t measured);
+
 // Why an address did not play, as the display and the desktop tell it.
 enum class Failure {
     None,

@@ -365,9 +365,7 @@ QString MpvEngine::mediaTitle() const {
 
 std::int64_t MpvEngine::bitRate() const {
     if (!machine_.loaded()) return 0;
-    if (demuxBitrate_ > 0) return demuxBitrate_;
-    if (icyBitrate_ > 0) return icyBitrate_ * 1000;
-    return measuredBitrate_;
+    return reportedBitRate(icyBitrate_, demuxBitrate_, measuredBitrate_);
 }
 
 QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
