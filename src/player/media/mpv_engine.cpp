@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/runtime_error.h"
@@ -154,9 +155,24 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
       machine_([this] { return clock_.elapsed(); }),
       audioOutput_(audioOutput) {
     clock_.start();
+    // A failure that ends the program with std::exit unwinds no stack: the
+    // cores, with their threads and audio output, are ended on the way out.
+    static const bool endedAtExit = [] {
+        liveEngines();  // made before the handler, so gone after it
+        return std::atexit([] {
+                   for (MpvEngine* engine : liveEngines()) engine->destroyCores();
+               }) == 0;
+    }();
+    Q_UNUSED(endedAtExit);
     if (!createCore(active()))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
+    liveEngines().push_back(this);
+
+    // The second core is made once the event loop runs, after the window
+    // shows and before anything plays: making one blocks the window's
+    // thread for a while. Without it, a change waits for the old stream.
+    QTimer::singleShot(0, this, [this] { createCore(standby()); });
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
@@ -252,9 +268,20 @@ bool MpvEngine::createCore(Core& core) {
 }
 
 MpvEngine::~MpvEngine() {
+    std::erase(liveEngines(), this);
+    destroyCores();
+}
+
+std::vector<MpvEngine*>& MpvEngine::liveEngines() {
+    static std::vector<MpvEngine*> engines;
+    return engines;
+}
+
+void MpvEngine::destroyCores() {
     // No wakeup may reach this object once it is going away.
     for (Core& core : cores_)
         if (core.handle) mpv_set_wakeup_callback(core.handle.get(), nullptr, nullptr);
+    for (Core& core : cores_) core.handle.reset();
 }
 
 void MpvEngine::forBothCores(const std::function<void(mpv_handle*)>& call) {
@@ -381,12 +408,6 @@ void MpvEngine::publish() {
     // next file), so each value is read afresh and told only once.
     if (playState() == PlayState::Playing) {
         if (!positionTimer_.isActive()) positionTimer_.start();
-        // The second core is made once something plays, not while the
-        // player starts; without one, a change waits for the old stream.
-        if (!standby().handle && !standbyWanted_) {
-            standbyWanted_ = true;
-            QTimer::singleShot(0, this, [this] { createCore(standby()); });
-        }
     } else {
         positionTimer_.stop();
     }
@@ -433,7 +454,9 @@ void MpvEngine::sendCommands() {
                 outbox_.push_back({std::move(c), &active()});
                 break;
             case EngineCommand::Kind::Load:
-                if (!active().idle && standby().handle) switchCores();
+                // Only an idle standby takes the load: one still closing an
+                // earlier stream would make it wait behind that close.
+                if (!active().idle && standby().handle && standby().idle) switchCores();
                 active().idle = false;
                 outbox_.push_back({std::move(c), &active()});
                 break;
@@ -528,10 +551,15 @@ void MpvEngine::flushOutbox() {
             const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
             result = mpv_command_async(core->handle.get(), kLoadTag | c.tag, args);
         }
-        if (result < 0) {
+        if (result == MPV_ERROR_EVENT_QUEUE_FULL) {
+            // Its replies hold the queue's slots; they are read shortly.
             retryTimer_.start();
             return;
         }
+        if (result < 0)
+            qWarning("libmpv refused %s: %s",
+                     c.kind == EngineCommand::Kind::Stop ? "stop" : "loadfile",
+                     mpv_error_string(result));
         outbox_.pop_front();
     }
 }

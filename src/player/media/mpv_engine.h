@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
@@ -95,6 +96,9 @@ class MpvEngine : public MediaEngine {
         Core* core;
     };
 
+    static std::vector<MpvEngine*>& liveEngines();
+    void destroyCores();
+
     // A core with the engine's options, volume and observed properties;
     // false when libmpv could not make one.
     bool createCore(Core& core);
@@ -132,7 +136,6 @@ class MpvEngine : public MediaEngine {
     std::unique_ptr<QNetworkAccessManager> network_;
     QNetworkReply* asking_ = nullptr;
     bool durationObserved_ = false;
-    bool standbyWanted_ = false;
     QString audioOutput_;
     int networkTimeoutSeconds_ = 10;
 
