@@ -61,9 +61,8 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100,
 // Every state the engine reports, in order.
 struct StateLog {
     explicit StateLog(MpvEngine& engine)
-        : connection(QObject::connect(
-              &engine, &MpvEngine::playStateChanged, &engine,
-              [this](int state) { states.push_back(static_cast<PlayState>(state)); })) {}
+        : connection(QObject::connect(&engine, &MpvEngine::playStateChanged, &engine,
+                                      [this](PlayState state) { states.push_back(state); })) {}
     ~StateLog() { QObject::disconnect(connection); }
     bool saw(PlayState state) const {
         return std::find(states.begin(), states.end(), state) != states.end();
@@ -558,8 +557,8 @@ TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
     // under it, which must find no event of the outer drain still in use.
     folder.write(QStringLiteral("tone.wav"), wavTone(1.0));
     std::vector<PlayState> seen;
-    QObject::connect(&engine, &MpvEngine::playStateChanged, &engine, [&](int state) {
-        seen.push_back(static_cast<PlayState>(state));
+    QObject::connect(&engine, &MpvEngine::playStateChanged, &engine, [&](PlayState state) {
+        seen.push_back(state);
         QEventLoop nested;
         QTimer::singleShot(100, &nested, &QEventLoop::quit);
         nested.exec();

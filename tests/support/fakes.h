@@ -57,9 +57,8 @@ class FakeEngine : public ondrix::MediaEngine {
         std::function<void(const T&)> changed_;
     };
 
-    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined, [this](ondrix::PlayState s) {
-                                          emit playStateChanged(static_cast<int>(s));
-                                      }};
+    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined,
+                                      [this](ondrix::PlayState s) { emit playStateChanged(s); }};
     std::optional<ondrix::PlayState> stateAfterUrl;                // reported once a URL is set
     std::function<ondrix::PlayState(const QString&)> stateForUrl;  // the same, by address
     Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};

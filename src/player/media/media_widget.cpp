@@ -187,7 +187,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     connect(&engine_, &MediaEngine::muteChanged, this, &MediaPlayerWidget::showMute);
 
     showMute(engine_.mute());
-    showState(static_cast<int>(engine_.playState()));
+    showState(engine_.playState());
 }
 
 QString MediaPlayerWidget::titleText() const {
@@ -204,8 +204,7 @@ void MediaPlayerWidget::playPause() {
         playHandler_();
 }
 
-void MediaPlayerWidget::showState(int number) {
-    const auto state = static_cast<PlayState>(number);
+void MediaPlayerWidget::showState(PlayState state) {
     const bool running = isRunning(state);
     playPauseAction_->setIcon(glyphIcon(running ? Glyph::Pause : Glyph::Play));
     playPauseAction_->setText(running ? tr("Pause") : tr("Play"));

@@ -42,7 +42,7 @@ class MediaPlayerWidget : public QWidget {
 
   private:
     void playPause();
-    void showState(int state);
+    void showState(PlayState state);
     void showTitles();
     void showPosition(double seconds);
     void showDuration(double seconds);

@@ -413,7 +413,7 @@ void MpvEngine::publish() {
     }
     if (playState() != told_.state) {
         told_.state = playState();
-        emit playStateChanged(static_cast<int>(told_.state));
+        emit playStateChanged(told_.state);
     }
     if (bitRate() != told_.bitRate) {
         told_.bitRate = bitRate();
