@@ -3,7 +3,9 @@
 #include "platform/local_time.h"
 #include "recorder/capture.h"
 #include "recorder/end_signals.h"
+#include "recorder/folder_opener.h"
 #include "recorder/recording.h"
+#include "recorder/single_instance.h"
 #include "recorder/window.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
@@ -15,10 +17,18 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     ondrix::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("OndrixWRec"));
+    // Two recorders would record the same sound twice: a second start brings
+    // the first one's window forward instead.
+    ondrix::SingleInstance instance(ondrix::userRuntimeFolder());
+    if (!instance.claim()) return 0;
     ondrix::installFontSubstitutes();
     ondrix::SystemClock clock;
     ondrix::QtDialogs dialogs;
-    ondrix::formWRec window(ondrix::makeDesktopCapture(), ondrix::musicFolder, clock, dialogs);
+    ondrix::DesktopFolderOpener opener;
+    ondrix::formWRec window(ondrix::makeDesktopCapture, ondrix::musicFolder, clock, dialogs,
+                            opener);
+    QObject::connect(&instance, &ondrix::SingleInstance::raiseRequested, &window,
+                     &ondrix::formWRec::bringToFront);
     ondrix::closeOnEndSignals(&window);
     window.show();
     const int status = app.exec();

@@ -2,21 +2,26 @@
 
 #include <QWidget>
 
+#include "recorder/level_meter.h"
+
 namespace ondrix {
 
-// The peak level of the last stretch of sound as a bar, 0 empty to 1 full.
+// The level of the last stretch of sound as a bar from -60 to 0 dBFS, with
+// the peak mark as a line and a tick every 10 dB.
 class LevelBar : public QWidget {
     Q_OBJECT
   public:
     explicit LevelBar(QWidget* parent = nullptr);
-    void setLevel(double level);
-    double level() const { return level_; }
+    void setLevels(double levelDb, double markDb);
+    double levelDb() const { return levelDb_; }
+    double markDb() const { return markDb_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    double level_ = 0;
+    double levelDb_ = kLevelFloorDb;
+    double markDb_ = kLevelFloorDb;
 };
 
 }  // namespace ondrix

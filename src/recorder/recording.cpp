@@ -29,30 +29,44 @@ double peakLevel(const char* data, std::size_t bytes) {
     return std::min(1.0, peak / 32767.0);
 }
 
-Recording::Recording(std::unique_ptr<CaptureSource> source, std::function<QString()> folder,
+Recording::Recording(CaptureFactory makeSource, std::function<RecordFolder()> folder,
                      const Clock& clock, QObject* parent)
-    : QObject(parent), source_(std::move(source)), folder_(std::move(folder)), clock_(clock) {
-    // Connected first, so that every other receiver sees the thread ended.
+    : QObject(parent),
+      makeSource_(std::move(makeSource)),
+      folder_(std::move(folder)),
+      clock_(clock) {
+    // Connected first, so that every other receiver sees the thread ended
+    // and may start the next recording.
     connect(this, &Recording::finished, this, [this] {
+        join();
         running_ = false;
-        if (thread_.joinable()) thread_.join();
     });
 }
 
 Recording::~Recording() {
     stop();
+    join();
+}
+
+void Recording::join() {
+    // finished() is the thread's last step: this waits for its return only.
     if (thread_.joinable()) thread_.join();
 }
 
 void Recording::start() {
-    if (thread_.joinable()) return;
+    if (running_) return;
+    join();
     running_ = true;
+    stopRequested_ = false;
     thread_ = std::thread([this] { run(); });
 }
 
 void Recording::run() {
+    const RecordFolder folder = folder_();
+    emit folderChosen(folder.path, folder.isMusicFolder);
     QString message;
-    if (!source_->open(message)) {
+    const std::unique_ptr<CaptureSource> source = makeSource_();
+    if (!source->open(message)) {
         emit finished(message);
         return;
     }
@@ -61,14 +75,14 @@ void Recording::run() {
         return;
     }
     WavWriter writer;
-    if (!writer.create(folder_(), clock_.now())) {
+    if (!writer.create(folder.path, clock_.now())) {
         emit finished(writer.error());
         return;
     }
     emit fileStarted(writer.path());
     std::vector<char> chunk(kChunkBytes);
     while (!stopRequested_) {
-        if (!source_->read(chunk.data(), chunk.size(), message)) break;
+        if (!source->read(chunk.data(), chunk.size(), message)) break;
         if (!writer.append(chunk.data(), static_cast<qint64>(chunk.size()))) {
             message = writer.error();
             break;
@@ -81,14 +95,26 @@ void Recording::run() {
     emit finished(message);
 }
 
-QString musicFolder() {
+RecordFolder musicFolder() {
     QProcess lookup;
     lookup.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("MUSIC")});
     QString folder;
     if (lookup.waitForFinished(5000) && lookup.exitCode() == 0)
         folder = QString::fromLocal8Bit(lookup.readAllStandardOutput()).trimmed();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-    return folder;
+    const QString home = QDir::homePath();
+    // xdg-user-dir names the home folder when no music folder is set.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() ||
+        QDir(folder).canonicalPath() == QDir(home).canonicalPath())
+        return {home, false};
+    return {QDir::cleanPath(folder), true};
+}
+
+QString folderText(const RecordFolder& folder, const QString& home) {
+    if (!folder.isMusicFolder) return QStringLiteral("home folder (no music folder)");
+    const QString homePrefix = QDir::cleanPath(home) + QLatin1Char('/');
+    if (folder.path.startsWith(homePrefix))
+        return QStringLiteral("~/") + folder.path.mid(homePrefix.size());
+    return folder.path;
 }
 
 }  // namespace ondrix

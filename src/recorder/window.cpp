@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "platform/outside_text.h"
 #include "recorder/level_bar.h"
 #include "ui/clickable_label.h"
 #include "ui/control_table.h"
@@ -26,7 +28,7 @@ namespace ondrix {
 namespace {
 
 constexpr int kClientWidth = 5700;
-constexpr int kClientHeight = 2850;
+constexpr int kClientHeight = 3300;
 constexpr int kCloseWaitMs = 3000;
 
 const ControlLayout kLabels[] = {
@@ -53,11 +55,33 @@ const ControlLayout kLabels[] = {
      .fontFamily = kTahoma,
      .fontPoints = 12,
      .rightAligned = true},
-    {.name = QStringLiteral("LabelFile"),
+    {.name = QStringLiteral("LabelFolder"),
      .kind = ControlKind::Label,
      .caption = QStringLiteral(""),
      .left = 240,
      .top = 600,
+     .width = 3600,
+     .height = 285,
+     .background = kGrey,
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 9.75},
+    {.name = QStringLiteral("LabelOpen"),
+     .kind = ControlKind::CommandLabel,
+     .caption = QStringLiteral("Open folder"),
+     .left = 3960,
+     .top = 570,
+     .width = 1500,
+     .height = 315,
+     .background = kDarkGrey,
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 9.75},
+    {.name = QStringLiteral("LabelFile"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral(""),
+     .left = 240,
+     .top = 960,
      .width = 5220,
      .height = 285,
      .background = kGrey,
@@ -68,7 +92,7 @@ const ControlLayout kLabels[] = {
      .kind = ControlKind::Label,
      .caption = QStringLiteral("0:00:00"),
      .left = 240,
-     .top = 960,
+     .top = 1320,
      .width = 2400,
      .height = 375,
      .background = kGrey,
@@ -79,7 +103,7 @@ const ControlLayout kLabels[] = {
      .kind = ControlKind::Label,
      .caption = QStringLiteral(""),
      .left = 2880,
-     .top = 960,
+     .top = 1320,
      .width = 2580,
      .height = 375,
      .background = kGrey,
@@ -87,11 +111,23 @@ const ControlLayout kLabels[] = {
      .fontFamily = kTahoma,
      .fontPoints = 12,
      .rightAligned = true},
+    {.name = QStringLiteral("LabelQuiet"),
+     .kind = ControlKind::Label,
+     .caption = QStringLiteral(""),
+     .left = 4560,
+     .top = 1770,
+     .width = 900,
+     .height = 285,
+     .background = kGrey,
+     .textColor = kPaleYellow,
+     .fontFamily = kTahoma,
+     .fontPoints = 9.75,
+     .rightAligned = true},
     {.name = QStringLiteral("LabelState"),
      .kind = ControlKind::Label,
      .caption = QStringLiteral("Starting"),
      .left = 240,
-     .top = 1785,
+     .top = 2145,
      .width = 5220,
      .height = 480,
      .background = kGrey,
@@ -102,7 +138,7 @@ const ControlLayout kLabels[] = {
      .kind = ControlKind::CommandLabel,
      .caption = QStringLiteral("Stop"),
      .left = 240,
-     .top = 2340,
+     .top = 2760,
      .width = 1695,
      .height = 375,
      .background = kDarkGrey,
@@ -113,7 +149,7 @@ const ControlLayout kLabels[] = {
      .kind = ControlKind::CommandLabel,
      .caption = QStringLiteral("Exit"),
      .left = 3765,
-     .top = 2340,
+     .top = 2760,
      .width = 1695,
      .height = 375,
      .background = kDarkGrey,
@@ -122,7 +158,7 @@ const ControlLayout kLabels[] = {
      .fontPoints = 12},
 };
 
-const QRect kLevelBar = twipsRect(240, 1440, 5220, 225);
+const QRect kLevelBar = twipsRect(240, 1800, 4200, 225);
 
 }  // namespace
 
@@ -145,9 +181,12 @@ QStringList recorderHelpLines() {
             vendorSiteAddress()};
 }
 
-formWRec::formWRec(std::unique_ptr<CaptureSource> source, std::function<QString()> folder,
-                   const Clock& clock, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), dialogs_(dialogs), recording_(std::move(source), std::move(folder), clock) {
+formWRec::formWRec(CaptureFactory makeSource, std::function<RecordFolder()> folder,
+                   const Clock& clock, Dialogs& dialogs, FolderOpener& opener, QWidget* parent)
+    : QWidget(parent),
+      dialogs_(dialogs),
+      opener_(opener),
+      recording_(std::move(makeSource), std::move(folder), clock) {
     setObjectName(QStringLiteral("formWRec"));
     setWindowTitle(QStringLiteral("Ondrix WRec"));
     QIcon icon;
@@ -160,6 +199,7 @@ formWRec::formWRec(std::unique_ptr<CaptureSource> source, std::function<QString(
     setMouseTracking(true);
     createControls();
     new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    connect(&recording_, &Recording::folderChosen, this, &formWRec::onFolderChosen);
     connect(&recording_, &Recording::fileStarted, this, &formWRec::onFileStarted);
     connect(&recording_, &Recording::progressed, this, &formWRec::onProgress);
     connect(&recording_, &Recording::finished, this, &formWRec::onFinished);
@@ -195,6 +235,8 @@ void formWRec::createControls() {
     level_->setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(findChild<ClickableLabel*>(QStringLiteral("LabelStop")), &ClickableLabel::clicked, this,
             &formWRec::LabelStop_Click);
+    connect(findChild<ClickableLabel*>(QStringLiteral("LabelOpen")), &ClickableLabel::clicked, this,
+            &formWRec::LabelOpen_Click);
     connect(findChild<ClickableLabel*>(QStringLiteral("LabelExit")), &ClickableLabel::clicked, this,
             &formWRec::LabelExit_Click);
 }
@@ -204,13 +246,32 @@ QLabel* formWRec::label(const QString& name) const {
 }
 
 void formWRec::Form_Load() {
+    startRecording();
+}
+
+void formWRec::startRecording() {
+    filePath_.clear();
+    meter_.reset();
+    level_->setLevels(meter_.levelDb(), meter_.markDb());
+    label(QStringLiteral("LabelFile"))->clear();
+    label(QStringLiteral("LabelTime"))->setText(elapsedText(0));
+    label(QStringLiteral("LabelSize"))->clear();
+    label(QStringLiteral("LabelQuiet"))->clear();
+    label(QStringLiteral("LabelState"))->setText(QStringLiteral("Starting"));
+    label(QStringLiteral("LabelStop"))->setText(QStringLiteral("Stop"));
     recording_.start();
+}
+
+void formWRec::onFolderChosen(const QString& path, bool isMusicFolder) {
+    folderPath_ = path;
+    QLabel* folder = label(QStringLiteral("LabelFolder"));
+    folder->setText(cleanOutsideText(folderText({path, isMusicFolder}, QDir::homePath())));
+    setPlainToolTip(folder, cleanOutsideText(path));
 }
 
 void formWRec::onFileStarted(const QString& path) {
     filePath_ = path;
-    label(QStringLiteral("LabelFile"))->setText(QFileInfo(path).fileName());
-    setPlainToolTip(label(QStringLiteral("LabelFile")), path);
+    label(QStringLiteral("LabelFile"))->setText(cleanOutsideText(QFileInfo(path).fileName()));
     label(QStringLiteral("LabelState"))->setText(QStringLiteral("Recording"));
     onProgress(0, 0);
 }
@@ -220,20 +281,40 @@ void formWRec::onProgress(qint64 dataBytes, double peak) {
     label(QStringLiteral("LabelSize"))
         ->setText(
             QLocale::c().formattedDataSize(44 + dataBytes, 1, QLocale::DataSizeTraditionalFormat));
-    level_->setLevel(peak);
+    meter_.add(peak, static_cast<double>(dataBytes) / kRecordBytesPerSecond);
+    level_->setLevels(meter_.levelDb(), meter_.markDb());
+    label(QStringLiteral("LabelQuiet"))
+        ->setText(meter_.isQuiet() ? QStringLiteral("quiet") : QString());
 }
 
 void formWRec::onFinished(const QString& message) {
-    level_->setLevel(0);
+    meter_.reset();
+    level_->setLevels(meter_.levelDb(), meter_.markDb());
+    label(QStringLiteral("LabelQuiet"))->clear();
     QString state = message.isEmpty() ? QStringLiteral("Stopped") : message;
     if (!message.isEmpty() && !filePath_.isEmpty())
         state += QStringLiteral(". The file keeps what was recorded.");
     label(QStringLiteral("LabelState"))->setText(state);
+    label(QStringLiteral("LabelStop"))->setText(QStringLiteral("Record"));
     if (closing_) close();
 }
 
 void formWRec::LabelStop_Click() {
-    recording_.stop();
+    if (recording_.isRunning())
+        recording_.stop();
+    else
+        startRecording();
+}
+
+void formWRec::LabelOpen_Click() {
+    if (!folderPath_.isEmpty()) opener_.openFolder(folderPath_);
+}
+
+void formWRec::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void formWRec::LabelExit_Click() {

@@ -7,6 +7,8 @@
 
 #include "platform/local_time.h"
 #include "recorder/capture.h"
+#include "recorder/folder_opener.h"
+#include "recorder/level_meter.h"
 #include "recorder/recording.h"
 #include "ui/dialogs.h"
 #include "ui/drag.h"
@@ -26,22 +28,29 @@ QString elapsedText(qint64 dataBytes);
 QStringList recorderHelpLines();
 
 // The recorder's window: it records from the moment it opens, shows the
-// file, time, size and level, and finishes the file however it is closed.
+// folder, file, time, size and level, records again into a new file after
+// Stop, and finishes the file however it is closed.
 class formWRec : public QWidget, public WindowPlacement {
     Q_OBJECT
   public:
-    // folder() is asked on the recording thread.
-    formWRec(std::unique_ptr<CaptureSource> source, std::function<QString()> folder,
-             const Clock& clock, Dialogs& dialogs, QWidget* parent = nullptr);
+    // makeSource() and folder() are called on the recording thread.
+    formWRec(CaptureFactory makeSource, std::function<RecordFolder()> folder, const Clock& clock,
+             Dialogs& dialogs, FolderOpener& opener, QWidget* parent = nullptr);
 
     void Form_Load();
     void Form_KeyDown(int keyCode, int shift);
     void Form_MouseMove(int button, int shift, float x, float y);
+    // Stop while recording, Record (a new file) while stopped.
     void LabelStop_Click();
+    void LabelOpen_Click();
     void LabelExit_Click();
+    // Another start of the recorder asks for the window.
+    void bringToFront();
 
     QLabel* label(const QString& name) const;
     LevelBar* levelBar() const { return level_; }
+    // The folder recordings go to; empty until the recording thread named it.
+    QString folderPath() const { return folderPath_; }
     // The file being written or last written; empty before it exists.
     QString filePath() const { return filePath_; }
     bool isRecording() const { return recording_.isRunning(); }
@@ -59,13 +68,18 @@ class formWRec : public QWidget, public WindowPlacement {
 
   private:
     void createControls();
+    void startRecording();
+    void onFolderChosen(const QString& path, bool isMusicFolder);
     void onFileStarted(const QString& path);
     void onProgress(qint64 dataBytes, double peak);
     void onFinished(const QString& message);
 
     Dialogs& dialogs_;
+    FolderOpener& opener_;
     Recording recording_;
+    LevelMeter meter_;
     LevelBar* level_ = nullptr;
+    QString folderPath_;
     QString filePath_;
     bool closing_ = false;
     DragAnchor anchor_;

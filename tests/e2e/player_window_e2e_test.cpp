@@ -559,7 +559,7 @@ TEST_F(PlayerUnderX, HostileTitlesAndWebPagesOpenAndStartNothing) {
 // Files far beyond any real settings end the start with the error named,
 // at once, instead of freezing or crashing in the layout.
 TEST_F(PlayerUnderX, HugeSettingsFilesEndTheStartWithTheErrorWithinSeconds) {
-    for (const QString name : {QStringLiteral("!moving.txt"), QStringLiteral("!rkeys.txt")}) {
+    for (const QString& name : {QStringLiteral("!moving.txt"), QStringLiteral("!rkeys.txt")}) {
         const QByteArray kept = settings.read(name);
         ASSERT_TRUE(QFile(settings.file(name)).resize(200LL * 1024 * 1024));
         EXPECT_TRUE(failedStartErrors().contains(

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
@@ -167,6 +169,143 @@ TEST(RecorderEndToEnd, RecordsWhatPlaysAndAKillLeavesAValidFile) {
     ASSERT_TRUE(lame.waitForFinished(30000));
     EXPECT_EQ(lame.exitCode(), 0) << lame.readAllStandardError().toStdString();
     EXPECT_GT(QFile(QDir(pulse.home()).filePath(QStringLiteral("recording.mp3"))).size(), 10000);
+
+    // The killed recorder's lock and socket do not keep the next one from recording.
+    QProcess next;
+    pulse.startRecorder(next, pulse.env);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pulse.recordings().size() == 2; }, 15000));
+    EXPECT_EQ(next.state(), QProcess::Running);
+    next.terminate();
+    EXPECT_TRUE(next.waitForFinished(5000));
+}
+
+// Bytes of a file, 0 when it is missing.
+qint64 fileSize(const QString& path) {
+    return QFileInfo(path).size();
+}
+
+// A finished WAV file: its header counts exactly the sound it holds.
+bool headerCountsTheFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray header = file.read(44);
+    quint32 dataBytes = 0;
+    std::memcpy(&dataBytes, header.constData() + 40, 4);
+    return dataBytes > 0 && file.size() == 44 + qint64(dataBytes);
+}
+
+// The recorder under Xvfb, clicked as a user would, recording a quiet
+// stream: a second start leaves the first alone, Stop then Record writes a
+// second file, and the level bar shows the quiet sound.
+TEST(RecorderEndToEnd, SecondStartLeavesOneRecorderAndStopThenRecordMakesASecondFile) {
+    for (const char* program :
+         {"pulseaudio", "paplay", "pactl", "sox", "Xvfb", "xdotool", "import"})
+        if (!haveProgram(QString::fromLatin1(program))) GTEST_SKIP() << "needs " << program;
+    PulseServer pulse;
+    ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
+    Xvfb x;
+    QProcessEnvironment env = pulse.env;
+    env.insert(QStringLiteral("DISPLAY"), x.display());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const auto xdotool = [&](const QStringList& arguments) {
+        QString output;
+        runCommand(QStringLiteral("xdotool"), arguments, env, &output, 10000);
+        return output.trimmed();
+    };
+    // The recorder's streams at the sound server: one while it records.
+    const auto recordStreams = [&] {
+        QString output;
+        runCommand(
+            QStringLiteral("pactl"),
+            {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")},
+            pulse.env, &output, 5000);
+        return output.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+    };
+
+    // A 440 Hz tone at -46 dBFS, well under the "quiet" line of -40.
+    const QString tone = pulse.folder.file(QStringLiteral("quiet.wav"));
+    ASSERT_EQ(runCommand(QStringLiteral("sox"),
+                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                          QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
+                          QStringLiteral("16"), tone, QStringLiteral("synth"),
+                          QStringLiteral("120"), QStringLiteral("sine"), QStringLiteral("440"),
+                          QStringLiteral("vol"), QStringLiteral("0.005")}),
+              0);
+    QProcess player;
+    player.setProcessEnvironment(pulse.env);
+    endWithParent(player);
+    player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
+    ASSERT_TRUE(player.waitForStarted(10000));
+
+    QProcess recorder;
+    pulse.startRecorder(recorder, env);
+    QString id;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), QStringLiteral("Ondrix WRec")});
+            return !id.isEmpty() && !pulse.recordings().isEmpty();
+        },
+        15000))
+        << "window " << id.toStdString() << ", running " << (recorder.state() == QProcess::Running)
+        << ": " << recorder.readAllStandardError().toStdString();
+    const QString first = QDir(pulse.home()).filePath(pulse.recordings().constFirst());
+
+    QProcess second;
+    pulse.startRecorder(second, env);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(recorder.state(), QProcess::Running);
+    EXPECT_EQ(pulse.recordings().size(), 1);
+    EXPECT_EQ(recordStreams(), 1);
+    const qint64 before = fileSize(first);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileSize(first) > before; }, 10000));
+
+    // Ten seconds of quiet sound make the window say "quiet", in pale yellow
+    // right of the bar (304..364, 118..137 pixels).
+    const QString shot = QStringLiteral(ONDRIX_BINARY_DIR "/recorder-quiet.png");
+    QImage image;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            image = QImage();
+            if (fileSize(first) > 44 + 10 * qint64(kRecordBytesPerSecond) &&
+                runCommand(QStringLiteral("import"), {QStringLiteral("-window"), id, shot}, env) ==
+                    0)
+                image.load(shot);
+            return !image.isNull() && !image.copy(304, 118, 60, 19).allGray();
+        },
+        40000));
+    // The bar (16, 120, 280 x 15 pixels) is lit at -46 dBFS, a quarter of its length.
+    EXPECT_EQ(image.pixelColor(16 + 40, 127), QColor(0, 200, 0));
+    EXPECT_EQ(image.pixelColor(16 + 200, 124), QColor(64, 64, 64));
+
+    // LabelStop (240, 2760, 1695 x 375 twips), clicked at two places far
+    // enough apart that the second click is no double-click.
+    const auto clickStop = [&](int left) {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id, QString::number(left),
+                 QStringLiteral("196"), QStringLiteral("click"), QStringLiteral("1")});
+    };
+    clickStop(40);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recordStreams() == 0; }, 10000));
+    EXPECT_TRUE(headerCountsTheFile(first));
+    clickStop(100);  // now "Record"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pulse.recordings().size() == 2; }, 10000));
+    QString next;
+    for (const QString& name : pulse.recordings())
+        if (QDir(pulse.home()).filePath(name) != first) next = QDir(pulse.home()).filePath(name);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fileSize(next) > 44 + kRecordBytesPerSecond; }, 15000));
+    recorder.terminate();
+    ASSERT_TRUE(recorder.waitForFinished(5000));
+    EXPECT_EQ(recorder.exitCode(), 0);
+    player.kill();
+    player.waitForFinished(5000);
+    for (const QString& path : {first, next}) {
+        EXPECT_TRUE(headerCountsTheFile(path)) << path.toStdString();
+        EXPECT_EQ(runCommand(QStringLiteral("sox"), {path, QStringLiteral("-n")}), 0);
+    }
+    EXPECT_GE(soxSeconds(first), 10);
+    EXPECT_GE(soxSeconds(next), 1);
 }
 
 TEST(RecorderEndToEnd, SigtermFinishesTheFileAndNoServerWritesNothing) {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "recorder/level_bar.h"
+#include "recorder/single_instance.h"
 #include "recorder/window.h"
 #include "support/fakes.h"
 #include "support/processes.h"
@@ -21,12 +22,12 @@ namespace {
 
 using namespace ondrix;
 
-// A 1 kHz tone at half scale, faster than real time; it may fail to open or
-// stop delivering after a number of reads.
+// A 1 kHz tone of the given peak (half scale unless told), faster than real
+// time; it may fail to open or stop delivering after a number of reads.
 class FakeCapture : public CaptureSource {
   public:
-    FakeCapture(QString openError, int readsBeforeFailure)
-        : openError_(std::move(openError)), readsLeft_(readsBeforeFailure) {}
+    FakeCapture(QString openError, int readsBeforeFailure, double peak = 0.5)
+        : openError_(std::move(openError)), readsLeft_(readsBeforeFailure), peak_(peak) {}
     bool open(QString& error) override {
         error = openError_;
         return openError_.isEmpty();
@@ -38,8 +39,8 @@ class FakeCapture : public CaptureSource {
             return false;
         }
         for (std::size_t at = 0; at + 3 < bytes; at += 4, ++frame_) {
-            const auto value =
-                static_cast<qint16>(16384 * std::sin(2 * M_PI * 1000 * frame_ / kRecordRate));
+            const auto value = static_cast<qint16>(
+                32767 * peak_ * std::sin(2 * M_PI * 1000 * frame_ / kRecordRate));
             std::memcpy(data + at, &value, 2);
             std::memcpy(data + at + 2, &value, 2);
         }
@@ -49,15 +50,26 @@ class FakeCapture : public CaptureSource {
   private:
     QString openError_;
     int readsLeft_;
+    double peak_;
     double frame_ = 0;
+};
+
+class FakeOpener : public FolderOpener {
+  public:
+    void openFolder(const QString& path) override { opened.push_back(path); }
+    std::vector<QString> opened;
 };
 
 class RecorderWindowTest : public ::testing::Test {
   protected:
-    std::unique_ptr<formWRec> open(const QString& openError = {}, int readsBeforeFailure = -1) {
+    std::unique_ptr<formWRec> open(const QString& openError = {}, int readsBeforeFailure = -1,
+                                   double peak = 0.5) {
         auto window = std::make_unique<formWRec>(
-            std::make_unique<FakeCapture>(openError, readsBeforeFailure),
-            [this] { return folder.path(); }, clock, dialogs);
+            [=] { return std::make_unique<FakeCapture>(openError, readsBeforeFailure, peak); },
+            [this] {
+                return RecordFolder{folder.path(), isMusicFolder};
+            },
+            clock, dialogs, opener);
         window->show();
         return window;
     }
@@ -77,23 +89,38 @@ class RecorderWindowTest : public ::testing::Test {
     testsupport::TempFolder folder;
     testsupport::FakeClock clock;
     testsupport::FakeDialogs dialogs;
+    FakeOpener opener;
+    bool isMusicFolder = true;
 };
 
-TEST_F(RecorderWindowTest, RecordsAtOnceAndStopEndsTheFileButNotTheWindow) {
+TEST_F(RecorderWindowTest, RecordsAtOnceAndStopThenRecordStartsANewFile) {
     auto window = open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return text(*window, "LabelTime") == "0:00:01"; }, 10000));
     EXPECT_EQ(text(*window, "LabelFile"), QStringLiteral("OndrixRec-20261207-021540.wav"));
     EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Recording"));
+    EXPECT_EQ(text(*window, "LabelStop"), QStringLiteral("Stop"));
     EXPECT_TRUE(text(*window, "LabelSize").endsWith(QStringLiteral(" kB")));
-    EXPECT_NEAR(window->levelBar()->level(), 0.5, 0.01);
+    EXPECT_NEAR(window->levelBar()->levelDb(), -6.0, 0.1);
     window->LabelStop_Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRecording(); }, 5000));
     EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Stopped"));
-    EXPECT_EQ(window->levelBar()->level(), 0);
+    EXPECT_EQ(text(*window, "LabelStop"), QStringLiteral("Record"));
+    EXPECT_LT(window->levelBar()->levelDb(), kLevelFloorDb);
     EXPECT_TRUE(window->isVisible());
-    const qint64 recorded = finishedDataBytes(window->filePath());
+    const QString first = window->filePath();
+    const qint64 recorded = finishedDataBytes(first);
     EXPECT_GE(recorded, kRecordBytesPerSecond);
     EXPECT_EQ(text(*window, "LabelTime"), elapsedText(recorded));
+
+    // Record again: a new file in the same second gets its own name.
+    window->LabelStop_Click();
+    EXPECT_EQ(text(*window, "LabelStop"), QStringLiteral("Stop"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return text(*window, "LabelTime") == "0:00:01"; }, 10000));
+    EXPECT_EQ(text(*window, "LabelFile"), QStringLiteral("OndrixRec-20261207-021540-1.wav"));
+    window->LabelStop_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRecording(); }, 5000));
+    EXPECT_EQ(finishedDataBytes(first), recorded);
+    EXPECT_GE(finishedDataBytes(window->filePath()), kRecordBytesPerSecond);
     // Texts are surface to drag the window by; the labels used as buttons are not.
     const QLabel* time = window->label(QStringLiteral("LabelTime"));
     const QLabel* stop = window->label(QStringLiteral("LabelStop"));
@@ -132,6 +159,34 @@ TEST_F(RecorderWindowTest, SaysWhyTheRecordingEnded) {
         text(*dropped, "LabelState"),
         QStringLiteral("Sound server: Connection terminated. The file keeps what was recorded."));
     EXPECT_EQ(finishedDataBytes(dropped->filePath()), 3 * kRecordBytesPerSecond / 10);
+    EXPECT_EQ(text(*dropped, "LabelStop"), QStringLiteral("Record"));
+}
+
+TEST_F(RecorderWindowTest, ShowsTheFolderAndOpensIt) {
+    for (const bool music : {true, false}) {
+        isMusicFolder = music;
+        auto window = open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->folderPath().isEmpty(); }, 5000));
+        EXPECT_EQ(text(*window, "LabelFolder"),
+                  music ? folder.path() : QStringLiteral("home folder (no music folder)"));
+        EXPECT_EQ(window->label(QStringLiteral("LabelFolder"))->textFormat(), Qt::PlainText);
+        window->LabelOpen_Click();
+        ASSERT_EQ(opener.opened.size(), 1u);
+        EXPECT_EQ(opener.opened[0], folder.path());
+        opener.opened.clear();
+    }
+}
+
+// One recorder at a time: the second start is refused and knocks.
+TEST(RecorderSingleInstance, SecondStartBringsTheFirstForward) {
+    testsupport::TempFolder runtime;
+    SingleInstance first(runtime.path());
+    int raised = 0;
+    QObject::connect(&first, &SingleInstance::raiseRequested, [&] { ++raised; });
+    ASSERT_TRUE(first.claim());
+    EXPECT_FALSE(SingleInstance(runtime.path()).claim());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return raised == 1; }, 5000));
+    EXPECT_TRUE(SingleInstance(QString()).claim());
 }
 
 }  // namespace
