@@ -252,7 +252,7 @@ bool MpvEngine::createCore(Core& core) {
     mpv_hook_add(h, kOnLoadHookId, kOnLoadHook, 0);
     // The network layer tells why an address failed (an HTTP status, a
     // refused connection) only in its log.
-    mpv_request_log_messages(h, getenv("PROBE") ? getenv("PROBE") : "warn");
+    mpv_request_log_messages(h, "warn");
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -611,8 +611,6 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            if (getenv("PROBE"))
-                fprintf(stderr, "END reason %d error %d\n", end->reason, end->error);
             machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
@@ -627,10 +625,6 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             machine_.eventsLost();
             break;
         case MPV_EVENT_LOG_MESSAGE: {
-            if (getenv("PROBE")) {
-                const auto* m = static_cast<const mpv_event_log_message*>(event.data);
-                fprintf(stderr, "LOG [%s] %s: %s", m->level, m->prefix, m->text);
-            }
             const FailureReason reason = networkFailureOf(
                 QString::fromUtf8(static_cast<const mpv_event_log_message*>(event.data)->text));
             if (reason.kind != Failure::None) machine_.openingError(reason);
