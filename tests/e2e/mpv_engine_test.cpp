@@ -646,22 +646,27 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }
 
-TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
-    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {
+    for (const QString& mount :
+         {QStringLiteral("/tone.mp3"), QStringLiteral("/tone.aac"), QStringLiteral("/tone.ogg")}) {
+        SCOPED_TRACE(mount.toStdString());
+        ASSERT_TRUE(server->sourceLive(mount) || server->startSource(mount));
+        engine.setURL(server->url(mount));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
-    StateLog log(engine);
-    server->stopServer();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    QTest::qWait(2500);  // a few attempts fail meanwhile
-    EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
-    ASSERT_TRUE(server->startServer());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
-    // Failed attempts and the new opening all show as Reconnecting.
-    EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        StateLog log(engine);
+        server->stopServer();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+        ASSERT_TRUE(server->startServer());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
+        // Failed attempts and the new opening all show as Reconnecting.
+        EXPECT_EQ(log.states,
+                  (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return server->listeners(mount) == 1; }, 5000));
+    }
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {

@@ -280,19 +280,21 @@ void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
 }
 
-void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
-    int delay = 0;
+bool EngineMachine::watchesOpening() const {
     // Only an entry a playlist of ours put in can be a loop: the address
     // itself is the first of the followed ones.
-    const bool ours = !loadPending_ && currentEntry_ >= 0 &&
-                      (activeEntry_ == currentEntry_ ||
-                       (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
-    if (ours) {
+    return !loadPending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
+           (activeEntry_ == currentEntry_ ||
+            (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
+}
+
+void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
+    int delay = 0;
+    if (watchesOpening()) {
         playlists_.opening = activeEntry_;
         playlists_.openingAddress = address;
-        if (activeEntry_ != playlists_.top &&
-            std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
-                playlists_.followed.end()) {
+        if (std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
+            playlists_.followed.end()) {
             fail({Failure::PlaylistLoop});
         } else if (playlists_.failedInARow > 0) {
             // A playlist of dead entries is not run through as fast as

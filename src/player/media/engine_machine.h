@@ -118,6 +118,9 @@ class EngineMachine {
     // libmpv holds the entry started last before opening `address`, until
     // the Continue command with the same hook.
     void entryOpening(std::uint64_t hook, const QString& address);
+    // Whether the entry started last is one a playlist of ours put in, whose
+    // address entryOpening must see; any other is let go at once.
+    bool watchesOpening() const;
     // What the network layer said of the current address (an HTTP status, a
     // refused connection); libmpv may tell it just after the entry's end.
     void openingError(FailureReason reason);

@@ -630,12 +630,17 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             if (reason.kind != Failure::None) machine_.openingError(reason);
             break;
         }
-        case MPV_EVENT_HOOK:
-            // The address is asked for, not read: a read would wait for the core.
-            mpv_get_property_async(active().handle.get(),
-                                   kOpeningTag | static_cast<mpv_event_hook*>(event.data)->id,
-                                   property::kStreamOpenFilename, MPV_FORMAT_STRING);
+        case MPV_EVENT_HOOK: {
+            // The address is asked for, not read: a read would wait for the
+            // core. An address the user gave goes at once.
+            const std::uint64_t hook = static_cast<mpv_event_hook*>(event.data)->id;
+            if (machine_.watchesOpening())
+                mpv_get_property_async(active().handle.get(), kOpeningTag | hook,
+                                       property::kStreamOpenFilename, MPV_FORMAT_STRING);
+            else
+                mpv_hook_continue(active().handle.get(), hook);
             break;
+        }
         case MPV_EVENT_GET_PROPERTY_REPLY:
             if (event.reply_userdata & kOpeningTag) {
                 const auto* p = static_cast<const mpv_event_property*>(event.data);
