@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run package format-check test test-asan test-werror test-windows bench bench-soak fuzz clean
+.PHONY: all deps build run package format-check check test test-asan test-werror test-windows bench bench-soak fuzz clean
 
 all: build
 
@@ -11,7 +11,11 @@ build: deps
 	cmake --preset default
 	cmake --build --preset default
 
-run: build
+# Only the four programs and what they need: the test tools come with make test.
+run:
+	scripts/install-deps run
+	cmake --preset default
+	cmake --build --preset default --target ondrixWavelark31 OndrixMP3 OndrixFlac OndrixWRec ondrix_default_settings
 	scripts/run-player build
 
 # The Debian package (build/package/ondrix_VERSION_ARCH.deb): everything
@@ -20,14 +24,17 @@ package: build
 	cd build && cpack
 
 # The unit and window tests run a second time built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build).
-# The package is built first: a test installs it and starts the player from it.
-# Last, everything is built once more with warnings as errors, so that a
-# warning fails the run.
+# UndefinedBehaviorSanitizer (the end-to-end tests only in the normal build);
+# that build makes everything with warnings as errors, so that a warning
+# fails the run. The package is built first: a test installs it and starts
+# the player from it.
 test: format-check build package
 	ctest --preset default
 	$(MAKE) test-asan
-	$(MAKE) test-werror
+
+# Format, then the unit and window tests of the normal build.
+check: format-check build
+	ctest --preset default -L 'unit|gui'
 
 # Every C++ file as the committed .clang-format writes it.
 format-check: deps
@@ -38,7 +45,8 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
-# Builds the programs and tests with every warning an error; runs nothing.
+# Builds the programs and tests optimised with every warning an error (some
+# warnings show only when optimising); runs nothing.
 test-werror: deps
 	cmake --preset werror
 	cmake --build --preset werror
