@@ -34,6 +34,7 @@ std::array<QString, 2> playerCaptions() {
         void setWindowLeft(double) override {}
         void setWindowTop(double) override {}
         void setStationCaption(int, const QString&) override {}
+        void keepOnScreen() override {}
         void showInformation(const QString&, const QString&) override {}
     } host;
     ondrix::PlayerSettings settings(host);

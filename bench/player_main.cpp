@@ -31,12 +31,13 @@ int main(int argc, char** argv) {
     if (!player.start()) return 1;
     ondrix::MpvEngine& engine = player.engine;
 
-    QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app, [](int state) {
-        if (static_cast<ondrix::PlayState>(state) != ondrix::PlayState::Playing) return;
-        std::printf("playing\n");
-        std::fflush(stdout);
-        QCoreApplication::quit();
-    });
+    QObject::connect(&engine, &ondrix::MediaEngine::playStateChanged, &app,
+                     [](ondrix::PlayState state) {
+                         if (state != ondrix::PlayState::Playing) return;
+                         std::printf("playing\n");
+                         std::fflush(stdout);
+                         QCoreApplication::quit();
+                     });
     QTimer::singleShot(kPlayTimeoutMs, &app, [] { QCoreApplication::exit(1); });
     return app.exec();
 }

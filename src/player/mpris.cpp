@@ -164,7 +164,9 @@ QVariantMap MprisService::metadata() const {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/ondrix/wavelark/track/") +
                                              QString::number(trackNumber_)))},
-        {QStringLiteral("xesam:title"), mprisTitle(engine_.streamTitle(), station, url)},
+        {QStringLiteral("xesam:title"), engine_.failureText().isEmpty()
+                                            ? mprisTitle(engine_.streamTitle(), station, url)
+                                            : engine_.failureText()},
         {QStringLiteral("xesam:url"), url},
     };
     if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), cleanOutsideText(station));

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "platform/number_text.h"
 #include "platform/paths.h"
 #include "player/settings/field_reader.h"
@@ -6,9 +8,12 @@
 namespace ondrix {
 
 QString bitRateText(const QString& bitsPerSecond) {
+    // Whole kbps: a demuxer's estimate such as 99441 means 96 or 99 to a
+    // listener, never "99.441". Nothing known yet shows nothing, not a
+    // bare unit.
     const std::optional<double> rate = parseNumber(bitsPerSecond.trimmed());
-    if (!rate) return QStringLiteral("kbps");
-    return plainDecimalText(*rate / 1000.0) + QStringLiteral(" kbps");
+    if (!rate) return QString();
+    return plainDecimalText(std::round(*rate / 1000.0)) + QStringLiteral(" kbps");
 }
 
 int nextShuttleIndex(int position, int count) {
@@ -30,12 +35,14 @@ void Wavelark::Timer1_Timer() {
     switch (services_.engine.playState()) {
         case PlayState::Stopped:
             showStatus(Label1, QStringLiteral("Stopped"));
+            walkFailures_ = 0;  // what stopped had played: a new round
             shuttleStep();
             break;
         case PlayState::Paused:
             showStatus(Label1, QStringLiteral("Paus"));
             break;
         case PlayState::Playing:
+            walkFailures_ = 0;
             showStatus(
                 Label1,
                 bitRateText(services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"))));
@@ -45,6 +52,12 @@ void Wavelark::Timer1_Timer() {
             break;
         case PlayState::Ready:
             showStatus(Label1, QStringLiteral("Ready"));
+            // A cover image or a damaged file in an album folder must not end
+            // the walk; a folder with nothing playable ends it after one round.
+            if (!walkUrl_.isEmpty() && services_.engine.URL() == walkUrl_) {
+                walkUrl_.clear();
+                if (++walkFailures_ < File1->listCount()) shuttleStep();
+            }
             break;
         case PlayState::Reconnecting:
             showStatus(Label1, QStringLiteral("Reconnect"));
@@ -77,6 +90,13 @@ void Wavelark::enablePoller() {
 // Selecting the entry runs File1_Click nested, which stores the position and
 // starts the file; the URL is then set once more, as the step always does.
 void Wavelark::shuttleStep() {
+    inShuttleStep_ = true;
+    walkUrl_.clear();
+    shuttleStepInOrder();
+    inShuttleStep_ = false;
+}
+
+void Wavelark::shuttleStepInOrder() {
     if (randomOrderFlag_ == -1) {
         services_.random.reseedFromClock();
         const int count = File1->listCount();
@@ -90,6 +110,7 @@ void Wavelark::shuttleStep() {
         File1->setListIndex(next);
     }
     playSelectedFile();
+    walkUrl_ = services_.engine.URL();
 }
 
 void Wavelark::playSelectedFile() {
@@ -97,6 +118,10 @@ void Wavelark::playSelectedFile() {
 }
 
 void Wavelark::File1_Click() {
+    if (!inShuttleStep_) {  // the user's pick is not the walk's, and starts a new one
+        walkUrl_.clear();
+        walkFailures_ = 0;
+    }
     Random_Play_Click();  // the order follows the box from here
     enablePoller();
     shuttlePosition_ = static_cast<std::int16_t>(File1->listIndex());

@@ -24,9 +24,10 @@ void Wavelark::LabelStop_Click() {
 }
 
 // Every keystroke hands the text so far to the engine, which starts it by
-// itself; the last change wins.
+// itself; the last change wins. Blanks around it go, as in "!rkeys.txt": a
+// server would be asked for "/mp3%20".
 void Wavelark::Text1_Change() {
-    services_.engine.setURL(Text1->text());
+    services_.engine.setURL(Text1->text().trimmed());
 }
 
 // The page's text comes from a station file others may have written: only

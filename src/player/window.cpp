@@ -241,9 +241,11 @@ void Wavelark::connectHandlers() {
     connect(LabelExit, &ClickableLabel::clicked, this, &Wavelark::LabelExit_Click);
     connect(label2, &ClickableLabel::clicked, this, &Wavelark::label2_Click);
     connect(lbltime, &ClickableLabel::clicked, this, &Wavelark::lbltime_Click);
-    // The component's own Stop is the player's Stop: playback and the
-    // shuttle end together, or the next file of the list would start.
+    // The component's own Stop and Play are the player's: playback and the
+    // poller stop and start together, or the next file of the list would
+    // start, or the status would freeze.
     WindowsMediaPlayer1->setStopHandler([this] { LabelStop_Click(); });
+    WindowsMediaPlayer1->setPlayHandler([this] { LabelPlay_Click(); });
     connect(Text1, &QLineEdit::textChanged, this, &Wavelark::Text1_Change);
     connect(File1, &FileList::picked, this, &Wavelark::File1_Click);
     connect(Random_Play, &QCheckBox::clicked, this, &Wavelark::Random_Play_Click);

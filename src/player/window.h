@@ -163,6 +163,7 @@ class Wavelark : public QWidget, public SettingsHost {
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
     void shuttleStep();
+    void shuttleStepInOrder();
     // Runs the poller's tick once the current handler has ended, if Timer1
     // is on then.
     void pollSoon();
@@ -200,6 +201,12 @@ class Wavelark : public QWidget, public SettingsHost {
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
     bool pollQueued_ = false;
+    // The address the shuttle walk started last, and how many it started
+    // in a row that could not play: the walk steps over those, once around
+    // the folder at most. A file or station the user picks is not the walk's.
+    QString walkUrl_;
+    int walkFailures_ = 0;
+    bool inShuttleStep_ = false;
 };
 
 // Pure rules of the handlers, tested on their own.

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/web_server.h"
 
 using ondrix::MpvEngine;
 using ondrix::PlayState;
@@ -58,9 +61,8 @@ QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100,
 // Every state the engine reports, in order.
 struct StateLog {
     explicit StateLog(MpvEngine& engine)
-        : connection(QObject::connect(
-              &engine, &MpvEngine::playStateChanged, &engine,
-              [this](int state) { states.push_back(static_cast<PlayState>(state)); })) {}
+        : connection(QObject::connect(&engine, &MpvEngine::playStateChanged, &engine,
+                                      [this](PlayState state) { states.push_back(state); })) {}
     ~StateLog() { QObject::disconnect(connection); }
     bool saw(PlayState state) const {
         return std::find(states.begin(), states.end(), state) != states.end();
@@ -273,6 +275,34 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
+TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/page"),
+              {.type = "text/html", .body = "<html><body>A web page, not audio.</body></html>\n"});
+    web.route(QStringLiteral("/silent"), testsupport::WebServer::Reply::noAnswer());
+    engine.setNetworkTimeout(2);
+    const std::pair<QString, const char*> cases[] = {
+        {web.url(QStringLiteral("/gone")), "Not found (404)"},
+        {QStringLiteral("http://127.0.0.1:%1/x").arg(testsupport::freePort()),
+         "Connection refused"},
+        {web.url(QStringLiteral("/page")), "Not an audio stream"},
+        {web.url(QStringLiteral("/silent")), "No answer from the server"},
+        {QStringLiteral("htp://127.0.0.1/x"), "Cannot open this address"},
+        {folder.file(QStringLiteral("missing.mp3")), "Cannot open this address"},
+    };
+    for (const auto& [address, reason] : cases) {
+        SCOPED_TRACE(address.toStdString());
+        engine.setURL(address);
+        if (engine.playState() != PlayState::Ready) {
+            EXPECT_EQ(engine.failureText(), QString());  // the last one's reason is gone
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return engine.failureText() == QString::fromUtf8(reason); }, 2000))
+            << engine.failureText().toStdString();
+    }
+}
+
 TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     folder.write(QStringLiteral("a.wav"), wavTone(20, 440));
     folder.write(QStringLiteral("b.wav"), wavTone(20, 660));
@@ -400,6 +430,113 @@ TEST_F(MpvEngineTest, FiniteFileFromAWebServerEndsStoppedAndIsFetchedOnce) {
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
 }
 
+// Each kind of source ends or reconnects by what its server said.
+class MpvEngineSourceTest : public MpvEngineTest {
+  protected:
+    void SetUp() override {
+        if (!testsupport::haveProgram(QStringLiteral("ffmpeg"))) GTEST_SKIP() << "needs ffmpeg";
+    }
+    // An MP3 tone, or HLS segments of it when `hls` names a playlist.
+    QByteArray encode(double seconds, const QStringList& output) {
+        QStringList args = {"-loglevel",
+                            "error",
+                            "-y",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+                            "-ac",
+                            "2",
+                            "-b:a",
+                            "128k"};
+        EXPECT_EQ(testsupport::runCommand(QStringLiteral("ffmpeg"), args + output), 0);
+        QFile file(output.last());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QByteArray mp3(double seconds) {
+        return encode(seconds, {folder.file(QStringLiteral("clip.mp3"))});
+    }
+    // Serves every file of the folder under its name.
+    void serveFolder(testsupport::WebServer& web, const QByteArray& type) {
+        for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
+            QFile file(folder.file(name));
+            if (file.open(QIODevice::ReadOnly))
+                web.route(QLatin1Char('/') + name, {.type = type, .body = file.readAll()});
+        }
+    }
+    bool waitFor(PlayState state, int ms = 15000) {
+        return QTest::qWaitFor([&] { return engine.playState() == state; }, ms);
+    }
+    static int count(const StateLog& log, PlayState state) {
+        return static_cast<int>(std::count(log.states.begin(), log.states.end(), state));
+    }
+};
+
+TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/clip.mp3"),
+              {.body = mp3(3), .framing = testsupport::WebServer::Reply::Framing::Chunked});
+    StateLog log(engine);
+    engine.setURL(web.url(QStringLiteral("/clip.mp3")));
+    ASSERT_TRUE(waitFor(PlayState::Stopped));
+    // Asked once more to learn it was a file, never played again.
+    EXPECT_LE(web.requests(QStringLiteral("/clip.mp3")), 2);
+    EXPECT_EQ(count(log, PlayState::Playing), 1);
+    EXPECT_FALSE(waitFor(PlayState::Playing, 3000));
+}
+
+TEST_F(MpvEngineSourceTest, ALiveStreamSentChunkedIsReconnectedWhenCut) {
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/live"), {.body = mp3(10), .liveBytesPerSecond = 16000});
+    engine.setURL(web.url(QStringLiteral("/live")));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    StateLog log(engine);
+    web.cut();
+    ASSERT_TRUE(waitFor(PlayState::Reconnecting));
+    ASSERT_TRUE(waitFor(PlayState::Playing, 20000));
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
+}
+
+TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
+    encode(4, {"-f", "hls", "-hls_time", "1", "-hls_playlist_type", "vod",
+               folder.file(QStringLiteral("vod.m3u8"))});
+    testsupport::WebServer web;
+    serveFolder(web, "application/vnd.apple.mpegurl");
+    StateLog log(engine);
+    engine.setURL(web.url(QStringLiteral("/vod.m3u8")));
+    ASSERT_TRUE(waitFor(PlayState::Stopped, 20000));
+    EXPECT_FALSE(log.saw(PlayState::Reconnecting));
+    EXPECT_EQ(web.requests(QStringLiteral("/vod0.ts")), 1);
+    // libmpv reads the playlist to learn what it is, then libavformat.
+    EXPECT_LE(web.requests(QStringLiteral("/vod.m3u8")), 2);
+}
+
+TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
+    // A live playlist: no end marker, so the player keeps asking for it.
+    encode(4, {"-f", "hls", "-hls_time", "1", "-hls_list_size", "0",
+               folder.file(QStringLiteral("live.m3u8"))});
+    testsupport::WebServer web;
+    serveFolder(web, "application/vnd.apple.mpegurl");
+    const QString playlist = QStringLiteral("/live.m3u8");
+    QFile file(folder.file(QStringLiteral("live.m3u8")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray live = file.readAll().replace("#EXT-X-ENDLIST\n", "");
+    web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
+
+    engine.setURL(web.url(playlist));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    StateLog log(engine);
+    web.route(playlist, testsupport::WebServer::Reply::failing(404));
+    ASSERT_TRUE(waitFor(PlayState::Reconnecting, 30000));
+    QElapsedTimer gone;
+    gone.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gone.elapsed() >= 10000; }, 15000));
+    EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
+    web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
+    ASSERT_TRUE(waitFor(PlayState::Playing, 30000));
+    EXPECT_FALSE(log.saw(PlayState::Stopped));
+}
+
 TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
     TinyWebServer server("audio/mpeg", QByteArray(), true);
     engine.setStallLimit(3000);
@@ -412,6 +549,7 @@ TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
     EXPECT_LT(timer.elapsed(), 8000);
     EXPECT_EQ(server.requests, 1);
     EXPECT_FALSE(log.saw(PlayState::Playing));
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Nothing played within 3 s"));
 }
 
 TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
@@ -419,8 +557,8 @@ TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
     // under it, which must find no event of the outer drain still in use.
     folder.write(QStringLiteral("tone.wav"), wavTone(1.0));
     std::vector<PlayState> seen;
-    QObject::connect(&engine, &MpvEngine::playStateChanged, &engine, [&](int state) {
-        seen.push_back(static_cast<PlayState>(state));
+    QObject::connect(&engine, &MpvEngine::playStateChanged, &engine, [&](PlayState state) {
+        seen.push_back(state);
         QEventLoop nested;
         QTimer::singleShot(100, &nested, &QEventLoop::quit);
         nested.exec();
@@ -503,26 +641,32 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
         QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Stopped}));
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Off the air: gave up after 3 s"));
     QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
 }
 
-TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgain) {
-    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {
+    for (const QString& mount :
+         {QStringLiteral("/tone.mp3"), QStringLiteral("/tone.aac"), QStringLiteral("/tone.ogg")}) {
+        SCOPED_TRACE(mount.toStdString());
+        ASSERT_TRUE(server->sourceLive(mount) || server->startSource(mount));
+        engine.setURL(server->url(mount));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
-    StateLog log(engine);
-    server->stopServer();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
-    QTest::qWait(2500);  // a few attempts fail meanwhile
-    EXPECT_EQ(engine.playState(), PlayState::Reconnecting);
-    ASSERT_TRUE(server->startServer());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
-    // Failed attempts and the new opening all show as Reconnecting.
-    EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return server->listeners(QStringLiteral("/tone.mp3")) == 1; }, 5000));
+        StateLog log(engine);
+        server->stopServer();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
+        ASSERT_TRUE(server->startServer());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 25000));
+        // Failed attempts and the new opening all show as Reconnecting.
+        EXPECT_EQ(log.states,
+                  (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Playing}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return server->listeners(mount) == 1; }, 5000));
+    }
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {

@@ -9,12 +9,14 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "player/media/media_widget.h"
 #include "player/media/mpv_engine.h"
 #include "player/window.h"
 #include "support/fakes.h"
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/web_server.h"
 
 using namespace testsupport;
 using ondrix::PlayState;
@@ -355,3 +357,49 @@ TEST_F(PlayerWithEngine, AnHlsStationFromAWebServerPlays) {
     }));
     w.LabelStop_Click();
 }
+
+namespace {
+
+TEST_F(PlayerWithEngine, APlaylistWithoutEndStopsWithinSecondsAndSaysWhy) {
+    WebServer web;
+    const QString deadPort = QString::number(freePort());
+    QByteArray dead;
+    for (int i = 0; i < 1000; ++i)
+        dead += "http://127.0.0.1:" + deadPort.toUtf8() + "/" + QByteArray::number(i) + "\n";
+    web.route(QStringLiteral("/self.pls"),
+              {.type = "audio/x-scpls",
+               .body = "[playlist]\nNumberOfEntries=1\nFile1=" +
+                       web.url(QStringLiteral("/self.pls")).toUtf8() + "\n"});
+    web.route(QStringLiteral("/a.m3u"),
+              {.type = "audio/x-mpegurl", .body = web.url(QStringLiteral("/b.m3u")).toUtf8()});
+    web.route(QStringLiteral("/b.m3u"),
+              {.type = "audio/x-mpegurl", .body = web.url(QStringLiteral("/a.m3u")).toUtf8()});
+    web.route(QStringLiteral("/dead.m3u"), {.type = "audio/x-mpegurl", .body = dead});
+    const std::pair<const char*, const char*> cases[] = {
+        {"/self.pls", "Playlist lists itself"},
+        {"/a.m3u", "Playlist lists itself"},
+        {"/dead.m3u", "Playlist: 5 entries in a row failed"},
+    };
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    for (const auto& [path, reason] : cases) {
+        SCOPED_TRACE(path);
+        QElapsedTimer timer;
+        timer.start();
+        w.Text1->setText(web.url(QString::fromUtf8(path)));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return w.WindowsMediaPlayer1->titleText().startsWith(QString::fromUtf8(reason)) &&
+                       w.Label1->text() == QStringLiteral("Ready");
+            },
+            5000))
+            << w.WindowsMediaPlayer1->titleText().toStdString();
+        EXPECT_LE(web.requests(QString::fromUtf8(path)), 2);
+        // Five dead entries, the later four no faster than a few a second.
+        if (QByteArray(path) == "/dead.m3u") {
+            EXPECT_GE(timer.elapsed(), 4 * 300);
+        }
+    }
+}
+
+}  // namespace

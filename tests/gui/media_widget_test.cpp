@@ -54,12 +54,12 @@ TEST_F(MediaWidgetTest, PlayPauseFollowsTheStateAndStopStops) {
     widget.playPauseAction()->trigger();
     for (PlayState running : {PlayState::Playing, PlayState::Buffering, PlayState::Reconnecting}) {
         engine.state = running;
-        emit engine.playStateChanged(static_cast<int>(running));
+        emit engine.playStateChanged(running);
         EXPECT_EQ(widget.playPauseAction()->text(), QStringLiteral("Pause"));
         widget.playPauseAction()->trigger();
     }
     engine.state = PlayState::Paused;
-    emit engine.playStateChanged(static_cast<int>(PlayState::Paused));
+    emit engine.playStateChanged(PlayState::Paused);
     EXPECT_EQ(widget.playPauseAction()->text(), QStringLiteral("Play"));
     widget.playPauseAction()->trigger();
     widget.stopAction()->trigger();
@@ -98,7 +98,7 @@ TEST_F(MediaWidgetTest, DisplayShowsWhatPlaysAndTheStationsTitle) {
     EXPECT_EQ(widget.streamTitleText(), engine.stream);
 
     engine.stream.clear();
-    emit engine.playStateChanged(static_cast<int>(PlayState::Transitioning));
+    emit engine.playStateChanged(PlayState::Transitioning);
     EXPECT_EQ(widget.streamTitleText(), QString());
 }
 

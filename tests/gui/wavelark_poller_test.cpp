@@ -1,9 +1,13 @@
 #include <sys/stat.h>
 
+#include <QAction>
+#include <QSet>
 #include <QTest>
+#include <tuple>
 
 #include "gui/wavelark_fixture.h"
 #include "platform/paths.h"
+#include "player/media/media_widget.h"
 
 using namespace testsupport;
 using ondrix::PlayState;
@@ -65,11 +69,13 @@ TEST_F(PollerTest, BitRateWhilePlaying) {
     engine.state = PlayState::Playing;
     const std::pair<QString, QString> rates[] = {
         {QStringLiteral("128000"), QStringLiteral("128 kbps")},
-        {QStringLiteral("44100"), QStringLiteral("44.1 kbps")},
         {QStringLiteral("0"), QStringLiteral("0 kbps")},
-        {QStringLiteral("1411200"), QStringLiteral("1411.2 kbps")},
-        {QString(), QStringLiteral("kbps")},
-        {QStringLiteral("fast"), QStringLiteral("kbps")},
+        // Whole kbps always, rounded; nothing until a rate is known.
+        {QStringLiteral("44100"), QStringLiteral("44 kbps")},
+        {QStringLiteral("98666"), QStringLiteral("99 kbps")},
+        {QStringLiteral("1411200"), QStringLiteral("1411 kbps")},
+        {QString(), QString()},
+        {QStringLiteral("fast"), QString()},
     };
     for (const auto& [info, text] : rates) {
         engine.bitrate = info;
@@ -161,6 +167,45 @@ TEST_F(PollerTest, PositionBeyondAShorterFolderWrapsToItsFirstEntry) {
     EXPECT_EQ(engine.urls.last(), ondrix::joinPath(shorter.path(), QStringLiteral("x.mp3")));
 }
 
+TEST_F(PollerTest, TheWalkStepsOverFilesThatCannotPlayOnceAroundTheFolder) {
+    // Pictures and texts fail at once (Ready); anything else starts.
+    engine.stateForUrl = [](const QString& url) {
+        return url.endsWith(QLatin1String(".mp3")) ? PlayState::Transitioning : PlayState::Ready;
+    };
+    const auto tickUntilStill = [&](ondrix::Wavelark& w) {
+        for (int tick = 0; tick < 10; ++tick) w.Timer1_Timer();
+    };
+    const struct {
+        const char* name;
+        QStringList files;
+        int picked;        // by the user; -1: the walk starts after a stop
+        const char* last;  // nullptr: wherever the round ended
+        int addresses;     // how many different ones were set
+    } cases[] = {
+        {"over a cover and a log", {"a.mp3", "b.jpg", "c.log", "d.mp3"}, 0, "d.mp3", 4},
+        {"nothing playable: one round", {"x.jpg", "y.jpg", "z.jpg"}, -1, nullptr, 3},
+        {"the user's pick that fails stops", {"a.jpg", "b.mp3"}, 0, "a.jpg", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ondrix::Wavelark& w = withMusic(c.files);
+        if (c.picked >= 0) {
+            w.File1->setListIndex(c.picked);
+            if (engine.urls.last().endsWith(QLatin1String(".mp3"))) tickStopped(w);  // it played
+        } else {
+            tickStopped(w);
+        }
+        tickUntilStill(w);
+        if (c.last) {
+            EXPECT_EQ(engine.urls.last(), inMusic(QString::fromUtf8(c.last)));
+        }
+        EXPECT_EQ(QSet<QString>(engine.urls.begin(), engine.urls.end()).size(), c.addresses);
+        const qsizetype set = engine.urls.size();
+        tickUntilStill(w);
+        EXPECT_EQ(engine.urls.size(), set);  // the walk has ended
+    }
+}
+
 TEST_F(PollerTest, FileClickAfterStopSwitchesThePollerOn) {
     ondrix::Wavelark& w = withMusic({"a.mp3", "b.mp3"});
     w.LabelStop_Click();
@@ -168,6 +213,24 @@ TEST_F(PollerTest, FileClickAfterStopSwitchesThePollerOn) {
     w.File1->setListIndex(1);
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(engine.urls.last(), inMusic("b.mp3"));
+}
+
+TEST_F(PollerTest, TheDisplaysStopAndPlaySwitchThePollerAsTheWindowsDo) {
+    ondrix::Wavelark& w = loaded();
+    engine.state = PlayState::Playing;
+    QAction* playPause = w.WindowsMediaPlayer1->playPauseAction();
+    const std::tuple<QAction*, PlayState, bool, const char*> rows[] = {
+        // the display's action, the state it leaves, Timer1 after, the call
+        {w.WindowsMediaPlayer1->stopAction(), PlayState::Stopped, false, "stop"},
+        {playPause, PlayState::Playing, true, "play"},
+    };
+    for (const auto& [action, after, polling, call] : rows) {
+        SCOPED_TRACE(call);
+        action->trigger();
+        engine.state = after;
+        EXPECT_EQ(w.Timer1->isActive(), polling);
+        EXPECT_EQ(engine.calls.last(), QString::fromUtf8(call));
+    }
 }
 
 TEST_F(PollerTest, EngineChangesRunTheTickAtOnceWhileTimer1IsOn) {

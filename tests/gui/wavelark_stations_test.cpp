@@ -76,6 +76,8 @@ TEST_F(WavelarkTest, EveryKeystrokeInTheTestBoxSetsTheAddressTypedSoFar) {
     QTest::keyClicks(w.Text1, QStringLiteral("ab:"));
     EXPECT_EQ(engine.urls, QStringList({QString(), QStringLiteral("a"), QStringLiteral("ab"),
                                         QStringLiteral("ab:")}));
+    w.Text1->setText(QStringLiteral(" http://x/mp3\t "));  // blanks around it go
+    EXPECT_EQ(engine.urls.last(), QStringLiteral("http://x/mp3"));
     // No stop and no play: the engine starts the address by itself.
     EXPECT_FALSE(engine.calls.contains(QStringLiteral("play")));
     EXPECT_FALSE(engine.calls.contains(QStringLiteral("stop")));

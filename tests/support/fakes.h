@@ -27,6 +27,7 @@ class FakeEngine : public ondrix::MediaEngine {
         urls.push_back(url);
         calls.push_back(QStringLiteral("URL=") + url);
         if (stateAfterUrl) state = *stateAfterUrl;
+        if (stateForUrl) state = stateForUrl(url);
     }
     QString URL() const override { return url_; }
     QString streamTitle() const override { return stream; }
@@ -56,10 +57,10 @@ class FakeEngine : public ondrix::MediaEngine {
         std::function<void(const T&)> changed_;
     };
 
-    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined, [this](ondrix::PlayState s) {
-                                          emit playStateChanged(static_cast<int>(s));
-                                      }};
-    std::optional<ondrix::PlayState> stateAfterUrl;  // reported once a URL is set
+    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined,
+                                      [this](ondrix::PlayState s) { emit playStateChanged(s); }};
+    std::optional<ondrix::PlayState> stateAfterUrl;                // reported once a URL is set
+    std::function<ondrix::PlayState(const QString&)> stateForUrl;  // the same, by address
     Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};
     QStringList calls;
     QStringList urls;

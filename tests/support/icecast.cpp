@@ -152,6 +152,13 @@ bool IcecastServer::launchSource(const QString& mount, Source& source) {
     source.process->setStandardOutputFile(QProcess::nullDevice());
     source.process->setStandardErrorFile(folder_.filePath(QStringLiteral("log/ffmpeg.log")),
                                          QIODevice::Append);
+    // The mount's ending names the format: ".aac" ADTS AAC, ".ogg" Ogg
+    // Vorbis, anything else MP3.
+    struct Format {
+        const char *codec, *contentType, *muxer;
+    } format = {"libmp3lame", "audio/mpeg", "mp3"};
+    if (mount.endsWith(QLatin1String(".aac"))) format = {"aac", "audio/aac", "adts"};
+    if (mount.endsWith(QLatin1String(".ogg"))) format = {"libvorbis", "application/ogg", "ogg"};
     source.process->start(
         QStringLiteral("ffmpeg"),
         {QStringLiteral("-nostdin"),
@@ -165,15 +172,15 @@ bool IcecastServer::launchSource(const QString& mount, Source& source) {
          QStringLiteral("-ac"),
          QStringLiteral("2"),
          QStringLiteral("-c:a"),
-         QStringLiteral("libmp3lame"),
+         QLatin1String(format.codec),
          QStringLiteral("-b:a"),
          QStringLiteral("%1k").arg(source.bitrateKbps),
          QStringLiteral("-content_type"),
-         QStringLiteral("audio/mpeg"),
+         QLatin1String(format.contentType),
          QStringLiteral("-ice_name"),
          QStringLiteral("Test tone"),
          QStringLiteral("-f"),
-         QStringLiteral("mp3"),
+         QLatin1String(format.muxer),
          QStringLiteral("icecast://source:%1@127.0.0.1:%2%3")
              .arg(QString::fromLatin1(kPassword))
              .arg(port_)

@@ -25,7 +25,8 @@ class IcecastServer {
     // "http://127.0.0.1:PORT/mount"; mount names start with "/".
     QString url(const QString& mount) const;
 
-    // Starts feeding a mount and waits until the server lists it.
+    // Starts feeding a mount and waits until the server lists it; a mount
+    // ending in ".aac" gets ADTS AAC, ".ogg" Ogg Vorbis, any other MP3.
     bool startSource(const QString& mount, int frequencyHz = 440, int bitrateKbps = 128);
     void stopSource(const QString& mount);
     bool sourceLive(const QString& mount);

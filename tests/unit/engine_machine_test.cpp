@@ -40,6 +40,19 @@ class EngineMachineTest : public ::testing::Test {
             ASSERT_EQ(machine.state(), steps[i].after) << "after step " << i + 1;
         }
     }
+    // Feeds events with no state to check after each.
+    void feed(const std::vector<Event>& events) {
+        for (const Event& e : events) {
+            e(*this);
+            for (EngineCommand& c : machine.takeCommands()) sent.push_back(std::move(c));
+        }
+    }
+    // Where the last command of a kind went out; -1 for never.
+    std::ptrdiff_t lastIndex(Kind kind) const {
+        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
+            if (c->kind == kind) return sent.rend() - c - 1;
+        return -1;
+    }
     int count(Kind kind) const {
         return static_cast<int>(
             std::count_if(sent.begin(), sent.end(), [&](const auto& c) { return c.kind == kind; }));
@@ -57,7 +70,15 @@ class EngineMachineTest : public ::testing::Test {
         return 0;
     }
 
+    // The last hook's Continue: its pause, or -1 when none was sent.
+    int lastContinueMs() const {
+        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
+            if (c->kind == Kind::Continue) return c->tag == hooks ? c->ms : -1;
+        return -1;
+    }
+
     qint64 now = 0;
+    std::uint64_t hooks = 0;
     EngineMachine machine{[this] { return now; }};
     std::vector<EngineCommand> sent;
 };
@@ -110,6 +131,13 @@ Event later(qint64 ms) {
 Event idle(bool on) {
     return [=](auto& t) { t.machine.idleChanged(on); };
 }
+// libmpv holds the entry it starts next before opening this address.
+Event opening(const char* address) {
+    return [=](auto& t) { t.machine.entryOpening(++t.hooks, QString::fromUtf8(address)); };
+}
+Event told(Failure kind, int detail = 0) {
+    return [=](auto& t) { t.machine.openingError({kind, detail}); };
+}
 const Event lost = [](auto& t) { t.machine.eventsLost(); };
 const Event stop = [](auto& t) { t.machine.stop(); };
 const Event play = [](auto& t) { t.machine.play(); };
@@ -118,6 +146,22 @@ const Event pause = [](auto& t) { t.machine.pause(); };
 const Event opens = [](auto& t) {
     for (const Event& e : {replied(1), started(1), loaded, restarted}) e(t);
 };
+
+// The same from a station: its server sent ICY headers.
+const Event onAir = [](auto& t) {
+    opens(t);
+    t.machine.icyChanged(true);
+};
+const Event hls = [](auto& t) { t.machine.hlsChanged(true); };
+Event icy(bool on) {
+    return [=](auto& t) { t.machine.icyChanged(on); };
+}
+Event answered(bool live) {
+    return [=](auto& t) {
+        for (auto c = t.sent.rbegin(); c != t.sent.rend(); ++c)
+            if (c->kind == Kind::AskServer) return t.machine.serverAnswered(c->tag, live);
+    };
+}
 
 const EngineTimer kReconnect = EngineTimer::Reconnect;
 const EngineTimer kWatchdog = EngineTimer::Watchdog;
@@ -197,10 +241,41 @@ TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconne
     }
 }
 
+TEST_F(EngineMachineTest, AnEndWithoutALengthIsAFileOrADropAsTheServerSays) {
+    const std::vector<std::tuple<const char*, std::vector<Event>, PlayState, int>> cases = {
+        // name, events after it played, state, AskServer commands sent
+        {"a station's drop", {icy(true), ended(1)}, S::Reconnecting, 0},
+        {"no length, no ICY: asked; a whole body", {ended(1), answered(false)}, S::Stopped, 1},
+        {"no length, no ICY: asked; still flowing or gone",
+         {ended(1), answered(true)},
+         S::Reconnecting,
+         1},
+        {"HLS live: the playlist's size is no length",
+         {hls, sized(900), length(6.4), at(6.0), ended(1)},
+         S::Reconnecting,
+         0},
+        {"HLS with its end marker", {hls, seekable(true), ended(1)}, S::Stopped, 0},
+        {"an answer to an earlier load",
+         {ended(1), url("http://r/x"), answered(false)},
+         S::Transitioning,
+         1},  // last: its load is still on its way
+    };
+    for (const auto& [name, events, end, asks] : cases) {
+        SCOPED_TRACE(name);
+        sent.clear();
+        run({{url("http://r/x"), S::Transitioning}, {opens, S::Playing}});
+        feed(events);
+        EXPECT_EQ(machine.state(), end);
+        EXPECT_EQ(count(Kind::AskServer), asks);
+        EXPECT_EQ(starts(kReconnect).size(), end == S::Reconnecting ? 1u : 0u);
+        run({{stop, S::Stopped}});
+    }
+}
+
 TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
     machine.setReconnectLimit(30000);
     run({{url("http://r/live"), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {ended(1), S::Reconnecting}});
     for (int attempt = 0; attempt < 5; ++attempt)
         run({{later(starts(kReconnect).back()), S::Reconnecting},
@@ -211,7 +286,7 @@ TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
 
     // Back within the limit: playing again ends the reconnect.
     run({{url("http://r/live"), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {ended(1), S::Reconnecting},
          {due(kReconnect), S::Reconnecting},
          {opens, S::Playing},
@@ -286,12 +361,146 @@ TEST_F(EngineMachineTest, LostEventsEndTheEntryOnce) {
     run({{url("http://r/live"), S::Transitioning},
          {lost, S::Transitioning},
          {idle(true), S::Transitioning},
-         {opens, S::Playing},
+         {onAir, S::Playing},
          {idle(false), S::Playing},
          {ended(1), S::Reconnecting},
          {idle(true), S::Reconnecting}});
     EXPECT_EQ(count(Kind::AskIdle), 2);
     EXPECT_EQ(starts(kReconnect).size(), 1u);
+}
+
+TEST_F(EngineMachineTest, PlaylistThatListsItselfOrAnOpenedOneFails) {
+    const std::vector<std::pair<const char*, std::vector<Event>>> cases = {
+        {"lists itself",
+         {started(1), opening("http://r/a.pls"), ended(1, EndReason::Redirect, 2, 1), started(2),
+          opening("http://r/a.pls")}},
+        {"two that list each other",
+         {started(1), opening("http://r/a.pls"), ended(1, EndReason::Redirect, 2, 1), started(2),
+          opening("http://r/b.pls"), ended(2, EndReason::Redirect, 3, 1), started(3),
+          opening("http://r/b.pls")}},
+    };
+    for (const auto& [name, events] : cases) {
+        SCOPED_TRACE(name);
+        sent.clear();
+        run({{url("http://r/a.pls"), S::Transitioning}, {replied(1), S::Transitioning}});
+        feed(events);
+        EXPECT_EQ(machine.state(), S::Ready);
+        EXPECT_EQ(machine.failure(), FailureReason{Failure::PlaylistLoop});
+        // Stopped before the held entry is let go, so it is never fetched.
+        EXPECT_LT(lastIndex(Kind::Stop), lastIndex(Kind::Continue));
+        EXPECT_GE(lastIndex(Kind::Stop), 0);
+    }
+    // A new address clears the failure.
+    run({{url("http://r/live"), S::Transitioning}});
+    EXPECT_EQ(machine.failure(), FailureReason{});
+
+    // Playlists nested without end, each under a new address.
+    run({{url("http://r/0.pls"), S::Transitioning},
+         {replied(9), S::Transitioning},  // the answer to the last address's load
+         {replied(1), S::Transitioning}});
+    for (int depth = 1; machine.state() != S::Ready && depth < 20; ++depth) {
+        const std::string address = "http://r/" + std::to_string(depth) + ".pls";
+        feed({started(depth), opening(address.c_str()),
+              ended(depth, EndReason::Redirect, depth + 1, 1)});
+        ASSERT_LE(depth, EngineMachine::kMaxNestedPlaylists + 1);  // the address's own counts too
+    }
+    EXPECT_EQ(machine.failure(), FailureReason{Failure::PlaylistLoop});
+}
+
+TEST_F(EngineMachineTest, DeadPlaylistEntriesAreTriedSlowlyAndFewInARow) {
+    run({{url("http://r/list.m3u"), S::Transitioning},
+         {replied(1), S::Transitioning},
+         {started(1), S::Buffering},
+         {opening("http://r/list.m3u"), S::Buffering},
+         {ended(1, EndReason::Redirect, 2, 100), S::Buffering}});
+    EXPECT_EQ(lastContinueMs(), 0);
+    // Each row: the entry's hook, with the pause before it is let go, then its failure.
+    const std::vector<std::tuple<qint64, int, PlayState>> rows = {
+        {0, 0, S::Buffering},      // the first entry goes at once
+        {100, 250, S::Buffering},  // 100 ms after a failure: held for the rest of the gap
+        {0, 350, S::Buffering},   {1000, 0, S::Buffering},  // long after: at once
+        {0, 350, S::Ready},  // the fifth failure in a row ends the address
+    };
+    std::int64_t entry = 2;
+    for (const auto& [wait, held, after] : rows) {
+        SCOPED_TRACE(entry);
+        run({{later(wait), S::Buffering},
+             {started(entry), S::Buffering},
+             {opening("http://dead/x.mp3"), S::Buffering}});
+        EXPECT_EQ(lastContinueMs(), held);
+        run({{ended(entry, EndReason::Error), after}});
+        ++entry;
+    }
+    EXPECT_EQ(machine.failure(), (FailureReason{Failure::FailedEntries, 5}));
+    EXPECT_EQ(count(Kind::Stop), 1);
+
+    // An entry that plays resets the count.
+    run({{url("http://r/list.m3u"), S::Transitioning},
+         {replied(1), S::Transitioning},
+         {started(1), S::Buffering},
+         {ended(1, EndReason::Redirect, 2, 100), S::Buffering}});
+    std::int64_t next = 2;
+    const auto fails = [&] {
+        run({{started(next), S::Buffering}, {ended(next, EndReason::Error), S::Buffering}});
+        ++next;
+    };
+    for (int i = 0; i < 4; ++i) fails();
+    run({{started(next), S::Buffering}, {loaded, S::Buffering}, {restarted, S::Playing}});
+    run({{ended(next++), S::Playing}});
+    for (int i = 0; i < 4; ++i) fails();
+    EXPECT_EQ(machine.failure(), FailureReason{});
+}
+
+TEST_F(EngineMachineTest, AFailedAddressKeepsWhyUntilTheNextOne) {
+    machine.setStallLimit(5000);
+    machine.setNetworkTimeout(2000);
+    machine.setReconnectLimit(3000);
+    const std::vector<std::tuple<const char*, std::vector<Event>, FailureReason>> cases = {
+        {"refusal told after the end",
+         {replied(1), started(1), ended(1, EndReason::Error), told(Failure::ConnectionRefused)},
+         {Failure::ConnectionRefused}},
+        {"status told before the end",
+         {replied(1), started(1), told(Failure::HttpStatus, 404), ended(1, EndReason::Error)},
+         {Failure::HttpStatus, 404}},
+        {"nothing told",
+         {replied(1), started(1), ended(1, EndReason::Error)},
+         {Failure::CannotOpen}},
+        {"failed at the network timeout",
+         {replied(1), started(1), later(2000), ended(1, EndReason::Error)},
+         {Failure::NoAnswer}},
+        {"not audio, then a late word about something else",
+         {replied(1), started(1), ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)},
+         {Failure::NotAudio}},
+        {"trickles", {replied(1), started(1), due(kWatchdog)}, {Failure::NothingPlayed, 5}},
+        {"drops and never comes back",
+         {onAir, ended(1), later(3000), due(kReconnect), refused()},
+         {Failure::OffTheAir, 3}},
+        {"load refused", {refused()}, {Failure::CannotOpen}},
+    };
+    for (const auto& [name, events, reason] : cases) {
+        SCOPED_TRACE(name);
+        run({{url("http://r/x"), S::Transitioning}});
+        feed(events);
+        EXPECT_EQ(machine.failure(), reason);
+        EXPECT_EQ(machine.state(), reason.kind == Failure::OffTheAir ? S::Stopped : S::Ready);
+        run({{stop, machine.state()}});
+        EXPECT_EQ(machine.failure(), reason);  // a stop keeps it
+    }
+    run({{url("http://r/y"), S::Transitioning}});
+    EXPECT_EQ(machine.failure(), FailureReason{});
+}
+
+TEST_F(EngineMachineTest, FailureReasonsInWords) {
+    const std::pair<FailureReason, const char*> cases[] = {
+        {{Failure::HttpStatus, 404}, "Not found (404)"},
+        {{Failure::HttpStatus, 418}, "HTTP error (418)"},
+        {{Failure::NothingPlayed, 30}, "Nothing played within 30 s"},
+        {{Failure::OffTheAir, 30}, "Off the air: gave up after 30 s"},
+        {{Failure::FailedEntries, 5}, "Playlist: 5 entries in a row failed"},
+        {{}, ""},
+    };
+    for (const auto& [reason, words] : cases)
+        EXPECT_EQ(failureText(reason), QString::fromUtf8(words));
 }
 
 TEST_F(EngineMachineTest, RefusedOrEmptyAddressIsReadyAtOnce) {
@@ -330,6 +539,13 @@ TEST(EngineAddress, OnlyRegularFilesAndNetworkSchemesAreOpened) {
     };
     for (const auto& [address, kind] : cases)
         EXPECT_EQ(addressKind(address), kind) << address.toStdString();
+}
+
+TEST(ReportedBitRate, DeclaredBeforeDemuxedBeforeMeasured) {
+    EXPECT_EQ(reportedBitRate(96, 98666, 99000), 96000);  // icy-br 96 over an ADTS estimate
+    EXPECT_EQ(reportedBitRate(0, 1411200, 1400000), 1411200);
+    EXPECT_EQ(reportedBitRate(0, 0, 64000), 64000);
+    EXPECT_EQ(reportedBitRate(0, 0, 0), 0);
 }
 
 TEST(SteadyMeasuredRate, WholeKbpsThatMoveOnlyByMoreThanFivePercent) {

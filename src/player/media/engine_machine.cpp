@@ -17,6 +17,8 @@ constexpr double kEndSlackSeconds = 5.0;
 // A file's position stays within its length but for an estimate's error.
 // A stream that ended before its position was ever read proves nothing.
 constexpr double kPastEndSeconds = 1.0;
+// A failed open this close to the network timeout was waiting for a silent server.
+constexpr qint64 kTimeoutSlackMs = 500;
 
 // The scheme of "scheme://rest" in lower case; empty for a plain path.
 QString schemeOf(const QString& url) {
@@ -86,6 +88,47 @@ std::int64_t steadyMeasuredRate(std::int64_t shown, double measured) {
     return std::llround(measured / 1000.0) * 1000;
 }
 
+std::int64_t reportedBitRate(std::int64_t icyKbps, std::int64_t demuxed, std::int64_t measured) {
+    if (icyKbps > 0) return icyKbps * 1000;
+    return demuxed > 0 ? demuxed : std::max<std::int64_t>(measured, 0);
+}
+
+QString failureText(FailureReason reason) {
+    switch (reason.kind) {
+        case Failure::None:
+            return QString();
+        case Failure::HttpStatus: {
+            static const std::pair<int, const char*> phrases[] = {
+                {400, "Bad request"},    {401, "Not authorized"},
+                {403, "Forbidden"},      {404, "Not found"},
+                {410, "Gone"},           {500, "Server error"},
+                {502, "Bad gateway"},    {503, "Service unavailable"},
+                {504, "Gateway timeout"}};
+            const char* phrase = "HTTP error";
+            for (const auto& [status, words] : phrases)
+                if (status == reason.detail) phrase = words;
+            return QStringLiteral("%1 (%2)").arg(QLatin1String(phrase)).arg(reason.detail);
+        }
+        case Failure::ConnectionRefused:
+            return QStringLiteral("Connection refused");
+        case Failure::NoAnswer:
+            return QStringLiteral("No answer from the server");
+        case Failure::NothingPlayed:
+            return QStringLiteral("Nothing played within %1 s").arg(reason.detail);
+        case Failure::NotAudio:
+            return QStringLiteral("Not an audio stream");
+        case Failure::CannotOpen:
+            return QStringLiteral("Cannot open this address");
+        case Failure::OffTheAir:
+            return QStringLiteral("Off the air: gave up after %1 s").arg(reason.detail);
+        case Failure::PlaylistLoop:
+            return QStringLiteral("Playlist lists itself");
+        case Failure::FailedEntries:
+            return QStringLiteral("Playlist: %1 entries in a row failed").arg(reason.detail);
+    }
+    return QString();
+}
+
 EngineMachine::EngineMachine(Clock clock) : clock_(std::move(clock)) {}
 
 std::vector<EngineCommand> EngineMachine::takeCommands() {
@@ -97,9 +140,12 @@ std::vector<EngineCommand> EngineMachine::takeCommands() {
 void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     url_ = url;
     kind_ = url.isEmpty() ? AddressKind::Refused : kind;
+    failure_ = {};
+    failureVague_ = false;
     cancelReconnect();
     if (kind_ == AddressKind::Refused) {
         forget();
+        if (!url.isEmpty()) failure_ = {Failure::CannotOpen};
         setState(PlayState::Ready);
     } else {
         load(false);
@@ -156,8 +202,14 @@ void EngineMachine::load(bool reconnecting) {
     attempt_ = true;
     played_ = false;
     eventsLost_ = false;
-    seekable_ = sized_ = false;
+    seekable_ = sized_ = icy_ = hls_ = askingServer_ = false;
     duration_ = position_ = 0.0;
+    playlists_ = {};
+    playlists_.followed.push_back(url_);
+    hint_ = {};
+    loadStartMs_ = clock_();
+    if (!reconnecting) failure_ = {};
+    failureVague_ = false;
     // autoStart: a new address plays even when the last one was paused.
     if (pause_) setPause(false);
     loadWanted_ = true;
@@ -172,7 +224,7 @@ void EngineMachine::forget() {
     currentEntry_ = playlistLast_ = -1;
     held_.clear();
     entry_ = Entry::Waiting;
-    attempt_ = played_ = eventsLost_ = false;
+    attempt_ = played_ = eventsLost_ = askingServer_ = false;
     if (!mayBePlaying_) return;
     command({.kind = EngineCommand::Kind::Stop});
     mayBePlaying_ = false;
@@ -199,7 +251,7 @@ void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId
         attemptFailed();
     } else {
         loadPending_ = false;
-        currentEntry_ = entryId;
+        currentEntry_ = playlists_.top = entryId;
         const std::vector<EntryEvent> held = std::move(held_);
         held_.clear();
         for (const EntryEvent& e : held) handle(e);
@@ -226,6 +278,33 @@ void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64
                               int insertCount) {
     if (activeEntry_ == entryId) activeEntry_ = -1;
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
+}
+
+bool EngineMachine::watchesOpening() const {
+    // Only an entry a playlist of ours put in can be a loop: the address
+    // itself is the first of the followed ones.
+    return !loadPending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
+           (activeEntry_ == currentEntry_ ||
+            (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
+}
+
+void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
+    int delay = 0;
+    if (watchesOpening()) {
+        playlists_.opening = activeEntry_;
+        playlists_.openingAddress = address;
+        if (std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
+            playlists_.followed.end()) {
+            fail({Failure::PlaylistLoop});
+        } else if (playlists_.failedInARow > 0) {
+            // A playlist of dead entries is not run through as fast as
+            // libmpv can fail them.
+            delay = static_cast<int>(
+                std::max<qint64>(0, playlists_.lastFailureMs + kFailedEntryGapMs - clock_()));
+        }
+    }
+    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay});
+    settle();
 }
 
 void EngineMachine::arrive(const EntryEvent& e) {
@@ -268,6 +347,12 @@ void EngineMachine::handle(const EntryEvent& e) {
     if (entry_ == Entry::Ended) return;
     if (e.reason == EndReason::Redirect && e.insertId > 0) {
         // A playlist (.pls, .m3u) was opened: its entries play in its place.
+        if (playlists_.opening == e.entryId && e.entryId != playlists_.top)
+            playlists_.followed.push_back(playlists_.openingAddress);
+        if (static_cast<int>(playlists_.followed.size()) > kMaxNestedPlaylists) {
+            fail({Failure::PlaylistLoop});
+            return;
+        }
         currentEntry_ = e.insertId;
         playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
         entry_ = Entry::Waiting;
@@ -282,6 +367,11 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     eventsLost_ = false;  // it ended once; nothing lost can end it again
     const bool stopped = reason == EndReason::Stop || reason == EndReason::Quit;
     if (!stopped && currentEntry_ < playlistLast_) {
+        if (decoded) {
+            playlists_.failedInARow = 0;
+        } else if (entryFailed()) {
+            return;
+        }
         entry_ = Entry::Waiting;  // the next entry follows
         return;
     }
@@ -290,13 +380,24 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         scheduleReconnect();
     } else if (stopped) {
         setState(PlayState::Stopped);
+    } else if (network() && played_ && reason == EndReason::Eof && !lengthKnown() && !icy_ &&
+               !hls_) {
+        // A body without a length, from a server that is no station: a file
+        // made on the fly and a live stream end alike here, and libmpv does
+        // not say whether the last chunk came. The server is asked once.
+        askingServer_ = true;
+        command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
+        setState(PlayState::Reconnecting);
     } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
         // libmpv ends a dropped live stream as it ends a file; only an entry
         // without a known length can be a live stream.
         startReconnect();
     } else {
         // An address that never got as far as decoding could not be opened.
-        setState(reason == EndReason::Eof && decoded ? PlayState::Stopped : PlayState::Ready);
+        if (reason == EndReason::Eof && decoded)
+            setState(PlayState::Stopped);
+        else
+            failOpening(reason);
     }
 }
 
@@ -305,8 +406,10 @@ bool EngineMachine::lengthKnown() const {
     // which keeps just ahead of the playing position; only a length the
     // server announced (or a seekable entry) makes a real one. The position
     // still has to be near it: some stations announce a huge size.
+    // An HLS entry's size is its playlist's; only the end marker, which
+    // makes it seekable, tells a finished one.
     return seekable_ ||
-           (sized_ && duration_ > 0.0 && position_ > 0.0 &&
+           (sized_ && !hls_ && duration_ > 0.0 && position_ > 0.0 &&
             position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
 }
 
@@ -360,6 +463,24 @@ void EngineMachine::sizeChanged(std::int64_t bytes) {
     sized_ = bytes > 0;
 }
 
+void EngineMachine::icyChanged(bool on) {
+    icy_ = on;
+}
+
+void EngineMachine::hlsChanged(bool on) {
+    hls_ = on;
+}
+
+void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
+    if (!askingServer_ || tag != generation_) return;
+    askingServer_ = false;
+    if (live)
+        startReconnect();
+    else
+        setState(PlayState::Stopped);
+    settle();
+}
+
 void EngineMachine::positionChanged(double seconds) {
     // A late answer about an earlier entry says nothing about this one.
     if (loaded()) position_ = seconds;
@@ -375,14 +496,31 @@ void EngineMachine::timerDue(EngineTimer timer) {
         // bytes keeps libmpv waiting without ever timing out.
         const bool wasPlaying = played_;
         forget();
-        if (reconnecting_)
+        if (reconnecting_) {
             scheduleReconnect();
-        else if (wasPlaying)
+        } else if (wasPlaying) {
             startReconnect();
-        else
+        } else {
+            failure_ = {Failure::NothingPlayed, stallLimitMs_ / 1000};
             setState(PlayState::Ready);
+        }
     }
     settle();
+}
+
+bool EngineMachine::entryFailed() {
+    playlists_.lastFailureMs = clock_();
+    if (++playlists_.failedInARow < kMaxFailedEntries) return false;
+    fail({Failure::FailedEntries, playlists_.failedInARow});
+    return true;
+}
+
+void EngineMachine::fail(FailureReason reason) {
+    cancelReconnect();
+    forget();
+    failure_ = reason;
+    failureVague_ = false;
+    setState(PlayState::Ready);
 }
 
 void EngineMachine::attemptFailed() {
@@ -390,7 +528,31 @@ void EngineMachine::attemptFailed() {
     if (reconnecting_)
         scheduleReconnect();
     else
-        setState(PlayState::Ready);
+        failOpening(EndReason::Error);
+}
+
+void EngineMachine::failOpening(EndReason reason) {
+    // libmpv's own error only says loading failed; a silent server is told
+    // by the time it took, anything else by what the network layer said.
+    if (hint_.kind != Failure::None)
+        failure_ = hint_;
+    else if (reason != EndReason::Error)
+        failure_ = {Failure::NotAudio};
+    else if (network() && clock_() - loadStartMs_ >= networkTimeoutMs_ - kTimeoutSlackMs)
+        failure_ = {Failure::NoAnswer};
+    else
+        failure_ = {Failure::CannotOpen};
+    failureVague_ = hint_.kind == Failure::None && reason == EndReason::Error;
+    setState(PlayState::Ready);
+}
+
+void EngineMachine::openingError(FailureReason reason) {
+    if (failureVague_ && state_ == PlayState::Ready) {
+        failure_ = reason;
+        failureVague_ = false;
+    } else if (attempt_) {
+        hint_ = reason;
+    }
 }
 
 void EngineMachine::startReconnect() {
@@ -407,6 +569,7 @@ void EngineMachine::scheduleReconnect() {
     if (pause < 0) {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
+        failure_ = {Failure::OffTheAir, reconnectLimitMs_ / 1000};
         setState(PlayState::Stopped);
         return;
     }

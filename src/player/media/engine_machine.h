@@ -36,8 +36,36 @@ int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 // kept as `shown` until the measure moves away from it by more than 5 %.
 std::int64_t steadyMeasuredRate(std::int64_t shown, double measured);
 
+// The bit rate to report, in bits per second (0: unknown): what a station
+// declares (ICY icy-br, in kbps) before a demuxer's nominal rate, which
+// some formats only estimate (ADTS AAC has none), before what was measured.
+std::int64_t reportedBitRate(std::int64_t icyKbps, std::int64_t demuxed, std::int64_t measured);
+
+// Why an address did not play, as the display and the desktop tell it.
+enum class Failure {
+    None,
+    HttpStatus,  // detail: the status
+    ConnectionRefused,
+    NoAnswer,       // the server took the connection and said nothing
+    NothingPlayed,  // detail: the stall limit in seconds
+    NotAudio,
+    CannotOpen,
+    OffTheAir,      // detail: the reconnect limit in seconds
+    PlaylistLoop,   // a playlist lists itself, or one already followed
+    FailedEntries,  // detail: how many entries of a playlist failed in a row
+};
+struct FailureReason {
+    Failure kind = Failure::None;
+    int detail = 0;
+    bool operator==(const FailureReason&) const = default;
+};
+
+// The words for a failure; empty for none.
+QString failureText(FailureReason reason);
+
 // Why libmpv ended a playlist entry.
-enum class EndReason { Eof, Stop, Quit, Error, Redirect };
+// NotAudio: an error for an answer libmpv could not make out.
+enum class EndReason { Eof, Stop, Quit, Error, NotAudio, Redirect };
 
 enum class EngineTimer { Reconnect, Watchdog };
 
@@ -48,6 +76,8 @@ struct EngineCommand {
         Load,        // loadfile `address` replace; its reply carries `tag`
         Pause,       // set pause to `on`
         AskIdle,     // read idle-active once
+        Continue,    // let libmpv open the entry it holds for hook `tag`, after `ms`
+        AskServer,   // fetch `address` once to learn whether it is live; answer with `tag`
         StartTimer,  // call timerDue(`timer`) after `ms`
         StopTimer,
     };
@@ -85,6 +115,15 @@ class EngineMachine {
     // place of the ended one.
     void fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
+    // libmpv holds the entry started last before opening `address`, until
+    // the Continue command with the same hook.
+    void entryOpening(std::uint64_t hook, const QString& address);
+    // Whether the entry started last is one a playlist of ours put in, whose
+    // address entryOpening must see; any other is let go at once.
+    bool watchesOpening() const;
+    // What the network layer said of the current address (an HTTP status, a
+    // refused connection); libmpv may tell it just after the entry's end.
+    void openingError(FailureReason reason);
     void eventsLost();
     void idleChanged(bool idle);
     void pauseChanged(bool on);
@@ -95,12 +134,29 @@ class EngineMachine {
     // stream).
     void sizeChanged(std::int64_t bytes);
     void positionChanged(double seconds);
+    // The server sent ICY headers: a station, whatever its framing.
+    void icyChanged(bool on);
+    // The entry is an HLS playlist: its size is the playlist's, not the media's.
+    void hlsChanged(bool on);
+    // The answer to AskServer: whether the address streams on, or failed to
+    // answer (live), or sent a whole body that ended (a file).
+    void serverAnswered(std::uint64_t tag, bool live);
     void timerDue(EngineTimer timer);
 
     // How long a dropped stream is tried again before it counts as stopped.
     void setReconnectLimit(int ms) { reconnectLimitMs_ = ms; }
     // How long a stream may take to play, or to play again after a stall.
     void setStallLimit(int ms) { stallLimitMs_ = ms; }
+    // How long libmpv waits for a silent server before it gives up.
+    void setNetworkTimeout(int ms) { networkTimeoutMs_ = ms; }
+
+    // Playlists: how many entries may fail in a row, and the least time
+    // between two tries after a failed one.
+    static constexpr int kMaxFailedEntries = 5;
+    static constexpr int kFailedEntryGapMs = 350;
+    // Playlists inside playlists deeper than this are taken for a loop,
+    // whatever their addresses say (a query that changes each time).
+    static constexpr int kMaxNestedPlaylists = 8;
 
     PlayState state() const { return state_; }
     const QString& url() const { return url_; }
@@ -109,6 +165,8 @@ class EngineMachine {
     bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
     bool reconnecting() const { return reconnecting_; }
     bool seekable() const { return seekable_; }
+    // Why the current address did not play; cleared by the next address.
+    FailureReason failure() const { return failure_; }
     double duration() const { return duration_; }
     double position() const { return position_; }
 
@@ -136,6 +194,9 @@ class EngineMachine {
     void endOfCurrent(EndReason reason);
     void endLostEntry();
     void attemptFailed();
+    void fail(FailureReason reason);
+    void failOpening(EndReason reason);
+    bool entryFailed();
     void startReconnect();
     void scheduleReconnect();
     void cancelReconnect();
@@ -163,6 +224,22 @@ class EngineMachine {
     std::int64_t activeEntry_ = -1;   // between its start-file and end-file
     std::vector<EntryEvent> held_;
     Entry entry_ = Entry::Waiting;
+
+    // What the opened playlists of the current load have shown so far.
+    struct Playlists {
+        std::int64_t top = -1;          // the entry of the address itself
+        std::vector<QString> followed;  // the address and every playlist opened
+        std::int64_t opening = -1;      // the entry libmpv last held before opening
+        QString openingAddress;
+        int failedInARow = 0;
+        qint64 lastFailureMs = 0;
+    };
+    Playlists playlists_;
+    FailureReason failure_;
+    FailureReason hint_;         // what the network layer said during this load
+    bool failureVague_ = false;  // failure_ is a guess a later hint may better
+    qint64 loadStartMs_ = 0;
+    int networkTimeoutMs_ = 10000;
     bool attempt_ = false;  // a load of url_ is under way and has not ended
     bool played_ = false;   // reached Playing since the load
 
@@ -172,6 +249,9 @@ class EngineMachine {
     bool pausedForCache_ = false;
     bool seekable_ = false;
     bool sized_ = false;
+    bool icy_ = false;
+    bool hls_ = false;
+    bool askingServer_ = false;
     double duration_ = 0.0;
     double position_ = 0.0;
 

@@ -5,28 +5,29 @@
 
 namespace ondrix {
 
-// playState values of the media player component. The numbers are the
-// control's published ones; a value outside them may still be reported.
-enum class PlayState : int {
-    Undefined = 0,
-    Stopped = 1,
-    Paused = 2,
-    Playing = 3,
-    ScanForward = 4,
-    ScanReverse = 5,
-    Buffering = 6,
-    Waiting = 7,
-    MediaEnded = 8,
-    Transitioning = 9,
-    Ready = 10,
-    Reconnecting = 11,
-};
-
 // The operations the player uses of its media player component. Every call
 // returns at once; playState() is a cached value, cheap to poll.
 class MediaEngine : public QObject {
     Q_OBJECT
   public:
+    // playState values of the media player component. The numbers are the
+    // control's published ones; a value outside them may still be reported.
+    enum class PlayState : int {
+        Undefined = 0,
+        Stopped = 1,
+        Paused = 2,
+        Playing = 3,
+        ScanForward = 4,
+        ScanReverse = 5,
+        Buffering = 6,
+        Waiting = 7,
+        MediaEnded = 8,
+        Transitioning = 9,
+        Ready = 10,
+        Reconnecting = 11,
+    };
+    Q_ENUM(PlayState)
+
     using QObject::QObject;
     ~MediaEngine() override = default;
 
@@ -54,10 +55,13 @@ class MediaEngine : public QObject {
     // The name of what plays, and the title a station sends (ICY), if any.
     virtual QString mediaTitle() const { return URL(); }
     virtual QString streamTitle() const { return QString(); }
+    // Why the address did not play, in words; empty while nothing failed.
+    // Changes are told with titleChanged.
+    virtual QString failureText() const { return QString(); }
 
   signals:
-    // Sent on every change of playState(), with its number.
-    void playStateChanged(int state);
+    // Sent on every change of playState(), with the new state.
+    void playStateChanged(ondrix::MediaEngine::PlayState state);
     // Sent whenever currentMediaItemInfo("bitrate") would give another text.
     void bitRateChanged();
     void titleChanged(const QString& title);
@@ -66,5 +70,7 @@ class MediaEngine : public QObject {
     void volumeChanged(int percent);
     void muteChanged(bool on);
 };
+
+using PlayState = MediaEngine::PlayState;
 
 }  // namespace ondrix

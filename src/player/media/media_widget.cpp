@@ -167,6 +167,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
 
     connect(playPauseAction_, &QAction::triggered, this, &MediaPlayerWidget::playPause);
     stopHandler_ = [this] { engine_.controlsStop(); };
+    playHandler_ = [this] { engine_.controlsPlay(); };
     connect(stopAction_, &QAction::triggered, this, [this] { stopHandler_(); });
     connect(muteAction_, &QAction::toggled, this, [this](bool on) { engine_.setMute(on); });
     connect(volumeUpAction_, &QAction::triggered, this,
@@ -186,7 +187,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     connect(&engine_, &MediaEngine::muteChanged, this, &MediaPlayerWidget::showMute);
 
     showMute(engine_.mute());
-    showState(static_cast<int>(engine_.playState()));
+    showState(engine_.playState());
 }
 
 QString MediaPlayerWidget::titleText() const {
@@ -200,11 +201,10 @@ void MediaPlayerWidget::playPause() {
     if (isRunning(engine_.playState()))
         engine_.controlsPause();
     else
-        engine_.controlsPlay();
+        playHandler_();
 }
 
-void MediaPlayerWidget::showState(int number) {
-    const auto state = static_cast<PlayState>(number);
+void MediaPlayerWidget::showState(PlayState state) {
     const bool running = isRunning(state);
     playPauseAction_->setIcon(glyphIcon(running ? Glyph::Pause : Glyph::Play));
     playPauseAction_->setText(running ? tr("Pause") : tr("Play"));
@@ -213,8 +213,11 @@ void MediaPlayerWidget::showState(int number) {
 }
 
 void MediaPlayerWidget::showTitles() {
-    // Both come from the server or the file's tags.
-    const QString title = cleanOutsideText(engine_.mediaTitle());
+    // Both come from the server or the file's tags. A failure, in the
+    // engine's own words, leads the title line; the status caption stays.
+    const QString failure = engine_.failureText();
+    const QString name = cleanOutsideText(engine_.mediaTitle());
+    const QString title = failure.isEmpty() ? name : failure + QStringLiteral(": ") + name;
     const QString stream = cleanOutsideText(engine_.streamTitle());
     title_->setText(title);
     setPlainToolTip(title_, title);

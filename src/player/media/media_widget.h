@@ -37,10 +37,12 @@ class MediaPlayerWidget : public QWidget {
     // What the Stop button and the menu's Stop do; by default they stop the
     // engine.
     void setStopHandler(std::function<void()> handler) { stopHandler_ = std::move(handler); }
+    // What Play does (Pause always pauses the engine); by default it plays.
+    void setPlayHandler(std::function<void()> handler) { playHandler_ = std::move(handler); }
 
   private:
     void playPause();
-    void showState(int state);
+    void showState(PlayState state);
     void showTitles();
     void showPosition(double seconds);
     void showDuration(double seconds);
@@ -61,6 +63,7 @@ class MediaPlayerWidget : public QWidget {
     QAction* volumeUpAction_ = nullptr;
     QAction* volumeDownAction_ = nullptr;
     std::function<void()> stopHandler_;
+    std::function<void()> playHandler_;
 };
 
 }  // namespace ondrix

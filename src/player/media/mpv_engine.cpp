@@ -3,8 +3,12 @@
 #include <mpv/client.h>
 
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/runtime_error.h"
@@ -29,6 +33,8 @@ constexpr const char* kIdleActive = "idle-active";
 constexpr const char* kVolume = "volume";
 constexpr const char* kMute = "mute";
 constexpr const char* kNetworkTimeout = "network-timeout";
+constexpr const char* kStreamOpenFilename = "stream-open-filename";
+constexpr const char* kFileFormat = "file-format";
 }  // namespace property
 
 // Keys inside the nodes libmpv hands back.
@@ -58,7 +64,18 @@ enum Observed : uint64_t {
     kIdleActiveId,
     kVolumeId,
     kMuteId,
+    kFileFormatId,
 };
+
+// How long the engine's own request may stream before the address counts
+// as live: a file made on the fly for a listener comes faster than it plays.
+constexpr int kAskServerMs = 3000;
+
+// The hook libmpv calls before it opens each entry, and the reply_userdata
+// of the address asked for under it, which carries the hook's id.
+constexpr const char* kOnLoadHook = "on_load";
+constexpr uint64_t kOnLoadHookId = 100;
+constexpr uint64_t kOpeningTag = uint64_t{1} << 41;
 
 // reply_userdata of a loadfile carries its tag above this bit.
 constexpr uint64_t kLoadTag = uint64_t{1} << 40;
@@ -99,7 +116,7 @@ int64_t leadingNumber(const QString& text) {
     return text.left(end).toLongLong();
 }
 
-EndReason endReasonOf(mpv_end_file_reason reason) {
+EndReason endReasonOf(mpv_end_file_reason reason, int error) {
     switch (reason) {
         case MPV_END_FILE_REASON_EOF:
             return EndReason::Eof;
@@ -112,19 +129,50 @@ EndReason endReasonOf(mpv_end_file_reason reason) {
         case MPV_END_FILE_REASON_ERROR:
             break;
     }
-    return EndReason::Error;
+    return error == MPV_ERROR_UNKNOWN_FORMAT || error == MPV_ERROR_NOTHING_TO_PLAY
+               ? EndReason::NotAudio
+               : EndReason::Error;
 }
 
 }  // namespace
+
+FailureReason networkFailureOf(const QString& logLine) {
+    // As libavformat words them: "http: HTTP error 404 Not Found",
+    // "tcp: Connection to tcp://host:port failed: Connection refused".
+    static const QLatin1String httpError("HTTP error ");
+    const qsizetype at = logLine.indexOf(httpError);
+    if (at >= 0) {
+        const int status = static_cast<int>(leadingNumber(logLine.mid(at + httpError.size())));
+        if (status > 0) return {Failure::HttpStatus, status};
+    }
+    if (logLine.contains(QLatin1String("Connection refused"))) return {Failure::ConnectionRefused};
+    if (logLine.contains(QLatin1String("timed out"))) return {Failure::NoAnswer};
+    return {};
+}
 
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     : MediaEngine(parent),
       machine_([this] { return clock_.elapsed(); }),
       audioOutput_(audioOutput) {
     clock_.start();
+    // A failure that ends the program with std::exit unwinds no stack: the
+    // cores, with their threads and audio output, are ended on the way out.
+    static const bool endedAtExit = [] {
+        liveEngines();  // made before the handler, so gone after it
+        return std::atexit([] {
+                   for (MpvEngine* engine : liveEngines()) engine->destroyCores();
+               }) == 0;
+    }();
+    Q_UNUSED(endedAtExit);
     if (!createCore(active()))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
+    liveEngines().push_back(this);
+
+    // The second core is made once the event loop runs, after the window
+    // shows and before anything plays: making one blocks the window's
+    // thread for a while. Without it, a change waits for the old stream.
+    QTimer::singleShot(0, this, [this] { createCore(standby()); });
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
@@ -196,8 +244,15 @@ bool MpvEngine::createCore(Core& core) {
     mpv_observe_property(h, kIdleActiveId, property::kIdleActive, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kVolumeId, property::kVolume, MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMuteId, property::kMute, MPV_FORMAT_FLAG);
+    mpv_observe_property(h, kFileFormatId, property::kFileFormat, MPV_FORMAT_STRING);
     if (durationObserved_)
         mpv_observe_property(h, kDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
+    // Each entry is held before it is opened, so that a playlist that lists
+    // itself is caught and dead entries are tried at a bounded rate.
+    mpv_hook_add(h, kOnLoadHookId, kOnLoadHook, 0);
+    // The network layer tells why an address failed (an HTTP status, a
+    // refused connection) only in its log.
+    mpv_request_log_messages(h, "warn");
 
     // Runs on a libmpv thread: it may only post to the Qt event loop.
     mpv_set_wakeup_callback(
@@ -213,9 +268,20 @@ bool MpvEngine::createCore(Core& core) {
 }
 
 MpvEngine::~MpvEngine() {
+    std::erase(liveEngines(), this);
+    destroyCores();
+}
+
+std::vector<MpvEngine*>& MpvEngine::liveEngines() {
+    static std::vector<MpvEngine*> engines;
+    return engines;
+}
+
+void MpvEngine::destroyCores() {
     // No wakeup may reach this object once it is going away.
     for (Core& core : cores_)
         if (core.handle) mpv_set_wakeup_callback(core.handle.get(), nullptr, nullptr);
+    for (Core& core : cores_) core.handle.reset();
 }
 
 void MpvEngine::forBothCores(const std::function<void(mpv_handle*)>& call) {
@@ -302,6 +368,7 @@ void MpvEngine::setCurrentPosition(double seconds) {
 
 void MpvEngine::setNetworkTimeout(int seconds) {
     networkTimeoutSeconds_ = seconds;
+    machine_.setNetworkTimeout(seconds * 1000);
     double value = seconds;
     forBothCores([&](mpv_handle* h) {
         mpv_set_property_async(h, 0, property::kNetworkTimeout, MPV_FORMAT_DOUBLE, &value);
@@ -325,9 +392,7 @@ QString MpvEngine::mediaTitle() const {
 
 std::int64_t MpvEngine::bitRate() const {
     if (!machine_.loaded()) return 0;
-    if (demuxBitrate_ > 0) return demuxBitrate_;
-    if (icyBitrate_ > 0) return icyBitrate_ * 1000;
-    return measuredBitrate_;
+    return reportedBitRate(icyBitrate_, demuxBitrate_, measuredBitrate_);
 }
 
 QString MpvEngine::currentMediaItemInfo(const QString& attribute) const {
@@ -343,26 +408,22 @@ void MpvEngine::publish() {
     // next file), so each value is read afresh and told only once.
     if (playState() == PlayState::Playing) {
         if (!positionTimer_.isActive()) positionTimer_.start();
-        // The second core is made once something plays, not while the
-        // player starts; without one, a change waits for the old stream.
-        if (!standby().handle && !standbyWanted_) {
-            standbyWanted_ = true;
-            QTimer::singleShot(0, this, [this] { createCore(standby()); });
-        }
     } else {
         positionTimer_.stop();
     }
     if (playState() != told_.state) {
         told_.state = playState();
-        emit playStateChanged(static_cast<int>(told_.state));
+        emit playStateChanged(told_.state);
     }
     if (bitRate() != told_.bitRate) {
         told_.bitRate = bitRate();
         emit bitRateChanged();
     }
-    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle) {
+    if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
+        failureText() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
+        told_.failure = failureText();
         emit titleChanged(told_.title);
     }
     if (duration() != told_.duration) {
@@ -384,13 +445,18 @@ void MpvEngine::publish() {
 }
 
 void MpvEngine::sendCommands() {
+    // A held entry is let go only after the stop that may come with it, or
+    // libmpv would open it first.
+    std::vector<EngineCommand> continues;
     for (EngineCommand& c : machine_.takeCommands()) {
         switch (c.kind) {
             case EngineCommand::Kind::Stop:
                 outbox_.push_back({std::move(c), &active()});
                 break;
             case EngineCommand::Kind::Load:
-                if (!active().idle && standby().handle) switchCores();
+                // Only an idle standby takes the load: one still closing an
+                // earlier stream would make it wait behind that close.
+                if (!active().idle && standby().handle && standby().idle) switchCores();
                 active().idle = false;
                 outbox_.push_back({std::move(c), &active()});
                 break;
@@ -405,6 +471,12 @@ void MpvEngine::sendCommands() {
                 mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
                                        MPV_FORMAT_FLAG);
                 break;
+            case EngineCommand::Kind::AskServer:
+                askServer(c.address, c.tag);
+                break;
+            case EngineCommand::Kind::Continue:
+                continues.push_back(std::move(c));
+                break;
             case EngineCommand::Kind::StartTimer:
                 (c.timer == EngineTimer::Reconnect ? reconnectTimer_ : watchdogTimer_).start(c.ms);
                 break;
@@ -414,6 +486,44 @@ void MpvEngine::sendCommands() {
         }
     }
     flushOutbox();
+    for (const EngineCommand& c : continues) continueHook(active(), c.tag, c.ms);
+}
+
+void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
+    if (delayMs <= 0) {
+        mpv_hook_continue(core.handle.get(), hook);
+        return;
+    }
+    // A stop or another load meanwhile still waits for this: libmpv goes on
+    // only once the hook is let go.
+    QTimer::singleShot(delayMs, this,
+                       [h = core.handle.get(), hook] { mpv_hook_continue(h, hook); });
+}
+
+void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
+    // One fetch of the address, read and dropped: a body that ends whole
+    // was a file; one that fails, is cut, or still flows was a station.
+    if (asking_) asking_->abort();
+    if (!network_) network_ = std::make_unique<QNetworkAccessManager>();
+    QNetworkRequest request{QUrl(address)};
+    request.setTransferTimeout(kAskServerMs);
+    QNetworkReply* reply = network_->get(request);
+    asking_ = reply;
+    const auto answer = [this, reply, tag](bool live) {
+        if (asking_ != reply) return;
+        asking_ = nullptr;
+        reply->abort();
+        reply->deleteLater();
+        step([&] { machine_.serverAnswered(tag, live); });
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, answer] {
+        for (const QByteArray& name : reply->rawHeaderList())
+            if (name.toLower().startsWith("icy-")) return answer(true);
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply] { reply->readAll(); });
+    connect(reply, &QNetworkReply::finished, this,
+            [reply, answer] { answer(reply->error() != QNetworkReply::NoError); });
+    QTimer::singleShot(kAskServerMs, reply, [answer] { answer(true); });
 }
 
 void MpvEngine::switchCores() {
@@ -441,10 +551,15 @@ void MpvEngine::flushOutbox() {
             const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
             result = mpv_command_async(core->handle.get(), kLoadTag | c.tag, args);
         }
-        if (result < 0) {
+        if (result == MPV_ERROR_EVENT_QUEUE_FULL) {
+            // Its replies hold the queue's slots; they are read shortly.
             retryTimer_.start();
             return;
         }
+        if (result < 0)
+            qWarning("libmpv refused %s: %s",
+                     c.kind == EngineCommand::Kind::Stop ? "stop" : "loadfile",
+                     mpv_error_string(result));
         outbox_.pop_front();
     }
 }
@@ -465,7 +580,14 @@ void MpvEngine::drainEvents(Core& core) {
             // The machine counts every load's answer, whichever core sent it.
             const bool loadReply =
                 e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
-            if (&core == active_ || loadReply) handleEvent(*e);
+            if (&core == active_ || loadReply) {
+                handleEvent(*e);
+            } else if (e->event_id == MPV_EVENT_HOOK) {
+                mpv_hook_continue(core.handle.get(), static_cast<mpv_event_hook*>(e->data)->id);
+            } else if (e->event_id == MPV_EVENT_GET_PROPERTY_REPLY &&
+                       (e->reply_userdata & kOpeningTag)) {
+                mpv_hook_continue(core.handle.get(), e->reply_userdata & ~kOpeningTag);
+            }
         }
         sendCommands();
         publish();
@@ -489,7 +611,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason),
+            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
         }
@@ -502,8 +624,33 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         case MPV_EVENT_QUEUE_OVERFLOW:
             machine_.eventsLost();
             break;
+        case MPV_EVENT_LOG_MESSAGE: {
+            const FailureReason reason = networkFailureOf(
+                QString::fromUtf8(static_cast<const mpv_event_log_message*>(event.data)->text));
+            if (reason.kind != Failure::None) machine_.openingError(reason);
+            break;
+        }
+        case MPV_EVENT_HOOK: {
+            // The address is asked for, not read: a read would wait for the
+            // core. An address the user gave goes at once.
+            const std::uint64_t hook = static_cast<mpv_event_hook*>(event.data)->id;
+            if (machine_.watchesOpening())
+                mpv_get_property_async(active().handle.get(), kOpeningTag | hook,
+                                       property::kStreamOpenFilename, MPV_FORMAT_STRING);
+            else
+                mpv_hook_continue(active().handle.get(), hook);
+            break;
+        }
         case MPV_EVENT_GET_PROPERTY_REPLY:
-            if (event.error >= 0) handlePropertyChange(event.reply_userdata, event.data);
+            if (event.reply_userdata & kOpeningTag) {
+                const auto* p = static_cast<const mpv_event_property*>(event.data);
+                const QString address = event.error >= 0 && p->format == MPV_FORMAT_STRING
+                                            ? QString::fromUtf8(*static_cast<char**>(p->data))
+                                            : QString();
+                machine_.entryOpening(event.reply_userdata & ~kOpeningTag, address);
+            } else if (event.error >= 0) {
+                handlePropertyChange(event.reply_userdata, event.data);
+            }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
             handlePropertyChange(event.reply_userdata, event.data);
@@ -547,6 +694,12 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
                 break;
             }
             const auto* map = static_cast<const mpv_node*>(p->data);
+            bool icy = false;
+            if (map->format == MPV_FORMAT_NODE_MAP && map->u.list)
+                for (int i = 0; i < map->u.list->num; ++i)
+                    icy = icy || QLatin1String(map->u.list->keys[i])
+                                     .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
+            machine_.icyChanged(icy);
             icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
             stationName_ = textOf(metadataValue(*map, key::kIcyName)).trimmed();
             streamTitle_ = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
@@ -582,6 +735,10 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             break;
         case kMuteId:
             if (!none) mute_ = flag();
+            break;
+        case kFileFormatId:
+            machine_.hlsChanged(!none && QLatin1String(*static_cast<char**>(p->data)) ==
+                                             QLatin1String("hls"));
             break;
         default:
             break;

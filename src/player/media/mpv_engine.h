@@ -9,14 +9,21 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
 
+class QNetworkAccessManager;
+class QNetworkReply;
 struct mpv_handle;
 struct mpv_event;
 
 namespace ondrix {
+
+// Why an address failed, from a line of libmpv's log; none when the line
+// does not tell.
+FailureReason networkFailureOf(const QString& logLine);
 
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
@@ -48,6 +55,7 @@ class MpvEngine : public MediaEngine {
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
+    QString failureText() const override { return ondrix::failureText(machine_.failure()); }
 
     // How long a dropped network stream is tried again before giving up.
     void setReconnectLimit(int milliseconds) { machine_.setReconnectLimit(milliseconds); }
@@ -67,7 +75,7 @@ class MpvEngine : public MediaEngine {
     struct Told {
         PlayState state = PlayState::Undefined;
         std::int64_t bitRate = 0;
-        QString title, streamTitle;
+        QString title, streamTitle, failure;
         double position = 0.0, duration = 0.0;
         int volume = 50;
         bool mute = false;
@@ -88,6 +96,9 @@ class MpvEngine : public MediaEngine {
         Core* core;
     };
 
+    static std::vector<MpvEngine*>& liveEngines();
+    void destroyCores();
+
     // A core with the engine's options, volume and observed properties;
     // false when libmpv could not make one.
     bool createCore(Core& core);
@@ -105,6 +116,8 @@ class MpvEngine : public MediaEngine {
     void flushOutbox();
     void drainEvents(Core& core);
     void handleEvent(const mpv_event& event);
+    void continueHook(Core& core, std::uint64_t hook, int delayMs);
+    void askServer(const QString& address, std::uint64_t tag);
     void handlePropertyChange(std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
@@ -119,8 +132,10 @@ class MpvEngine : public MediaEngine {
     QTimer positionTimer_;
     QTimer reconnectTimer_;
     QTimer watchdogTimer_;
+    // Made on first use: most listeners never need it.
+    std::unique_ptr<QNetworkAccessManager> network_;
+    QNetworkReply* asking_ = nullptr;
     bool durationObserved_ = false;
-    bool standbyWanted_ = false;
     QString audioOutput_;
     int networkTimeoutSeconds_ = 10;
 
