@@ -303,6 +303,24 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
     }
 }
 
+// A change away from something playing loads on the other libmpv core;
+// libavformat tells its network errors through the first core made only.
+TEST_F(MpvEngineTest, AFailureOnEitherCoreSaysWhy) {
+    testsupport::WebServer web;
+    folder.write(QStringLiteral("tone.wav"), wavTone(30));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        engine.setURL(folder.file(QStringLiteral("tone.wav")));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
+        engine.setURL(web.url(QStringLiteral("/gone")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return engine.failureText() == QStringLiteral("Not found (404)"); }, 2000))
+            << engine.failureText().toStdString();
+    }
+}
+
 TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     folder.write(QStringLiteral("a.wav"), wavTone(20, 440));
     folder.write(QStringLiteral("b.wav"), wavTone(20, 660));

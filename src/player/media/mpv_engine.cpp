@@ -580,7 +580,10 @@ void MpvEngine::drainEvents(Core& core) {
             // The machine counts every load's answer, whichever core sent it.
             const bool loadReply =
                 e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
-            if (&core == active_ || loadReply) {
+            // libavformat logs through one core only, the first made, whichever
+            // core's connection failed: its network errors count from either.
+            const bool networkLog = e->event_id == MPV_EVENT_LOG_MESSAGE;
+            if (&core == active_ || loadReply || networkLog) {
                 handleEvent(*e);
             } else if (e->event_id == MPV_EVENT_HOOK) {
                 mpv_hook_continue(core.handle.get(), static_cast<mpv_event_hook*>(e->data)->id);
