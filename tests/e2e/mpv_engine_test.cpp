@@ -6,8 +6,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -102,48 +100,6 @@ TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
     EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("file:///x")));
     EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("/x/y.mp3")));
 }
-
-// A web server on 127.0.0.1 that answers every request with one file, at
-// once, or a byte a second after the headers when it trickles.
-class TinyWebServer {
-  public:
-    TinyWebServer(const QByteArray& type, const QByteArray& body, bool trickle) {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [=, this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                sockets_.emplace_back(socket);
-                QObject::connect(socket, &QTcpSocket::readyRead, [=, this] {
-                    if (!socket->readAll().contains("\r\n\r\n")) return;
-                    ++requests;
-                    QByteArray head = "HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\n";
-                    if (!trickle)
-                        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-                    socket->write(head + "\r\n");
-                    if (!trickle) {
-                        socket->write(body);
-                        socket->disconnectFromHost();
-                    }
-                });
-            }
-        });
-        QObject::connect(&drip_, &QTimer::timeout, [this] {
-            for (auto& socket : sockets_)
-                if (socket->state() == QAbstractSocket::ConnectedState) socket->write("\xff", 1);
-        });
-        if (trickle) drip_.start(1000);
-    }
-    QString url(const char* path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2")
-            .arg(server_.serverPort())
-            .arg(QLatin1String(path));
-    }
-    int requests = 0;
-
-  private:
-    QTcpServer server_;
-    QTimer drip_;
-    std::vector<std::unique_ptr<QTcpSocket>> sockets_;
-};
 
 class MpvEngineTest : public ::testing::Test {
   protected:
@@ -406,12 +362,8 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
 }
 
 TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
-    QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
-    std::vector<std::unique_ptr<QTcpSocket>> held;  // accepted, never answered
-    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* s = silent.nextPendingConnection()) held.emplace_back(s);
-    });
+    testsupport::WebServer silent;
+    silent.route(QStringLiteral("/live"), testsupport::WebServer::Reply::noAnswer());
     engine.setNetworkTimeout(2);
 
     qint64 longestGapMs = 0;
@@ -424,12 +376,12 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
 
     StateLog log(engine);
     engine.controlsStop();
-    engine.setURL(QStringLiteral("http://127.0.0.1:%1/live").arg(silent.serverPort()));
+    engine.setURL(silent.url(QStringLiteral("/live")));
     engine.controlsPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 30000));
     ticker.stop();
 
-    EXPECT_FALSE(held.empty());  // the engine did connect and wait
+    EXPECT_EQ(silent.requests(QStringLiteral("/live")), 1);  // it did connect and wait
     EXPECT_FALSE(log.saw(PlayState::Stopped));
     // Held for the network timeout, the loop would miss its ticks for two
     // seconds; the bound leaves room for a busy machine.
@@ -437,14 +389,15 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
 }
 
 TEST_F(MpvEngineTest, FiniteFileFromAWebServerEndsStoppedAndIsFetchedOnce) {
-    TinyWebServer server("audio/wav", wavTone(3.0), false);
+    testsupport::WebServer server;
+    server.route(QStringLiteral("/tone.wav"), {.type = "audio/wav", .body = wavTone(3.0)});
     StateLog log(engine);
-    engine.setURL(server.url("/tone.wav"));
+    engine.setURL(server.url(QStringLiteral("/tone.wav")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     QTest::qWait(2000);  // no new fetch follows
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requests(QStringLiteral("/tone.wav")), 1);
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
 }
 
@@ -556,16 +509,17 @@ TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
 }
 
 TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
-    TinyWebServer server("audio/mpeg", QByteArray(), true);
+    testsupport::WebServer server;
+    server.route(QStringLiteral("/slow"), {.body = "\xff", .liveBytesPerSecond = 10});
     engine.setStallLimit(3000);
     StateLog log(engine);
     QElapsedTimer timer;
     timer.start();
-    engine.setURL(server.url("/slow"));
+    engine.setURL(server.url(QStringLiteral("/slow")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
     EXPECT_GE(timer.elapsed(), 2500);  // a coarse timer may fire a little early
     EXPECT_LT(timer.elapsed(), 8000);
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requests(QStringLiteral("/slow")), 1);
     EXPECT_FALSE(log.saw(PlayState::Playing));
     EXPECT_EQ(engine.failureText(), QStringLiteral("Nothing played within 3 s"));
 }
