@@ -146,7 +146,7 @@ TEST_F(WavelarkTest, MediaComponentsOwnStopIsThePlayersStop) {
     EXPECT_FALSE(w.Timer1->isActive()) << "the shuttle would start the next file";
 }
 
-TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTip) {
+TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInEveryTip) {
     const QString markup = QStringLiteral("<b>Jazz</b>");
     const QString longName = QStringLiteral("Radio With A Very Long Name Indeed");
     folder.write(QStringLiteral("!rkeys.txt"),
@@ -159,5 +159,17 @@ TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTi
     EXPECT_EQ(w.LabelR[1]->text(), longName);
     EXPECT_TRUE(w.LabelR[1]->captionCut());
     EXPECT_EQ(testsupport::shownToolTip(*w.LabelR[1]), longName);
+    EXPECT_EQ(testsupport::shownToolTip(*w.LabelR[0]), markup);  // whole, though not cut
     EXPECT_TRUE(w.LabelR[2]->toolTip().isEmpty());
+}
+
+TEST_F(WavelarkTest, DefaultStationNamesFitTheirButtons) {
+    QFile defaults(QStringLiteral(ONDRIX_SOURCE_DIR "/resources/settings/!rkeys.txt"));
+    ASSERT_TRUE(defaults.open(QIODevice::ReadOnly));
+    folder.write(QStringLiteral("!rkeys.txt"), defaults.readAll());
+    ondrix::Wavelark& w = loaded();
+    for (ondrix::ClickableLabel* button : w.LabelR) {
+        EXPECT_FALSE(button->captionCut()) << button->text().toStdString();
+        EXPECT_EQ(testsupport::shownToolTip(*button), button->text());
+    }
 }
