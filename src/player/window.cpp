@@ -291,6 +291,12 @@ void Wavelark::setStationCaption(int button, const QString& caption) {
     setPlainToolTip(label, caption);
 }
 
+void Wavelark::bringToFront() {
+    show();
+    raise();
+    activateWindow();
+}
+
 void Wavelark::showInformation(const QString& text, const QString& title) {
     services_.dialogs.message(this, text, title, MessageIcon::Information);
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QThread>
+#include <QUrl>
 #include <functional>
 
 #include "support/icecast.h"
@@ -392,6 +393,7 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.listeners(one) == 1; }, 15000));
     EXPECT_EQ(status(), QStringLiteral("Playing"));
     EXPECT_EQ(meta("xesam:album"), QStringLiteral("One"));
+    EXPECT_EQ(meta("xesam:artist"), QStringLiteral("One"));
     EXPECT_EQ(meta("xesam:url"), server.url(one));
     ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
     EXPECT_TRUE(QTest::qWaitFor(
@@ -429,6 +431,73 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
         << seen.join(QLatin1Char(' ')).toStdString();
     follower.kill();
     follower.waitForFinished(5000);
+}
+
+TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
+    if (!haveProgram(QStringLiteral("playerctl")) || !haveProgram(QStringLiteral("dbus-daemon")) ||
+        !haveProgram(QStringLiteral("ffmpeg")))
+        GTEST_SKIP() << "needs playerctl, dbus-daemon and ffmpeg";
+    // Named to sort after the settings files, in the folder the list shows first.
+    for (const char* name : {"y.mp3", "z.mp3"})
+        ASSERT_EQ(runCommand(QStringLiteral("ffmpeg"),
+                             {QStringLiteral("-loglevel"), QStringLiteral("error"),
+                              QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                              QStringLiteral("sine=duration=60"),
+                              settings.file(QString::fromLatin1(name))}),
+                  0);
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& e) {
+        e.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    });
+    const auto meta = [&](const char* key) {
+        QString out;
+        runCommand(
+            QStringLiteral("playerctl"),
+            {QStringLiteral("--player=wavelark"), QStringLiteral("metadata"), QLatin1String(key)},
+            env, &out, 10000);
+        return out.trimmed();
+    };
+    const auto ctl = [&](const char* command) {
+        runCommand(QStringLiteral("playerctl"),
+                   {QStringLiteral("--player=wavelark"), QLatin1String(command)}, env);
+    };
+    const auto uri = [&](const char* name) {
+        return QUrl::fromLocalFile(settings.file(QString::fromLatin1(name)))
+            .toString(QUrl::FullyEncoded);
+    };
+
+    // A click in the file list, then the last entry and the one above it.
+    const QPoint list = windowPosition() + QPoint(470, 38);
+    xdotool({QStringLiteral("mousemove"), QString::number(list.x()), QString::number(list.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    xdotool({QStringLiteral("key"), QStringLiteral("End"), QStringLiteral("Up")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("y.mp3"); }, 15000))
+        << meta("xesam:url").toStdString();
+    EXPECT_EQ(meta("xesam:artist"), QDir(settings.path()).dirName());
+    EXPECT_EQ(meta("xesam:title"), QStringLiteral("y.mp3"));
+
+    ctl("next");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("z.mp3"); }, 10000));
+    ctl("previous");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("y.mp3"); }, 10000));
+
+    // A file has a length: the position can be set.
+    runCommand(
+        QStringLiteral("playerctl"),
+        {QStringLiteral("--player=wavelark"), QStringLiteral("position"), QStringLiteral("30")},
+        env);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            QString out;
+            runCommand(QStringLiteral("playerctl"),
+                       {QStringLiteral("--player=wavelark"), QStringLiteral("position")}, env, &out,
+                       10000);
+            return out.trimmed().toDouble() >= 30;
+        },
+        10000));
 }
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {

@@ -2,8 +2,10 @@
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
+#include "platform/paths.h"
 #include "platform/program_folder.h"
 #include "platform/runtime_error.h"
+#include "player/mpris.h"
 #include "support/shown_text.h"
 
 using namespace testsupport;
@@ -172,4 +174,32 @@ TEST_F(WavelarkTest, DefaultStationNamesFitTheirButtons) {
         EXPECT_FALSE(button->captionCut()) << button->text().toStdString();
         EXPECT_EQ(testsupport::shownToolTip(*button), button->text());
     }
+}
+
+TEST_F(WavelarkTest, MediaControlsNextAndPreviousStepTheWalkDuringShuttlePlay) {
+    TempFolder music;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        music.write(QString::fromLatin1(name), "x");
+    const auto file = [&](const char* name) {
+        return ondrix::joinPath(music.path(), QLatin1String(name));
+    };
+    ondrix::Wavelark& w = loaded();
+    ondrix::MprisService media(w, engine, nullptr);
+    w.Dir1->setPath(music.path());
+    w.File1->setListIndex(0);
+    media.next();
+    EXPECT_EQ(engine.URL(), file("b.mp3"));
+    media.previous();
+    media.previous();
+    EXPECT_EQ(engine.URL(), file("c.mp3"));  // back past the first
+    engine.state = ondrix::PlayState::Playing;
+    const QVariantMap shown = media.metadata();
+    EXPECT_EQ(shown.value(QStringLiteral("xesam:artist")).toStringList(),
+              QStringList{QDir(music.path()).dirName()});
+    EXPECT_TRUE(
+        shown.value(QStringLiteral("xesam:url")).toString().startsWith(QStringLiteral("file:///")));
+
+    w.PlayStation(1);  // a station ends the walk: Next goes to the next button
+    media.next();
+    EXPECT_EQ(engine.URL(), QStringLiteral("http://stream2.example/live"));
 }
