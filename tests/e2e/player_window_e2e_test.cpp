@@ -452,52 +452,38 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
     start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& e) {
         e.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     });
-    const auto meta = [&](const char* key) {
+    // playerctl's answer, about the player on the test's bus.
+    const auto ctl = [&](const QString& arguments) {
         QString out;
-        runCommand(
-            QStringLiteral("playerctl"),
-            {QStringLiteral("--player=wavelark"), QStringLiteral("metadata"), QLatin1String(key)},
-            env, &out, 10000);
-        return out.trimmed();
-    };
-    const auto ctl = [&](const char* command) {
         runCommand(QStringLiteral("playerctl"),
-                   {QStringLiteral("--player=wavelark"), QLatin1String(command)}, env);
+                   (QStringLiteral("--player=wavelark ") + arguments).split(QLatin1Char(' ')), env,
+                   &out, 10000);
+        return out.trimmed();
     };
     const auto uri = [&](const char* name) {
         return QUrl::fromLocalFile(settings.file(QString::fromLatin1(name)))
             .toString(QUrl::FullyEncoded);
     };
+    const auto url = [&] { return ctl(QStringLiteral("metadata xesam:url")); };
 
     // A click in the file list, then the last entry and the one above it.
     const QPoint list = windowPosition() + QPoint(470, 38);
     xdotool({QStringLiteral("mousemove"), QString::number(list.x()), QString::number(list.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     xdotool({QStringLiteral("key"), QStringLiteral("End"), QStringLiteral("Up")});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("y.mp3"); }, 15000))
-        << meta("xesam:url").toStdString();
-    EXPECT_EQ(meta("xesam:artist"), QDir(settings.path()).dirName());
-    EXPECT_EQ(meta("xesam:title"), QStringLiteral("y.mp3"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 15000))
+        << url().toStdString();
+    EXPECT_EQ(ctl(QStringLiteral("metadata xesam:artist")), QDir(settings.path()).dirName());
+    EXPECT_EQ(ctl(QStringLiteral("metadata xesam:title")), QStringLiteral("y.mp3"));
 
-    ctl("next");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("z.mp3"); }, 10000));
-    ctl("previous");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == uri("y.mp3"); }, 10000));
+    ctl(QStringLiteral("next"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("z.mp3"); }, 10000));
+    ctl(QStringLiteral("previous"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 10000));
 
-    // A file has a length: the position can be set.
-    runCommand(
-        QStringLiteral("playerctl"),
-        {QStringLiteral("--player=wavelark"), QStringLiteral("position"), QStringLiteral("30")},
-        env);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            QString out;
-            runCommand(QStringLiteral("playerctl"),
-                       {QStringLiteral("--player=wavelark"), QStringLiteral("position")}, env, &out,
-                       10000);
-            return out.trimmed().toDouble() >= 30;
-        },
-        10000));
+    ctl(QStringLiteral("position 30"));  // a file has a length: it can be sought
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ctl(QStringLiteral("position")).toDouble() >= 30; }, 10000));
 }
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
