@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     window->show();
     // Media keys and panels; the window owns it, and without a session bus
     // there is none.
-    ondrix::MprisService::start(*window, *engine);
+    ondrix::MprisService::start(*window, *engine, window.get());
     const int status = app.exec();
     window.reset();  // before the engine it uses
     return status;

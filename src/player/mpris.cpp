@@ -2,14 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/outside_text.h"
 #include "player/media/media_engine.h"
-#include "player/window.h"
 
 namespace ondrix {
 
@@ -18,6 +19,11 @@ namespace {
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.wavelark");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kTrackPrefix = QStringLiteral("/org/ondrix/wavelark/track/");
+
+bool isLocal(const QString& url) {
+    return !url.trimmed().isEmpty() && !url.contains(QLatin1String("://"));
+}
 
 bool hasAddress(const StationTable& stations, int slot) {
     return !stations.streamUrl[slot].trimmed().isEmpty();
@@ -34,17 +40,8 @@ bool sessionBusAdvertised() {
 }  // namespace
 
 QString mprisPlaybackStatus(PlayState playState) {
-    switch (playState) {
-        case PlayState::Playing:
-        case PlayState::Buffering:
-        case PlayState::Transitioning:
-        case PlayState::Reconnecting:
-            return QStringLiteral("Playing");
-        case PlayState::Paused:
-            return QStringLiteral("Paused");
-        default:
-            return QStringLiteral("Stopped");
-    }
+    if (soundOnItsWay(playState)) return QStringLiteral("Playing");
+    return playState == PlayState::Paused ? QStringLiteral("Paused") : QStringLiteral("Stopped");
 }
 
 int mprisStationSlot(const StationTable& stations, const QString& url, int preferred) {
@@ -83,11 +80,30 @@ QString mprisTitle(const QString& streamTitle, const QString& stationName, const
     return cleanOutsideText(last.isEmpty() ? url : last);
 }
 
-MprisService* MprisService::start(Wavelark& window, MediaEngine& engine) {
+QString mprisArtist(const QString& stationName, const QString& url) {
+    const QString station = cleanOutsideText(stationName);
+    if (!station.trimmed().isEmpty()) return station;
+    if (!isLocal(url)) return QString();
+    return cleanOutsideText(QFileInfo(QDir::fromNativeSeparators(url)).dir().dirName());
+}
+
+QString mprisUrl(const QString& url) {
+    return isLocal(url)
+               ? QUrl::fromLocalFile(QFileInfo(url).absoluteFilePath()).toString(QUrl::FullyEncoded)
+               : url;
+}
+
+double mprisSeekTarget(double position, double offsetSeconds, double duration) {
+    const double target = position + offsetSeconds;
+    if (target > duration) return -1;
+    return target > 0 ? target : 0.0;  // NaN too
+}
+
+MprisService* MprisService::start(PlayerCommands& player, MediaEngine& engine, QObject* owner) {
     if (!sessionBusAdvertised()) return nullptr;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return nullptr;
-    auto* service = new MprisService(window, engine);
+    auto* service = new MprisService(player, engine, owner);
     if (!service->registerOn(bus)) {
         delete service;
         return nullptr;
@@ -95,10 +111,11 @@ MprisService* MprisService::start(Wavelark& window, MediaEngine& engine) {
     return service;
 }
 
-MprisService::MprisService(Wavelark& window, MediaEngine& engine)
-    : QObject(&window), window_(window), engine_(engine) {
+MprisService::MprisService(PlayerCommands& player, MediaEngine& engine, QObject* owner)
+    : QObject(owner), player_(player), engine_(engine) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+    followAddress();
     announced_ = snapshot();
     connect(&engine_, &MediaEngine::playStateChanged, this, &MprisService::announceChanges);
     connect(&engine_, &MediaEngine::volumeChanged, this, &MprisService::announceChanges);
@@ -134,41 +151,45 @@ void MprisService::nameRequested(const QDBusMessage& reply) {
 }
 
 void MprisService::raise() {
-    window_.show();
-    window_.raise();
-    window_.activateWindow();
+    player_.bringToFront();
 }
 
 void MprisService::quit() {
-    window_.LabelExit_Click();
+    player_.quitPlayer();
 }
 
 QString MprisService::playbackStatus() const {
     return mprisPlaybackStatus(engine_.playState());
 }
 
-QVariantMap MprisService::metadata() const {
+void MprisService::followAddress() {
     const QString url = engine_.URL();
-    if (url.isEmpty())
-        return {{QStringLiteral("mpris:trackid"),
-                 QVariant::fromValue(QDBusObjectPath(
-                     QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")))}};
-    // A new address is a new track; a new stream title is not.
-    if (url != trackUrl_) {
-        trackUrl_ = url;
-        ++trackNumber_;
-    }
-    const int slot = currentSlot();
-    const QString station = slot > 0 ? window_.settings().stations().name[slot] : QString();
+    if (url == trackUrl_) return;
+    trackUrl_ = url;
+    ++trackNumber_;
+}
+
+QDBusObjectPath MprisService::trackId() const {
+    if (trackUrl_.isEmpty())
+        return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+    return QDBusObjectPath(kTrackPrefix + QString::number(trackNumber_));
+}
+
+QVariantMap MprisService::metadata() const {
+    const QString& url = trackUrl_;
+    if (url.isEmpty()) return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())}};
+    const StationTable& stations = player_.playerState().stations;
+    const int slot = mprisStationSlot(stations, url, chosenSlot_);
+    const QString station = slot > 0 ? stations.name[slot] : QString();
+    const QString artist = mprisArtist(station, url);
     QVariantMap data{
-        {QStringLiteral("mpris:trackid"),
-         QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/ondrix/wavelark/track/") +
-                                             QString::number(trackNumber_)))},
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())},
         {QStringLiteral("xesam:title"), engine_.failureText().isEmpty()
                                             ? mprisTitle(engine_.streamTitle(), station, url)
-                                            : engine_.failureText()},
-        {QStringLiteral("xesam:url"), url},
+                                            : cleanOutsideText(engine_.failureText())},
+        {QStringLiteral("xesam:url"), mprisUrl(url)},
     };
+    if (!artist.isEmpty()) data.insert(QStringLiteral("xesam:artist"), QStringList{artist});
     if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), cleanOutsideText(station));
     if (engine_.duration() > 0)
         data.insert(QStringLiteral("mpris:length"),
@@ -189,12 +210,21 @@ qlonglong MprisService::position() const {
     return qlonglong(std::llround(engine_.currentPosition() * 1e6));
 }
 
+// Seekable entries are the ones with a known length: a live stream has none.
+bool MprisService::canSeek() const {
+    return engine_.duration() > 0;
+}
+
 bool MprisService::canGoNext() const {
-    return mprisNeighbourStation(window_.settings().stations(), currentSlot(), 1) != 0;
+    const PlayerState state = player_.playerState();
+    if (state.walking) return state.walkEntries > 0;
+    return mprisNeighbourStation(state.stations, currentSlot(), 1) != 0;
 }
 
 bool MprisService::canGoPrevious() const {
-    return mprisNeighbourStation(window_.settings().stations(), currentSlot(), -1) != 0;
+    const PlayerState state = player_.playerState();
+    if (state.walking) return state.walkEntries > 0;
+    return mprisNeighbourStation(state.stations, currentSlot(), -1) != 0;
 }
 
 void MprisService::next() {
@@ -203,40 +233,69 @@ void MprisService::next() {
 void MprisService::previous() {
     playNeighbour(-1);
 }
+
+void MprisService::seek(qlonglong offset) {
+    if (!canSeek()) return;
+    const double target =
+        mprisSeekTarget(engine_.currentPosition(), double(offset) / 1e6, engine_.duration());
+    if (target < 0)
+        next();
+    else
+        seekTo(target);
+}
+
+void MprisService::setPosition(const QDBusObjectPath& track, qlonglong position) {
+    // A stale track id means the user aimed at what played before.
+    if (!canSeek() || track != trackId() || position < 0) return;
+    const double seconds = double(position) / 1e6;
+    if (seconds <= engine_.duration()) seekTo(seconds);
+}
+
+void MprisService::seekTo(double seconds) {
+    engine_.setCurrentPosition(seconds);
+    emit seeked(qlonglong(std::llround(seconds * 1e6)));
+}
 void MprisService::pause() {
     engine_.controlsPause();
 }
 
 void MprisService::playPause() {
-    if (playbackStatus() == QLatin1String("Playing"))
+    if (soundOnItsWay(engine_.playState()))
         engine_.controlsPause();
     else
-        window_.LabelPlay_Click();
+        player_.playAgain();
 }
 
 void MprisService::stop() {
-    window_.LabelStop_Click();
+    player_.stopPlaying();
 }
 void MprisService::play() {
-    window_.LabelPlay_Click();
+    player_.playAgain();
 }
 
 int MprisService::currentSlot() const {
-    return mprisStationSlot(window_.settings().stations(), engine_.URL(), chosenSlot_);
+    return mprisStationSlot(player_.playerState().stations, engine_.URL(), chosenSlot_);
 }
 
 void MprisService::playNeighbour(int direction) {
-    const int slot = mprisNeighbourStation(window_.settings().stations(), currentSlot(), direction);
+    const PlayerState state = player_.playerState();
+    // Shuttle Play: the folder walk steps, the station buttons stay as they are.
+    if (state.walking) {
+        player_.stepWalk(direction);
+        return;
+    }
+    const int slot = mprisNeighbourStation(state.stations, currentSlot(), direction);
     if (slot == 0) return;
     chosenSlot_ = slot;
-    window_.PlayStation(slot);
+    player_.startStation(slot);
 }
 
 MprisService::Snapshot MprisService::snapshot() const {
-    return {playbackStatus(), metadata(), volume(), canGoNext(), canGoPrevious()};
+    return {playbackStatus(), metadata(), volume(), canSeek(), canGoNext(), canGoPrevious()};
 }
 
 void MprisService::announceChanges() {
+    followAddress();
     // A station switch stops, sets the address and plays in one go: the
     // listeners hear of the outcome once, after the burst.
     if (announcePending_) return;
@@ -250,6 +309,8 @@ void MprisService::announceChanges() {
         if (now.metadata != announced_.metadata)
             changed.insert(QStringLiteral("Metadata"), now.metadata);
         if (now.volume != announced_.volume) changed.insert(QStringLiteral("Volume"), now.volume);
+        if (now.canSeek != announced_.canSeek)
+            changed.insert(QStringLiteral("CanSeek"), now.canSeek);
         if (now.canGoNext != announced_.canGoNext)
             changed.insert(QStringLiteral("CanGoNext"), now.canGoNext);
         if (now.canGoPrevious != announced_.canGoPrevious)
@@ -268,6 +329,8 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), service_(service) {}
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
-    : QDBusAbstractAdaptor(service), service_(service) {}
+    : QDBusAbstractAdaptor(service), service_(service) {
+    connect(service, &MprisService::seeked, this, &MprisPlayerAdaptor::Seeked);
+}
 
 }  // namespace ondrix

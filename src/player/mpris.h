@@ -10,17 +10,16 @@
 #include <QVariantMap>
 
 #include "player/media/media_engine.h"
+#include "player/player_commands.h"
 #include "player/settings/station_table.h"
 
 namespace ondrix {
 
 class MediaEngine;
-class Wavelark;
 
 // Rules of the desktop's media control, kept apart from D-Bus.
 
-// PlaybackStatus for a playState: opening, buffering and reconnecting count
-// as playing, since the user asked for sound and it is on its way.
+// PlaybackStatus for a playState.
 QString mprisPlaybackStatus(PlayState playState);
 // The station button (1 to 8) whose address is url, preferring `preferred`
 // when several share it; 0 when no button has it.
@@ -32,18 +31,24 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
 // The title shown for what plays: the stream's own title, else the station's
 // name, else the last part of the address; on one line, without controls.
 QString mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url);
+// Who plays as sound menus show it: the station's name, else the folder's
+// name of a local file; cleaned, empty for an address of neither.
+QString mprisArtist(const QString& stationName, const QString& url);
+// The address as a URI: a local path becomes file://.
+QString mprisUrl(const QString& url);
+// Where Seek by offsetSeconds lands: from the start at the least; -1 past
+// the end, which goes on to the next entry.
+double mprisSeekTarget(double position, double offsetSeconds, double duration);
 
-// The player's face on the session bus (org.mpris.MediaPlayer2.wavelark):
-// the window's own handlers do the work, so a media key acts as the click
-// would.
+// The player's face on the session bus (org.mpris.MediaPlayer2.wavelark).
 class MprisService : public QObject {
     Q_OBJECT
   public:
-    // Puts the service on the session bus, owned by the window. Without a
-    // session bus nothing happens: the player works as it does without one.
-    static MprisService* start(Wavelark& window, MediaEngine& engine);
+    // Puts the service on the session bus, owned by owner. Without a session
+    // bus nothing happens: the player works as it does without one.
+    static MprisService* start(PlayerCommands& player, MediaEngine& engine, QObject* owner);
 
-    MprisService(Wavelark& window, MediaEngine& engine);
+    MprisService(PlayerCommands& player, MediaEngine& engine, QObject* owner);
 
     // org.mpris.MediaPlayer2
     void raise();
@@ -55,6 +60,7 @@ class MprisService : public QObject {
     double volume() const;
     void setVolume(double volume);
     qlonglong position() const;
+    bool canSeek() const;
     bool canGoNext() const;
     bool canGoPrevious() const;
     void next();
@@ -63,6 +69,11 @@ class MprisService : public QObject {
     void playPause();
     void stop();
     void play();
+    void seek(qlonglong offset);
+    void setPosition(const QDBusObjectPath& track, qlonglong position);
+
+  signals:
+    void seeked(qlonglong position);
 
   private slots:
     void nameRequested(const QDBusMessage& reply);
@@ -72,22 +83,27 @@ class MprisService : public QObject {
         QString status;
         QVariantMap metadata;
         double volume = 0;
+        bool canSeek = false;
         bool canGoNext = false;
         bool canGoPrevious = false;
     };
 
     bool registerOn(const QDBusConnection& bus);
+    // A new address is a new track; a new stream title is not.
+    void followAddress();
+    QDBusObjectPath trackId() const;
+    void seekTo(double seconds);
     int currentSlot() const;
     void playNeighbour(int direction);
     Snapshot snapshot() const;
     // Tells listeners every property that differs from what they last saw.
     void announceChanges();
 
-    Wavelark& window_;
+    PlayerCommands& player_;
     MediaEngine& engine_;
     int chosenSlot_ = 0;  // the station Next or Previous started last
-    mutable QString trackUrl_;
-    mutable int trackNumber_ = 0;
+    QString trackUrl_;
+    int trackNumber_ = 0;
     Snapshot announced_;
     bool announcePending_ = false;
 };
@@ -149,7 +165,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     qlonglong position() const { return service_->position(); }
     bool canGoNext() const { return service_->canGoNext(); }
     bool canGoPrevious() const { return service_->canGoPrevious(); }
-    bool canSeek() const { return false; }
+    bool canSeek() const { return service_->canSeek(); }
     bool canControl() const { return true; }
 
   public slots:
@@ -159,9 +175,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void PlayPause() { service_->playPause(); }
     void Stop() { service_->stop(); }
     void Play() { service_->play(); }
-    // Streams cannot be sought and addresses come only from the window.
-    void Seek(qlonglong) {}
-    void SetPosition(const QDBusObjectPath&, qlonglong) {}
+    void Seek(qlonglong offset) { service_->seek(offset); }
+    void SetPosition(const QDBusObjectPath& track, qlonglong position) {
+        service_->setPosition(track, position);
+    }
+    // Addresses come only from the window.
     void OpenUri(const QString&) {}
 
   signals:

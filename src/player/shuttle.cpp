@@ -23,6 +23,12 @@ int nextShuttleIndex(int position, int count) {
     return next >= 0 && next < count ? next : 0;
 }
 
+int previousShuttleIndex(int position, int count) {
+    if (count <= 0) return -1;
+    const int previous = position - 1;
+    return previous >= 0 && previous < count ? previous : count - 1;
+}
+
 namespace {
 // The caption is rewritten on every tick; writing the text it already shows
 // must not cost a relayout and repaint.
@@ -89,14 +95,14 @@ void Wavelark::enablePoller() {
 
 // Selecting the entry runs File1_Click nested, which stores the position and
 // starts the file; the URL is then set once more, as the step always does.
-void Wavelark::shuttleStep() {
+void Wavelark::shuttleStep(int direction) {
     inShuttleStep_ = true;
     walkUrl_.clear();
-    shuttleStepInOrder();
+    shuttleStepInOrder(direction);
     inShuttleStep_ = false;
 }
 
-void Wavelark::shuttleStepInOrder() {
+void Wavelark::shuttleStepInOrder(int direction) {
     if (randomOrderFlag_ == -1) {
         services_.random.reseedFromClock();
         const int count = File1->listCount();
@@ -105,7 +111,8 @@ void Wavelark::shuttleStepInOrder() {
         shuttlePosition_ = static_cast<std::int16_t>(std::min(drawn, count - 1));
         File1->setListIndex(shuttlePosition_);
     } else {
-        const int next = nextShuttleIndex(shuttlePosition_, File1->listCount());
+        const int next = direction < 0 ? previousShuttleIndex(shuttlePosition_, File1->listCount())
+                                       : nextShuttleIndex(shuttlePosition_, File1->listCount());
         if (next < 0) return;
         File1->setListIndex(next);
     }
@@ -114,6 +121,7 @@ void Wavelark::shuttleStepInOrder() {
 }
 
 void Wavelark::playSelectedFile() {
+    walking_ = true;
     services_.engine.setURL(joinPath(File1->path(), File1->fileName()));
 }
 
@@ -126,6 +134,16 @@ void Wavelark::File1_Click() {
     enablePoller();
     shuttlePosition_ = static_cast<std::int16_t>(File1->listIndex());
     playSelectedFile();
+}
+
+PlayerState Wavelark::playerState() const {
+    return {settings_.stations(), walking_, File1->listCount()};
+}
+
+// As the walk goes on by itself when a file ends; a stopped walk starts again.
+void Wavelark::stepWalk(int direction) {
+    enablePoller();
+    shuttleStep(direction);
 }
 
 void Wavelark::Random_Play_Click() {

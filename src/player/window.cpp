@@ -287,8 +287,14 @@ void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;
     ClickableLabel* label = LabelR[button - 1];
     label->setText(cleanOutsideText(caption));
-    // A name cut to fit its button is shown whole when the pointer rests on it.
-    setPlainToolTip(label, label->captionCut() ? caption : QString());
+    // Every named button tells its whole name, as a cut one must.
+    setPlainToolTip(label, caption);
+}
+
+void Wavelark::bringToFront() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void Wavelark::showInformation(const QString& text, const QString& title) {

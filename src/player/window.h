@@ -24,6 +24,7 @@
 #include "player/file_browser.h"
 #include "player/media/media_engine.h"
 #include "player/media/media_widget.h"
+#include "player/player_commands.h"
 #include "player/settings/settings_files.h"
 #include "ui/clickable_label.h"
 #include "ui/control_table.h"
@@ -59,7 +60,7 @@ constexpr int kSafetyPollMs = 1000;
 
 // The radio and shuttle player window: owns its controls and all its state.
 // Handlers are public so tests drive them as the events would.
-class Wavelark : public QWidget, public SettingsHost {
+class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
     Q_OBJECT
   public:
     explicit Wavelark(WavelarkServices services, QWidget* parent = nullptr);
@@ -112,6 +113,15 @@ class Wavelark : public QWidget, public SettingsHost {
     void keepOnScreen() override;
     void showInformation(const QString& text, const QString& title) override;
 
+    // PlayerCommands: what the desktop's media control may ask.
+    PlayerState playerState() const override;
+    void startStation(int slot) override { PlayStation(slot); }
+    void playAgain() override { LabelPlay_Click(); }
+    void stopPlaying() override { LabelStop_Click(); }
+    void quitPlayer() override { LabelExit_Click(); }
+    void bringToFront() override;
+    void stepWalk(int direction) override;
+
     // Controls, under the names their handlers use.
     ClickableLabel* LabelR[StationTable::kButtonCount] = {};
     ClickableLabel* LabelRec = nullptr;
@@ -162,8 +172,10 @@ class Wavelark : public QWidget, public SettingsHost {
     void createControls();
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
-    void shuttleStep();
-    void shuttleStepInOrder();
+    // direction 1 goes on in the list's order, -1 goes back; a random walk
+    // draws anew either way.
+    void shuttleStep(int direction = 1);
+    void shuttleStepInOrder(int direction);
     // Runs the poller's tick once the current handler has ended, if Timer1
     // is on then.
     void pollSoon();
@@ -207,6 +219,8 @@ class Wavelark : public QWidget, public SettingsHost {
     QString walkUrl_;
     int walkFailures_ = 0;
     bool inShuttleStep_ = false;
+    // A file of the folder plays, picked or walked to: Shuttle Play.
+    bool walking_ = false;
 };
 
 // Pure rules of the handlers, tested on their own.
@@ -218,5 +232,7 @@ QStringList playerHelpLines();
 // Where the list-order shuttle goes after position in a list of count
 // entries: the next one, wrapping to the first; -1 for an empty list.
 int nextShuttleIndex(int position, int count);
+// The list-order shuttle going back: the previous one, wrapping to the last.
+int previousShuttleIndex(int position, int count);
 
 }  // namespace ondrix

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QThread>
+#include <QUrl>
 #include <functional>
 
 #include "support/icecast.h"
@@ -392,6 +393,7 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.listeners(one) == 1; }, 15000));
     EXPECT_EQ(status(), QStringLiteral("Playing"));
     EXPECT_EQ(meta("xesam:album"), QStringLiteral("One"));
+    EXPECT_EQ(meta("xesam:artist"), QStringLiteral("One"));
     EXPECT_EQ(meta("xesam:url"), server.url(one));
     ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
     EXPECT_TRUE(QTest::qWaitFor(
@@ -429,6 +431,59 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
         << seen.join(QLatin1Char(' ')).toStdString();
     follower.kill();
     follower.waitForFinished(5000);
+}
+
+TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
+    if (!haveProgram(QStringLiteral("playerctl")) || !haveProgram(QStringLiteral("dbus-daemon")) ||
+        !haveProgram(QStringLiteral("ffmpeg")))
+        GTEST_SKIP() << "needs playerctl, dbus-daemon and ffmpeg";
+    // Named to sort after the settings files, in the folder the list shows first.
+    for (const char* name : {"y.mp3", "z.mp3"})
+        ASSERT_EQ(runCommand(QStringLiteral("ffmpeg"),
+                             {QStringLiteral("-loglevel"), QStringLiteral("error"),
+                              QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                              QStringLiteral("sine=duration=60"),
+                              settings.file(QString::fromLatin1(name))}),
+                  0);
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& e) {
+        e.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    });
+    // playerctl's answer, about the player on the test's bus.
+    const auto ctl = [&](const QString& arguments) {
+        QString out;
+        runCommand(QStringLiteral("playerctl"),
+                   (QStringLiteral("--player=wavelark ") + arguments).split(QLatin1Char(' ')), env,
+                   &out, 10000);
+        return out.trimmed();
+    };
+    const auto uri = [&](const char* name) {
+        return QUrl::fromLocalFile(settings.file(QString::fromLatin1(name)))
+            .toString(QUrl::FullyEncoded);
+    };
+    const auto url = [&] { return ctl(QStringLiteral("metadata xesam:url")); };
+
+    // A click in the file list, then the last entry and the one above it.
+    const QPoint list = windowPosition() + QPoint(470, 38);
+    xdotool({QStringLiteral("mousemove"), QString::number(list.x()), QString::number(list.y())});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    xdotool({QStringLiteral("key"), QStringLiteral("End"), QStringLiteral("Up")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 15000))
+        << url().toStdString();
+    EXPECT_EQ(ctl(QStringLiteral("metadata xesam:artist")), QDir(settings.path()).dirName());
+    EXPECT_EQ(ctl(QStringLiteral("metadata xesam:title")), QStringLiteral("y.mp3"));
+
+    ctl(QStringLiteral("next"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("z.mp3"); }, 10000));
+    ctl(QStringLiteral("previous"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 10000));
+
+    ctl(QStringLiteral("position 30"));  // a file has a length: it can be sought
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ctl(QStringLiteral("position")).toDouble() >= 30; }, 10000));
 }
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {

@@ -2,8 +2,10 @@
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
+#include "platform/paths.h"
 #include "platform/program_folder.h"
 #include "platform/runtime_error.h"
+#include "player/mpris.h"
 #include "support/shown_text.h"
 
 using namespace testsupport;
@@ -146,7 +148,7 @@ TEST_F(WavelarkTest, MediaComponentsOwnStopIsThePlayersStop) {
     EXPECT_FALSE(w.Timer1->isActive()) << "the shuttle would start the next file";
 }
 
-TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTip) {
+TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInEveryTip) {
     const QString markup = QStringLiteral("<b>Jazz</b>");
     const QString longName = QStringLiteral("Radio With A Very Long Name Indeed");
     folder.write(QStringLiteral("!rkeys.txt"),
@@ -159,5 +161,45 @@ TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInTheTi
     EXPECT_EQ(w.LabelR[1]->text(), longName);
     EXPECT_TRUE(w.LabelR[1]->captionCut());
     EXPECT_EQ(testsupport::shownToolTip(*w.LabelR[1]), longName);
+    EXPECT_EQ(testsupport::shownToolTip(*w.LabelR[0]), markup);  // whole, though not cut
     EXPECT_TRUE(w.LabelR[2]->toolTip().isEmpty());
+}
+
+TEST_F(WavelarkTest, DefaultStationNamesFitTheirButtons) {
+    QFile defaults(QStringLiteral(ONDRIX_SOURCE_DIR "/resources/settings/!rkeys.txt"));
+    ASSERT_TRUE(defaults.open(QIODevice::ReadOnly));
+    folder.write(QStringLiteral("!rkeys.txt"), defaults.readAll());
+    ondrix::Wavelark& w = loaded();
+    for (ondrix::ClickableLabel* button : w.LabelR) {
+        EXPECT_FALSE(button->captionCut()) << button->text().toStdString();
+        EXPECT_EQ(testsupport::shownToolTip(*button), button->text());
+    }
+}
+
+TEST_F(WavelarkTest, MediaControlsNextAndPreviousStepTheWalkDuringShuttlePlay) {
+    TempFolder music;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
+        music.write(QString::fromLatin1(name), "x");
+    const auto file = [&](const char* name) {
+        return ondrix::joinPath(music.path(), QLatin1String(name));
+    };
+    ondrix::Wavelark& w = loaded();
+    ondrix::MprisService media(w, engine, nullptr);
+    w.Dir1->setPath(music.path());
+    w.File1->setListIndex(0);
+    media.next();
+    EXPECT_EQ(engine.URL(), file("b.mp3"));
+    media.previous();
+    media.previous();
+    EXPECT_EQ(engine.URL(), file("c.mp3"));  // back past the first
+    engine.state = ondrix::PlayState::Playing;
+    const QVariantMap shown = media.metadata();
+    EXPECT_EQ(shown.value(QStringLiteral("xesam:artist")).toStringList(),
+              QStringList{QDir(music.path()).dirName()});
+    EXPECT_TRUE(
+        shown.value(QStringLiteral("xesam:url")).toString().startsWith(QStringLiteral("file:///")));
+
+    w.PlayStation(1);  // a station ends the walk: Next goes to the next button
+    media.next();
+    EXPECT_EQ(engine.URL(), QStringLiteral("http://stream2.example/live"));
 }

@@ -35,6 +35,10 @@ TEST(NextShuttleIndex, FollowsTheListAndWraps) {
     EXPECT_EQ(nextShuttleIndex(-1, 3), 0);
     EXPECT_EQ(nextShuttleIndex(0, 1), 0);
     EXPECT_EQ(nextShuttleIndex(0, 0), -1);
+    EXPECT_EQ(previousShuttleIndex(2, 3), 1);
+    EXPECT_EQ(previousShuttleIndex(0, 3), 2);
+    EXPECT_EQ(previousShuttleIndex(7, 3), 2);
+    EXPECT_EQ(previousShuttleIndex(0, 0), -1);
 }
 
 TEST(JoinPath, AlwaysInsertsTheSeparator) {
@@ -158,4 +162,25 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
               QStringLiteral("One"));
     EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
     EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
+}
+
+TEST(MprisRules, ArtistUrlAndSeek) {
+    const struct {
+        const char *station, *url, *artist, *uri;
+    } rows[] = {
+        {"One\x1b[2J", "http://a/s", "One", "http://a/s"},
+        {"", "/music/Dub Folder/a b.mp3", "Dub Folder", "file:///music/Dub%20Folder/a%20b.mp3"},
+        {"", "http://a/s", "", "http://a/s"},
+        {"One", "/music/a.mp3", "One", "file:///music/a.mp3"},
+        {"", "file:///music/a.mp3", "", "file:///music/a.mp3"},
+    };
+    for (const auto& r : rows) {
+        const QString url = QString::fromUtf8(r.url);
+        EXPECT_EQ(mprisArtist(QString::fromUtf8(r.station), url), QString::fromUtf8(r.artist))
+            << r.url;
+        EXPECT_EQ(mprisUrl(url), QString::fromUtf8(r.uri));
+    }
+    EXPECT_EQ(mprisSeekTarget(10, 5, 60), 15);
+    EXPECT_EQ(mprisSeekTarget(10, -15, 60), 0);
+    EXPECT_EQ(mprisSeekTarget(10, 51, 60), -1);  // past the end: the next entry
 }

@@ -73,4 +73,11 @@ class MediaEngine : public QObject {
 
 using PlayState = MediaEngine::PlayState;
 
+// The user asked for sound and it is on its way: opening, buffering and
+// reconnecting count as playing, so Play/Pause offers a pause then.
+inline bool soundOnItsWay(PlayState state) {
+    return state == PlayState::Playing || state == PlayState::Buffering ||
+           state == PlayState::Transitioning || state == PlayState::Reconnecting;
+}
+
 }  // namespace ondrix

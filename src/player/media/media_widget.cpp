@@ -25,11 +25,6 @@ namespace {
 constexpr int kOverlayHeight = 80;
 constexpr int kPositionSteps = 1000;
 
-bool isRunning(PlayState state) {
-    return state == PlayState::Playing || state == PlayState::Buffering ||
-           state == PlayState::Transitioning || state == PlayState::Reconnecting;
-}
-
 enum class Glyph { Play, Pause, Stop, Speaker, SpeakerMuted };
 
 // Light glyphs drawn here: the style's own media icons are dark and vanish
@@ -198,14 +193,14 @@ QString MediaPlayerWidget::streamTitleText() const {
 }
 
 void MediaPlayerWidget::playPause() {
-    if (isRunning(engine_.playState()))
+    if (soundOnItsWay(engine_.playState()))
         engine_.controlsPause();
     else
         playHandler_();
 }
 
 void MediaPlayerWidget::showState(PlayState state) {
-    const bool running = isRunning(state);
+    const bool running = soundOnItsWay(state);
     playPauseAction_->setIcon(glyphIcon(running ? Glyph::Pause : Glyph::Play));
     playPauseAction_->setText(running ? tr("Pause") : tr("Play"));
     if (!running && state != PlayState::Paused) showPosition(0.0);
