@@ -129,6 +129,28 @@ QString failureText(FailureReason reason) {
     return QString();
 }
 
+PlayState playStateOf(EnginePhase phase) {
+    switch (phase) {
+        case EnginePhase::Idle:
+            return PlayState::Undefined;
+        case EnginePhase::Opening:
+            return PlayState::Transitioning;
+        case EnginePhase::Buffering:
+            return PlayState::Buffering;
+        case EnginePhase::Playing:
+            return PlayState::Playing;
+        case EnginePhase::Paused:
+            return PlayState::Paused;
+        case EnginePhase::Ended:
+            return PlayState::Stopped;
+        case EnginePhase::Failed:
+            return PlayState::Ready;
+        case EnginePhase::Reconnecting:
+            return PlayState::Reconnecting;
+    }
+    return PlayState::Undefined;
+}
+
 EngineMachine::EngineMachine(Clock clock) : clock_(std::move(clock)) {}
 
 std::vector<EngineCommand> EngineMachine::takeCommands() {
@@ -146,7 +168,7 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     if (kind_ == AddressKind::Refused) {
         forget();
         if (!url.isEmpty()) failure_ = {Failure::CannotOpen};
-        setState(PlayState::Ready);
+        setPhase(EnginePhase::Failed);
     } else {
         load(false);
     }
@@ -155,16 +177,16 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
 
 void EngineMachine::play() {
     if (url_.isEmpty()) return;
-    if (state_ == PlayState::Paused) {
+    if (phase_ == EnginePhase::Paused) {
         setPause(false);
         if (loadPending_ || !loaded())
-            setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+            setPhase(reconnecting_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
         else
             updatePlaying();
-    } else if (state_ == PlayState::Stopped || state_ == PlayState::Ready ||
-               state_ == PlayState::Undefined) {
+    } else if (phase_ == EnginePhase::Ended || phase_ == EnginePhase::Failed ||
+               phase_ == EnginePhase::Idle) {
         if (kind_ == AddressKind::Refused)
-            setState(PlayState::Ready);
+            setPhase(EnginePhase::Failed);
         else
             load(false);
     }
@@ -175,16 +197,16 @@ void EngineMachine::stop() {
     cancelReconnect();
     forget();
     // A failed or empty address stays Ready: Stopped would start the shuttle.
-    if (state_ != PlayState::Undefined && state_ != PlayState::Ready) setState(PlayState::Stopped);
+    if (phase_ != EnginePhase::Idle && phase_ != EnginePhase::Failed) setPhase(EnginePhase::Ended);
     settle();
 }
 
 void EngineMachine::pause() {
-    if (state_ != PlayState::Playing && state_ != PlayState::Buffering &&
-        state_ != PlayState::Transitioning)
+    if (phase_ != EnginePhase::Playing && phase_ != EnginePhase::Buffering &&
+        phase_ != EnginePhase::Opening)
         return;
     setPause(true);
-    setState(PlayState::Paused);
+    setPhase(EnginePhase::Paused);
     settle();
 }
 
@@ -214,7 +236,7 @@ void EngineMachine::load(bool reconnecting) {
     if (pause_) setPause(false);
     loadWanted_ = true;
     send();
-    if (!reconnecting) setState(PlayState::Transitioning);
+    if (!reconnecting) setPhase(EnginePhase::Opening);
 }
 
 void EngineMachine::forget() {
@@ -329,7 +351,7 @@ void EngineMachine::handle(const EntryEvent& e) {
     switch (e.kind) {
         case EntryEvent::Start:
             entry_ = Entry::Opening;
-            if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
+            if (!reconnecting_ && !pause_) setPhase(EnginePhase::Buffering);
             return;
         case EntryEvent::Loaded:
             if (entry_ != Entry::Opening) return;
@@ -379,7 +401,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     if (reconnecting_) {
         scheduleReconnect();
     } else if (stopped) {
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
     } else if (network() && played_ && reason == EndReason::Eof && !lengthKnown() && !icy_ &&
                !hls_) {
         // A body without a length, from a server that is no station: a file
@@ -387,7 +409,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         // not say whether the last chunk came. The server is asked once.
         askingServer_ = true;
         command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
-        setState(PlayState::Reconnecting);
+        setPhase(EnginePhase::Reconnecting);
     } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
         // libmpv ends a dropped live stream as it ends a file; only an entry
         // without a known length can be a live stream.
@@ -395,7 +417,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     } else {
         // An address that never got as far as decoding could not be opened.
         if (reason == EndReason::Eof && decoded)
-            setState(PlayState::Stopped);
+            setPhase(EnginePhase::Ended);
         else
             failOpening(reason);
     }
@@ -477,7 +499,7 @@ void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
     if (live)
         startReconnect();
     else
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
     settle();
 }
 
@@ -502,7 +524,7 @@ void EngineMachine::timerDue(EngineTimer timer) {
             startReconnect();
         } else {
             failure_ = {Failure::NothingPlayed, stallLimitMs_ / 1000};
-            setState(PlayState::Ready);
+            setPhase(EnginePhase::Failed);
         }
     }
     settle();
@@ -520,7 +542,7 @@ void EngineMachine::fail(FailureReason reason) {
     forget();
     failure_ = reason;
     failureVague_ = false;
-    setState(PlayState::Ready);
+    setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::attemptFailed() {
@@ -543,11 +565,11 @@ void EngineMachine::failOpening(EndReason reason) {
     else
         failure_ = {Failure::CannotOpen};
     failureVague_ = hint_.kind == Failure::None && reason == EndReason::Error;
-    setState(PlayState::Ready);
+    setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::openingError(FailureReason reason) {
-    if (failureVague_ && state_ == PlayState::Ready) {
+    if (failureVague_ && phase_ == EnginePhase::Failed) {
         failure_ = reason;
         failureVague_ = false;
     } else if (attempt_) {
@@ -559,7 +581,7 @@ void EngineMachine::startReconnect() {
     reconnecting_ = true;
     reconnectAttempt_ = 0;
     reconnectStartMs_ = clock_();
-    setState(PlayState::Reconnecting);
+    setPhase(EnginePhase::Reconnecting);
     scheduleReconnect();
 }
 
@@ -570,7 +592,7 @@ void EngineMachine::scheduleReconnect() {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
         failure_ = {Failure::OffTheAir, reconnectLimitMs_ / 1000};
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
         return;
     }
     command(
@@ -589,20 +611,20 @@ void EngineMachine::updatePlaying() {
     // Only our own entry, once opened and until it ends, decides the state.
     if (loadPending_ || !loaded()) return;
     if (pause_) {
-        setState(PlayState::Paused);
+        setPhase(EnginePhase::Paused);
     } else if (entry_ != Entry::Started || pausedForCache_) {
-        setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+        setPhase(reconnecting_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
     } else {
         played_ = true;
         cancelReconnect();
-        setState(PlayState::Playing);
+        setPhase(EnginePhase::Playing);
     }
 }
 
 void EngineMachine::settle() {
     // A stream is watched from its load until it plays, and again whenever
     // it waits for data; a pause by the user does not count.
-    const bool waiting = network() && attempt_ && !pause_ && state_ != PlayState::Playing;
+    const bool waiting = network() && attempt_ && !pause_ && phase_ != EnginePhase::Playing;
     if (waiting && !watchdogArmed_)
         command({.kind = EngineCommand::Kind::StartTimer,
                  .timer = EngineTimer::Watchdog,

@@ -91,6 +91,21 @@ struct EngineCommand {
     bool operator==(const EngineCommand&) const = default;
 };
 
+// Where the machine stands; playState follows from it alone.
+enum class EnginePhase {
+    Idle,       // nothing was asked for yet
+    Opening,    // a new address was asked for and has not started
+    Buffering,  // the entry opens, or waits for data
+    Playing,
+    Paused,
+    Ended,         // stopped by the user, or played to its end
+    Failed,        // no address, or it could not be opened or decoded
+    Reconnecting,  // a dropped stream is tried again, or the server is asked what it is
+};
+
+// The playState the display and the poller see for a phase.
+PlayState playStateOf(EnginePhase phase);
+
 // The media engine's rules, apart from libmpv: it takes the user's calls and
 // libmpv's events, keeps playState, and lists the commands to send. It never
 // waits and never calls out; the time comes from the clock it is given.
@@ -158,7 +173,8 @@ class EngineMachine {
     // whatever their addresses say (a query that changes each time).
     static constexpr int kMaxNestedPlaylists = 8;
 
-    PlayState state() const { return state_; }
+    EnginePhase phase() const { return phase_; }
+    PlayState state() const { return playStateOf(phase_); }
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
     // The current entry was opened and has not ended.
@@ -203,14 +219,14 @@ class EngineMachine {
     bool lengthKnown() const;
     void updatePlaying();
     void settle();
-    void setState(PlayState state) { state_ = state; }
+    void setPhase(EnginePhase phase) { phase_ = phase; }
     void command(EngineCommand c) { commands_.push_back(std::move(c)); }
 
     Clock clock_;
     std::vector<EngineCommand> commands_;
     QString url_;
     AddressKind kind_ = AddressKind::Refused;
-    PlayState state_ = PlayState::Undefined;
+    EnginePhase phase_ = EnginePhase::Idle;
 
     // Which playlist entry is ours: a load is pending until the reply to its
     // loadfile names the entry; events that arrive meanwhile are held.
