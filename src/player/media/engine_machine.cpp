@@ -180,7 +180,7 @@ void EngineMachine::play() {
     if (phase_ == EnginePhase::Paused) {
         setPause(false);
         if (loadPending_ || !loaded())
-            setPhase(reconnecting_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
+            setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
         else
             updatePlaying();
     } else if (phase_ == EnginePhase::Ended || phase_ == EnginePhase::Failed ||
@@ -224,7 +224,7 @@ void EngineMachine::load(bool reconnecting) {
     attempt_ = true;
     played_ = false;
     eventsLost_ = false;
-    seekable_ = sized_ = icy_ = hls_ = askingServer_ = false;
+    seekable_ = sized_ = icy_ = hls_ = false;
     duration_ = position_ = 0.0;
     playlists_ = {};
     playlists_.followed.push_back(url_);
@@ -246,7 +246,7 @@ void EngineMachine::forget() {
     currentEntry_ = playlistLast_ = -1;
     held_.clear();
     entry_ = Entry::Waiting;
-    attempt_ = played_ = eventsLost_ = askingServer_ = false;
+    attempt_ = played_ = eventsLost_ = false;
     if (!mayBePlaying_) return;
     command({.kind = EngineCommand::Kind::Stop});
     mayBePlaying_ = false;
@@ -351,7 +351,7 @@ void EngineMachine::handle(const EntryEvent& e) {
     switch (e.kind) {
         case EntryEvent::Start:
             entry_ = Entry::Opening;
-            if (!reconnecting_ && !pause_) setPhase(EnginePhase::Buffering);
+            if (!reconnect_ && !pause_) setPhase(EnginePhase::Buffering);
             return;
         case EntryEvent::Loaded:
             if (entry_ != Entry::Opening) return;
@@ -398,7 +398,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         return;
     }
     attempt_ = false;
-    if (reconnecting_) {
+    if (reconnect_) {
         scheduleReconnect();
     } else if (stopped) {
         setPhase(EnginePhase::Ended);
@@ -407,7 +407,6 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         // A body without a length, from a server that is no station: a file
         // made on the fly and a live stream end alike here, and libmpv does
         // not say whether the last chunk came. The server is asked once.
-        askingServer_ = true;
         command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
         setPhase(EnginePhase::Reconnecting);
     } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
@@ -494,8 +493,7 @@ void EngineMachine::hlsChanged(bool on) {
 }
 
 void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
-    if (!askingServer_ || tag != generation_) return;
-    askingServer_ = false;
+    if (!askingServer() || tag != generation_) return;
     if (live)
         startReconnect();
     else
@@ -510,15 +508,17 @@ void EngineMachine::positionChanged(double seconds) {
 
 void EngineMachine::timerDue(EngineTimer timer) {
     if (timer == EngineTimer::Reconnect) {
-        reconnectArmed_ = false;
-        if (reconnecting_) load(true);
+        if (reconnect_) {
+            reconnect_->timerArmed = false;
+            load(true);
+        }
     } else if (watchdogArmed_) {
         watchdogArmed_ = false;
         // The stream did not play, or play again, in time: a trickle of
         // bytes keeps libmpv waiting without ever timing out.
         const bool wasPlaying = played_;
         forget();
-        if (reconnecting_) {
+        if (reconnect_) {
             scheduleReconnect();
         } else if (wasPlaying) {
             startReconnect();
@@ -547,7 +547,7 @@ void EngineMachine::fail(FailureReason reason) {
 
 void EngineMachine::attemptFailed() {
     attempt_ = false;
-    if (reconnecting_)
+    if (reconnect_)
         scheduleReconnect();
     else
         failOpening(EndReason::Error);
@@ -578,16 +578,14 @@ void EngineMachine::openingError(FailureReason reason) {
 }
 
 void EngineMachine::startReconnect() {
-    reconnecting_ = true;
-    reconnectAttempt_ = 0;
-    reconnectStartMs_ = clock_();
+    reconnect_ = Reconnect{.sinceMs = clock_()};
     setPhase(EnginePhase::Reconnecting);
     scheduleReconnect();
 }
 
 void EngineMachine::scheduleReconnect() {
     const int pause =
-        reconnectPauseMs(reconnectAttempt_++, clock_() - reconnectStartMs_, reconnectLimitMs_);
+        reconnectPauseMs(reconnect_->attempt++, clock_() - reconnect_->sinceMs, reconnectLimitMs_);
     if (pause < 0) {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
@@ -597,14 +595,13 @@ void EngineMachine::scheduleReconnect() {
     }
     command(
         {.kind = EngineCommand::Kind::StartTimer, .timer = EngineTimer::Reconnect, .ms = pause});
-    reconnectArmed_ = true;
+    reconnect_->timerArmed = true;
 }
 
 void EngineMachine::cancelReconnect() {
-    if (reconnectArmed_)
+    if (reconnect_ && reconnect_->timerArmed)
         command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Reconnect});
-    reconnectArmed_ = false;
-    reconnecting_ = false;
+    reconnect_.reset();
 }
 
 void EngineMachine::updatePlaying() {
@@ -613,7 +610,7 @@ void EngineMachine::updatePlaying() {
     if (pause_) {
         setPhase(EnginePhase::Paused);
     } else if (entry_ != Entry::Started || pausedForCache_) {
-        setPhase(reconnecting_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
+        setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
     } else {
         played_ = true;
         cancelReconnect();

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "player/media/media_engine.h"
@@ -179,7 +180,7 @@ class EngineMachine {
     bool network() const { return kind_ == AddressKind::Network; }
     // The current entry was opened and has not ended.
     bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
-    bool reconnecting() const { return reconnecting_; }
+    bool reconnecting() const { return reconnect_.has_value(); }
     bool seekable() const { return seekable_; }
     // Why the current address did not play; cleared by the next address.
     FailureReason failure() const { return failure_; }
@@ -217,6 +218,9 @@ class EngineMachine {
     void scheduleReconnect();
     void cancelReconnect();
     bool lengthKnown() const;
+    // Reconnecting without a reconnect under way: the server was asked
+    // whether the ended address is live.
+    bool askingServer() const { return phase_ == EnginePhase::Reconnecting && !reconnect_; }
     void updatePlaying();
     void settle();
     void setPhase(EnginePhase phase) { phase_ = phase; }
@@ -267,14 +271,16 @@ class EngineMachine {
     bool sized_ = false;
     bool icy_ = false;
     bool hls_ = false;
-    bool askingServer_ = false;
     double duration_ = 0.0;
     double position_ = 0.0;
 
-    bool reconnecting_ = false;
-    bool reconnectArmed_ = false;
-    int reconnectAttempt_ = 0;
-    qint64 reconnectStartMs_ = 0;
+    // A dropped stream being tried again; it outlasts a pause.
+    struct Reconnect {
+        int attempt = 0;
+        qint64 sinceMs = 0;  // when it dropped
+        bool timerArmed = false;
+    };
+    std::optional<Reconnect> reconnect_;
     int reconnectLimitMs_ = 30000;
     bool watchdogArmed_ = false;
     int stallLimitMs_ = 30000;
