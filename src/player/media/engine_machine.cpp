@@ -211,7 +211,7 @@ void EngineMachine::pause() {
 }
 
 void EngineMachine::setPause(bool on) {
-    command({.kind = EngineCommand::Kind::Pause, .on = on});
+    command({.kind = EngineCommand::Kind::Pause, .on = on, .core = active_});
     pause_ = on;
 }
 
@@ -248,7 +248,7 @@ void EngineMachine::forget() {
     entry_ = Entry::Waiting;
     attempt_ = played_ = eventsLost_ = false;
     if (!mayBePlaying_) return;
-    command({.kind = EngineCommand::Kind::Stop});
+    command({.kind = EngineCommand::Kind::Stop, .core = active_});
     mayBePlaying_ = false;
 }
 
@@ -257,13 +257,29 @@ void EngineMachine::send() {
     // read, so only one loadfile is under way at a time; the newest address
     // goes when it is answered.
     if (!loadWanted_ || loadInFlight_) return;
-    command({.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_});
+    // Only an idle second core takes the load: one still closing an earlier
+    // stream would make it wait behind that close.
+    Core& other = cores_[static_cast<std::size_t>(1 - active_)];
+    if (!cores_[static_cast<std::size_t>(active_)].idle && other.made && other.idle) {
+        command({.kind = EngineCommand::Kind::Stop, .core = active_});
+        active_ = 1 - active_;
+        // It may have been left paused with the stream it last played.
+        command({.kind = EngineCommand::Kind::Pause, .on = false, .core = active_});
+    }
+    cores_[static_cast<std::size_t>(active_)].idle = false;
+    command(
+        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_, .core = active_});
     loadWanted_ = false;
     loadInFlight_ = true;
     mayBePlaying_ = true;
 }
 
-void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId) {
+void EngineMachine::coreMade(int core) {
+    cores_[static_cast<std::size_t>(core)].made = true;
+}
+
+void EngineMachine::loadReplied(int /*core*/, std::uint64_t tag, bool ok, std::int64_t entryId) {
+    // Each load's reply frees the one slot, whichever core sent it.
     loadInFlight_ = false;
     if (!loadPending_ || tag != generation_) {
         send();
@@ -278,41 +294,46 @@ void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId
         held_.clear();
         for (const EntryEvent& e : held) handle(e);
         // The idle state seen while the load was pending may be older than it.
-        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle});
+        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     }
     settle();
 }
 
-void EngineMachine::fileStarted(std::int64_t entryId) {
+void EngineMachine::fileStarted(int core, std::int64_t entryId) {
+    if (core != active_) return;
     activeEntry_ = entryId;
     arrive({entryId, EntryEvent::Start, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileLoaded() {
+void EngineMachine::fileLoaded(int core) {
+    if (core != active_) return;
     arrive({activeEntry_, EntryEvent::Loaded, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::playbackRestarted() {
+void EngineMachine::playbackRestarted(int core) {
+    if (core != active_) return;
     arrive({activeEntry_, EntryEvent::Restarted, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId,
-                              int insertCount) {
+void EngineMachine::fileEnded(int core, std::int64_t entryId, EndReason reason,
+                              std::int64_t insertId, int insertCount) {
+    if (core != active_) return;
     if (activeEntry_ == entryId) activeEntry_ = -1;
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
 }
 
-bool EngineMachine::watchesOpening() const {
+bool EngineMachine::watchesOpening(int core) const {
     // Only an entry a playlist of ours put in can be a loop: the address
     // itself is the first of the followed ones.
-    return !loadPending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
+    return core == active_ && !loadPending_ && currentEntry_ >= 0 &&
+           activeEntry_ != playlists_.top &&
            (activeEntry_ == currentEntry_ ||
             (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
 }
 
-void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
+void EngineMachine::entryOpening(int core, std::uint64_t hook, const QString& address) {
     int delay = 0;
-    if (watchesOpening()) {
+    if (watchesOpening(core)) {
         playlists_.opening = activeEntry_;
         playlists_.openingAddress = address;
         if (std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
@@ -325,7 +346,7 @@ void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
                 std::max<qint64>(0, playlists_.lastFailureMs + kFailedEntryGapMs - clock_()));
         }
     }
-    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay});
+    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay, .core = core});
     settle();
 }
 
@@ -434,16 +455,18 @@ bool EngineMachine::lengthKnown() const {
             position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
 }
 
-void EngineMachine::eventsLost() {
+void EngineMachine::eventsLost(int core) {
+    if (core != active_) return;
     eventsLost_ = true;
     // What was lost may include the end of our entry; libmpv's present idle
     // state tells whether anything still plays.
-    command({.kind = EngineCommand::Kind::AskIdle});
+    command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     settle();
 }
 
-void EngineMachine::idleChanged(bool idle) {
-    idle_ = idle;
+void EngineMachine::idleChanged(int core, bool idle) {
+    cores_[static_cast<std::size_t>(core)].idle = idle;
+    if (core != active_) return;
     endLostEntry();
     settle();
 }
@@ -452,7 +475,9 @@ void EngineMachine::endLostEntry() {
     // Events can be dropped when the queue runs over while the window's
     // thread is held; then only libmpv being idle tells that our entry ended.
     // A load under way asks again once it is answered.
-    if (!eventsLost_ || !idle_ || loadPending_ || loadWanted_ || loadInFlight_) return;
+    if (!eventsLost_ || !cores_[static_cast<std::size_t>(active_)].idle || loadPending_ ||
+        loadWanted_ || loadInFlight_)
+        return;
     eventsLost_ = false;
     if (currentEntry_ < 0 || entry_ == Entry::Ended) return;
     activeEntry_ = -1;
@@ -460,36 +485,38 @@ void EngineMachine::endLostEntry() {
     endOfCurrent(entry_ == Entry::Started || played_ ? EndReason::Eof : EndReason::Error);
 }
 
-void EngineMachine::pauseChanged(bool on) {
+void EngineMachine::pauseChanged(int core, bool on) {
+    if (core != active_) return;
     pause_ = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::pausedForCacheChanged(bool on) {
+void EngineMachine::pausedForCacheChanged(int core, bool on) {
+    if (core != active_) return;
     pausedForCache_ = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::seekableChanged(bool on) {
-    seekable_ = on;
+void EngineMachine::seekableChanged(int core, bool on) {
+    if (core == active_) seekable_ = on;
 }
 
-void EngineMachine::durationChanged(double seconds) {
-    duration_ = std::max(seconds, 0.0);
+void EngineMachine::durationChanged(int core, double seconds) {
+    if (core == active_) duration_ = std::max(seconds, 0.0);
 }
 
-void EngineMachine::sizeChanged(std::int64_t bytes) {
-    sized_ = bytes > 0;
+void EngineMachine::sizeChanged(int core, std::int64_t bytes) {
+    if (core == active_) sized_ = bytes > 0;
 }
 
-void EngineMachine::icyChanged(bool on) {
-    icy_ = on;
+void EngineMachine::icyChanged(int core, bool on) {
+    if (core == active_) icy_ = on;
 }
 
-void EngineMachine::hlsChanged(bool on) {
-    hls_ = on;
+void EngineMachine::hlsChanged(int core, bool on) {
+    if (core == active_) hls_ = on;
 }
 
 void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
@@ -501,9 +528,9 @@ void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
     settle();
 }
 
-void EngineMachine::positionChanged(double seconds) {
+void EngineMachine::positionChanged(int core, double seconds) {
     // A late answer about an earlier entry says nothing about this one.
-    if (loaded()) position_ = seconds;
+    if (core == active_ && loaded()) position_ = seconds;
 }
 
 void EngineMachine::timerDue(EngineTimer timer) {

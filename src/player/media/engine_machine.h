@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -70,7 +71,8 @@ enum class EndReason { Eof, Stop, Quit, Error, NotAudio, Redirect };
 
 enum class EngineTimer { Reconnect, Watchdog };
 
-// What the machine asks of libmpv, in the order given.
+// What the machine asks of libmpv, in the order given. The first five are
+// for one of the engine's two libmpv cores, `core`.
 struct EngineCommand {
     enum class Kind {
         Stop,        // stop whatever plays
@@ -88,6 +90,7 @@ struct EngineCommand {
     bool on = false;
     EngineTimer timer = EngineTimer::Reconnect;
     int ms = 0;
+    int core = 0;
 
     bool operator==(const EngineCommand&) const = default;
 };
@@ -121,39 +124,45 @@ class EngineMachine {
     void stop();
     void pause();
 
-    // libmpv's events. A load's reply names the playlist entry it made;
+    // The engine's second core exists and may take loads.
+    void coreMade(int core);
+
+    // libmpv's events, each from the core named. Only the active core's
+    // count, but for the answers to loads, which any core may send, and its
+    // idle state. A load's reply names the playlist entry it made;
     // file-loaded and playback-restart belong to the entry started last.
-    void loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId);
-    void fileStarted(std::int64_t entryId);
-    void fileLoaded();
-    void playbackRestarted();
+    void loadReplied(int core, std::uint64_t tag, bool ok, std::int64_t entryId);
+    void fileStarted(int core, std::int64_t entryId);
+    void fileLoaded(int core);
+    void playbackRestarted(int core);
     // insertId and insertCount: the entries a redirect (a playlist) put in
     // place of the ended one.
-    void fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
+    void fileEnded(int core, std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
     // libmpv holds the entry started last before opening `address`, until
     // the Continue command with the same hook.
-    void entryOpening(std::uint64_t hook, const QString& address);
+    void entryOpening(int core, std::uint64_t hook, const QString& address);
     // Whether the entry started last is one a playlist of ours put in, whose
     // address entryOpening must see; any other is let go at once.
-    bool watchesOpening() const;
+    bool watchesOpening(int core) const;
     // What the network layer said of the current address (an HTTP status, a
     // refused connection); libmpv may tell it just after the entry's end.
+    // libavformat logs through the first core made, whichever core failed.
     void openingError(FailureReason reason);
-    void eventsLost();
-    void idleChanged(bool idle);
-    void pauseChanged(bool on);
-    void pausedForCacheChanged(bool on);
-    void seekableChanged(bool on);
-    void durationChanged(double seconds);
+    void eventsLost(int core);
+    void idleChanged(int core, bool idle);
+    void pauseChanged(int core, bool on);
+    void pausedForCacheChanged(int core, bool on);
+    void seekableChanged(int core, bool on);
+    void durationChanged(int core, double seconds);
     // The size the server announced for the entry (0: none, as for a live
     // stream).
-    void sizeChanged(std::int64_t bytes);
-    void positionChanged(double seconds);
+    void sizeChanged(int core, std::int64_t bytes);
+    void positionChanged(int core, double seconds);
     // The server sent ICY headers: a station, whatever its framing.
-    void icyChanged(bool on);
+    void icyChanged(int core, bool on);
     // The entry is an HLS playlist: its size is the playlist's, not the media's.
-    void hlsChanged(bool on);
+    void hlsChanged(int core, bool on);
     // The answer to AskServer: whether the address streams on, or failed to
     // answer (live), or sent a whole body that ended (a file).
     void serverAnswered(std::uint64_t tag, bool live);
@@ -175,6 +184,8 @@ class EngineMachine {
     static constexpr int kMaxNestedPlaylists = 8;
 
     EnginePhase phase() const { return phase_; }
+    // The core whose entry is ours; the other may still be closing a stream.
+    int activeCore() const { return active_; }
     PlayState state() const { return playStateOf(phase_); }
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
@@ -232,6 +243,16 @@ class EngineMachine {
     AddressKind kind_ = AddressKind::Refused;
     EnginePhase phase_ = EnginePhase::Idle;
 
+    // The engine's cores: the first is made with it, the second later. A
+    // load while the active one is busy goes to an idle second one, and the
+    // busy one is told to stop and closes in its own time.
+    struct Core {
+        bool made = false;
+        bool idle = true;  // nothing loaded, or its last file has ended
+    };
+    std::array<Core, 2> cores_{{{.made = true}, {}}};
+    int active_ = 0;
+
     // Which playlist entry is ours: a load is pending until the reply to its
     // loadfile names the entry; events that arrive meanwhile are held.
     std::uint64_t generation_ = 0;
@@ -264,7 +285,6 @@ class EngineMachine {
     bool played_ = false;   // reached Playing since the load
 
     bool eventsLost_ = false;  // libmpv dropped events since the load
-    bool idle_ = true;
     bool pause_ = false;
     bool pausedForCache_ = false;
     bool seekable_ = false;

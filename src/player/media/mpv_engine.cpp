@@ -164,7 +164,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
                }) == 0;
     }();
     Q_UNUSED(endedAtExit);
-    if (!createCore(active()))
+    if (!createCore(core(0)))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
     liveEngines().push_back(this);
@@ -172,7 +172,9 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     // The second core is made once the event loop runs, after the window
     // shows and before anything plays: making one blocks the window's
     // thread for a while. Without it, a change waits for the old stream.
-    QTimer::singleShot(0, this, [this] { createCore(standby()); });
+    QTimer::singleShot(0, this, [this] {
+        if (createCore(core(1))) machine_.coreMade(1);
+    });
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
@@ -197,6 +199,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
 
 bool MpvEngine::createCore(Core& core) {
     core.engine = this;
+    core.index = static_cast<int>(&core - cores_.data());
     core.handle = {mpv_create(), &mpv_terminate_destroy};
     mpv_handle* h = core.handle.get();
     if (!h) return false;
@@ -451,25 +454,19 @@ void MpvEngine::sendCommands() {
     for (EngineCommand& c : machine_.takeCommands()) {
         switch (c.kind) {
             case EngineCommand::Kind::Stop:
-                outbox_.push_back({std::move(c), &active()});
-                break;
             case EngineCommand::Kind::Load:
-                // Only an idle standby takes the load: one still closing an
-                // earlier stream would make it wait behind that close.
-                if (!active().idle && standby().handle && standby().idle) switchCores();
-                active().idle = false;
-                outbox_.push_back({std::move(c), &active()});
+                outbox_.push_back(std::move(c));
                 break;
             case EngineCommand::Kind::Pause: {
                 // mpv_set_property would wait for the core; the async form only queues.
                 int flag = c.on ? 1 : 0;
-                mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG,
-                                       &flag);
+                mpv_set_property_async(core(c.core).handle.get(), 0, property::kPause,
+                                       MPV_FORMAT_FLAG, &flag);
                 break;
             }
             case EngineCommand::Kind::AskIdle:
-                mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
-                                       MPV_FORMAT_FLAG);
+                mpv_get_property_async(core(c.core).handle.get(), kIdleActiveId,
+                                       property::kIdleActive, MPV_FORMAT_FLAG);
                 break;
             case EngineCommand::Kind::AskServer:
                 askServer(c.address, c.tag);
@@ -485,8 +482,14 @@ void MpvEngine::sendCommands() {
                 break;
         }
     }
+    if (shownCore_ != machine_.activeCore()) {
+        // What was known of the retired core's address goes with it.
+        shownCore_ = machine_.activeCore();
+        demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
+        mediaTitle_.clear();
+    }
     flushOutbox();
-    for (const EngineCommand& c : continues) continueHook(active(), c.tag, c.ms);
+    for (const EngineCommand& c : continues) continueHook(core(c.core), c.tag, c.ms);
 }
 
 void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
@@ -526,30 +529,19 @@ void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
     QTimer::singleShot(kAskServerMs, reply, [answer] { answer(true); });
 }
 
-void MpvEngine::switchCores() {
-    // The busy core is told to stop and left to close its stream in its own
-    // time; nothing it reports from now on concerns the engine, but for the
-    // answers to its loads. What was known of its address goes with it.
-    outbox_.push_back({{.kind = EngineCommand::Kind::Stop}, &active()});
-    active_ = &standby();
-    int off = 0;
-    mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG, &off);
-    demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
-    mediaTitle_.clear();
-}
-
 void MpvEngine::flushOutbox() {
     // A command libmpv's full queue refuses is tried again shortly, in order.
     while (!outbox_.empty()) {
-        const auto& [c, core] = outbox_.front();
+        const EngineCommand& c = outbox_.front();
+        mpv_handle* h = core(c.core).handle.get();
         int result;
         if (c.kind == EngineCommand::Kind::Stop) {
             const char* args[] = {"stop", nullptr};
-            result = mpv_command_async(core->handle.get(), 0, args);
+            result = mpv_command_async(h, 0, args);
         } else {
             const QByteArray address = c.address.toUtf8();
             const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
-            result = mpv_command_async(core->handle.get(), kLoadTag | c.tag, args);
+            result = mpv_command_async(h, kLoadTag | c.tag, args);
         }
         if (result == MPV_ERROR_EVENT_QUEUE_FULL) {
             // Its replies hold the queue's slots; they are read shortly.
@@ -572,60 +564,42 @@ void MpvEngine::drainEvents(Core& core) {
             // nothing of it is kept.
             const mpv_event* e = mpv_wait_event(core.handle.get(), 0);
             if (e->event_id == MPV_EVENT_NONE) break;
-            if (e->event_id == MPV_EVENT_PROPERTY_CHANGE && e->reply_userdata == kIdleActiveId) {
-                const auto* p = static_cast<const mpv_event_property*>(e->data);
-                if (p->format == MPV_FORMAT_FLAG && p->data)
-                    core.idle = *static_cast<int*>(p->data) != 0;
-            }
-            // The machine counts every load's answer, whichever core sent it.
-            const bool loadReply =
-                e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
-            // libavformat logs through one core only, the first made, whichever
-            // core's connection failed: its network errors count from either.
-            const bool networkLog = e->event_id == MPV_EVENT_LOG_MESSAGE;
-            if (&core == active_ || loadReply || networkLog) {
-                handleEvent(*e);
-            } else if (e->event_id == MPV_EVENT_HOOK) {
-                mpv_hook_continue(core.handle.get(), static_cast<mpv_event_hook*>(e->data)->id);
-            } else if (e->event_id == MPV_EVENT_GET_PROPERTY_REPLY &&
-                       (e->reply_userdata & kOpeningTag)) {
-                mpv_hook_continue(core.handle.get(), e->reply_userdata & ~kOpeningTag);
-            }
+            handleEvent(core.index, *e);
         }
         sendCommands();
         publish();
     }
 }
 
-void MpvEngine::handleEvent(const mpv_event& event) {
+void MpvEngine::handleEvent(int index, const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata & kLoadTag) {
                 const auto* reply = static_cast<const mpv_event_command*>(event.data);
                 const mpv_node* entry =
                     reply ? mapValue(reply->result, key::kPlaylistEntryId) : nullptr;
-                machine_.loadReplied(event.reply_userdata & ~kLoadTag,
+                machine_.loadReplied(index, event.reply_userdata & ~kLoadTag,
                                      event.error >= 0 && entry != nullptr, numberOf(entry));
             }
             break;
         case MPV_EVENT_START_FILE:
             machine_.fileStarted(
-                static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+                index, static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
+            machine_.fileEnded(index, end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
         }
         case MPV_EVENT_FILE_LOADED:
-            machine_.fileLoaded();
+            machine_.fileLoaded(index);
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
-            machine_.playbackRestarted();
+            machine_.playbackRestarted(index);
             break;
         case MPV_EVENT_QUEUE_OVERFLOW:
-            machine_.eventsLost();
+            machine_.eventsLost(index);
             break;
         case MPV_EVENT_LOG_MESSAGE: {
             const FailureReason reason = networkFailureOf(
@@ -637,11 +611,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             // The address is asked for, not read: a read would wait for the
             // core. An address the user gave goes at once.
             const std::uint64_t hook = static_cast<mpv_event_hook*>(event.data)->id;
-            if (machine_.watchesOpening())
-                mpv_get_property_async(active().handle.get(), kOpeningTag | hook,
-                                       property::kStreamOpenFilename, MPV_FORMAT_STRING);
+            mpv_handle* h = core(index).handle.get();
+            if (machine_.watchesOpening(index))
+                mpv_get_property_async(h, kOpeningTag | hook, property::kStreamOpenFilename,
+                                       MPV_FORMAT_STRING);
             else
-                mpv_hook_continue(active().handle.get(), hook);
+                mpv_hook_continue(h, hook);
             break;
         }
         case MPV_EVENT_GET_PROPERTY_REPLY:
@@ -650,32 +625,35 @@ void MpvEngine::handleEvent(const mpv_event& event) {
                 const QString address = event.error >= 0 && p->format == MPV_FORMAT_STRING
                                             ? QString::fromUtf8(*static_cast<char**>(p->data))
                                             : QString();
-                machine_.entryOpening(event.reply_userdata & ~kOpeningTag, address);
+                machine_.entryOpening(index, event.reply_userdata & ~kOpeningTag, address);
             } else if (event.error >= 0) {
-                handlePropertyChange(event.reply_userdata, event.data);
+                handlePropertyChange(index, event.reply_userdata, event.data);
             }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
-            handlePropertyChange(event.reply_userdata, event.data);
+            handlePropertyChange(index, event.reply_userdata, event.data);
             break;
         default:
             break;
     }
 }
 
-void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
+void MpvEngine::handlePropertyChange(int index, uint64_t id, const void* data) {
     const auto* p = static_cast<const mpv_event_property*>(data);
+    // What is shown comes from the active core alone; the machine sorts its own.
+    const bool shown = index == machine_.activeCore();
     const bool none = p->format == MPV_FORMAT_NONE || !p->data;
     const auto flag = [&] { return !none && *static_cast<int*>(p->data) != 0; };
     const auto number = [&] { return none ? 0.0 : *static_cast<double*>(p->data); };
     switch (id) {
         case kPauseId:
-            machine_.pauseChanged(flag());
+            machine_.pauseChanged(index, flag());
             break;
         case kPausedForCacheId:
-            machine_.pausedForCacheChanged(flag());
+            machine_.pausedForCacheChanged(index, flag());
             break;
         case kTrackListId: {
+            if (!shown) break;
             demuxBitrate_ = 0;
             if (none) break;
             const auto* list = static_cast<const mpv_node*>(p->data);
@@ -690,6 +668,7 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             break;
         }
         case kMetadataId: {
+            if (!shown) break;
             icyBitrate_ = 0;
             if (none) {
                 stationName_.clear();
@@ -702,46 +681,47 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
                 for (int i = 0; i < map->u.list->num; ++i)
                     icy = icy || QLatin1String(map->u.list->keys[i])
                                      .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
-            machine_.icyChanged(icy);
+            machine_.icyChanged(index, icy);
             icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
             stationName_ = textOf(metadataValue(*map, key::kIcyName)).trimmed();
             streamTitle_ = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
             break;
         }
         case kAudioBitrateId:
-            measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, number());
+            if (shown) measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, number());
             break;
         case kMediaTitleId:
-            mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
+            if (shown)
+                mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
             break;
         case kTimePosId:
-            machine_.positionChanged(number());
+            machine_.positionChanged(index, number());
             break;
         case kDurationId:
-            machine_.durationChanged(number());
+            machine_.durationChanged(index, number());
             break;
         case kPolledDurationId:
             // A late answer about an earlier entry says nothing about this one.
-            if (machine_.loaded()) machine_.durationChanged(number());
+            if (machine_.loaded()) machine_.durationChanged(index, number());
             break;
         case kFileSizeId:
-            machine_.sizeChanged(none ? 0 : *static_cast<std::int64_t*>(p->data));
+            machine_.sizeChanged(index, none ? 0 : *static_cast<std::int64_t*>(p->data));
             break;
         case kIdleActiveId:
-            machine_.idleChanged(flag());
+            machine_.idleChanged(index, flag());
             break;
         case kSeekableId:
-            machine_.seekableChanged(flag());
+            machine_.seekableChanged(index, flag());
             break;
         case kVolumeId:
-            if (!none) volume_ = static_cast<int>(std::lround(number()));
+            if (shown && !none) volume_ = static_cast<int>(std::lround(number()));
             break;
         case kMuteId:
-            if (!none) mute_ = flag();
+            if (shown && !none) mute_ = flag();
             break;
         case kFileFormatId:
-            machine_.hlsChanged(!none && QLatin1String(*static_cast<char**>(p->data)) ==
-                                             QLatin1String("hls"));
+            machine_.hlsChanged(index, !none && QLatin1String(*static_cast<char**>(p->data)) ==
+                                                    QLatin1String("hls"));
             break;
         default:
             break;

@@ -84,16 +84,12 @@ class MpvEngine : public MediaEngine {
     // One libmpv player. Two are kept: a station change starts the new
     // address on the idle one while the other is still closing its stream,
     // which libmpv does only once the next bytes of that stream arrive.
+    // The machine decides which one loads and whose events count.
     struct Core {
         MpvEngine* engine = nullptr;
+        int index = 0;
         std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle{nullptr, nullptr};
         std::atomic<bool> drainQueued{false};
-        bool idle = true;  // nothing loaded, or its last file has ended
-    };
-    // A command for the outbox, with the core it is for.
-    struct Queued {
-        EngineCommand command;
-        Core* core;
     };
 
     static std::vector<MpvEngine*>& liveEngines();
@@ -102,9 +98,8 @@ class MpvEngine : public MediaEngine {
     // A core with the engine's options, volume and observed properties;
     // false when libmpv could not make one.
     bool createCore(Core& core);
-    Core& active() { return *active_; }
-    Core& standby() { return active_ == &cores_[0] ? cores_[1] : cores_[0]; }
-    void switchCores();
+    Core& core(int index) { return cores_[static_cast<std::size_t>(index)]; }
+    Core& active() { return core(machine_.activeCore()); }
     void forBothCores(const std::function<void(mpv_handle*)>& call);
 
     // Feeds the machine, sends its commands, then tells of the changes.
@@ -115,19 +110,19 @@ class MpvEngine : public MediaEngine {
     void sendCommands();
     void flushOutbox();
     void drainEvents(Core& core);
-    void handleEvent(const mpv_event& event);
+    void handleEvent(int core, const mpv_event& event);
     void continueHook(Core& core, std::uint64_t hook, int delayMs);
     void askServer(const QString& address, std::uint64_t tag);
-    void handlePropertyChange(std::uint64_t id, const void* property);
+    void handlePropertyChange(int core, std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
     std::array<Core, 2> cores_;
-    Core* active_ = &cores_[0];
+    int shownCore_ = 0;  // the core whose address the titles and rates are of
     QElapsedTimer clock_;
     EngineMachine machine_;
 
     // Stop and loadfile commands libmpv's full queue refused, to send again.
-    std::deque<Queued> outbox_;
+    std::deque<EngineCommand> outbox_;
     QTimer retryTimer_;
     QTimer positionTimer_;
     QTimer reconnectTimer_;
