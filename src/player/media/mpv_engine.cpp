@@ -150,6 +150,53 @@ FailureReason networkFailureOf(const QString& logLine) {
     return {};
 }
 
+MpvCore::MpvCore(int index, QObject* context, Handler handler)
+    : index_(index), context_(context), handler_(std::move(handler)) {}
+
+bool MpvCore::create(const std::function<void(mpv_handle*)>& options,
+                     const std::function<void(mpv_handle*)>& setup) {
+    handle_ = {mpv_create(), &mpv_terminate_destroy};
+    mpv_handle* h = handle_.get();
+    if (!h) return false;
+    options(h);
+    if (mpv_initialize(h) < 0) {
+        handle_.reset();
+        return false;
+    }
+    setup(h);
+    // Runs on a libmpv thread: it may only post to the Qt event loop.
+    mpv_set_wakeup_callback(
+        h,
+        [](void* data) {
+            auto* core = static_cast<MpvCore*>(data);
+            if (!core->drainQueued_.exchange(true))
+                QMetaObject::invokeMethod(
+                    core->context_, [core] { core->drain(); }, Qt::QueuedConnection);
+        },
+        this);
+    return true;
+}
+
+void MpvCore::detach() {
+    if (handle_) mpv_set_wakeup_callback(handle_.get(), nullptr, nullptr);
+}
+
+void MpvCore::destroy() {
+    detach();
+    handle_.reset();
+}
+
+void MpvCore::drain() {
+    drainQueued_ = false;
+    while (handle_) {
+        // The event is libmpv's until the next wait: it is read here and
+        // nothing of it is kept.
+        const mpv_event* e = mpv_wait_event(handle_.get(), 0);
+        if (e->event_id == MPV_EVENT_NONE) break;
+        handler_(index_, *e);
+    }
+}
+
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     : MediaEngine(parent),
       machine_([this] { return clock_.elapsed(); }),
@@ -164,6 +211,13 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
                }) == 0;
     }();
     Q_UNUSED(endedAtExit);
+    for (std::size_t i = 0; i < cores_.size(); ++i)
+        cores_[i] = std::make_unique<MpvCore>(static_cast<int>(i), this,
+                                              [this](int index, const mpv_event& e) {
+                                                  handleEvent(index, e);
+                                                  sendCommands();
+                                                  publish();
+                                              });
     if (!createCore(core(0)))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
@@ -184,7 +238,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     // that moves once a second. It is asked for twice a second instead.
     positionTimer_.setInterval(500);
     connect(&positionTimer_, &QTimer::timeout, this, [this] {
-        mpv_handle* h = active().handle.get();
+        mpv_handle* h = active().handle();
         mpv_get_property_async(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
         if (!durationObserved_)
             mpv_get_property_async(h, kPolledDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
@@ -197,12 +251,12 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
             [this] { step([this] { machine_.timerDue(EngineTimer::Watchdog); }); });
 }
 
-bool MpvEngine::createCore(Core& core) {
-    core.engine = this;
-    core.index = static_cast<int>(&core - cores_.data());
-    core.handle = {mpv_create(), &mpv_terminate_destroy};
-    mpv_handle* h = core.handle.get();
-    if (!h) return false;
+bool MpvEngine::createCore(MpvCore& core) {
+    return core.create([this](mpv_handle* h) { setCoreOptions(h); },
+                       [this](mpv_handle* h) { observeCore(h); });
+}
+
+void MpvEngine::setCoreOptions(mpv_handle* h) {
     // A user's mpv.conf or scripts must not change the player.
     mpv_set_option_string(h, "config", "no");
     mpv_set_option_string(h, "load-scripts", "no");
@@ -231,11 +285,9 @@ bool MpvEngine::createCore(Core& core) {
                           QByteArray::number(networkTimeoutSeconds_).constData());
     if (!audioOutput_.isEmpty()) mpv_set_option_string(h, "ao", audioOutput_.toUtf8().constData());
     for (const auto& [name, value] : streamOpeningOptions()) mpv_set_option_string(h, name, value);
-    if (mpv_initialize(h) < 0) {
-        core.handle.reset();
-        return false;
-    }
+}
 
+void MpvEngine::observeCore(mpv_handle* h) {
     mpv_observe_property(h, kPauseId, property::kPause, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kPausedForCacheId, property::kPausedForCache, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kTrackListId, property::kTrackList, MPV_FORMAT_NODE);
@@ -256,18 +308,6 @@ bool MpvEngine::createCore(Core& core) {
     // The network layer tells why an address failed (an HTTP status, a
     // refused connection) only in its log.
     mpv_request_log_messages(h, "warn");
-
-    // Runs on a libmpv thread: it may only post to the Qt event loop.
-    mpv_set_wakeup_callback(
-        h,
-        [](void* data) {
-            auto* c = static_cast<Core*>(data);
-            if (!c->drainQueued.exchange(true))
-                QMetaObject::invokeMethod(
-                    c->engine, [c] { c->engine->drainEvents(*c); }, Qt::QueuedConnection);
-        },
-        &core);
-    return true;
 }
 
 MpvEngine::~MpvEngine() {
@@ -282,14 +322,15 @@ std::vector<MpvEngine*>& MpvEngine::liveEngines() {
 
 void MpvEngine::destroyCores() {
     // No wakeup may reach this object once it is going away.
-    for (Core& core : cores_)
-        if (core.handle) mpv_set_wakeup_callback(core.handle.get(), nullptr, nullptr);
-    for (Core& core : cores_) core.handle.reset();
+    for (auto& core : cores_)
+        if (core) core->detach();
+    for (auto& core : cores_)
+        if (core) core->destroy();
 }
 
 void MpvEngine::forBothCores(const std::function<void(mpv_handle*)>& call) {
-    for (Core& core : cores_)
-        if (core.handle) call(core.handle.get());
+    for (auto& core : cores_)
+        if (core && core->made()) call(core->handle());
 }
 
 template <typename Step>
@@ -366,7 +407,7 @@ void MpvEngine::setCurrentPosition(double seconds) {
     const QByteArray target =
         QByteArray::number(std::clamp(seconds, 0.0, machine_.duration()), 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
-    mpv_command_async(active().handle.get(), 0, args);
+    mpv_command_async(active().handle(), 0, args);
 }
 
 void MpvEngine::setNetworkTimeout(int seconds) {
@@ -460,13 +501,13 @@ void MpvEngine::sendCommands() {
             case EngineCommand::Kind::Pause: {
                 // mpv_set_property would wait for the core; the async form only queues.
                 int flag = c.on ? 1 : 0;
-                mpv_set_property_async(core(c.core).handle.get(), 0, property::kPause,
-                                       MPV_FORMAT_FLAG, &flag);
+                mpv_set_property_async(core(c.core).handle(), 0, property::kPause, MPV_FORMAT_FLAG,
+                                       &flag);
                 break;
             }
             case EngineCommand::Kind::AskIdle:
-                mpv_get_property_async(core(c.core).handle.get(), kIdleActiveId,
-                                       property::kIdleActive, MPV_FORMAT_FLAG);
+                mpv_get_property_async(core(c.core).handle(), kIdleActiveId, property::kIdleActive,
+                                       MPV_FORMAT_FLAG);
                 break;
             case EngineCommand::Kind::AskServer:
                 askServer(c.address, c.tag);
@@ -492,15 +533,14 @@ void MpvEngine::sendCommands() {
     for (const EngineCommand& c : continues) continueHook(core(c.core), c.tag, c.ms);
 }
 
-void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
+void MpvEngine::continueHook(MpvCore& core, std::uint64_t hook, int delayMs) {
     if (delayMs <= 0) {
-        mpv_hook_continue(core.handle.get(), hook);
+        mpv_hook_continue(core.handle(), hook);
         return;
     }
     // A stop or another load meanwhile still waits for this: libmpv goes on
     // only once the hook is let go.
-    QTimer::singleShot(delayMs, this,
-                       [h = core.handle.get(), hook] { mpv_hook_continue(h, hook); });
+    QTimer::singleShot(delayMs, this, [h = core.handle(), hook] { mpv_hook_continue(h, hook); });
 }
 
 void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
@@ -533,7 +573,7 @@ void MpvEngine::flushOutbox() {
     // A command libmpv's full queue refuses is tried again shortly, in order.
     while (!outbox_.empty()) {
         const EngineCommand& c = outbox_.front();
-        mpv_handle* h = core(c.core).handle.get();
+        mpv_handle* h = core(c.core).handle();
         int result;
         if (c.kind == EngineCommand::Kind::Stop) {
             const char* args[] = {"stop", nullptr};
@@ -553,21 +593,6 @@ void MpvEngine::flushOutbox() {
                      c.kind == EngineCommand::Kind::Stop ? "stop" : "loadfile",
                      mpv_error_string(result));
         outbox_.pop_front();
-    }
-}
-
-void MpvEngine::drainEvents(Core& core) {
-    core.drainQueued = false;
-    for (;;) {
-        {
-            // The event is libmpv's until the next wait: it is read here and
-            // nothing of it is kept.
-            const mpv_event* e = mpv_wait_event(core.handle.get(), 0);
-            if (e->event_id == MPV_EVENT_NONE) break;
-            handleEvent(core.index, *e);
-        }
-        sendCommands();
-        publish();
     }
 }
 
@@ -611,7 +636,7 @@ void MpvEngine::handleEvent(int index, const mpv_event& event) {
             // The address is asked for, not read: a read would wait for the
             // core. An address the user gave goes at once.
             const std::uint64_t hook = static_cast<mpv_event_hook*>(event.data)->id;
-            mpv_handle* h = core(index).handle.get();
+            mpv_handle* h = core(index).handle();
             if (machine_.watchesOpening(index))
                 mpv_get_property_async(h, kOpeningTag | hook, property::kStreamOpenFilename,
                                        MPV_FORMAT_STRING);
