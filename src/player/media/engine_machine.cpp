@@ -179,7 +179,7 @@ void EngineMachine::play() {
     if (url_.isEmpty()) return;
     if (phase_ == EnginePhase::Paused) {
         setPause(false);
-        if (loadPending_ || !loaded())
+        if (pending_ || !loaded())
             setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
         else
             updatePlaying();
@@ -217,9 +217,8 @@ void EngineMachine::setPause(bool on) {
 
 void EngineMachine::load(bool reconnecting) {
     ++generation_;
-    loadPending_ = true;
+    pending_ = PendingLoad{};
     currentEntry_ = playlistLast_ = -1;
-    held_.clear();
     entry_ = Entry::Waiting;
     attempt_ = true;
     played_ = false;
@@ -242,9 +241,9 @@ void EngineMachine::load(bool reconnecting) {
 void EngineMachine::forget() {
     // Whatever is still on its way from the last load no longer concerns us.
     ++generation_;
-    loadPending_ = loadWanted_ = false;
+    pending_.reset();
+    loadWanted_ = false;
     currentEntry_ = playlistLast_ = -1;
-    held_.clear();
     entry_ = Entry::Waiting;
     attempt_ = played_ = eventsLost_ = false;
     if (!mayBePlaying_) return;
@@ -281,17 +280,15 @@ void EngineMachine::coreMade(int core) {
 void EngineMachine::loadReplied(int /*core*/, std::uint64_t tag, bool ok, std::int64_t entryId) {
     // Each load's reply frees the one slot, whichever core sent it.
     loadInFlight_ = false;
-    if (!loadPending_ || tag != generation_) {
+    if (!pending_ || tag != generation_) {
         send();
     } else if (!ok) {
-        loadPending_ = false;
-        held_.clear();
+        pending_.reset();
         attemptFailed();
     } else {
-        loadPending_ = false;
+        const std::vector<EntryEvent> held = std::move(pending_->held);
+        pending_.reset();
         currentEntry_ = playlists_.top = entryId;
-        const std::vector<EntryEvent> held = std::move(held_);
-        held_.clear();
         for (const EntryEvent& e : held) handle(e);
         // The idle state seen while the load was pending may be older than it.
         if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
@@ -325,8 +322,7 @@ void EngineMachine::fileEnded(int core, std::int64_t entryId, EndReason reason,
 bool EngineMachine::watchesOpening(int core) const {
     // Only an entry a playlist of ours put in can be a loop: the address
     // itself is the first of the followed ones.
-    return core == active_ && !loadPending_ && currentEntry_ >= 0 &&
-           activeEntry_ != playlists_.top &&
+    return core == active_ && !pending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
            (activeEntry_ == currentEntry_ ||
             (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
 }
@@ -353,8 +349,8 @@ void EngineMachine::entryOpening(int core, std::uint64_t hook, const QString& ad
 void EngineMachine::arrive(const EntryEvent& e) {
     // The entry an event belongs to is fixed when it arrives; while the
     // entry of our load is unknown, the event waits for it.
-    if (loadPending_)
-        held_.push_back(e);
+    if (pending_)
+        pending_->held.push_back(e);
     else
         handle(e);
     settle();
@@ -475,7 +471,7 @@ void EngineMachine::endLostEntry() {
     // Events can be dropped when the queue runs over while the window's
     // thread is held; then only libmpv being idle tells that our entry ended.
     // A load under way asks again once it is answered.
-    if (!eventsLost_ || !cores_[static_cast<std::size_t>(active_)].idle || loadPending_ ||
+    if (!eventsLost_ || !cores_[static_cast<std::size_t>(active_)].idle || pending_ ||
         loadWanted_ || loadInFlight_)
         return;
     eventsLost_ = false;
@@ -633,7 +629,7 @@ void EngineMachine::cancelReconnect() {
 
 void EngineMachine::updatePlaying() {
     // Only our own entry, once opened and until it ends, decides the state.
-    if (loadPending_ || !loaded()) return;
+    if (pending_ || !loaded()) return;
     if (pause_) {
         setPhase(EnginePhase::Paused);
     } else if (entry_ != Entry::Started || pausedForCache_) {

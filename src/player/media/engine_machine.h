@@ -111,7 +111,7 @@ enum class EnginePhase {
 PlayState playStateOf(EnginePhase phase);
 
 // The media engine's rules, apart from libmpv: it takes the user's calls and
-// libmpv's events, keeps playState, and lists the commands to send. It never
+// libmpv's events, keeps its phase, and lists the commands to send. It never
 // waits and never calls out; the time comes from the clock it is given.
 class EngineMachine {
   public:
@@ -255,15 +255,17 @@ class EngineMachine {
 
     // Which playlist entry is ours: a load is pending until the reply to its
     // loadfile names the entry; events that arrive meanwhile are held.
+    struct PendingLoad {
+        std::vector<EntryEvent> held;
+    };
     std::uint64_t generation_ = 0;
-    bool loadPending_ = false;
+    std::optional<PendingLoad> pending_;
     bool loadWanted_ = false;    // a loadfile of url_ waits for the one under way
     bool loadInFlight_ = false;  // a loadfile awaits its reply
     bool mayBePlaying_ = false;  // a loadfile went out since the last stop
     std::int64_t currentEntry_ = -1;
     std::int64_t playlistLast_ = -1;  // last entry of an opened playlist
     std::int64_t activeEntry_ = -1;   // between its start-file and end-file
-    std::vector<EntryEvent> held_;
     Entry entry_ = Entry::Waiting;
 
     // What the opened playlists of the current load have shown so far.
