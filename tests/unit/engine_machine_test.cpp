@@ -77,6 +77,9 @@ class EngineMachineTest : public ::testing::Test {
         return -1;
     }
 
+    // The core the scripted events come from.
+    int core() const { return machine.activeCore(); }
+
     qint64 now = 0;
     std::uint64_t hooks = 0;
     EngineMachine machine{[this] { return now; }};
@@ -93,34 +96,34 @@ Event file(const char* address) {
     return url(address, AddressKind::File);
 }
 Event replied(std::int64_t entry) {
-    return [=](auto& t) { t.machine.loadReplied(t.lastLoadTag(), true, entry); };
+    return [=](auto& t) { t.machine.loadReplied(t.core(), t.lastLoadTag(), true, entry); };
 }
 Event refused() {
-    return [](auto& t) { t.machine.loadReplied(t.lastLoadTag(), false, -1); };
+    return [](auto& t) { t.machine.loadReplied(t.core(), t.lastLoadTag(), false, -1); };
 }
 Event started(std::int64_t entry) {
-    return [=](auto& t) { t.machine.fileStarted(entry); };
+    return [=](auto& t) { t.machine.fileStarted(t.core(), entry); };
 }
-const Event loaded = [](auto& t) { t.machine.fileLoaded(); };
-const Event restarted = [](auto& t) { t.machine.playbackRestarted(); };
+const Event loaded = [](auto& t) { t.machine.fileLoaded(t.core()); };
+const Event restarted = [](auto& t) { t.machine.playbackRestarted(t.core()); };
 Event ended(std::int64_t entry, EndReason reason = EndReason::Eof, std::int64_t insertId = 0,
             int count = 0) {
-    return [=](auto& t) { t.machine.fileEnded(entry, reason, insertId, count); };
+    return [=](auto& t) { t.machine.fileEnded(t.core(), entry, reason, insertId, count); };
 }
 Event cache(bool waiting) {
-    return [=](auto& t) { t.machine.pausedForCacheChanged(waiting); };
+    return [=](auto& t) { t.machine.pausedForCacheChanged(t.core(), waiting); };
 }
 Event seekable(bool on) {
-    return [=](auto& t) { t.machine.seekableChanged(on); };
+    return [=](auto& t) { t.machine.seekableChanged(t.core(), on); };
 }
 Event length(double seconds) {
-    return [=](auto& t) { t.machine.durationChanged(seconds); };
+    return [=](auto& t) { t.machine.durationChanged(t.core(), seconds); };
 }
 Event sized(std::int64_t bytes) {
-    return [=](auto& t) { t.machine.sizeChanged(bytes); };
+    return [=](auto& t) { t.machine.sizeChanged(t.core(), bytes); };
 }
 Event at(double seconds) {
-    return [=](auto& t) { t.machine.positionChanged(seconds); };
+    return [=](auto& t) { t.machine.positionChanged(t.core(), seconds); };
 }
 Event due(EngineTimer timer) {
     return [=](auto& t) { t.machine.timerDue(timer); };
@@ -129,16 +132,17 @@ Event later(qint64 ms) {
     return [=](auto& t) { t.now += ms; };
 }
 Event idle(bool on) {
-    return [=](auto& t) { t.machine.idleChanged(on); };
+    return [=](auto& t) { t.machine.idleChanged(t.core(), on); };
 }
 // libmpv holds the entry it starts next before opening this address.
 Event opening(const char* address) {
-    return [=](auto& t) { t.machine.entryOpening(++t.hooks, QString::fromUtf8(address)); };
+    return
+        [=](auto& t) { t.machine.entryOpening(t.core(), ++t.hooks, QString::fromUtf8(address)); };
 }
 Event told(Failure kind, int detail = 0) {
     return [=](auto& t) { t.machine.openingError({kind, detail}); };
 }
-const Event lost = [](auto& t) { t.machine.eventsLost(); };
+const Event lost = [](auto& t) { t.machine.eventsLost(t.core()); };
 const Event stop = [](auto& t) { t.machine.stop(); };
 const Event play = [](auto& t) { t.machine.play(); };
 const Event pause = [](auto& t) { t.machine.pause(); };
@@ -150,11 +154,11 @@ const Event opens = [](auto& t) {
 // The same from a station: its server sent ICY headers.
 const Event onAir = [](auto& t) {
     opens(t);
-    t.machine.icyChanged(true);
+    t.machine.icyChanged(t.core(), true);
 };
-const Event hls = [](auto& t) { t.machine.hlsChanged(true); };
+const Event hls = [](auto& t) { t.machine.hlsChanged(t.core(), true); };
 Event icy(bool on) {
-    return [=](auto& t) { t.machine.icyChanged(on); };
+    return [=](auto& t) { t.machine.icyChanged(t.core(), on); };
 }
 Event answered(bool live) {
     return [=](auto& t) {
@@ -329,7 +333,7 @@ TEST_F(EngineMachineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     run({{file("/m/last.wav"), S::Transitioning}});
     EXPECT_EQ(count(Kind::Load), 1);
     const std::uint64_t first = lastLoadTag();
-    run({{[&](auto& t) { t.machine.loadReplied(first, true, 3); }, S::Transitioning},
+    run({{[&](auto& t) { t.machine.loadReplied(t.core(), first, true, 3); }, S::Transitioning},
          {started(3), S::Transitioning}});  // the first address's entry is not ours
     EXPECT_EQ(sent.back().address, QStringLiteral("/m/last.wav"));
     run({{replied(4), S::Transitioning},
@@ -558,3 +562,43 @@ TEST(SteadyMeasuredRate, WholeKbpsThatMoveOnlyByMoreThanFivePercent) {
 }
 
 }  // namespace
+
+// Rows of event, state after it and the commands it sends, each with its core.
+TEST_F(EngineMachineTest, AnIdleSecondCoreTakesTheLoadAndOnlyTheActiveCoreCounts) {
+    using Sent = std::vector<std::pair<Kind, int>>;
+    const auto direct = [](std::function<void(EngineMachine&)> e) {
+        return Event([e](auto& t) { e(t.machine); });
+    };
+    struct Row {
+        Event event;
+        PlayState after;
+        Sent commands;
+    };
+    const std::vector<Row> rows = {
+        {file("/m/a.wav"), S::Transitioning, {{Kind::Load, 0}}},  // the second is not made
+        {opens, S::Playing, {}},
+        {direct([](auto& m) { m.coreMade(1); }), S::Playing, {}},
+        // Core 0 plays: the idle core 1 loads, core 0 closes in its own time.
+        {file("/m/b.wav"), S::Transitioning, {{Kind::Stop, 0}, {Kind::Pause, 1}, {Kind::Load, 1}}},
+        {opens, S::Playing, {}},
+        // Core 0's entry 1 is not core 1's entry 1.
+        {direct([](auto& m) { m.fileEnded(0, 1, EndReason::Eof); }), S::Playing, {}},
+        {direct([](auto& m) { m.pausedForCacheChanged(0, true); }), S::Playing, {}},
+        // Core 0 is still closing: core 1 replaces its own entry.
+        {file("/m/c.wav"), S::Transitioning, {{Kind::Load, 1}}},
+        {opens, S::Playing, {}},
+        {direct([](auto& m) { m.idleChanged(0, true); }), S::Playing, {}},
+        {file("/m/d.wav"), S::Transitioning, {{Kind::Stop, 1}, {Kind::Pause, 0}, {Kind::Load, 0}}},
+        {stop, S::Stopped, {{Kind::Stop, 0}}},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].event(*this);
+        Sent got;
+        for (EngineCommand& c : machine.takeCommands()) {
+            got.emplace_back(c.kind, c.core);
+            sent.push_back(std::move(c));
+        }
+        EXPECT_EQ(machine.state(), rows[i].after) << "row " << i + 1;
+        EXPECT_EQ(got, rows[i].commands) << "row " << i + 1;
+    }
+}

@@ -129,6 +129,28 @@ QString failureText(FailureReason reason) {
     return QString();
 }
 
+PlayState playStateOf(EnginePhase phase) {
+    switch (phase) {
+        case EnginePhase::Idle:
+            return PlayState::Undefined;
+        case EnginePhase::Opening:
+            return PlayState::Transitioning;
+        case EnginePhase::Buffering:
+            return PlayState::Buffering;
+        case EnginePhase::Playing:
+            return PlayState::Playing;
+        case EnginePhase::Paused:
+            return PlayState::Paused;
+        case EnginePhase::Ended:
+            return PlayState::Stopped;
+        case EnginePhase::Failed:
+            return PlayState::Ready;
+        case EnginePhase::Reconnecting:
+            return PlayState::Reconnecting;
+    }
+    return PlayState::Undefined;
+}
+
 EngineMachine::EngineMachine(Clock clock) : clock_(std::move(clock)) {}
 
 std::vector<EngineCommand> EngineMachine::takeCommands() {
@@ -146,7 +168,7 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     if (kind_ == AddressKind::Refused) {
         forget();
         if (!url.isEmpty()) failure_ = {Failure::CannotOpen};
-        setState(PlayState::Ready);
+        setPhase(EnginePhase::Failed);
     } else {
         load(false);
     }
@@ -155,16 +177,16 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
 
 void EngineMachine::play() {
     if (url_.isEmpty()) return;
-    if (state_ == PlayState::Paused) {
+    if (phase_ == EnginePhase::Paused) {
         setPause(false);
-        if (loadPending_ || !loaded())
-            setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+        if (pending_ || !loaded())
+            setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
         else
             updatePlaying();
-    } else if (state_ == PlayState::Stopped || state_ == PlayState::Ready ||
-               state_ == PlayState::Undefined) {
+    } else if (phase_ == EnginePhase::Ended || phase_ == EnginePhase::Failed ||
+               phase_ == EnginePhase::Idle) {
         if (kind_ == AddressKind::Refused)
-            setState(PlayState::Ready);
+            setPhase(EnginePhase::Failed);
         else
             load(false);
     }
@@ -175,34 +197,33 @@ void EngineMachine::stop() {
     cancelReconnect();
     forget();
     // A failed or empty address stays Ready: Stopped would start the shuttle.
-    if (state_ != PlayState::Undefined && state_ != PlayState::Ready) setState(PlayState::Stopped);
+    if (phase_ != EnginePhase::Idle && phase_ != EnginePhase::Failed) setPhase(EnginePhase::Ended);
     settle();
 }
 
 void EngineMachine::pause() {
-    if (state_ != PlayState::Playing && state_ != PlayState::Buffering &&
-        state_ != PlayState::Transitioning)
+    if (phase_ != EnginePhase::Playing && phase_ != EnginePhase::Buffering &&
+        phase_ != EnginePhase::Opening)
         return;
     setPause(true);
-    setState(PlayState::Paused);
+    setPhase(EnginePhase::Paused);
     settle();
 }
 
 void EngineMachine::setPause(bool on) {
-    command({.kind = EngineCommand::Kind::Pause, .on = on});
+    command({.kind = EngineCommand::Kind::Pause, .on = on, .core = active_});
     pause_ = on;
 }
 
 void EngineMachine::load(bool reconnecting) {
     ++generation_;
-    loadPending_ = true;
+    pending_ = PendingLoad{};
     currentEntry_ = playlistLast_ = -1;
-    held_.clear();
     entry_ = Entry::Waiting;
     attempt_ = true;
     played_ = false;
     eventsLost_ = false;
-    seekable_ = sized_ = icy_ = hls_ = askingServer_ = false;
+    seekable_ = sized_ = icy_ = hls_ = false;
     duration_ = position_ = 0.0;
     playlists_ = {};
     playlists_.followed.push_back(url_);
@@ -214,19 +235,19 @@ void EngineMachine::load(bool reconnecting) {
     if (pause_) setPause(false);
     loadWanted_ = true;
     send();
-    if (!reconnecting) setState(PlayState::Transitioning);
+    if (!reconnecting) setPhase(EnginePhase::Opening);
 }
 
 void EngineMachine::forget() {
     // Whatever is still on its way from the last load no longer concerns us.
     ++generation_;
-    loadPending_ = loadWanted_ = false;
+    pending_.reset();
+    loadWanted_ = false;
     currentEntry_ = playlistLast_ = -1;
-    held_.clear();
     entry_ = Entry::Waiting;
-    attempt_ = played_ = eventsLost_ = askingServer_ = false;
+    attempt_ = played_ = eventsLost_ = false;
     if (!mayBePlaying_) return;
-    command({.kind = EngineCommand::Kind::Stop});
+    command({.kind = EngineCommand::Kind::Stop, .core = active_});
     mayBePlaying_ = false;
 }
 
@@ -235,62 +256,80 @@ void EngineMachine::send() {
     // read, so only one loadfile is under way at a time; the newest address
     // goes when it is answered.
     if (!loadWanted_ || loadInFlight_) return;
-    command({.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_});
+    // Only an idle second core takes the load: one still closing an earlier
+    // stream would make it wait behind that close.
+    Core& other = cores_[static_cast<std::size_t>(1 - active_)];
+    if (!cores_[static_cast<std::size_t>(active_)].idle && other.made && other.idle) {
+        command({.kind = EngineCommand::Kind::Stop, .core = active_});
+        active_ = 1 - active_;
+        // It may have been left paused with the stream it last played.
+        command({.kind = EngineCommand::Kind::Pause, .on = false, .core = active_});
+    }
+    cores_[static_cast<std::size_t>(active_)].idle = false;
+    command(
+        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_, .core = active_});
     loadWanted_ = false;
     loadInFlight_ = true;
     mayBePlaying_ = true;
 }
 
-void EngineMachine::loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId) {
+void EngineMachine::coreMade(int core) {
+    cores_[static_cast<std::size_t>(core)].made = true;
+}
+
+void EngineMachine::loadReplied(int /*core*/, std::uint64_t tag, bool ok, std::int64_t entryId) {
+    // Each load's reply frees the one slot, whichever core sent it.
     loadInFlight_ = false;
-    if (!loadPending_ || tag != generation_) {
+    if (!pending_ || tag != generation_) {
         send();
     } else if (!ok) {
-        loadPending_ = false;
-        held_.clear();
+        pending_.reset();
         attemptFailed();
     } else {
-        loadPending_ = false;
+        const std::vector<EntryEvent> held = std::move(pending_->held);
+        pending_.reset();
         currentEntry_ = playlists_.top = entryId;
-        const std::vector<EntryEvent> held = std::move(held_);
-        held_.clear();
         for (const EntryEvent& e : held) handle(e);
         // The idle state seen while the load was pending may be older than it.
-        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle});
+        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     }
     settle();
 }
 
-void EngineMachine::fileStarted(std::int64_t entryId) {
+void EngineMachine::fileStarted(int core, std::int64_t entryId) {
+    if (core != active_) return;
     activeEntry_ = entryId;
     arrive({entryId, EntryEvent::Start, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileLoaded() {
+void EngineMachine::fileLoaded(int core) {
+    if (core != active_) return;
     arrive({activeEntry_, EntryEvent::Loaded, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::playbackRestarted() {
+void EngineMachine::playbackRestarted(int core) {
+    if (core != active_) return;
     arrive({activeEntry_, EntryEvent::Restarted, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId,
-                              int insertCount) {
+void EngineMachine::fileEnded(int core, std::int64_t entryId, EndReason reason,
+                              std::int64_t insertId, int insertCount) {
+    if (core != active_) return;
     if (activeEntry_ == entryId) activeEntry_ = -1;
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
 }
 
-bool EngineMachine::watchesOpening() const {
+bool EngineMachine::watchesOpening(int core) const {
     // Only an entry a playlist of ours put in can be a loop: the address
     // itself is the first of the followed ones.
-    return !loadPending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
+    return core == active_ && !pending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
            (activeEntry_ == currentEntry_ ||
             (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
 }
 
-void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
+void EngineMachine::entryOpening(int core, std::uint64_t hook, const QString& address) {
     int delay = 0;
-    if (watchesOpening()) {
+    if (watchesOpening(core)) {
         playlists_.opening = activeEntry_;
         playlists_.openingAddress = address;
         if (std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
@@ -303,15 +342,15 @@ void EngineMachine::entryOpening(std::uint64_t hook, const QString& address) {
                 std::max<qint64>(0, playlists_.lastFailureMs + kFailedEntryGapMs - clock_()));
         }
     }
-    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay});
+    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay, .core = core});
     settle();
 }
 
 void EngineMachine::arrive(const EntryEvent& e) {
     // The entry an event belongs to is fixed when it arrives; while the
     // entry of our load is unknown, the event waits for it.
-    if (loadPending_)
-        held_.push_back(e);
+    if (pending_)
+        pending_->held.push_back(e);
     else
         handle(e);
     settle();
@@ -329,7 +368,7 @@ void EngineMachine::handle(const EntryEvent& e) {
     switch (e.kind) {
         case EntryEvent::Start:
             entry_ = Entry::Opening;
-            if (!reconnecting_ && !pause_) setState(PlayState::Buffering);
+            if (!reconnect_ && !pause_) setPhase(EnginePhase::Buffering);
             return;
         case EntryEvent::Loaded:
             if (entry_ != Entry::Opening) return;
@@ -376,18 +415,17 @@ void EngineMachine::endOfCurrent(EndReason reason) {
         return;
     }
     attempt_ = false;
-    if (reconnecting_) {
+    if (reconnect_) {
         scheduleReconnect();
     } else if (stopped) {
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
     } else if (network() && played_ && reason == EndReason::Eof && !lengthKnown() && !icy_ &&
                !hls_) {
         // A body without a length, from a server that is no station: a file
         // made on the fly and a live stream end alike here, and libmpv does
         // not say whether the last chunk came. The server is asked once.
-        askingServer_ = true;
         command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
-        setState(PlayState::Reconnecting);
+        setPhase(EnginePhase::Reconnecting);
     } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
         // libmpv ends a dropped live stream as it ends a file; only an entry
         // without a known length can be a live stream.
@@ -395,7 +433,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     } else {
         // An address that never got as far as decoding could not be opened.
         if (reason == EndReason::Eof && decoded)
-            setState(PlayState::Stopped);
+            setPhase(EnginePhase::Ended);
         else
             failOpening(reason);
     }
@@ -413,16 +451,18 @@ bool EngineMachine::lengthKnown() const {
             position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
 }
 
-void EngineMachine::eventsLost() {
+void EngineMachine::eventsLost(int core) {
+    if (core != active_) return;
     eventsLost_ = true;
     // What was lost may include the end of our entry; libmpv's present idle
     // state tells whether anything still plays.
-    command({.kind = EngineCommand::Kind::AskIdle});
+    command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     settle();
 }
 
-void EngineMachine::idleChanged(bool idle) {
-    idle_ = idle;
+void EngineMachine::idleChanged(int core, bool idle) {
+    cores_[static_cast<std::size_t>(core)].idle = idle;
+    if (core != active_) return;
     endLostEntry();
     settle();
 }
@@ -431,7 +471,9 @@ void EngineMachine::endLostEntry() {
     // Events can be dropped when the queue runs over while the window's
     // thread is held; then only libmpv being idle tells that our entry ended.
     // A load under way asks again once it is answered.
-    if (!eventsLost_ || !idle_ || loadPending_ || loadWanted_ || loadInFlight_) return;
+    if (!eventsLost_ || !cores_[static_cast<std::size_t>(active_)].idle || pending_ ||
+        loadWanted_ || loadInFlight_)
+        return;
     eventsLost_ = false;
     if (currentEntry_ < 0 || entry_ == Entry::Ended) return;
     activeEntry_ = -1;
@@ -439,70 +481,73 @@ void EngineMachine::endLostEntry() {
     endOfCurrent(entry_ == Entry::Started || played_ ? EndReason::Eof : EndReason::Error);
 }
 
-void EngineMachine::pauseChanged(bool on) {
+void EngineMachine::pauseChanged(int core, bool on) {
+    if (core != active_) return;
     pause_ = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::pausedForCacheChanged(bool on) {
+void EngineMachine::pausedForCacheChanged(int core, bool on) {
+    if (core != active_) return;
     pausedForCache_ = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::seekableChanged(bool on) {
-    seekable_ = on;
+void EngineMachine::seekableChanged(int core, bool on) {
+    if (core == active_) seekable_ = on;
 }
 
-void EngineMachine::durationChanged(double seconds) {
-    duration_ = std::max(seconds, 0.0);
+void EngineMachine::durationChanged(int core, double seconds) {
+    if (core == active_) duration_ = std::max(seconds, 0.0);
 }
 
-void EngineMachine::sizeChanged(std::int64_t bytes) {
-    sized_ = bytes > 0;
+void EngineMachine::sizeChanged(int core, std::int64_t bytes) {
+    if (core == active_) sized_ = bytes > 0;
 }
 
-void EngineMachine::icyChanged(bool on) {
-    icy_ = on;
+void EngineMachine::icyChanged(int core, bool on) {
+    if (core == active_) icy_ = on;
 }
 
-void EngineMachine::hlsChanged(bool on) {
-    hls_ = on;
+void EngineMachine::hlsChanged(int core, bool on) {
+    if (core == active_) hls_ = on;
 }
 
 void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
-    if (!askingServer_ || tag != generation_) return;
-    askingServer_ = false;
+    if (!askingServer() || tag != generation_) return;
     if (live)
         startReconnect();
     else
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
     settle();
 }
 
-void EngineMachine::positionChanged(double seconds) {
+void EngineMachine::positionChanged(int core, double seconds) {
     // A late answer about an earlier entry says nothing about this one.
-    if (loaded()) position_ = seconds;
+    if (core == active_ && loaded()) position_ = seconds;
 }
 
 void EngineMachine::timerDue(EngineTimer timer) {
     if (timer == EngineTimer::Reconnect) {
-        reconnectArmed_ = false;
-        if (reconnecting_) load(true);
+        if (reconnect_) {
+            reconnect_->timerArmed = false;
+            load(true);
+        }
     } else if (watchdogArmed_) {
         watchdogArmed_ = false;
         // The stream did not play, or play again, in time: a trickle of
         // bytes keeps libmpv waiting without ever timing out.
         const bool wasPlaying = played_;
         forget();
-        if (reconnecting_) {
+        if (reconnect_) {
             scheduleReconnect();
         } else if (wasPlaying) {
             startReconnect();
         } else {
             failure_ = {Failure::NothingPlayed, stallLimitMs_ / 1000};
-            setState(PlayState::Ready);
+            setPhase(EnginePhase::Failed);
         }
     }
     settle();
@@ -520,12 +565,12 @@ void EngineMachine::fail(FailureReason reason) {
     forget();
     failure_ = reason;
     failureVague_ = false;
-    setState(PlayState::Ready);
+    setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::attemptFailed() {
     attempt_ = false;
-    if (reconnecting_)
+    if (reconnect_)
         scheduleReconnect();
     else
         failOpening(EndReason::Error);
@@ -543,11 +588,11 @@ void EngineMachine::failOpening(EndReason reason) {
     else
         failure_ = {Failure::CannotOpen};
     failureVague_ = hint_.kind == Failure::None && reason == EndReason::Error;
-    setState(PlayState::Ready);
+    setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::openingError(FailureReason reason) {
-    if (failureVague_ && state_ == PlayState::Ready) {
+    if (failureVague_ && phase_ == EnginePhase::Failed) {
         failure_ = reason;
         failureVague_ = false;
     } else if (attempt_) {
@@ -556,53 +601,50 @@ void EngineMachine::openingError(FailureReason reason) {
 }
 
 void EngineMachine::startReconnect() {
-    reconnecting_ = true;
-    reconnectAttempt_ = 0;
-    reconnectStartMs_ = clock_();
-    setState(PlayState::Reconnecting);
+    reconnect_ = Reconnect{.sinceMs = clock_()};
+    setPhase(EnginePhase::Reconnecting);
     scheduleReconnect();
 }
 
 void EngineMachine::scheduleReconnect() {
     const int pause =
-        reconnectPauseMs(reconnectAttempt_++, clock_() - reconnectStartMs_, reconnectLimitMs_);
+        reconnectPauseMs(reconnect_->attempt++, clock_() - reconnect_->sinceMs, reconnectLimitMs_);
     if (pause < 0) {
         cancelReconnect();
         currentEntry_ = playlistLast_ = -1;
         failure_ = {Failure::OffTheAir, reconnectLimitMs_ / 1000};
-        setState(PlayState::Stopped);
+        setPhase(EnginePhase::Ended);
         return;
     }
     command(
         {.kind = EngineCommand::Kind::StartTimer, .timer = EngineTimer::Reconnect, .ms = pause});
-    reconnectArmed_ = true;
+    reconnect_->timerArmed = true;
 }
 
 void EngineMachine::cancelReconnect() {
-    if (reconnectArmed_)
+    if (reconnect_ && reconnect_->timerArmed)
         command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Reconnect});
-    reconnectArmed_ = false;
-    reconnecting_ = false;
+    reconnect_.reset();
 }
 
 void EngineMachine::updatePlaying() {
     // Only our own entry, once opened and until it ends, decides the state.
-    if (loadPending_ || !loaded()) return;
+    if (pending_ || !loaded()) return;
     if (pause_) {
-        setState(PlayState::Paused);
+        setPhase(EnginePhase::Paused);
     } else if (entry_ != Entry::Started || pausedForCache_) {
-        setState(reconnecting_ ? PlayState::Reconnecting : PlayState::Buffering);
+        setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
     } else {
         played_ = true;
         cancelReconnect();
-        setState(PlayState::Playing);
+        setPhase(EnginePhase::Playing);
     }
 }
 
 void EngineMachine::settle() {
     // A stream is watched from its load until it plays, and again whenever
     // it waits for data; a pause by the user does not count.
-    const bool waiting = network() && attempt_ && !pause_ && state_ != PlayState::Playing;
+    const bool waiting = network() && attempt_ && !pause_ && phase_ != EnginePhase::Playing;
     if (waiting && !watchdogArmed_)
         command({.kind = EngineCommand::Kind::StartTimer,
                  .timer = EngineTimer::Watchdog,

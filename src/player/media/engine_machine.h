@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "player/media/media_engine.h"
@@ -69,7 +71,8 @@ enum class EndReason { Eof, Stop, Quit, Error, NotAudio, Redirect };
 
 enum class EngineTimer { Reconnect, Watchdog };
 
-// What the machine asks of libmpv, in the order given.
+// What the machine asks of libmpv, in the order given. The first five are
+// for one of the engine's two libmpv cores, `core`.
 struct EngineCommand {
     enum class Kind {
         Stop,        // stop whatever plays
@@ -87,12 +90,28 @@ struct EngineCommand {
     bool on = false;
     EngineTimer timer = EngineTimer::Reconnect;
     int ms = 0;
+    int core = 0;
 
     bool operator==(const EngineCommand&) const = default;
 };
 
+// Where the machine stands; playState follows from it alone.
+enum class EnginePhase {
+    Idle,       // nothing was asked for yet
+    Opening,    // a new address was asked for and has not started
+    Buffering,  // the entry opens, or waits for data
+    Playing,
+    Paused,
+    Ended,         // stopped by the user, or played to its end
+    Failed,        // no address, or it could not be opened or decoded
+    Reconnecting,  // a dropped stream is tried again, or the server is asked what it is
+};
+
+// The playState the display and the poller see for a phase.
+PlayState playStateOf(EnginePhase phase);
+
 // The media engine's rules, apart from libmpv: it takes the user's calls and
-// libmpv's events, keeps playState, and lists the commands to send. It never
+// libmpv's events, keeps its phase, and lists the commands to send. It never
 // waits and never calls out; the time comes from the clock it is given.
 class EngineMachine {
   public:
@@ -105,39 +124,45 @@ class EngineMachine {
     void stop();
     void pause();
 
-    // libmpv's events. A load's reply names the playlist entry it made;
+    // The engine's second core exists and may take loads.
+    void coreMade(int core);
+
+    // libmpv's events, each from the core named. Only the active core's
+    // count, but for the answers to loads, which any core may send, and its
+    // idle state. A load's reply names the playlist entry it made;
     // file-loaded and playback-restart belong to the entry started last.
-    void loadReplied(std::uint64_t tag, bool ok, std::int64_t entryId);
-    void fileStarted(std::int64_t entryId);
-    void fileLoaded();
-    void playbackRestarted();
+    void loadReplied(int core, std::uint64_t tag, bool ok, std::int64_t entryId);
+    void fileStarted(int core, std::int64_t entryId);
+    void fileLoaded(int core);
+    void playbackRestarted(int core);
     // insertId and insertCount: the entries a redirect (a playlist) put in
     // place of the ended one.
-    void fileEnded(std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
+    void fileEnded(int core, std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
     // libmpv holds the entry started last before opening `address`, until
     // the Continue command with the same hook.
-    void entryOpening(std::uint64_t hook, const QString& address);
+    void entryOpening(int core, std::uint64_t hook, const QString& address);
     // Whether the entry started last is one a playlist of ours put in, whose
     // address entryOpening must see; any other is let go at once.
-    bool watchesOpening() const;
+    bool watchesOpening(int core) const;
     // What the network layer said of the current address (an HTTP status, a
     // refused connection); libmpv may tell it just after the entry's end.
+    // libavformat logs through the first core made, whichever core failed.
     void openingError(FailureReason reason);
-    void eventsLost();
-    void idleChanged(bool idle);
-    void pauseChanged(bool on);
-    void pausedForCacheChanged(bool on);
-    void seekableChanged(bool on);
-    void durationChanged(double seconds);
+    void eventsLost(int core);
+    void idleChanged(int core, bool idle);
+    void pauseChanged(int core, bool on);
+    void pausedForCacheChanged(int core, bool on);
+    void seekableChanged(int core, bool on);
+    void durationChanged(int core, double seconds);
     // The size the server announced for the entry (0: none, as for a live
     // stream).
-    void sizeChanged(std::int64_t bytes);
-    void positionChanged(double seconds);
+    void sizeChanged(int core, std::int64_t bytes);
+    void positionChanged(int core, double seconds);
     // The server sent ICY headers: a station, whatever its framing.
-    void icyChanged(bool on);
+    void icyChanged(int core, bool on);
     // The entry is an HLS playlist: its size is the playlist's, not the media's.
-    void hlsChanged(bool on);
+    void hlsChanged(int core, bool on);
     // The answer to AskServer: whether the address streams on, or failed to
     // answer (live), or sent a whole body that ended (a file).
     void serverAnswered(std::uint64_t tag, bool live);
@@ -158,12 +183,15 @@ class EngineMachine {
     // whatever their addresses say (a query that changes each time).
     static constexpr int kMaxNestedPlaylists = 8;
 
-    PlayState state() const { return state_; }
+    EnginePhase phase() const { return phase_; }
+    // The core whose entry is ours; the other may still be closing a stream.
+    int activeCore() const { return active_; }
+    PlayState state() const { return playStateOf(phase_); }
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
     // The current entry was opened and has not ended.
     bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
-    bool reconnecting() const { return reconnecting_; }
+    bool reconnecting() const { return reconnect_.has_value(); }
     bool seekable() const { return seekable_; }
     // Why the current address did not play; cleared by the next address.
     FailureReason failure() const { return failure_; }
@@ -201,28 +229,43 @@ class EngineMachine {
     void scheduleReconnect();
     void cancelReconnect();
     bool lengthKnown() const;
+    // Reconnecting without a reconnect under way: the server was asked
+    // whether the ended address is live.
+    bool askingServer() const { return phase_ == EnginePhase::Reconnecting && !reconnect_; }
     void updatePlaying();
     void settle();
-    void setState(PlayState state) { state_ = state; }
+    void setPhase(EnginePhase phase) { phase_ = phase; }
     void command(EngineCommand c) { commands_.push_back(std::move(c)); }
 
     Clock clock_;
     std::vector<EngineCommand> commands_;
     QString url_;
     AddressKind kind_ = AddressKind::Refused;
-    PlayState state_ = PlayState::Undefined;
+    EnginePhase phase_ = EnginePhase::Idle;
+
+    // The engine's cores: the first is made with it, the second later. A
+    // load while the active one is busy goes to an idle second one, and the
+    // busy one is told to stop and closes in its own time.
+    struct Core {
+        bool made = false;
+        bool idle = true;  // nothing loaded, or its last file has ended
+    };
+    std::array<Core, 2> cores_{{{.made = true}, {}}};
+    int active_ = 0;
 
     // Which playlist entry is ours: a load is pending until the reply to its
     // loadfile names the entry; events that arrive meanwhile are held.
+    struct PendingLoad {
+        std::vector<EntryEvent> held;
+    };
     std::uint64_t generation_ = 0;
-    bool loadPending_ = false;
+    std::optional<PendingLoad> pending_;
     bool loadWanted_ = false;    // a loadfile of url_ waits for the one under way
     bool loadInFlight_ = false;  // a loadfile awaits its reply
     bool mayBePlaying_ = false;  // a loadfile went out since the last stop
     std::int64_t currentEntry_ = -1;
     std::int64_t playlistLast_ = -1;  // last entry of an opened playlist
     std::int64_t activeEntry_ = -1;   // between its start-file and end-file
-    std::vector<EntryEvent> held_;
     Entry entry_ = Entry::Waiting;
 
     // What the opened playlists of the current load have shown so far.
@@ -244,21 +287,22 @@ class EngineMachine {
     bool played_ = false;   // reached Playing since the load
 
     bool eventsLost_ = false;  // libmpv dropped events since the load
-    bool idle_ = true;
     bool pause_ = false;
     bool pausedForCache_ = false;
     bool seekable_ = false;
     bool sized_ = false;
     bool icy_ = false;
     bool hls_ = false;
-    bool askingServer_ = false;
     double duration_ = 0.0;
     double position_ = 0.0;
 
-    bool reconnecting_ = false;
-    bool reconnectArmed_ = false;
-    int reconnectAttempt_ = 0;
-    qint64 reconnectStartMs_ = 0;
+    // A dropped stream being tried again; it outlasts a pause.
+    struct Reconnect {
+        int attempt = 0;
+        qint64 sinceMs = 0;  // when it dropped
+        bool timerArmed = false;
+    };
+    std::optional<Reconnect> reconnect_;
     int reconnectLimitMs_ = 30000;
     bool watchdogArmed_ = false;
     int stallLimitMs_ = 30000;

@@ -150,6 +150,53 @@ FailureReason networkFailureOf(const QString& logLine) {
     return {};
 }
 
+MpvCore::MpvCore(int index, QObject* context, Handler handler)
+    : index_(index), context_(context), handler_(std::move(handler)) {}
+
+bool MpvCore::create(const std::function<void(mpv_handle*)>& options,
+                     const std::function<void(mpv_handle*)>& setup) {
+    handle_ = {mpv_create(), &mpv_terminate_destroy};
+    mpv_handle* h = handle_.get();
+    if (!h) return false;
+    options(h);
+    if (mpv_initialize(h) < 0) {
+        handle_.reset();
+        return false;
+    }
+    setup(h);
+    // Runs on a libmpv thread: it may only post to the Qt event loop.
+    mpv_set_wakeup_callback(
+        h,
+        [](void* data) {
+            auto* core = static_cast<MpvCore*>(data);
+            if (!core->drainQueued_.exchange(true))
+                QMetaObject::invokeMethod(
+                    core->context_, [core] { core->drain(); }, Qt::QueuedConnection);
+        },
+        this);
+    return true;
+}
+
+void MpvCore::detach() {
+    if (handle_) mpv_set_wakeup_callback(handle_.get(), nullptr, nullptr);
+}
+
+void MpvCore::destroy() {
+    detach();
+    handle_.reset();
+}
+
+void MpvCore::drain() {
+    drainQueued_ = false;
+    while (handle_) {
+        // The event is libmpv's until the next wait: it is read here and
+        // nothing of it is kept.
+        const mpv_event* e = mpv_wait_event(handle_.get(), 0);
+        if (e->event_id == MPV_EVENT_NONE) break;
+        handler_(index_, *e);
+    }
+}
+
 MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     : MediaEngine(parent),
       machine_([this] { return clock_.elapsed(); }),
@@ -164,7 +211,14 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
                }) == 0;
     }();
     Q_UNUSED(endedAtExit);
-    if (!createCore(active()))
+    for (std::size_t i = 0; i < cores_.size(); ++i)
+        cores_[i] = std::make_unique<MpvCore>(static_cast<int>(i), this,
+                                              [this](int index, const mpv_event& e) {
+                                                  handleEvent(index, e);
+                                                  sendCommands();
+                                                  publish();
+                                              });
+    if (!createCore(core(0)))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
     liveEngines().push_back(this);
@@ -172,7 +226,9 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     // The second core is made once the event loop runs, after the window
     // shows and before anything plays: making one blocks the window's
     // thread for a while. Without it, a change waits for the old stream.
-    QTimer::singleShot(0, this, [this] { createCore(standby()); });
+    QTimer::singleShot(0, this, [this] {
+        if (createCore(core(1))) machine_.coreMade(1);
+    });
 
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(20);
@@ -182,7 +238,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     // that moves once a second. It is asked for twice a second instead.
     positionTimer_.setInterval(500);
     connect(&positionTimer_, &QTimer::timeout, this, [this] {
-        mpv_handle* h = active().handle.get();
+        mpv_handle* h = active().handle();
         mpv_get_property_async(h, kTimePosId, property::kTimePos, MPV_FORMAT_DOUBLE);
         if (!durationObserved_)
             mpv_get_property_async(h, kPolledDurationId, property::kDuration, MPV_FORMAT_DOUBLE);
@@ -195,11 +251,12 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
             [this] { step([this] { machine_.timerDue(EngineTimer::Watchdog); }); });
 }
 
-bool MpvEngine::createCore(Core& core) {
-    core.engine = this;
-    core.handle = {mpv_create(), &mpv_terminate_destroy};
-    mpv_handle* h = core.handle.get();
-    if (!h) return false;
+bool MpvEngine::createCore(MpvCore& core) {
+    return core.create([this](mpv_handle* h) { setCoreOptions(h); },
+                       [this](mpv_handle* h) { observeCore(h); });
+}
+
+void MpvEngine::setCoreOptions(mpv_handle* h) {
     // A user's mpv.conf or scripts must not change the player.
     mpv_set_option_string(h, "config", "no");
     mpv_set_option_string(h, "load-scripts", "no");
@@ -228,11 +285,9 @@ bool MpvEngine::createCore(Core& core) {
                           QByteArray::number(networkTimeoutSeconds_).constData());
     if (!audioOutput_.isEmpty()) mpv_set_option_string(h, "ao", audioOutput_.toUtf8().constData());
     for (const auto& [name, value] : streamOpeningOptions()) mpv_set_option_string(h, name, value);
-    if (mpv_initialize(h) < 0) {
-        core.handle.reset();
-        return false;
-    }
+}
 
+void MpvEngine::observeCore(mpv_handle* h) {
     mpv_observe_property(h, kPauseId, property::kPause, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kPausedForCacheId, property::kPausedForCache, MPV_FORMAT_FLAG);
     mpv_observe_property(h, kTrackListId, property::kTrackList, MPV_FORMAT_NODE);
@@ -253,18 +308,6 @@ bool MpvEngine::createCore(Core& core) {
     // The network layer tells why an address failed (an HTTP status, a
     // refused connection) only in its log.
     mpv_request_log_messages(h, "warn");
-
-    // Runs on a libmpv thread: it may only post to the Qt event loop.
-    mpv_set_wakeup_callback(
-        h,
-        [](void* data) {
-            auto* c = static_cast<Core*>(data);
-            if (!c->drainQueued.exchange(true))
-                QMetaObject::invokeMethod(
-                    c->engine, [c] { c->engine->drainEvents(*c); }, Qt::QueuedConnection);
-        },
-        &core);
-    return true;
 }
 
 MpvEngine::~MpvEngine() {
@@ -279,14 +322,15 @@ std::vector<MpvEngine*>& MpvEngine::liveEngines() {
 
 void MpvEngine::destroyCores() {
     // No wakeup may reach this object once it is going away.
-    for (Core& core : cores_)
-        if (core.handle) mpv_set_wakeup_callback(core.handle.get(), nullptr, nullptr);
-    for (Core& core : cores_) core.handle.reset();
+    for (auto& core : cores_)
+        if (core) core->detach();
+    for (auto& core : cores_)
+        if (core) core->destroy();
 }
 
 void MpvEngine::forBothCores(const std::function<void(mpv_handle*)>& call) {
-    for (Core& core : cores_)
-        if (core.handle) call(core.handle.get());
+    for (auto& core : cores_)
+        if (core && core->made()) call(core->handle());
 }
 
 template <typename Step>
@@ -363,7 +407,7 @@ void MpvEngine::setCurrentPosition(double seconds) {
     const QByteArray target =
         QByteArray::number(std::clamp(seconds, 0.0, machine_.duration()), 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
-    mpv_command_async(active().handle.get(), 0, args);
+    mpv_command_async(active().handle(), 0, args);
 }
 
 void MpvEngine::setNetworkTimeout(int seconds) {
@@ -451,24 +495,18 @@ void MpvEngine::sendCommands() {
     for (EngineCommand& c : machine_.takeCommands()) {
         switch (c.kind) {
             case EngineCommand::Kind::Stop:
-                outbox_.push_back({std::move(c), &active()});
-                break;
             case EngineCommand::Kind::Load:
-                // Only an idle standby takes the load: one still closing an
-                // earlier stream would make it wait behind that close.
-                if (!active().idle && standby().handle && standby().idle) switchCores();
-                active().idle = false;
-                outbox_.push_back({std::move(c), &active()});
+                outbox_.push_back(std::move(c));
                 break;
             case EngineCommand::Kind::Pause: {
                 // mpv_set_property would wait for the core; the async form only queues.
                 int flag = c.on ? 1 : 0;
-                mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG,
+                mpv_set_property_async(core(c.core).handle(), 0, property::kPause, MPV_FORMAT_FLAG,
                                        &flag);
                 break;
             }
             case EngineCommand::Kind::AskIdle:
-                mpv_get_property_async(active().handle.get(), kIdleActiveId, property::kIdleActive,
+                mpv_get_property_async(core(c.core).handle(), kIdleActiveId, property::kIdleActive,
                                        MPV_FORMAT_FLAG);
                 break;
             case EngineCommand::Kind::AskServer:
@@ -485,19 +523,24 @@ void MpvEngine::sendCommands() {
                 break;
         }
     }
+    if (shownCore_ != machine_.activeCore()) {
+        // What was known of the retired core's address goes with it.
+        shownCore_ = machine_.activeCore();
+        demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
+        mediaTitle_.clear();
+    }
     flushOutbox();
-    for (const EngineCommand& c : continues) continueHook(active(), c.tag, c.ms);
+    for (const EngineCommand& c : continues) continueHook(core(c.core), c.tag, c.ms);
 }
 
-void MpvEngine::continueHook(Core& core, std::uint64_t hook, int delayMs) {
+void MpvEngine::continueHook(MpvCore& core, std::uint64_t hook, int delayMs) {
     if (delayMs <= 0) {
-        mpv_hook_continue(core.handle.get(), hook);
+        mpv_hook_continue(core.handle(), hook);
         return;
     }
     // A stop or another load meanwhile still waits for this: libmpv goes on
     // only once the hook is let go.
-    QTimer::singleShot(delayMs, this,
-                       [h = core.handle.get(), hook] { mpv_hook_continue(h, hook); });
+    QTimer::singleShot(delayMs, this, [h = core.handle(), hook] { mpv_hook_continue(h, hook); });
 }
 
 void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
@@ -526,30 +569,19 @@ void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
     QTimer::singleShot(kAskServerMs, reply, [answer] { answer(true); });
 }
 
-void MpvEngine::switchCores() {
-    // The busy core is told to stop and left to close its stream in its own
-    // time; nothing it reports from now on concerns the engine, but for the
-    // answers to its loads. What was known of its address goes with it.
-    outbox_.push_back({{.kind = EngineCommand::Kind::Stop}, &active()});
-    active_ = &standby();
-    int off = 0;
-    mpv_set_property_async(active().handle.get(), 0, property::kPause, MPV_FORMAT_FLAG, &off);
-    demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
-    mediaTitle_.clear();
-}
-
 void MpvEngine::flushOutbox() {
     // A command libmpv's full queue refuses is tried again shortly, in order.
     while (!outbox_.empty()) {
-        const auto& [c, core] = outbox_.front();
+        const EngineCommand& c = outbox_.front();
+        mpv_handle* h = core(c.core).handle();
         int result;
         if (c.kind == EngineCommand::Kind::Stop) {
             const char* args[] = {"stop", nullptr};
-            result = mpv_command_async(core->handle.get(), 0, args);
+            result = mpv_command_async(h, 0, args);
         } else {
             const QByteArray address = c.address.toUtf8();
             const char* args[] = {"loadfile", address.constData(), "replace", nullptr};
-            result = mpv_command_async(core->handle.get(), kLoadTag | c.tag, args);
+            result = mpv_command_async(h, kLoadTag | c.tag, args);
         }
         if (result == MPV_ERROR_EVENT_QUEUE_FULL) {
             // Its replies hold the queue's slots; they are read shortly.
@@ -564,68 +596,35 @@ void MpvEngine::flushOutbox() {
     }
 }
 
-void MpvEngine::drainEvents(Core& core) {
-    core.drainQueued = false;
-    for (;;) {
-        {
-            // The event is libmpv's until the next wait: it is read here and
-            // nothing of it is kept.
-            const mpv_event* e = mpv_wait_event(core.handle.get(), 0);
-            if (e->event_id == MPV_EVENT_NONE) break;
-            if (e->event_id == MPV_EVENT_PROPERTY_CHANGE && e->reply_userdata == kIdleActiveId) {
-                const auto* p = static_cast<const mpv_event_property*>(e->data);
-                if (p->format == MPV_FORMAT_FLAG && p->data)
-                    core.idle = *static_cast<int*>(p->data) != 0;
-            }
-            // The machine counts every load's answer, whichever core sent it.
-            const bool loadReply =
-                e->event_id == MPV_EVENT_COMMAND_REPLY && (e->reply_userdata & kLoadTag);
-            // libavformat logs through one core only, the first made, whichever
-            // core's connection failed: its network errors count from either.
-            const bool networkLog = e->event_id == MPV_EVENT_LOG_MESSAGE;
-            if (&core == active_ || loadReply || networkLog) {
-                handleEvent(*e);
-            } else if (e->event_id == MPV_EVENT_HOOK) {
-                mpv_hook_continue(core.handle.get(), static_cast<mpv_event_hook*>(e->data)->id);
-            } else if (e->event_id == MPV_EVENT_GET_PROPERTY_REPLY &&
-                       (e->reply_userdata & kOpeningTag)) {
-                mpv_hook_continue(core.handle.get(), e->reply_userdata & ~kOpeningTag);
-            }
-        }
-        sendCommands();
-        publish();
-    }
-}
-
-void MpvEngine::handleEvent(const mpv_event& event) {
+void MpvEngine::handleEvent(int index, const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata & kLoadTag) {
                 const auto* reply = static_cast<const mpv_event_command*>(event.data);
                 const mpv_node* entry =
                     reply ? mapValue(reply->result, key::kPlaylistEntryId) : nullptr;
-                machine_.loadReplied(event.reply_userdata & ~kLoadTag,
+                machine_.loadReplied(index, event.reply_userdata & ~kLoadTag,
                                      event.error >= 0 && entry != nullptr, numberOf(entry));
             }
             break;
         case MPV_EVENT_START_FILE:
             machine_.fileStarted(
-                static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+                index, static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            machine_.fileEnded(end->playlist_entry_id, endReasonOf(end->reason, end->error),
+            machine_.fileEnded(index, end->playlist_entry_id, endReasonOf(end->reason, end->error),
                                end->playlist_insert_id, end->playlist_insert_num_entries);
             break;
         }
         case MPV_EVENT_FILE_LOADED:
-            machine_.fileLoaded();
+            machine_.fileLoaded(index);
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
-            machine_.playbackRestarted();
+            machine_.playbackRestarted(index);
             break;
         case MPV_EVENT_QUEUE_OVERFLOW:
-            machine_.eventsLost();
+            machine_.eventsLost(index);
             break;
         case MPV_EVENT_LOG_MESSAGE: {
             const FailureReason reason = networkFailureOf(
@@ -637,11 +636,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             // The address is asked for, not read: a read would wait for the
             // core. An address the user gave goes at once.
             const std::uint64_t hook = static_cast<mpv_event_hook*>(event.data)->id;
-            if (machine_.watchesOpening())
-                mpv_get_property_async(active().handle.get(), kOpeningTag | hook,
-                                       property::kStreamOpenFilename, MPV_FORMAT_STRING);
+            mpv_handle* h = core(index).handle();
+            if (machine_.watchesOpening(index))
+                mpv_get_property_async(h, kOpeningTag | hook, property::kStreamOpenFilename,
+                                       MPV_FORMAT_STRING);
             else
-                mpv_hook_continue(active().handle.get(), hook);
+                mpv_hook_continue(h, hook);
             break;
         }
         case MPV_EVENT_GET_PROPERTY_REPLY:
@@ -650,32 +650,35 @@ void MpvEngine::handleEvent(const mpv_event& event) {
                 const QString address = event.error >= 0 && p->format == MPV_FORMAT_STRING
                                             ? QString::fromUtf8(*static_cast<char**>(p->data))
                                             : QString();
-                machine_.entryOpening(event.reply_userdata & ~kOpeningTag, address);
+                machine_.entryOpening(index, event.reply_userdata & ~kOpeningTag, address);
             } else if (event.error >= 0) {
-                handlePropertyChange(event.reply_userdata, event.data);
+                handlePropertyChange(index, event.reply_userdata, event.data);
             }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
-            handlePropertyChange(event.reply_userdata, event.data);
+            handlePropertyChange(index, event.reply_userdata, event.data);
             break;
         default:
             break;
     }
 }
 
-void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
+void MpvEngine::handlePropertyChange(int index, uint64_t id, const void* data) {
     const auto* p = static_cast<const mpv_event_property*>(data);
+    // What is shown comes from the active core alone; the machine sorts its own.
+    const bool shown = index == machine_.activeCore();
     const bool none = p->format == MPV_FORMAT_NONE || !p->data;
     const auto flag = [&] { return !none && *static_cast<int*>(p->data) != 0; };
     const auto number = [&] { return none ? 0.0 : *static_cast<double*>(p->data); };
     switch (id) {
         case kPauseId:
-            machine_.pauseChanged(flag());
+            machine_.pauseChanged(index, flag());
             break;
         case kPausedForCacheId:
-            machine_.pausedForCacheChanged(flag());
+            machine_.pausedForCacheChanged(index, flag());
             break;
         case kTrackListId: {
+            if (!shown) break;
             demuxBitrate_ = 0;
             if (none) break;
             const auto* list = static_cast<const mpv_node*>(p->data);
@@ -690,6 +693,7 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
             break;
         }
         case kMetadataId: {
+            if (!shown) break;
             icyBitrate_ = 0;
             if (none) {
                 stationName_.clear();
@@ -702,46 +706,47 @@ void MpvEngine::handlePropertyChange(uint64_t id, const void* data) {
                 for (int i = 0; i < map->u.list->num; ++i)
                     icy = icy || QLatin1String(map->u.list->keys[i])
                                      .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
-            machine_.icyChanged(icy);
+            machine_.icyChanged(index, icy);
             icyBitrate_ = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
             stationName_ = textOf(metadataValue(*map, key::kIcyName)).trimmed();
             streamTitle_ = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
             break;
         }
         case kAudioBitrateId:
-            measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, number());
+            if (shown) measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, number());
             break;
         case kMediaTitleId:
-            mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
+            if (shown)
+                mediaTitle_ = none ? QString() : QString::fromUtf8(*static_cast<char**>(p->data));
             break;
         case kTimePosId:
-            machine_.positionChanged(number());
+            machine_.positionChanged(index, number());
             break;
         case kDurationId:
-            machine_.durationChanged(number());
+            machine_.durationChanged(index, number());
             break;
         case kPolledDurationId:
             // A late answer about an earlier entry says nothing about this one.
-            if (machine_.loaded()) machine_.durationChanged(number());
+            if (machine_.loaded()) machine_.durationChanged(index, number());
             break;
         case kFileSizeId:
-            machine_.sizeChanged(none ? 0 : *static_cast<std::int64_t*>(p->data));
+            machine_.sizeChanged(index, none ? 0 : *static_cast<std::int64_t*>(p->data));
             break;
         case kIdleActiveId:
-            machine_.idleChanged(flag());
+            machine_.idleChanged(index, flag());
             break;
         case kSeekableId:
-            machine_.seekableChanged(flag());
+            machine_.seekableChanged(index, flag());
             break;
         case kVolumeId:
-            if (!none) volume_ = static_cast<int>(std::lround(number()));
+            if (shown && !none) volume_ = static_cast<int>(std::lround(number()));
             break;
         case kMuteId:
-            if (!none) mute_ = flag();
+            if (shown && !none) mute_ = flag();
             break;
         case kFileFormatId:
-            machine_.hlsChanged(!none && QLatin1String(*static_cast<char**>(p->data)) ==
-                                             QLatin1String("hls"));
+            machine_.hlsChanged(index, !none && QLatin1String(*static_cast<char**>(p->data)) ==
+                                                    QLatin1String("hls"));
             break;
         default:
             break;

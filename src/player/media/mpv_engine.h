@@ -25,6 +25,39 @@ namespace ondrix {
 // does not tell.
 FailureReason networkFailureOf(const QString& logLine);
 
+// One libmpv player: it owns its handle and hands each of its events, on the
+// window's thread and never from libmpv's, to the handler with its index.
+// It decides nothing; what an event means is the engine's to say.
+class MpvCore {
+  public:
+    using Handler = std::function<void(int core, const mpv_event& event)>;
+    // `context`: the object whose thread the events are handled on.
+    MpvCore(int index, QObject* context, Handler handler);
+    MpvCore(const MpvCore&) = delete;
+    MpvCore& operator=(const MpvCore&) = delete;
+    ~MpvCore() { destroy(); }
+
+    // Makes the player: `options` before libmpv starts, `setup` after, then
+    // events flow. False when libmpv could not make one.
+    bool create(const std::function<void(mpv_handle*)>& options,
+                const std::function<void(mpv_handle*)>& setup);
+    // No event is handled after this; the player may still be closing.
+    void detach();
+    // Ends the player; waits for libmpv to close it.
+    void destroy();
+    bool made() const { return handle_ != nullptr; }
+    mpv_handle* handle() const { return handle_.get(); }
+
+  private:
+    void drain();
+
+    int index_;
+    QObject* context_;
+    Handler handler_;
+    std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle_{nullptr, nullptr};
+    std::atomic<bool> drainQueued_{false};
+};
+
 // The media player component on libmpv. Nothing here waits for libmpv:
 // commands are queued, properties are observed, and libmpv's wakeup posts a
 // drain of its event queue to the Qt event loop. The rules live in
@@ -81,30 +114,16 @@ class MpvEngine : public MediaEngine {
         bool mute = false;
     };
 
-    // One libmpv player. Two are kept: a station change starts the new
-    // address on the idle one while the other is still closing its stream,
-    // which libmpv does only once the next bytes of that stream arrive.
-    struct Core {
-        MpvEngine* engine = nullptr;
-        std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle{nullptr, nullptr};
-        std::atomic<bool> drainQueued{false};
-        bool idle = true;  // nothing loaded, or its last file has ended
-    };
-    // A command for the outbox, with the core it is for.
-    struct Queued {
-        EngineCommand command;
-        Core* core;
-    };
-
     static std::vector<MpvEngine*>& liveEngines();
     void destroyCores();
 
     // A core with the engine's options, volume and observed properties;
     // false when libmpv could not make one.
-    bool createCore(Core& core);
-    Core& active() { return *active_; }
-    Core& standby() { return active_ == &cores_[0] ? cores_[1] : cores_[0]; }
-    void switchCores();
+    bool createCore(MpvCore& core);
+    void setCoreOptions(mpv_handle* h);
+    void observeCore(mpv_handle* h);
+    MpvCore& core(int index) { return *cores_[static_cast<std::size_t>(index)]; }
+    MpvCore& active() { return core(machine_.activeCore()); }
     void forBothCores(const std::function<void(mpv_handle*)>& call);
 
     // Feeds the machine, sends its commands, then tells of the changes.
@@ -114,20 +133,23 @@ class MpvEngine : public MediaEngine {
     void observeDuration(bool on);
     void sendCommands();
     void flushOutbox();
-    void drainEvents(Core& core);
-    void handleEvent(const mpv_event& event);
-    void continueHook(Core& core, std::uint64_t hook, int delayMs);
+    void handleEvent(int core, const mpv_event& event);
+    void continueHook(MpvCore& core, std::uint64_t hook, int delayMs);
     void askServer(const QString& address, std::uint64_t tag);
-    void handlePropertyChange(std::uint64_t id, const void* property);
+    void handlePropertyChange(int core, std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
-    std::array<Core, 2> cores_;
-    Core* active_ = &cores_[0];
+    // Two players: a station change starts the new address on the idle one
+    // while the other is still closing its stream, which libmpv does only
+    // once the next bytes of that stream arrive. The machine decides which
+    // one loads and whose events count.
+    std::array<std::unique_ptr<MpvCore>, 2> cores_;
+    int shownCore_ = 0;  // the core whose address the titles and rates are of
     QElapsedTimer clock_;
     EngineMachine machine_;
 
     // Stop and loadfile commands libmpv's full queue refused, to send again.
-    std::deque<Queued> outbox_;
+    std::deque<EngineCommand> outbox_;
     QTimer retryTimer_;
     QTimer positionTimer_;
     QTimer reconnectTimer_;
