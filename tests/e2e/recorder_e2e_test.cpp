@@ -67,6 +67,21 @@ class PulseServer {
     QStringList recordings() const {
         return QDir(home()).entryList({QStringLiteral("OndrixRec-*.wav")}, QDir::Files);
     }
+    // Plays a sine tone of that many seconds, Hz and volume (1 full scale)
+    // into the server's sink with a short latency, which wakes the null sink
+    // often, as a sound card would.
+    void playTone(QProcess& player, int seconds, int hz, double volume) const {
+        const QString tone = folder.file(QStringLiteral("tone-%1.wav").arg(hz));
+        ASSERT_EQ(runCommand(QStringLiteral("sox"),
+                             {"-n", "-r", "44100", "-c", "2", "-b", "16", tone, "synth",
+                              QString::number(seconds), "sine", QString::number(hz), "vol",
+                              QString::number(volume)}),
+                  0);
+        player.setProcessEnvironment(env);
+        endWithParent(player);
+        player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
+        ASSERT_TRUE(player.waitForStarted(10000));
+    }
     // The recorder, started with the server's environment in the home folder.
     void startRecorder(QProcess& recorder, const QProcessEnvironment& with) const {
         recorder.setProcessEnvironment(with);
@@ -128,21 +143,9 @@ TEST(RecorderEndToEnd, RecordsWhatPlaysAndAKillLeavesAValidFile) {
         if (!haveProgram(QString::fromLatin1(program))) GTEST_SKIP() << "needs " << program;
     PulseServer pulse;
     ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
-    const QString tone = pulse.folder.file(QStringLiteral("tone.wav"));
-    ASSERT_EQ(runCommand(QStringLiteral("sox"),
-                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                          QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
-                          QStringLiteral("16"), tone, QStringLiteral("synth"), QStringLiteral("20"),
-                          QStringLiteral("sine"), QStringLiteral("1000"), QStringLiteral("vol"),
-                          QStringLiteral("0.5")}),
-              0);
     QProcess player;
-    player.setProcessEnvironment(pulse.env);
-    endWithParent(player);
-    // A short latency wakes the null sink often, as a sound card would; it
-    // starts with blocks of two seconds, the first of which must pass.
-    player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
-    ASSERT_TRUE(player.waitForStarted(10000));
+    pulse.playTone(player, 20, 1000, 0.5);
+    // The null sink starts with blocks of two seconds; the first must pass.
     QThread::msleep(2000);
 
     QProcess recorder;
@@ -223,19 +226,8 @@ TEST(RecorderEndToEnd, SecondStartLeavesOneRecorderAndStopThenRecordMakesASecond
     };
 
     // A 440 Hz tone at -46 dBFS, well under the "quiet" line of -40.
-    const QString tone = pulse.folder.file(QStringLiteral("quiet.wav"));
-    ASSERT_EQ(runCommand(QStringLiteral("sox"),
-                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                          QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
-                          QStringLiteral("16"), tone, QStringLiteral("synth"),
-                          QStringLiteral("120"), QStringLiteral("sine"), QStringLiteral("440"),
-                          QStringLiteral("vol"), QStringLiteral("0.005")}),
-              0);
     QProcess player;
-    player.setProcessEnvironment(pulse.env);
-    endWithParent(player);
-    player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
-    ASSERT_TRUE(player.waitForStarted(10000));
+    pulse.playTone(player, 120, 440, 0.005);
 
     QProcess recorder;
     pulse.startRecorder(recorder, env);
