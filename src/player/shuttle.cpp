@@ -16,17 +16,12 @@ QString bitRateText(const QString& bitsPerSecond) {
     return plainDecimalText(std::round(*rate / 1000.0)) + QStringLiteral(" kbps");
 }
 
-int nextShuttleIndex(int position, int count) {
+int stepShuttleIndex(int position, int count, int direction) {
     if (count <= 0) return -1;
-    const int next = position + 1;
-    // Past the end (or beyond a shorter folder's list) the folder starts over.
-    return next >= 0 && next < count ? next : 0;
-}
-
-int previousShuttleIndex(int position, int count) {
-    if (count <= 0) return -1;
-    const int previous = position - 1;
-    return previous >= 0 && previous < count ? previous : count - 1;
+    const int to = position + direction;
+    if (to >= 0 && to < count) return to;
+    // Past either end (or beyond a shorter folder's list) the walk wraps.
+    return direction < 0 ? count - 1 : 0;
 }
 
 namespace {
@@ -111,8 +106,7 @@ void Wavelark::shuttleStepInOrder(int direction) {
         shuttlePosition_ = static_cast<std::int16_t>(std::min(drawn, count - 1));
         File1->setListIndex(shuttlePosition_);
     } else {
-        const int next = direction < 0 ? previousShuttleIndex(shuttlePosition_, File1->listCount())
-                                       : nextShuttleIndex(shuttlePosition_, File1->listCount());
+        const int next = stepShuttleIndex(shuttlePosition_, File1->listCount(), direction);
         if (next < 0) return;
         File1->setListIndex(next);
     }

@@ -286,9 +286,10 @@ void Wavelark::keepOnScreen() {
 void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;
     ClickableLabel* label = LabelR[button - 1];
-    label->setText(cleanOutsideText(caption));
+    const QString shown = cleanOutsideText(caption);
+    label->setText(shown);
     // Every named button tells its whole name, as a cut one must.
-    setPlainToolTip(label, caption);
+    setPlainToolTip(label, shown);
 }
 
 void Wavelark::bringToFront() {

@@ -229,10 +229,9 @@ int secondClockHour(int localHour, int offset);
 float scrollLeftToRight(float left, float width, float step);
 float scrollRightToLeft(float left, float width, float step);
 QStringList playerHelpLines();
-// Where the list-order shuttle goes after position in a list of count
-// entries: the next one, wrapping to the first; -1 for an empty list.
-int nextShuttleIndex(int position, int count);
-// The list-order shuttle going back: the previous one, wrapping to the last.
-int previousShuttleIndex(int position, int count);
+// Where the list-order shuttle goes from position in a list of count
+// entries: the next one (direction 1), wrapping to the first, or the
+// previous one (-1), wrapping to the last; -1 for an empty list.
+int stepShuttleIndex(int position, int count, int direction);
 
 }  // namespace ondrix

@@ -27,18 +27,18 @@ TEST(ScrollRules, StrictWrapTestsAtTheEdges) {
     EXPECT_FLOAT_EQ(scrollRightToLeft(-1200, 1200, 30), 10260);
 }
 
-TEST(NextShuttleIndex, FollowsTheListAndWraps) {
-    EXPECT_EQ(nextShuttleIndex(0, 3), 1);
-    EXPECT_EQ(nextShuttleIndex(1, 3), 2);
-    EXPECT_EQ(nextShuttleIndex(2, 3), 0);
-    EXPECT_EQ(nextShuttleIndex(7, 3), 0);
-    EXPECT_EQ(nextShuttleIndex(-1, 3), 0);
-    EXPECT_EQ(nextShuttleIndex(0, 1), 0);
-    EXPECT_EQ(nextShuttleIndex(0, 0), -1);
-    EXPECT_EQ(previousShuttleIndex(2, 3), 1);
-    EXPECT_EQ(previousShuttleIndex(0, 3), 2);
-    EXPECT_EQ(previousShuttleIndex(7, 3), 2);
-    EXPECT_EQ(previousShuttleIndex(0, 0), -1);
+TEST(StepShuttleIndex, FollowsTheListEitherWayAndWraps) {
+    EXPECT_EQ(stepShuttleIndex(0, 3, 1), 1);
+    EXPECT_EQ(stepShuttleIndex(1, 3, 1), 2);
+    EXPECT_EQ(stepShuttleIndex(2, 3, 1), 0);
+    EXPECT_EQ(stepShuttleIndex(7, 3, 1), 0);
+    EXPECT_EQ(stepShuttleIndex(-1, 3, 1), 0);
+    EXPECT_EQ(stepShuttleIndex(0, 1, 1), 0);
+    EXPECT_EQ(stepShuttleIndex(0, 0, 1), -1);
+    EXPECT_EQ(stepShuttleIndex(2, 3, -1), 1);
+    EXPECT_EQ(stepShuttleIndex(0, 3, -1), 2);
+    EXPECT_EQ(stepShuttleIndex(7, 3, -1), 2);
+    EXPECT_EQ(stepShuttleIndex(0, 0, -1), -1);
 }
 
 TEST(JoinPath, AlwaysInsertsTheSeparator) {

@@ -464,10 +464,10 @@ void MpvEngine::publish() {
         emit bitRateChanged();
     }
     if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
-        failureText() != told_.failure) {
+        machine_.failure() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
-        told_.failure = failureText();
+        told_.failure = machine_.failure();
         emit titleChanged(told_.title);
     }
     if (duration() != told_.duration) {

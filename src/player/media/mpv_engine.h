@@ -108,7 +108,8 @@ class MpvEngine : public MediaEngine {
     struct Told {
         PlayState state = PlayState::Undefined;
         std::int64_t bitRate = 0;
-        QString title, streamTitle, failure;
+        QString title, streamTitle;
+        FailureReason failure;
         double position = 0.0, duration = 0.0;
         int volume = 50;
         bool mute = false;
