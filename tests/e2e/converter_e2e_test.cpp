@@ -359,14 +359,20 @@ void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
     const QString x = QString::number(150), y = QString::number(20);
     xdotool(display, {QStringLiteral("mousemove"), QStringLiteral("--window"), id, x, y});
     xdotool(display, {QStringLiteral("mousedown"), QStringLiteral("1")});
-    for (int step = 1; step <= 4; ++step)
+    // Each step waits for the window's own move: a pointer event queued
+    // before the move landed is relative to where the window was.
+    for (int step = 1; step <= 4; ++step) {
         xdotool(display, {QStringLiteral("mousemove_relative"), QStringLiteral("--"),
                           QStringLiteral("10"), QStringLiteral("5")});
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return windowGeometry(display, id).topLeft() ==
+                       before.topLeft() + QPoint(10, 5) * step;
+            },
+            10000))
+            << "window did not follow the drag at step " << step;
+    }
     xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
-        5000))
-        << "window did not follow the drag";
 
     xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
     xdotool(display, {QStringLiteral("key"), QStringLiteral("F12")});
