@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -10,7 +9,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
-#include <cmath>
 
 #include "converters/flac.h"
 #include "converters/mp3.h"
@@ -18,6 +16,7 @@
 #include "support/fakes.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/wav_tone.h"
 #include "ui/clickable_label.h"
 
 namespace {
@@ -26,29 +25,6 @@ using namespace ondrix;
 using namespace testsupport;
 
 constexpr int kRate = 44100;
-
-// One second of a 440 Hz tone, 16-bit stereo PCM.
-QByteArray toneWav() {
-    QByteArray pcm;
-    QDataStream samples(&pcm, QIODevice::WriteOnly);
-    samples.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < kRate; ++i) {
-        const auto value = static_cast<qint16>(8000 * std::sin(2 * M_PI * 440 * i / kRate));
-        samples << value << value;
-    }
-    QByteArray wav;
-    QDataStream out(&wav, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + pcm.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4)
-        << quint16(4) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), static_cast<int>(pcm.size()));
-    return wav;
-}
 
 // Whether the encoder has written a complete, valid file by now.
 bool validMp3(const QString& folder, const QString& name) {
@@ -92,8 +68,8 @@ class ConverterE2eTest : public ::testing::Test {
     void SetUp() override {
         if (!haveProgram(QStringLiteral("lame")) || !haveProgram(QStringLiteral("flac")))
             GTEST_SKIP() << "lame and flac are needed";
-        folder.write(QStringLiteral("tone.wav"), toneWav());
-        folder.write(QStringLiteral("my tone.wav"), toneWav());
+        folder.write(QStringLiteral("tone.wav"), wavTone(1.0));
+        folder.write(QStringLiteral("my tone.wav"), wavTone(1.0));
         // What a FAT stick holds: every file executable, also ones named
         // like the encoders. Only the real encoders may run.
         for (const QString name : {"lame", "lame.exe", "flac", "flac.exe"}) {
@@ -164,7 +140,7 @@ TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
 
 TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem) {
     const QStringList stems{"-dash", "quo\"te", "a", "my tone"};
-    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), toneWav());
+    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), wavTone(1.0));
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -188,7 +164,7 @@ TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem)
 }
 
 TEST_F(ConverterE2eTest, AnExistingOutputSurvivesNoAndIsReplacedAfterYes) {
-    folder.write(QStringLiteral("keep.wav"), toneWav());
+    folder.write(QStringLiteral("keep.wav"), wavTone(1.0));
     const QByteArray mine = "the user's own file, not made here";
     folder.write(QStringLiteral("keep.mp3"), mine);
     folder.write(QStringLiteral("keep.flac"), mine);
@@ -460,7 +436,7 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
 }
 
 TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
-    folder.write(QStringLiteral("a.wav"), toneWav());
+    folder.write(QStringLiteral("a.wav"), wavTone(1.0));
     QString id;
     const auto started = open(QStringLiteral("OndrixFlac"), QStringLiteral("flac.exe"),
                               QStringLiteral("flac"), QStringLiteral("Ondrix Flac"), id);
