@@ -451,7 +451,9 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     // Next and Previous walk the buttons with an address, wrapping at both ends.
     const std::pair<const char*, QString> steps[] = {
         {"next", two}, {"next", three}, {"next", one}, {"previous", three}, {"previous", two}};
-    for (const auto& [command, mount] : steps) {
+    for (const auto& step : steps) {
+        const char* command = step.first;
+        const QString& mount = step.second;
         ctl({QLatin1String(command)});
         EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == server.url(mount); }, 5000))
             << command << " did not reach " << mount.toStdString();
