@@ -94,48 +94,36 @@ class ConverterE2eTest : public ::testing::Test {
     const QByteArray oldState = qgetenv("XDG_STATE_HOME");
 };
 
-TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
+TEST_F(ConverterE2eTest, EveryLabelMakesAFileItsEncoderAccepts) {
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
-    formMp3 window(shell, dialogs);
-    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
-        pick(window, input);
-        const QString stem =
-            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
-        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
-            window.textBox(QStringLiteral("Text2"))->setText(output);
-            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
+    formMp3 mp3(shell, dialogs);
+    formFlac flac(shell, dialogs);
+    const struct {
+        ConverterFrame& window;
+        QStringList labels;
+        QString extension;
+        bool (*valid)(const QString&, const QString&);
+    } encoders[] = {{mp3, {"LblCBR", "LblABR", "LblVBR", "LblMake"}, ".mp3", validMp3},
+                    {flac, {"lblComp8", "lblComp5", "LblComp0"}, ".flac", validFlac}};
+    const std::pair<QString, QString> inputs[] = {{"tone.wav", ""}, {"my tone.wav", "blank-"}};
+    for (const auto& encoder : encoders)
+        for (const auto& [input, stem] : inputs) {
+            pick(encoder.window, input);
+            for (const QString& label : encoder.labels) {
+                encoder.window.textBox(QStringLiteral("Text2"))
+                    ->setText(stem + label + encoder.extension);
+                QTest::mouseClick(encoder.window.commandLabel(label), Qt::LeftButton);
+            }
         }
-        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
-            EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), output); }))
-                << output.toStdString();
-        }
-    }
-}
-
-TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
-    CurrentDirectory here(folder.path());
-    SystemShell shell;
-    FakeDialogs dialogs;
-    formFlac window(shell, dialogs);
-    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
-        pick(window, input);
-        const QString stem =
-            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
-        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
-            window.textBox(QStringLiteral("Text2"))
-                ->setText(stem + QString::fromLatin1(label) + QStringLiteral(".flac"));
-            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
-        }
-        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".flac");
-            EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), output); }))
-                << output.toStdString();
-        }
-    }
+    for (const auto& encoder : encoders)
+        for (const auto& input : inputs)
+            for (const QString& label : encoder.labels) {
+                const QString output = input.second + label + encoder.extension;
+                EXPECT_TRUE(waitForValid([&] { return encoder.valid(folder.path(), output); }))
+                    << output.toStdString();
+            }
 }
 
 TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem) {
