@@ -69,38 +69,6 @@ struct StateLog {
     std::vector<PlayState> states;
 };
 
-TEST(ReconnectPause, DoublesFromOneSecondAndEndsWithATryAtTheLimit) {
-    std::vector<int> pauses;
-    qint64 elapsed = 0;
-    for (int attempt = 0;; ++attempt) {  // every try fails at once
-        const int pause = ondrix::reconnectPauseMs(attempt, elapsed, 30000);
-        if (pause < 0) break;
-        pauses.push_back(pause);
-        elapsed += pause;
-    }
-    EXPECT_EQ(pauses, (std::vector<int>{1000, 2000, 4000, 8000, 15000}));
-
-    // Tries that hang until the network timeout leave fewer of them.
-    EXPECT_EQ(ondrix::reconnectPauseMs(1, 11000, 30000), 2000);
-    EXPECT_EQ(ondrix::reconnectPauseMs(2, 23000, 30000), 4000);
-    EXPECT_EQ(ondrix::reconnectPauseMs(3, 37000, 30000), -1);
-    EXPECT_EQ(ondrix::reconnectPauseMs(40, 0, 30000), 30000);  // no overflow
-}
-
-TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
-    for (const char* address :
-         {"/music/a b.mp3", "relative.wav", "C:\\Music\\x.mp3", "http://example.org:8000/live",
-          "HTTPS://x/y.pls", "file:///tmp/a.wav", "mms://x/y", "not a :// scheme"})
-        EXPECT_TRUE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
-    for (const char* address : {"fdclose://3", "fd://0", "memory://abc", "av://lavfi:sine",
-                                "lavfi://sine", "edl://a.wav"})
-        EXPECT_FALSE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
-
-    EXPECT_TRUE(MpvEngine::isNetworkAddress(QStringLiteral("http://x/y")));
-    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("file:///x")));
-    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("/x/y.mp3")));
-}
-
 class MpvEngineTest : public ::testing::Test {
   protected:
     testsupport::TempFolder folder;
