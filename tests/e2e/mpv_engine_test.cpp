@@ -436,6 +436,24 @@ TEST_F(MpvEngineSourceTest, ALiveStreamSentChunkedIsReconnectedWhenCut) {
     EXPECT_FALSE(log.saw(PlayState::Stopped));
 }
 
+TEST_F(MpvEngineSourceTest, ASwitchAwayFromAStreamGoneQuietPlaysTheNextAtOnce) {
+    // The quiet stream's core closes it only when the next bytes come: the
+    // next station must not wait behind that.
+    testsupport::WebServer web;
+    const QByteArray tone = mp3(10);
+    web.route(QStringLiteral("/quiet"), {.body = tone, .liveBytesPerSecond = 16000});
+    web.route(QStringLiteral("/next"), {.body = tone, .liveBytesPerSecond = 16000});
+    engine.setURL(web.url(QStringLiteral("/quiet")));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    web.hush();
+    QTest::qWait(3000);
+    QElapsedTimer switched;
+    switched.start();
+    engine.setURL(web.url(QStringLiteral("/next")));
+    ASSERT_TRUE(waitFor(PlayState::Playing, 15000));
+    EXPECT_LT(switched.elapsed(), 1000);
+}
+
 TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
     encode(4, {"-f", "hls", "-hls_time", "1", "-hls_playlist_type", "vod",
                folder.file(QStringLiteral("vod.m3u8"))});
@@ -584,6 +602,13 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     EXPECT_EQ(engine.failureText(), QStringLiteral("Off the air: gave up after 3 s"));
     QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
+
+    // Play after the give-up starts the station afresh.
+    ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
+    engine.controlsPlay();
+    EXPECT_EQ(engine.playState(), PlayState::Transitioning);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    EXPECT_EQ(engine.failureText(), QString());
 }
 
 TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {
