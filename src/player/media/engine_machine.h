@@ -112,9 +112,10 @@ class EngineMachine {
     void coreMade(int core);
 
     // libmpv's events, each from the core named. Only the active core's
-    // count, but for the answers to loads, which any core may send, and its
-    // idle state. A load's reply names the playlist entry it made;
-    // file-loaded and playback-restart belong to the entry started last.
+    // count, but for the answers to loads, which any core may send, and the
+    // cores' idle states, which say which core may take a load. A load's
+    // reply names the playlist entry it made; file-loaded and
+    // playback-restart belong to the entry the core started last.
     void loadReplied(int core, std::uint64_t tag, bool ok, std::int64_t entryId);
     void fileStarted(int core, std::int64_t entryId);
     void fileLoaded(int core);

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QTimer>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
