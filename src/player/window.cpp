@@ -4,22 +4,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPalette>
-#include <QPixmap>
 #include <QScreen>
 
 #include "platform/outside_text.h"
 #include "platform/runtime_error.h"
 #include "player/layout.h"
-#include "ui/cached_text_label.h"
+#include "player/marquee_strip.h"
 #include "ui/control_builder.h"
 #include "ui/fonts.h"
-#include "ui/frame_lines.h"
 #include "ui/key_command.h"
 #include "ui/on_screen.h"
 #include "ui/plain_text.h"
-#include "ui/surface_widget.h"
 #include "ui/twips.h"
 
 namespace ondrix {
@@ -32,44 +28,6 @@ constexpr double kFreshStartTwips = 1500;
 // The strip along the bottom edge in which the two texts scroll, in twips.
 constexpr int kScrollStripTop = 2520;
 constexpr int kScrollStripHeight = 240;
-
-// The bottom strip in which the two texts scroll. Their moves, 50 a second,
-// then concern this opaque strip and its two labels alone, not every
-// control of the window; the strip draws its piece of the surface and of
-// the lines that cross it.
-class ScrollStrip : public SurfaceWidget {
-  public:
-    explicit ScrollStrip(QWidget* window) : SurfaceWidget(window) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-  protected:
-    // Each move uncovers a few pixels; they are copied from an image of the
-    // strip's surface, made again only when its size, place, colours or
-    // screen change, rather than drawn line by line again. The painter is
-    // clipped to the uncovered pixels.
-    void paintEvent(QPaintEvent*) override {
-        if (surface_.isNull() || surface_.devicePixelRatio() != devicePixelRatioF()) {
-            const qreal ratio = devicePixelRatioF();
-            surface_ = QPixmap(size() * ratio);
-            surface_.setDevicePixelRatio(ratio);
-            surface_.fill(palette().color(QPalette::Window));
-            QPainter image(&surface_);
-            paintLines(image, wavelarkWindowLayout().lines, palette().color(QPalette::WindowText),
-                       pos());
-        }
-        QPainter(this).drawPixmap(0, 0, surface_);
-    }
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange) surface_ = QPixmap();
-        QWidget::changeEvent(event);
-    }
-    void resizeEvent(QResizeEvent*) override { surface_ = QPixmap(); }
-    void moveEvent(QMoveEvent*) override { surface_ = QPixmap(); }
-
-  private:
-    QPixmap surface_;
-};
 
 }  // namespace
 
@@ -99,12 +57,12 @@ QWidget* Wavelark::createControl(const ControlLayout& control) {
             return new FileList(this);
         case ControlKind::Label:
             if (!control.scrolls) return nullptr;
-            if (!scrollStrip_) {
-                scrollStrip_ = new ScrollStrip(this);
-                scrollStrip_->setGeometry(
+            if (!marquee_) {
+                marquee_ = new MarqueeStrip(this, wavelarkWindowLayout().lines);
+                marquee_->setGeometry(
                     twipsRect(0, kScrollStripTop, kScaleWidth, kScrollStripHeight));
             }
-            return new CachedTextLabel(control.caption, scrollStrip_);
+            return marquee_->addText(control.caption);
         default:
             return nullptr;
     }
@@ -238,7 +196,9 @@ void Wavelark::shellOpen(const QString& file, const QString& directory) {
 
 bool Wavelark::isSurface(QPoint pixel) const {
     const QWidget* control = childAt(pixel);
-    return control == nullptr || control == scrollStrip_;
+    // The scrolling texts are controls of their own, as labels are.
+    return control == nullptr ||
+           (control == marquee_ && !marquee_->showsText(marquee_->mapFrom(this, pixel)));
 }
 
 // Only the bare surface moves the window: a press that reached the window

@@ -35,6 +35,7 @@
 namespace ondrix {
 
 class BuiltControls;
+class MarqueeStrip;
 class RuntimeError;
 
 // What the player window is given to talk to the outside world.
@@ -183,8 +184,8 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
-    // Bare window surface: no control there, or only the strip behind the
-    // scrolling texts.
+    // Bare window surface: no control there, or the scrolling texts' strip
+    // where neither text is.
     bool isSurface(QPoint pixel) const;
     // A settings operation after start-up: a failure is reported and the
     // program goes on with what was loaded.
@@ -193,7 +194,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
 
     WavelarkServices services_;
     PlayerSettings settings_{*this};
-    QWidget* scrollStrip_ = nullptr;
+    MarqueeStrip* marquee_ = nullptr;
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;

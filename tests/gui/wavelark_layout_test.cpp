@@ -83,3 +83,21 @@ TEST_F(WavelarkTest, ScrollingRepaintsOnlyTheBottomStrip) {
     for (const QRect& r : watcher.surface) area += r.width() * r.height();
     EXPECT_LT(area, 684 * 196 / 20) << "more than the texts' trails was repainted";
 }
+
+// The strip draws each scrolling text where its label stands, and nowhere else.
+TEST_F(WavelarkTest, EachScrollingTextIsDrawnWhereItsLabelStands) {
+    ondrix::Wavelark& w = loaded();
+    w.setScrollLefts(1500, 6000);
+    const QImage image = w.grab().toImage();
+    for (QLabel* label : {w.lblScrollL2R, w.lblScrollR2L}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        const QRect place(label->mapTo(&w, QPoint(0, 0)), label->size());
+        const QColor ink = label->palette().color(QPalette::WindowText);
+        int inside = 0, outside = 0;
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor(image.pixel(x, y)) == ink) ++(place.contains(x, y) ? inside : outside);
+        EXPECT_GT(inside, 0);
+        EXPECT_EQ(outside, 0);
+    }
+}
