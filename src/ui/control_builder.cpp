@@ -70,8 +70,9 @@ void setControlColours(QWidget* widget, const std::optional<QColor>& background,
     if (!background && !text) return;
     QPalette palette = widget->palette();
     if (text) {
-        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            if (background) palette.setColor(role, *background);
+        if (background)
+            for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+                palette.setColor(role, *background);
         for (QPalette::ColorRole role :
              {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             palette.setColor(role, *text);
