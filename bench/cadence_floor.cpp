@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <array>
 
+#include "player/layout.h"
 #include "player/settings/settings_files.h"
 #include "player/window.h"
 #include "ui/fonts.h"
@@ -101,8 +102,9 @@ int runCadenceFloor(int& argc, char** argv, bool byScrolling) {
     QApplication app(argc, argv);
     ondrix::installFontSubstitutes();
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    window.setFixedSize(ondrix::twipsToPixels(ondrix::kScaleWidth),
-                        ondrix::twipsToPixels(ondrix::kScaleHeight));
+    const ondrix::WindowLayout& layout = ondrix::wavelarkWindowLayout();
+    window.setFixedSize(ondrix::twipsToPixels(layout.clientWidth),
+                        ondrix::twipsToPixels(layout.clientHeight));
     auto* clock = new QLabel(&window);
     clock->setGeometry(ondrix::twipsRect(3960, 720, 1815, 495));
     auto* strip = new Strip(&window, byScrolling);

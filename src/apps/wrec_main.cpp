@@ -1,8 +1,8 @@
 #include <cstdlib>
 
+#include "platform/end_signals.h"
 #include "platform/local_time.h"
 #include "recorder/capture.h"
-#include "recorder/end_signals.h"
 #include "recorder/folder_opener.h"
 #include "recorder/recording.h"
 #include "recorder/single_instance.h"
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
                             opener);
     QObject::connect(&instance, &ondrix::SingleInstance::raiseRequested, &window,
                      &ondrix::formWRec::bringToFront);
-    ondrix::closeOnEndSignals(&window);
+    // A logout or a kill without -9 still finishes the recording.
+    ondrix::onEndSignals(&window, [&window] { window.close(); });
     window.show();
     const int status = app.exec();
     // Still recording here means the sound server hangs in a read that

@@ -30,6 +30,7 @@ const ConverterProgram& flacProgram() {
         .caption = QStringLiteral("Ondrix Flac"),
         .encoder = QStringLiteral("flac.exe"),
         .dialogMiddleFilter = QStringLiteral("Flac Files (*.flac)|*flac|"),
+        .fileListName = QStringLiteral("File1"),
         .layout = &flacWindowLayout(),
         .outputArgument = flacOutputArgument,
         // FLAC refuses to replace a file unless told.

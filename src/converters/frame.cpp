@@ -4,13 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIcon>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QRegularExpression>
-#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -20,15 +15,10 @@
 #include "platform/outside_text.h"
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
-#include "ui/fonts.h"
-#include "ui/frame_lines.h"
 #include "ui/help_box.h"
 #include "ui/key_command.h"
-#include "ui/key_preview.h"
 #include "ui/pick_list.h"
 #include "ui/plain_text.h"
-#include "ui/suite_look.h"
-#include "ui/twips.h"
 #include "ui/vendor.h"
 
 namespace ondrix {
@@ -142,124 +132,35 @@ QStringList filesMatching(const QString& folder, const QString& pattern) {
 }
 
 QStringList converterHelpLines() {
-    const QString hyphens(22, QLatin1Char('-'));
-    return {QStringLiteral("F1 = this help "),
-            QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
-            QStringLiteral("F12 = Exit this program "),
-            hyphens,
-            QStringLiteral("Hold left button on mouse to move"),
-            hyphens,
-            QStringLiteral("VOSKE - OndrixRadio "),
-            vendorSiteAddress()};
+    return QStringList{QStringLiteral("F1 = this help "),
+                       QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
+                       QStringLiteral("F12 = Exit this program ")} +
+           helpBoxEnding();
 }
 
 ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
                                QWidget* parent)
-    : QWidget(parent), program_(program), shell_(shell), dialogs_(dialogs) {
-    const WindowLayout& layout = *program_.layout;
+    : SuiteWindow(*program.layout, Qt::WindowFlags(), parent),
+      controls_(buildControls(*program.layout, this)),
+      program_(program),
+      shell_(shell),
+      dialogs_(dialogs) {
     setObjectName(program_.windowName);
     setWindowTitle(program_.caption);
-    QIcon icon;
-    for (const QString& resource : layout.iconResources) icon.addFile(resource);
-    setWindowIcon(icon);
-    setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
-    setAutoFillBackground(true);
-    setColour(this, QPalette::Window, layout.background);
-    setMouseTracking(true);
-    createControls();
-    new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    controls_.bind(Text1, QStringLiteral("Text1"));
+    controls_.bind(Text2, QStringLiteral("Text2"));
+    controls_.bind(fileList_, program_.fileListName);
     connect(commandLabel(QStringLiteral("LblFiles")), &ClickableLabel::clicked, this,
             &ConverterFrame::LblFiles_Click);
     connect(commandLabel(QStringLiteral("Image1")), &ClickableLabel::clicked, this,
             &ConverterFrame::Image1_Click);
     // What the user types is passed as typed, even where it repeats a pick.
-    connect(text1_, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
+    connect(Text1, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
     Form_Load();
 }
 
-void ConverterFrame::createControls() {
-    const WindowLayout& layout = *program_.layout;
-    std::vector<std::pair<int, QWidget*>> focusable;
-    for (const ControlLayout& control : layout.controls) {
-        QWidget* widget = nullptr;
-        switch (control.kind) {
-            case ControlKind::TextBox: {
-                auto* box = new QLineEdit(control.caption, this);
-                setColour(box, QPalette::Base, control.background);
-                if (control.name == QLatin1String("Text1")) text1_ = box;
-                widget = box;
-                focusable.emplace_back(control.tabIndex, box);
-                break;
-            }
-            case ControlKind::FileList:
-                fileList_ = new PickList(this);
-                fileList_->setVisible(false);
-                setColour(fileList_, QPalette::Base, control.background);
-                widget = fileList_;
-                focusable.emplace_back(control.tabIndex, fileList_);
-                break;
-            case ControlKind::Label:
-            case ControlKind::CommandLabel: {
-                QLabel* label = control.kind == ControlKind::CommandLabel
-                                    ? new ClickableLabel(control.caption, this)
-                                    : new QLabel(control.caption, this);
-                label->setAutoFillBackground(true);
-                setColour(label, QPalette::Window, control.background);
-                setColour(label, QPalette::WindowText, control.textColor);
-                const Qt::Alignment across =
-                    control.kind == ControlKind::CommandLabel
-                        ? Qt::AlignHCenter
-                        : (control.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
-                label->setAlignment(
-                    across |
-                    (control.kind == ControlKind::CommandLabel ? Qt::AlignVCenter : Qt::AlignTop));
-                widget = label;
-                break;
-            }
-            case ControlKind::Picture: {
-                auto* picture = new ClickableLabel(QString(), this);
-                picture->setPixmap(QPixmap(control.caption));
-                picture->setScaledContents(true);
-                widget = picture;
-                break;
-            }
-            case ControlKind::DriveList:
-            case ControlKind::FolderList:
-            case ControlKind::CheckBox:
-            case ControlKind::MediaPlayer:
-                // The player's kinds; a converter window has none.
-                continue;
-        }
-        widget->setObjectName(control.name);
-        widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
-        if (!control.toolTip.isEmpty()) setPlainToolTip(widget, control.toolTip);
-        if (!control.fontFamily.isEmpty())
-            widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
-        // Moves over a control are the control's own, never a drag of the window.
-        widget->setAttribute(Qt::WA_NoMousePropagation);
-    }
-    std::sort(focusable.begin(), focusable.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t i = 1; i < focusable.size(); ++i)
-        QWidget::setTabOrder(focusable[i - 1].second, focusable[i].second);
-    if (auto* first = findChild<QWidget*>(layout.focusAtStart)) first->setFocus();
-}
-
-QLineEdit* ConverterFrame::textBox(const QString& name) const {
-    return findChild<QLineEdit*>(name, Qt::FindDirectChildrenOnly);
-}
-
-ClickableLabel* ConverterFrame::commandLabel(const QString& name) const {
-    return findChild<ClickableLabel*>(name, Qt::FindDirectChildrenOnly);
-}
-
-QString ConverterFrame::text(const QString& boxName) const {
-    const QLineEdit* box = textBox(boxName);
-    return box ? box->text() : QString();
-}
-
 QString ConverterFrame::outputName() const {
-    return outputNameText(text(QStringLiteral("Text1")), text(QStringLiteral("Text2")));
+    return outputNameText(Text1->text(), Text2->text());
 }
 
 void ConverterFrame::Form_Load() {
@@ -280,7 +181,7 @@ void ConverterFrame::pickFromList() {
     if (name.isEmpty()) return;
     pickedText_ = pickedNameText(name);
     pickedPath_ = QDir(listFolder_).absoluteFilePath(name);
-    text1_->setText(pickedText_);
+    Text1->setText(pickedText_);
 }
 
 void ConverterFrame::LblFiles_Click() {
@@ -294,7 +195,7 @@ void ConverterFrame::LblFiles_Click() {
         dialogFileName_ = *chosen;
         pickedText_ = pickedNameText(*chosen);
         pickedPath_ = *chosen;
-        text1_->setText(pickedText_);
+        Text1->setText(pickedText_);
     } catch (...) {
     }
 }
@@ -331,18 +232,8 @@ void ConverterFrame::endProgram() {
     QCoreApplication::quit();
 }
 
-void ConverterFrame::Form_MouseMove(int button, int /*shift*/, float x, float y) {
-    dragMove(anchor_, button, x, y, *this);
-}
-
-void ConverterFrame::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF at = pixelsToTwips(event->position());
-    Form_MouseMove(buttonMask(event->buttons()), modifierMask(event->modifiers()),
-                   static_cast<float>(at.x()), static_cast<float>(at.y()));
-}
-
 void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
-    const QString input = text(QStringLiteral("Text1"));
+    const QString input = Text1->text();
     const QString output = outputName();
     if (const QString why = refusal(input, output); !why.isEmpty()) {
         tell(why);
@@ -375,7 +266,7 @@ QString ConverterFrame::refusal(const QString& input, const QString& output) con
     if (!pickedText_.isEmpty() && input == pickedText_ && QFileInfo::exists(pickedPath_) &&
         !isWaveFile(pickedPath_))
         return shownName(QFileInfo(pickedPath_).fileName()) + QStringLiteral(" is not a WAV file.");
-    if (derivedOutputName(input, text(QStringLiteral("Text2")))) {
+    if (derivedOutputName(input, Text2->text())) {
         const QStringList derived = splitWindowsCommandLine(output);
         if (derived.size() == 1 &&
             !nameFitsFileSystem(QDir(listFolder_).absoluteFilePath(derived.constFirst())))
@@ -397,24 +288,6 @@ std::optional<QString> ConverterFrame::replacedFile(const QString& input,
 
 void ConverterFrame::tell(const QString& text) {
     dialogs_.message(this, text, program_.caption, MessageIcon::Critical);
-}
-
-double ConverterFrame::windowLeft() const {
-    return position_.left(*this);
-}
-double ConverterFrame::windowTop() const {
-    return position_.top(*this);
-}
-void ConverterFrame::setWindowLeft(double twips) {
-    position_.setLeft(*this, twips);
-}
-void ConverterFrame::setWindowTop(double twips) {
-    position_.setTop(*this, twips);
-}
-
-void ConverterFrame::paintEvent(QPaintEvent* /*event*/) {
-    QPainter painter(this);
-    paintLines(painter, program_.layout->lines, palette().color(QPalette::WindowText));
 }
 
 }  // namespace ondrix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -8,17 +9,13 @@
 
 #include "converters/layouts.h"
 #include "platform/shell.h"
+#include "ui/clickable_label.h"
+#include "ui/control_builder.h"
 #include "ui/dialogs.h"
-#include "ui/drag.h"
 #include "ui/pick_list.h"
-#include "ui/twips_position.h"
-#include "ui/window_placement.h"
-
-class QLineEdit;
+#include "ui/suite_window.h"
 
 namespace ondrix {
-
-class ClickableLabel;
 
 // The name of the file an encoder writes, from the arguments that the input
 // and output boxes give it; nothing when it would write none.
@@ -31,6 +28,7 @@ struct ConverterProgram {
     QString caption;
     QString encoder;             // lame.exe, flac.exe
     QString dialogMiddleFilter;  // the format's own entry of the dialog filter
+    QString fileListName;        // File2, File1
     const WindowLayout* layout;
     OutputArgumentRule outputArgument;
     // Put before the input once the user agreed to replace the output.
@@ -92,28 +90,24 @@ QStringList converterHelpLines();
 // The converter window shared by OndrixMP3 and OndrixFlac: file choice,
 // help, keys, drag and the encoder launch. The command labels belong to the
 // program's own window class.
-class ConverterFrame : public QWidget, public WindowPlacement {
+class ConverterFrame : public SuiteWindow {
     Q_OBJECT
   public:
     ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
                    QWidget* parent = nullptr);
 
     void Form_Load();
-    void Form_KeyDown(int keyCode, int shift);
-    void Form_MouseMove(int button, int shift, float x, float y);
+    void Form_KeyDown(int keyCode, int shift) override;
     void LblFiles_Click();
     void Image1_Click();
 
     const ConverterProgram& program() const { return program_; }
-    DragAnchor dragAnchor() const { return anchor_; }
-    QLineEdit* textBox(const QString& name) const;
+    // The table's controls by name; nullptr for a name it does not hold.
+    QLineEdit* textBox(const QString& name) const { return controls_.find<QLineEdit>(name); }
     PickList* fileList() const { return fileList_; }
-    ClickableLabel* commandLabel(const QString& name) const;
-
-    double windowLeft() const override;
-    double windowTop() const override;
-    void setWindowLeft(double twips) override;
-    void setWindowTop(double twips) override;
+    ClickableLabel* commandLabel(const QString& name) const {
+        return controls_.find<ClickableLabel>(name);
+    }
 
   protected:
     // Copies the list's selected name into Text1; the program's click handler.
@@ -122,15 +116,14 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     // output name, unless the names cannot serve, the encoder is missing or
     // the user keeps the file it would replace; then it says why. Never waits.
     void launchEncoder(const ParameterText& parameterText);
-    QString text(const QString& boxName) const;
     // The output name for the parameter text, from Text1 and Text2.
     QString outputName() const;
 
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    const BuiltControls controls_;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
 
   private:
-    void createControls();
     void fillFileList(const QString& pattern);
     void showHelp();
     void endProgram();
@@ -144,7 +137,6 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     Shell& shell_;
     Dialogs& dialogs_;
     PickList* fileList_ = nullptr;
-    QLineEdit* text1_ = nullptr;
     QString initDir_;
     QString dialogFileName_;
     QString listFolder_;
@@ -152,8 +144,6 @@ class ConverterFrame : public QWidget, public WindowPlacement {
     // checked as a pick.
     QString pickedText_;
     QString pickedPath_;
-    DragAnchor anchor_;
-    TwipsPosition position_;
 };
 
 }  // namespace ondrix

@@ -43,6 +43,7 @@ const ConverterProgram& mp3Program() {
         .caption = QStringLiteral("Ondrix Mp3 (LAME)"),
         .encoder = QStringLiteral("lame.exe"),
         .dialogMiddleFilter = QStringLiteral("MP3 Files (*.mp3)|*mp3|"),
+        .fileListName = QStringLiteral("File2"),
         .layout = &mp3WindowLayout(),
         .outputArgument = lameOutputArgument,
         // LAME replaces an existing output without being told.
@@ -56,6 +57,7 @@ const ConverterProgram& mp3Program() {
 
 formMp3::formMp3(Shell& shell, Dialogs& dialogs, QWidget* parent)
     : ConverterFrame(mp3Program(), shell, dialogs, parent) {
+    controls_.bind(Text3, QStringLiteral("Text3"));
     connect(fileList(), &PickList::picked, this, &formMp3::File2_Click);
     connect(commandLabel(QStringLiteral("LblCBR")), &ClickableLabel::clicked, this,
             &formMp3::LblCBR_Click);
@@ -84,7 +86,7 @@ void formMp3::LblVBR_Click() {
 }
 
 void formMp3::LblMake_Click() {
-    const QString userOptions = text(QStringLiteral("Text3"));
+    const QString userOptions = Text3->text();
     launchEncoder([&userOptions](const QString& input, const QString& output) {
         return userCodeParameterText(userOptions, input, output);
     });

@@ -33,6 +33,9 @@ class formMp3 : public ConverterFrame {
     void LblABR_Click();
     void LblVBR_Click();
     void LblMake_Click();
+
+  private:
+    QLineEdit* Text3 = nullptr;
 };
 
 }  // namespace ondrix

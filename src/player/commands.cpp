@@ -11,20 +11,15 @@
 namespace ondrix {
 
 QStringList playerHelpLines() {
-    const QString rule(22, QLatin1Char('-'));
-    return {QStringLiteral("F1 = this help & refresh"),
-            QStringLiteral("F2  = Info file  "),
-            QStringLiteral("F3  = Radiokeys file  "),
-            QStringLiteral("F4  = Timezone file  "),
-            QStringLiteral("F5  = Moving text file  "),
-            QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
-            QStringLiteral("F11 = Save Postition "),
-            QStringLiteral("F12 = Exit this program "),
-            rule,
-            QStringLiteral("Hold left button on mouse to move"),
-            rule,
-            QStringLiteral("VOSKE - OndrixRadio "),
-            vendorSiteAddress()};
+    return QStringList{QStringLiteral("F1 = this help & refresh"),
+                       QStringLiteral("F2  = Info file  "),
+                       QStringLiteral("F3  = Radiokeys file  "),
+                       QStringLiteral("F4  = Timezone file  "),
+                       QStringLiteral("F5  = Moving text file  "),
+                       QStringLiteral("F6  = ") + vendorWebDomain() + QStringLiteral("  "),
+                       QStringLiteral("F11 = Save Postition "),
+                       QStringLiteral("F12 = Exit this program ")} +
+           helpBoxEnding();
 }
 
 void Wavelark::runSettingsOperation(const std::function<void()>& operation) {
@@ -93,10 +88,6 @@ void Wavelark::exitProgram() {
     close();
     // Ends the event loop with status 0; does nothing where no loop runs.
     QCoreApplication::exit(0);
-}
-
-void Wavelark::Form_MouseMove(int button, int, float x, float y) {
-    dragMove(dragAnchor_, button, x, y, *this);
 }
 
 }  // namespace ondrix

@@ -266,6 +266,7 @@ const WindowLayout& wavelarkWindowLayout() {
                 {QStringLiteral("Line2"), 3000, 0, 3000, 2520, 3},    // left | middle column
                 {QStringLiteral("Line3"), 6600, 0, 6600, 2520, 3},    // middle | right column
             },
+        .systemText = QPalette::WindowText,
     };
     return layout;
 }

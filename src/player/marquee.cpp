@@ -1,4 +1,5 @@
 #include "platform/outside_text.h"
+#include "player/marquee_strip.h"
 #include "player/window.h"
 #include "ui/twips.h"
 
@@ -25,8 +26,8 @@ void Wavelark::Timer2_Timer() {
 void Wavelark::setScrollLefts(float l2r, float r2l) {
     scrollL2RLeft_ = l2r;
     scrollR2LLeft_ = r2l;
-    lblScrollL2R->move(twipsToPixels(l2r), lblScrollL2R->y());
-    lblScrollR2L->move(twipsToPixels(r2l), lblScrollR2L->y());
+    marquee_->moveText(lblScrollL2R, twipsToPixels(l2r));
+    marquee_->moveText(lblScrollR2L, twipsToPixels(r2l));
 }
 
 void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
@@ -35,6 +36,7 @@ void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
     label->setText(cleanOutsideText(caption, kMarqueeLimit));
     // Sized to the whole caption, so a long text widens the label.
     label->resize(label->sizeHint().width(), label->height());
+    marquee_->textChanged(label);
 }
 
 float Wavelark::labelWidthTwips(const QLabel* label) const {

@@ -4,22 +4,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPalette>
-#include <QPixmap>
 #include <QScreen>
 
 #include "platform/outside_text.h"
 #include "platform/runtime_error.h"
 #include "player/layout.h"
-#include "ui/cached_text_label.h"
+#include "player/marquee_strip.h"
+#include "ui/control_builder.h"
 #include "ui/fonts.h"
-#include "ui/frame_lines.h"
 #include "ui/key_command.h"
-#include "ui/key_preview.h"
 #include "ui/on_screen.h"
 #include "ui/plain_text.h"
-#include "ui/surface_widget.h"
 #include "ui/twips.h"
 
 namespace ondrix {
@@ -33,83 +29,15 @@ constexpr double kFreshStartTwips = 1500;
 constexpr int kScrollStripTop = 2520;
 constexpr int kScrollStripHeight = 240;
 
-// The bottom strip in which the two texts scroll. Their moves, 50 a second,
-// then concern this opaque strip and its two labels alone, not every
-// control of the window; the strip draws its piece of the surface and of
-// the lines that cross it.
-class ScrollStrip : public SurfaceWidget {
-  public:
-    explicit ScrollStrip(QWidget* window) : SurfaceWidget(window) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-  protected:
-    // Each move uncovers a few pixels; they are copied from an image of the
-    // strip's surface, made again only when its size, place, colours or
-    // screen change, rather than drawn line by line again. The painter is
-    // clipped to the uncovered pixels.
-    void paintEvent(QPaintEvent*) override {
-        if (surface_.isNull() || surface_.devicePixelRatio() != devicePixelRatioF()) {
-            const qreal ratio = devicePixelRatioF();
-            surface_ = QPixmap(size() * ratio);
-            surface_.setDevicePixelRatio(ratio);
-            surface_.fill(palette().color(QPalette::Window));
-            QPainter image(&surface_);
-            paintLines(image, wavelarkWindowLayout().lines, palette().color(QPalette::WindowText),
-                       pos());
-        }
-        QPainter(this).drawPixmap(0, 0, surface_);
-    }
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::PaletteChange) surface_ = QPixmap();
-        QWidget::changeEvent(event);
-    }
-    void resizeEvent(QResizeEvent*) override { surface_ = QPixmap(); }
-    void moveEvent(QMoveEvent*) override { surface_ = QPixmap(); }
-
-  private:
-    QPixmap surface_;
-};
-
-void paint(QWidget* widget, const QColor& background, const QColor& text) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, background);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, background);
-    palette.setColor(QPalette::ButtonText, text);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-// Points a member at the control of that name the table made.
-template <typename Control>
-void bindControl(const QWidget* window, Control*& member, const QString& name) {
-    member = window->findChild<Control*>(name);
-    Q_ASSERT(member != nullptr);
-}
-
-QColor systemColor(QPalette::ColorRole role) {
-    return QApplication::palette().color(role);
-}
-
 }  // namespace
 
 Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), services_(services) {
+    : SuiteWindow(wavelarkWindowLayout(), Qt::Window | Qt::FramelessWindowHint, parent),
+      services_(services) {
     setObjectName(QStringLiteral("Wavelark"));
     setWindowTitle(QString());
-    const WindowLayout& layout = wavelarkWindowLayout();
-    setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
-    paint(this, layout.background, systemColor(QPalette::WindowText));
-    QIcon icon;
-    for (const QString& resource : layout.iconResources) icon.addFile(resource);
-    setWindowIcon(icon);
-    setMouseTracking(true);
     createControls();
     connectHandlers();
-    keyPreview_ = new KeyPreview(this, [this](int key, int shift) { Form_KeyDown(key, shift); });
     Timer1->start();
     Timer2->start();
     Timer3->start();
@@ -118,90 +46,32 @@ Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
 Wavelark::~Wavelark() = default;
 
 QWidget* Wavelark::createControl(const ControlLayout& control) {
-    QWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::MediaPlayer:
-            widget = new MediaPlayerWidget(services_.engine, this);
-            break;
-        case ControlKind::CommandLabel:
-        case ControlKind::Label: {
-            if (control.scrolls && !scrollStrip_) {
-                scrollStrip_ = new ScrollStrip(this);
-                scrollStrip_->setGeometry(
+            return new MediaPlayerWidget(services_.engine, this);
+        case ControlKind::DriveList:
+            return new DriveList(this);
+        case ControlKind::FolderList:
+            return new FolderList(this);
+        case ControlKind::FileList:
+            return new FileList(this);
+        case ControlKind::Label:
+            if (!control.scrolls) return nullptr;
+            if (!marquee_) {
+                marquee_ = new MarqueeStrip(this, wavelarkWindowLayout().lines);
+                marquee_->setGeometry(
                     twipsRect(0, kScrollStripTop, kScaleWidth, kScrollStripHeight));
             }
-            ClickableLabel* label = control.scrolls
-                                        ? new CachedTextLabel(control.caption, scrollStrip_)
-                                        : new ClickableLabel(control.caption, this);
-            if (control.kind == ControlKind::CommandLabel)
-                label->setAlignment(Qt::AlignCenter);
-            else
-                label->setAlignment((control.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
-                                    Qt::AlignTop);
-            label->setElideWhenWide(control.elideWhenWide);
-            widget = label;
-            break;
-        }
-        case ControlKind::TextBox:
-            widget = new QLineEdit(control.caption, this);
-            break;
-        case ControlKind::DriveList:
-            widget = new DriveList(this);
-            break;
-        case ControlKind::FolderList:
-            widget = new FolderList(this);
-            break;
-        case ControlKind::FileList:
-            widget = new FileList(this);
-            break;
-        case ControlKind::CheckBox:
-            widget = new QCheckBox(control.caption, this);
-            break;
-        case ControlKind::Picture:
-            // The player shows no picture.
+            return marquee_->addText(control.caption);
+        default:
             return nullptr;
     }
-    widget->setObjectName(control.name);
-    widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height)
-                            .translated(-widget->parentWidget()->mapTo(this, QPoint(0, 0))));
-    if (!control.fontFamily.isEmpty())
-        widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
-    if (!control.toolTip.isEmpty()) setPlainToolTip(widget, control.toolTip);
-    if (control.handCursor) widget->setCursor(Qt::PointingHandCursor);
-    if (control.textColor) {
-        const QColor back = control.systemBackground ? systemColor(*control.systemBackground)
-                                                     : control.background.value_or(QColor());
-        paint(widget, back, *control.textColor);
-    }
-    if (!control.visible) widget->hide();
-    return widget;
 }
 
 void Wavelark::createControls() {
-    for (const ControlLayout& control : wavelarkWindowLayout().controls) createControl(control);
-
-    bindControl(this, WindowsMediaPlayer1, QStringLiteral("WindowsMediaPlayer1"));
-    for (int i = 0; i < StationTable::kButtonCount; ++i)
-        bindControl(this, LabelR[i], QStringLiteral("LabelR%1").arg(i + 1));
-    bindControl(this, LabelRec, QStringLiteral("LabelRec"));
-    bindControl(this, LabelStop, QStringLiteral("LabelStop"));
-    bindControl(this, LabelPlay, QStringLiteral("LabelPlay"));
-    bindControl(this, LabelExit, QStringLiteral("LabelExit"));
-    bindControl(this, Label5, QStringLiteral("Label5"));
-    bindControl(this, Label4, QStringLiteral("Label4"));
-    bindControl(this, Label3, QStringLiteral("Label3"));
-    bindControl(this, label2, QStringLiteral("label2"));
-    bindControl(this, Label1, QStringLiteral("Label1"));
-    bindControl(this, lbltime, QStringLiteral("lbltime"));
-    bindControl(this, lbltid2, QStringLiteral("lbltid2"));
-    bindControl(this, lbltid3, QStringLiteral("lbltid3"));
-    bindControl(this, lblScrollL2R, QStringLiteral("lblScrollL2R"));
-    bindControl(this, lblScrollR2L, QStringLiteral("lblScrollR2L"));
-    bindControl(this, Text1, QStringLiteral("Text1"));
-    bindControl(this, Drive1, QStringLiteral("Drive1"));
-    bindControl(this, Dir1, QStringLiteral("Dir1"));
-    bindControl(this, File1, QStringLiteral("File1"));
-    bindControl(this, Random_Play, QStringLiteral("Random_Play"));
+    bindControls(buildControls(
+        wavelarkWindowLayout(), this,
+        [this](const ControlLayout& control, QWidget*) { return createControl(control); }));
 
     for (QLabel* scroller : {lblScrollL2R, lblScrollR2L})
         setScrollCaption(scroller, scroller->text());
@@ -226,6 +96,31 @@ void Wavelark::createControls() {
     Timer2->setInterval(20);
     Timer3 = new QTimer(this);
     Timer3->setInterval(500);
+}
+
+void Wavelark::bindControls(const BuiltControls& controls) {
+    controls.bind(WindowsMediaPlayer1, QStringLiteral("WindowsMediaPlayer1"));
+    for (int i = 0; i < StationTable::kButtonCount; ++i)
+        controls.bind(LabelR[i], QStringLiteral("LabelR%1").arg(i + 1));
+    controls.bind(LabelRec, QStringLiteral("LabelRec"));
+    controls.bind(LabelStop, QStringLiteral("LabelStop"));
+    controls.bind(LabelPlay, QStringLiteral("LabelPlay"));
+    controls.bind(LabelExit, QStringLiteral("LabelExit"));
+    controls.bind(Label5, QStringLiteral("Label5"));
+    controls.bind(Label4, QStringLiteral("Label4"));
+    controls.bind(Label3, QStringLiteral("Label3"));
+    controls.bind(label2, QStringLiteral("label2"));
+    controls.bind(Label1, QStringLiteral("Label1"));
+    controls.bind(lbltime, QStringLiteral("lbltime"));
+    controls.bind(lbltid2, QStringLiteral("lbltid2"));
+    controls.bind(lbltid3, QStringLiteral("lbltid3"));
+    controls.bind(lblScrollL2R, QStringLiteral("lblScrollL2R"));
+    controls.bind(lblScrollR2L, QStringLiteral("lblScrollR2L"));
+    controls.bind(Text1, QStringLiteral("Text1"));
+    controls.bind(Drive1, QStringLiteral("Drive1"));
+    controls.bind(Dir1, QStringLiteral("Dir1"));
+    controls.bind(File1, QStringLiteral("File1"));
+    controls.bind(Random_Play, QStringLiteral("Random_Play"));
 }
 
 void Wavelark::connectHandlers() {
@@ -256,19 +151,6 @@ void Wavelark::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, &Wavelark::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &Wavelark::Timer2_Timer);
     connect(Timer3, &QTimer::timeout, this, &Wavelark::Timer3_Timer);
-}
-
-double Wavelark::windowLeft() const {
-    return position_.left(*this);
-}
-double Wavelark::windowTop() const {
-    return position_.top(*this);
-}
-void Wavelark::setWindowLeft(double twips) {
-    position_.setLeft(*this, twips);
-}
-void Wavelark::setWindowTop(double twips) {
-    position_.setTop(*this, twips);
 }
 
 void Wavelark::keepOnScreen() {
@@ -312,14 +194,11 @@ void Wavelark::shellOpen(const QString& file, const QString& directory) {
                          QString(), directory, kShowNormal);
 }
 
-void Wavelark::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paintLines(painter, wavelarkWindowLayout().lines, palette().color(QPalette::WindowText));
-}
-
 bool Wavelark::isSurface(QPoint pixel) const {
     const QWidget* control = childAt(pixel);
-    return control == nullptr || control == scrollStrip_;
+    // The scrolling texts are controls of their own, as labels are.
+    return control == nullptr ||
+           (control == marquee_ && !marquee_->showsText(marquee_->mapFrom(this, pixel)));
 }
 
 // Only the bare surface moves the window: a press that reached the window
@@ -334,15 +213,9 @@ void Wavelark::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void Wavelark::mouseMoveEvent(QMouseEvent* event) {
-    const int buttons = buttonMask(event->buttons());
-    const bool overSurface = isSurface(event->position().toPoint());
-    if ((buttons == 0 && overSurface) || (buttons != 0 && dragFromSurface_)) {
-        const QPointF at = pixelsToTwips(event->position());
-        Form_MouseMove(buttons, modifierMask(event->modifiers()), static_cast<float>(at.x()),
-                       static_cast<float>(at.y()));
-    }
-    event->accept();
+bool Wavelark::movesOverSurface(const QMouseEvent& event) const {
+    if (buttonMask(event.buttons()) == 0) return isSurface(event.position().toPoint());
+    return dragFromSurface_;
 }
 
 }  // namespace ondrix

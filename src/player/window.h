@@ -9,7 +9,8 @@
 //                 File1, Random_Play, Drive1, Dir1
 //   clock.cpp     Timer3 (clock and second clock), lbltime
 //   marquee.cpp   Timer2 (scrolling texts), their captions and places
-//   commands.cpp  Form_KeyDown, LabelRec, LabelExit, Form_MouseMove
+//   commands.cpp  Form_KeyDown, LabelRec, LabelExit
+// The drag, the place in twips and the key preview are SuiteWindow's.
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -29,12 +30,12 @@
 #include "ui/clickable_label.h"
 #include "ui/control_table.h"
 #include "ui/dialogs.h"
-#include "ui/drag.h"
-#include "ui/twips_position.h"
+#include "ui/suite_window.h"
 
 namespace ondrix {
 
-class KeyPreview;
+class BuiltControls;
+class MarqueeStrip;
 class RuntimeError;
 
 // What the player window is given to talk to the outside world.
@@ -49,7 +50,6 @@ struct WavelarkServices {
 // The player's surface in twips.
 constexpr float kScaleLeft = 0;
 constexpr float kScaleWidth = 10260;
-constexpr float kScaleHeight = 2940;
 
 // The most characters a scrolling text shows.
 constexpr qsizetype kMarqueeLimit = 1024;
@@ -60,7 +60,7 @@ constexpr int kSafetyPollMs = 1000;
 
 // The radio and shuttle player window: owns its controls and all its state.
 // Handlers are public so tests drive them as the events would.
-class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
+class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands {
     Q_OBJECT
   public:
     explicit Wavelark(WavelarkServices services, QWidget* parent = nullptr);
@@ -99,16 +99,11 @@ class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
     void lbltime_Click();
 
     // Keys, recorder, exit, drag.
-    void Form_KeyDown(int keyCode, int shift);
+    void Form_KeyDown(int keyCode, int shift) override;
     void LabelRec_Click();
     void LabelExit_Click();
-    void Form_MouseMove(int button, int shift, float x, float y);
 
-    // SettingsHost: the window's own place in twips, captions, messages.
-    double windowLeft() const override;
-    double windowTop() const override;
-    void setWindowLeft(double twips) override;
-    void setWindowTop(double twips) override;
+    // SettingsHost: captions, messages; the window's place is SuiteWindow's.
     void setStationCaption(int button, const QString& caption) override;
     void keepOnScreen() override;
     void showInformation(const QString& text, const QString& title) override;
@@ -154,22 +149,21 @@ class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
     std::int16_t marqueeStep() const { return marqueeStep_; }
     std::int16_t randomOrderFlag() const { return randomOrderFlag_; }
     std::int16_t shuttlePosition() const { return shuttlePosition_; }
-    const DragAnchor& dragAnchor() const { return dragAnchor_; }
     // Scrolling labels' left edges in twips (single precision, as moved).
     float scrollL2RLeft() const { return scrollL2RLeft_; }
     float scrollR2LLeft() const { return scrollR2LLeft_; }
     void setScrollLefts(float l2r, float r2l);
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    bool movesOverSurface(const QMouseEvent& event) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Makes one control of the window's table; the player's own kinds only.
+    // Makes one control of the player's own kinds; nullptr for the others.
     QWidget* createControl(const ControlLayout& control);
     void createControls();
+    void bindControls(const BuiltControls& controls);
     void connectHandlers();
     void shellOpen(const QString& file, const QString& directory);
     // direction 1 goes on in the list's order, -1 goes back; a random walk
@@ -190,8 +184,8 @@ class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
     void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
-    // Bare window surface: no control there, or only the strip behind the
-    // scrolling texts.
+    // Bare window surface: no control there, or the scrolling texts' strip
+    // where neither text is.
     bool isSurface(QPoint pixel) const;
     // A settings operation after start-up: a failure is reported and the
     // program goes on with what was loaded.
@@ -200,15 +194,12 @@ class Wavelark : public QWidget, public SettingsHost, public PlayerCommands {
 
     WavelarkServices services_;
     PlayerSettings settings_{*this};
-    KeyPreview* keyPreview_ = nullptr;
-    QWidget* scrollStrip_ = nullptr;
+    MarqueeStrip* marquee_ = nullptr;
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;
     std::int16_t randomOrderFlag_ = 0;
     std::int16_t shuttlePosition_ = 0;
-    DragAnchor dragAnchor_;
-    TwipsPosition position_;
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -93,20 +92,6 @@ void Recording::run() {
     if (message.isEmpty() && !writer.error().isEmpty()) message = writer.error();
     emit progressed(writer.dataBytes(), 0);
     emit finished(message);
-}
-
-RecordFolder musicFolder() {
-    QProcess lookup;
-    lookup.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("MUSIC")});
-    QString folder;
-    if (lookup.waitForFinished(5000) && lookup.exitCode() == 0)
-        folder = QString::fromLocal8Bit(lookup.readAllStandardOutput()).trimmed();
-    const QString home = QDir::homePath();
-    // xdg-user-dir names the home folder when no music folder is set.
-    if (folder.isEmpty() || !QFileInfo(folder).isDir() ||
-        QDir(folder).canonicalPath() == QDir(home).canonicalPath())
-        return {home, false};
-    return {QDir::cleanPath(folder), true};
 }
 
 QString folderText(const RecordFolder& folder, const QString& home) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/local_time.h"
+#include "platform/music_folder.h"
 #include "recorder/capture.h"
 
 namespace ondrix {
@@ -16,10 +17,7 @@ namespace ondrix {
 double peakLevel(const char* data, std::size_t bytes);
 
 // Where recordings go: the user's music folder, else the home folder.
-struct RecordFolder {
-    QString path;
-    bool isMusicFolder = false;
-};
+using RecordFolder = MusicFolder;
 
 // One source of sound per recording: a stream left open between recordings
 // would hand the next one the sound of the pause.
@@ -61,11 +59,6 @@ class Recording : public QObject {
     bool running_ = false;
     std::thread thread_;
 };
-
-// The user's music folder as `xdg-user-dir MUSIC` names it, else the home
-// folder: where the converters start, so they find the recordings. Runs a
-// program: call it off the window's thread.
-RecordFolder musicFolder();
 
 // The folder as the window names it: "~/Music" under the home folder, the
 // whole path elsewhere, "home folder (no music folder)" without one.

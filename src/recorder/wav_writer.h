@@ -41,7 +41,6 @@ class WavWriter {
     QString path() const { return file_.fileName(); }
     QString error() const { return error_; }
     qint64 dataBytes() const { return dataBytes_; }
-    bool isOpen() const { return file_.isOpen(); }
 
   private:
     bool countData();  // rewrites the header's sizes

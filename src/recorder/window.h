@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -10,12 +11,9 @@
 #include "recorder/folder_opener.h"
 #include "recorder/level_meter.h"
 #include "recorder/recording.h"
+#include "ui/control_builder.h"
 #include "ui/dialogs.h"
-#include "ui/drag.h"
-#include "ui/twips_position.h"
-#include "ui/window_placement.h"
-
-class QLabel;
+#include "ui/suite_window.h"
 
 namespace ondrix {
 
@@ -30,7 +28,7 @@ QStringList recorderHelpLines();
 // The recorder's window: it records from the moment it opens, shows the
 // folder, file, time, size and level, records again into a new file after
 // Stop, and finishes the file however it is closed.
-class formWRec : public QWidget, public WindowPlacement {
+class formWRec : public SuiteWindow {
     Q_OBJECT
   public:
     // makeSource() and folder() are called on the recording thread.
@@ -38,8 +36,7 @@ class formWRec : public QWidget, public WindowPlacement {
              Dialogs& dialogs, FolderOpener& opener, QWidget* parent = nullptr);
 
     void Form_Load();
-    void Form_KeyDown(int keyCode, int shift);
-    void Form_MouseMove(int button, int shift, float x, float y);
+    void Form_KeyDown(int keyCode, int shift) override;
     // Stop while recording, Record (a new file) while stopped.
     void LabelStop_Click();
     void LabelOpen_Click();
@@ -47,27 +44,20 @@ class formWRec : public QWidget, public WindowPlacement {
     // Another start of the recorder asks for the window.
     void bringToFront();
 
-    QLabel* label(const QString& name) const;
+    // The table's label of that name; nullptr for a name it does not hold.
+    QLabel* label(const QString& name) const { return controls_.find<QLabel>(name); }
     LevelBar* levelBar() const { return level_; }
     // The folder recordings go to; empty until the recording thread named it.
     QString folderPath() const { return folderPath_; }
     // The file being written or last written; empty before it exists.
     QString filePath() const { return filePath_; }
     bool isRecording() const { return recording_.isRunning(); }
-    DragAnchor dragAnchor() const { return anchor_; }
-
-    double windowLeft() const override;
-    double windowTop() const override;
-    void setWindowLeft(double twips) override;
-    void setWindowTop(double twips) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
-    void createControls();
+    void bindControls();
     void startRecording();
     void onFolderChosen(const QString& path, bool isMusicFolder);
     void onFileStarted(const QString& path);
@@ -78,14 +68,18 @@ class formWRec : public QWidget, public WindowPlacement {
     FolderOpener& opener_;
     Recording recording_;
     LevelMeter meter_;
+    const BuiltControls controls_;
+    QLabel* LabelFolder = nullptr;
+    QLabel* LabelFile = nullptr;
+    QLabel* LabelTime = nullptr;
+    QLabel* LabelSize = nullptr;
+    QLabel* LabelQuiet = nullptr;
+    QLabel* LabelState = nullptr;
+    ClickableLabel* LabelStop = nullptr;
     LevelBar* level_ = nullptr;
     QString folderPath_;
     QString filePath_;
     bool closing_ = false;
-    DragAnchor anchor_;
-    // The twips last set, so that reading Left back gives what was set as
-    // long as the window still stands on that pixel.
-    TwipsPosition position_;
 };
 
 }  // namespace ondrix

@@ -19,6 +19,7 @@ enum class ControlKind {
     FolderList,
     CheckBox,
     MediaPlayer,
+    LevelBar,
 };
 
 // One control of a window; places and sizes in twips.
@@ -44,6 +45,10 @@ struct ControlLayout {
     bool elideWhenWide = false;
     // Lies in the strip along the bottom edge in which texts scroll.
     bool scrolls = false;
+    // A caption too long for one line goes on in the next.
+    bool wordWrap = false;
+    // Part of the window's surface: the pointer over it drags the window.
+    bool surface = false;
 };
 
 // A line the window paints itself: end points in twips, width in pixels.
@@ -60,6 +65,9 @@ struct WindowLayout {
     std::vector<ControlLayout> controls{};
     std::vector<LineLayout> lines{};
     QString focusAtStart{};  // empty: the toolkit's choice
+    // The desktop's colour for this role is the window's text and lines
+    // colour, read when the window is built; empty: the toolkit's default.
+    std::optional<QPalette::ColorRole> systemText = std::nullopt;
 };
 
 }  // namespace ondrix

@@ -27,11 +27,11 @@ class PickList : public QListWidget {
     void picked();
 
   protected:
+    void keyboardSearch(const QString& search) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyboardSearch(const QString& search) override;
     void focusInEvent(QFocusEvent* event) override;
 };
 

@@ -38,38 +38,6 @@ struct StateLog {
     std::vector<PlayState> states;
 };
 
-TEST(ReconnectPause, DoublesFromOneSecondAndEndsWithATryAtTheLimit) {
-    std::vector<int> pauses;
-    qint64 elapsed = 0;
-    for (int attempt = 0;; ++attempt) {  // every try fails at once
-        const int pause = ondrix::reconnectPauseMs(attempt, elapsed, 30000);
-        if (pause < 0) break;
-        pauses.push_back(pause);
-        elapsed += pause;
-    }
-    EXPECT_EQ(pauses, (std::vector<int>{1000, 2000, 4000, 8000, 15000}));
-
-    // Tries that hang until the network timeout leave fewer of them.
-    EXPECT_EQ(ondrix::reconnectPauseMs(1, 11000, 30000), 2000);
-    EXPECT_EQ(ondrix::reconnectPauseMs(2, 23000, 30000), 4000);
-    EXPECT_EQ(ondrix::reconnectPauseMs(3, 37000, 30000), -1);
-    EXPECT_EQ(ondrix::reconnectPauseMs(40, 0, 30000), 30000);  // no overflow
-}
-
-TEST(MpvAddress, OnlyPathsFileAndNetworkSchemesAreOpened) {
-    for (const char* address :
-         {"/music/a b.mp3", "relative.wav", "C:\\Music\\x.mp3", "http://example.org:8000/live",
-          "HTTPS://x/y.pls", "file:///tmp/a.wav", "mms://x/y", "not a :// scheme"})
-        EXPECT_TRUE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
-    for (const char* address : {"fdclose://3", "fd://0", "memory://abc", "av://lavfi:sine",
-                                "lavfi://sine", "edl://a.wav"})
-        EXPECT_FALSE(MpvEngine::isOpenableAddress(QString::fromUtf8(address))) << address;
-
-    EXPECT_TRUE(MpvEngine::isNetworkAddress(QStringLiteral("http://x/y")));
-    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("file:///x")));
-    EXPECT_FALSE(MpvEngine::isNetworkAddress(QStringLiteral("/x/y.mp3")));
-}
-
 class MpvEngineTest : public ::testing::Test {
   protected:
     testsupport::TempFolder folder;
@@ -437,6 +405,24 @@ TEST_F(MpvEngineSourceTest, ALiveStreamSentChunkedIsReconnectedWhenCut) {
     EXPECT_FALSE(log.saw(PlayState::Stopped));
 }
 
+TEST_F(MpvEngineSourceTest, ASwitchAwayFromAStreamGoneQuietPlaysTheNextAtOnce) {
+    // The quiet stream's core closes it only when the next bytes come: the
+    // next station must not wait behind that.
+    testsupport::WebServer web;
+    const QByteArray tone = mp3(10);
+    web.route(QStringLiteral("/quiet"), {.body = tone, .liveBytesPerSecond = 16000});
+    web.route(QStringLiteral("/next"), {.body = tone, .liveBytesPerSecond = 16000});
+    engine.setURL(web.url(QStringLiteral("/quiet")));
+    ASSERT_TRUE(waitFor(PlayState::Playing));
+    web.hush();
+    QTest::qWait(3000);
+    QElapsedTimer switched;
+    switched.start();
+    engine.setURL(web.url(QStringLiteral("/next")));
+    ASSERT_TRUE(waitFor(PlayState::Playing, 15000));
+    EXPECT_LT(switched.elapsed(), 1000);
+}
+
 TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
     encode(4, {"-f", "hls", "-hls_time", "1", "-hls_playlist_type", "vod",
                folder.file(QStringLiteral("vod.m3u8"))});
@@ -585,6 +571,13 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     EXPECT_EQ(engine.failureText(), QStringLiteral("Off the air: gave up after 3 s"));
     QTest::qWait(1500);  // no attempt is left pending
     EXPECT_EQ(engine.playState(), PlayState::Stopped);
+
+    // Play after the give-up starts the station afresh.
+    ASSERT_TRUE(server->startSource(QStringLiteral("/tone.mp3")));
+    engine.controlsPlay();
+    EXPECT_EQ(engine.playState(), PlayState::Transitioning);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
+    EXPECT_EQ(engine.failureText(), QString());
 }
 
 TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {

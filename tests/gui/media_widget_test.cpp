@@ -15,7 +15,6 @@ namespace {
 // A fake with the transport operations the widget drives.
 class TransportEngine : public testsupport::FakeEngine {
   public:
-    void controlsPause() override { calls.push_back(QStringLiteral("pause")); }
     int volume() const override { return volume_; }
     void setVolume(int percent) override {
         volume_ = percent;

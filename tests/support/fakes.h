@@ -11,27 +11,47 @@
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
+#include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
 #include "player/settings/settings_files.h"
 #include "ui/dialogs.h"
 
 namespace testsupport {
 
-// Records every call; the test sets the state it reports.
+// Records every call and keeps the engine's own rules: its state comes from
+// the real engine machine, fed with scripted libmpv events. A test moves it
+// on as libmpv would (`state = Playing` opens and plays the address); a state
+// the machine cannot reach from where it stands (anything before an address
+// was set, or a value no engine reports) is reported as the test says until
+// the next call.
 class FakeEngine : public ondrix::MediaEngine {
   public:
-    void controlsStop() override { calls.push_back(QStringLiteral("stop")); }
-    void controlsPlay() override { calls.push_back(QStringLiteral("play")); }
+    void controlsStop() override {
+        calls.push_back(QStringLiteral("stop"));
+        step([&] { machine_.stop(); });
+    }
+    void controlsPlay() override {
+        calls.push_back(QStringLiteral("play"));
+        step([&] { machine_.play(); });
+    }
+    void controlsPause() override {
+        calls.push_back(QStringLiteral("pause"));
+        step([&] { machine_.pause(); });
+    }
     void setURL(const QString& url) override {
-        url_ = url;
         urls.push_back(url);
         calls.push_back(QStringLiteral("URL=") + url);
-        if (stateAfterUrl) state = *stateAfterUrl;
-        if (stateForUrl) state = stateForUrl(url);
+        step([&] {
+            machine_.setUrl(url, ondrix::isNetworkScheme(url) ? ondrix::AddressKind::Network
+                                                              : ondrix::AddressKind::File);
+        });
     }
-    QString URL() const override { return url_; }
+    QString URL() const override { return machine_.url(); }
     QString streamTitle() const override { return stream; }
-    ondrix::PlayState playState() const override { return state; }
+    ondrix::PlayState playState() const override {
+        return reported_ ? *reported_ : machine_.state();
+    }
+    QString failureText() const override { return ondrix::failureText(machine_.failure()); }
     QString currentMediaItemInfo(const QString& attribute) const override {
         return attribute == QLatin1String("bitrate") ? QString(bitrate) : QString();
     }
@@ -57,17 +77,99 @@ class FakeEngine : public ondrix::MediaEngine {
         std::function<void(const T&)> changed_;
     };
 
-    Reported<ondrix::PlayState> state{ondrix::PlayState::Undefined,
-                                      [this](ondrix::PlayState s) { emit playStateChanged(s); }};
-    std::optional<ondrix::PlayState> stateAfterUrl;                // reported once a URL is set
-    std::function<ondrix::PlayState(const QString&)> stateForUrl;  // the same, by address
+    // Moves the engine on to a state as libmpv's events would.
+    class State {
+      public:
+        explicit State(FakeEngine& engine) : engine_(engine) {}
+        State& operator=(ondrix::PlayState next) {
+            engine_.reach(next);
+            return *this;
+        }
+        operator ondrix::PlayState() const { return engine_.playState(); }
+
+      private:
+        FakeEngine& engine_;
+    };
+
+    State state{*this};
+    std::function<bool(const QString&)> fails;  // addresses that cannot be opened
     Reported<QString> bitrate{QString(), [this](const QString&) { emit bitRateChanged(); }};
     QStringList calls;
     QStringList urls;
     QString stream;  // the title a station sends
 
   private:
-    QString url_;
+    using Phase = ondrix::EnginePhase;
+
+    template <typename Feed>
+    void step(Feed&& feed, std::optional<ondrix::PlayState> asked = std::nullopt) {
+        reported_.reset();
+        feed();
+        answer();
+        if (asked && machine_.state() != *asked) reported_ = asked;
+        if (playState() != told_) emit playStateChanged(told_ = playState());
+    }
+
+    void reach(ondrix::PlayState next) {
+        using S = ondrix::PlayState;
+        step(
+            [&] {
+                const Phase phase = machine_.phase();
+                const bool opening = phase == Phase::Opening || phase == Phase::Reconnecting;
+                switch (next) {
+                    case S::Playing:
+                        if (phase == Phase::Paused) machine_.play();
+                        if (phase == Phase::Ended || phase == Phase::Failed) machine_.play();
+                        if (machine_.phase() == Phase::Opening || opening) open();
+                        machine_.pausedForCacheChanged(0, false);
+                        break;
+                    case S::Buffering:
+                        if (machine_.phase() == Phase::Opening) open();
+                        machine_.pausedForCacheChanged(0, true);
+                        break;
+                    case S::Paused:
+                        machine_.pause();
+                        break;
+                    case S::Stopped:
+                        // A file plays to its end; anything else is stopped.
+                        if (machine_.loaded() && !machine_.network())
+                            machine_.fileEnded(0, entry_, ondrix::EndReason::Eof);
+                        else
+                            machine_.stop();
+                        break;
+                    case S::Transitioning:
+                        machine_.play();
+                        break;
+                    case S::Ready:
+                        if (opening || phase == Phase::Buffering)
+                            machine_.fileEnded(0, entry_, ondrix::EndReason::Error);
+                        break;
+                    default:
+                        break;
+                }
+            },
+            next);
+    }
+
+    // libmpv answers each loadfile at once, and one it cannot open with an error.
+    void answer() {
+        for (auto sent = machine_.takeCommands(); !sent.empty(); sent = machine_.takeCommands())
+            for (const ondrix::EngineCommand& c : sent)
+                if (c.kind == ondrix::EngineCommand::Kind::Load)
+                    machine_.loadReplied(c.core, c.tag, !(fails && fails(c.address)), ++entry_);
+    }
+
+    // libmpv opens the address and starts playing it.
+    void open() {
+        machine_.fileStarted(0, entry_);
+        machine_.fileLoaded(0);
+        machine_.playbackRestarted(0);
+    }
+
+    ondrix::EngineMachine machine_{[] { return qint64{0}; }};
+    std::int64_t entry_ = 0;
+    std::optional<ondrix::PlayState> reported_;
+    ondrix::PlayState told_ = ondrix::PlayState::Undefined;
 };
 
 struct ShellCall {

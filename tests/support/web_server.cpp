@@ -60,6 +60,11 @@ void WebServer::cut() {
     live_.clear();
 }
 
+void WebServer::hush() {
+    hushed_.insert(hushed_.end(), live_.begin(), live_.end());
+    live_.clear();
+}
+
 void WebServer::answer(QTcpSocket& socket, const QString& path) {
     ++requests_[path];
     const auto found = routes_.find(path);

@@ -54,6 +54,9 @@ class WebServer {
     int requests(const QString& path) const;
     // Drops every live listener in the middle of a chunk.
     void cut();
+    // Sends nothing more to the live listeners so far, and keeps them
+    // connected, as a station whose source hangs.
+    void hush();
 
   private:
     void answer(QTcpSocket& socket, const QString& path);
@@ -69,6 +72,7 @@ class WebServer {
         int bytesPerTick;
     };
     std::vector<Listener> live_;
+    std::vector<Listener> hushed_;
     QTimer liveTimer_;
 };
 

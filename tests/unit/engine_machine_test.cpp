@@ -1,500 +1,508 @@
-// The media engine's rules as scripted libmpv events: no libmpv, no event loop.
+// The media engine's rules as rows of scripted libmpv events: the phase a
+// row starts from, the event, the phase it leads to and the commands sent.
+// No libmpv, no event loop.
 #include "player/media/engine_machine.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <algorithm>
 #include <functional>
 #include <ostream>
-#include <tuple>
-
-#include "support/temp_folder.h"
+#include <string>
+#include <vector>
 
 namespace ondrix {
-void PrintTo(PlayState state, std::ostream* out) {
-    *out << static_cast<int>(state);
+void PrintTo(EnginePhase phase, std::ostream* out) {
+    static const char* const names[] = {"Idle",   "Opening", "Buffering", "Playing",
+                                        "Paused", "Ended",   "Failed",    "Reconnecting"};
+    *out << names[static_cast<int>(phase)];
 }
 }  // namespace ondrix
 
 using namespace ondrix;
-using S = PlayState;
+using P = EnginePhase;
+using enum EnginePhase;
 using Kind = EngineCommand::Kind;
+using Commands = std::vector<std::string>;
 
 namespace {
 
-// Public, so that the script steps below can reach it.
-class EngineMachineTest : public ::testing::Test {
-  public:
-    using Event = std::function<void(EngineMachineTest&)>;
-    struct Step {
-        Event event;
-        PlayState after;
-    };
-
-    // Runs the events in turn, each followed by the state it must leave.
-    void run(const std::vector<Step>& steps) {
-        for (std::size_t i = 0; i < steps.size(); ++i) {
-            steps[i].event(*this);
-            for (EngineCommand& c : machine.takeCommands()) sent.push_back(std::move(c));
-            ASSERT_EQ(machine.state(), steps[i].after) << "after step " << i + 1;
-        }
-    }
-    // Feeds events with no state to check after each.
-    void feed(const std::vector<Event>& events) {
-        for (const Event& e : events) {
-            e(*this);
-            for (EngineCommand& c : machine.takeCommands()) sent.push_back(std::move(c));
-        }
-    }
-    // Where the last command of a kind went out; -1 for never.
-    std::ptrdiff_t lastIndex(Kind kind) const {
-        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
-            if (c->kind == kind) return sent.rend() - c - 1;
-        return -1;
-    }
-    int count(Kind kind) const {
-        return static_cast<int>(
-            std::count_if(sent.begin(), sent.end(), [&](const auto& c) { return c.kind == kind; }));
-    }
-    // The pauses of the timer's starts, in order.
-    std::vector<int> starts(EngineTimer timer) const {
-        std::vector<int> ms;
-        for (const EngineCommand& c : sent)
-            if (c.kind == Kind::StartTimer && c.timer == timer) ms.push_back(c.ms);
-        return ms;
-    }
-    std::uint64_t lastLoadTag() const {
-        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
-            if (c->kind == Kind::Load) return c->tag;
-        return 0;
-    }
-
-    // The last hook's Continue: its pause, or -1 when none was sent.
-    int lastContinueMs() const {
-        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
-            if (c->kind == Kind::Continue) return c->tag == hooks ? c->ms : -1;
-        return -1;
-    }
-
-    // The core the scripted events come from.
-    int core() const { return machine.activeCore(); }
-
+// A machine, its clock and everything it sent.
+struct Script {
     qint64 now = 0;
     std::uint64_t hooks = 0;
     EngineMachine machine{[this] { return now; }};
     std::vector<EngineCommand> sent;
+
+    int core() const { return machine.activeCore(); }
+    std::uint64_t last(Kind kind) const {
+        for (auto c = sent.rbegin(); c != sent.rend(); ++c)
+            if (c->kind == kind) return c->tag;
+        return 0;
+    }
+    // Runs an event; the commands it made, in words.
+    Commands step(const std::function<void(Script&)>& event);
 };
+using Event = std::function<void(Script&)>;
 
-using Event = EngineMachineTest::Event;
+std::string words(const EngineCommand& c) {
+    const std::string at = "@" + std::to_string(c.core);
+    const std::string timer = c.timer == EngineTimer::Reconnect ? "reconnect" : "watchdog";
+    switch (c.kind) {
+        case Kind::Stop:
+            return "stop" + at;
+        case Kind::Load:
+            return "load" + at;
+        case Kind::Pause:
+            return (c.on ? "pause" : "resume") + at;
+        case Kind::AskIdle:
+            return "idle?" + at;
+        case Kind::Continue:
+            return "continue+" + std::to_string(c.ms);
+        case Kind::AskServer:
+            return "ask server";
+        case Kind::StartTimer:
+            return timer + " " + std::to_string(c.ms);
+        case Kind::StopTimer:
+            return "-" + timer;
+    }
+    return "?";
+}
 
-// The user's calls and libmpv's events as script steps.
+Commands Script::step(const Event& event) {
+    event(*this);
+    Commands made;
+    for (EngineCommand& c : machine.takeCommands()) {
+        made.push_back(words(c));
+        sent.push_back(std::move(c));
+    }
+    return made;
+}
+
+// The user's calls and libmpv's events.
 Event url(const char* address, AddressKind kind = AddressKind::Network) {
-    return [=](auto& t) { t.machine.setUrl(QString::fromUtf8(address), kind); };
+    return [=](Script& s) { s.machine.setUrl(QString::fromUtf8(address), kind); };
 }
 Event file(const char* address) {
     return url(address, AddressKind::File);
 }
 Event replied(std::int64_t entry) {
-    return [=](auto& t) { t.machine.loadReplied(t.core(), t.lastLoadTag(), true, entry); };
+    return [=](Script& s) { s.machine.loadReplied(s.core(), s.last(Kind::Load), true, entry); };
 }
-Event refused() {
-    return [](auto& t) { t.machine.loadReplied(t.core(), t.lastLoadTag(), false, -1); };
-}
+const Event refused = [](Script& s) {
+    s.machine.loadReplied(s.core(), s.last(Kind::Load), false, 0);
+};
 Event started(std::int64_t entry) {
-    return [=](auto& t) { t.machine.fileStarted(t.core(), entry); };
+    return [=](Script& s) { s.machine.fileStarted(s.core(), entry); };
 }
-const Event loaded = [](auto& t) { t.machine.fileLoaded(t.core()); };
-const Event restarted = [](auto& t) { t.machine.playbackRestarted(t.core()); };
+const Event loaded = [](Script& s) { s.machine.fileLoaded(s.core()); };
+const Event restarted = [](Script& s) { s.machine.playbackRestarted(s.core()); };
 Event ended(std::int64_t entry, EndReason reason = EndReason::Eof, std::int64_t insertId = 0,
             int count = 0) {
-    return [=](auto& t) { t.machine.fileEnded(t.core(), entry, reason, insertId, count); };
+    return [=](Script& s) { s.machine.fileEnded(s.core(), entry, reason, insertId, count); };
 }
 Event cache(bool waiting) {
-    return [=](auto& t) { t.machine.pausedForCacheChanged(t.core(), waiting); };
+    return [=](Script& s) { s.machine.pausedForCacheChanged(s.core(), waiting); };
 }
 Event seekable(bool on) {
-    return [=](auto& t) { t.machine.seekableChanged(t.core(), on); };
+    return [=](Script& s) { s.machine.seekableChanged(s.core(), on); };
 }
 Event length(double seconds) {
-    return [=](auto& t) { t.machine.durationChanged(t.core(), seconds); };
+    return [=](Script& s) { s.machine.durationChanged(s.core(), seconds); };
 }
 Event sized(std::int64_t bytes) {
-    return [=](auto& t) { t.machine.sizeChanged(t.core(), bytes); };
+    return [=](Script& s) { s.machine.sizeChanged(s.core(), bytes); };
 }
 Event at(double seconds) {
-    return [=](auto& t) { t.machine.positionChanged(t.core(), seconds); };
+    return [=](Script& s) { s.machine.positionChanged(s.core(), seconds); };
 }
 Event due(EngineTimer timer) {
-    return [=](auto& t) { t.machine.timerDue(timer); };
+    return [=](Script& s) { s.machine.timerDue(timer); };
 }
 Event later(qint64 ms) {
-    return [=](auto& t) { t.now += ms; };
+    return [=](Script& s) { s.now += ms; };
 }
-Event idle(bool on) {
-    return [=](auto& t) { t.machine.idleChanged(t.core(), on); };
+Event idle(bool on, int core = -1) {
+    return [=](Script& s) { s.machine.idleChanged(core < 0 ? s.core() : core, on); };
 }
 // libmpv holds the entry it starts next before opening this address.
 Event opening(const char* address) {
     return
-        [=](auto& t) { t.machine.entryOpening(t.core(), ++t.hooks, QString::fromUtf8(address)); };
+        [=](Script& s) { s.machine.entryOpening(s.core(), ++s.hooks, QString::fromUtf8(address)); };
 }
 Event told(Failure kind, int detail = 0) {
-    return [=](auto& t) { t.machine.openingError({kind, detail}); };
+    return [=](Script& s) { s.machine.openingError({kind, detail}); };
 }
-const Event lost = [](auto& t) { t.machine.eventsLost(t.core()); };
-const Event stop = [](auto& t) { t.machine.stop(); };
-const Event play = [](auto& t) { t.machine.play(); };
-const Event pause = [](auto& t) { t.machine.pause(); };
+Event on(int core, std::function<void(EngineMachine&, int)> call) {
+    return [=](Script& s) { call(s.machine, core); };
+}
+const Event lost = [](Script& s) { s.machine.eventsLost(s.core()); };
+const Event stop = [](Script& s) { s.machine.stop(); };
+const Event play = [](Script& s) { s.machine.play(); };
+const Event pause = [](Script& s) { s.machine.pause(); };
+const Event hls = [](Script& s) { s.machine.hlsChanged(s.core(), true); };
 // A load answered with entry 1, which opens and plays.
-const Event opens = [](auto& t) {
-    for (const Event& e : {replied(1), started(1), loaded, restarted}) e(t);
+const Event opens = [](Script& s) {
+    for (const Event& e : {replied(1), started(1), loaded, restarted}) e(s);
 };
-
 // The same from a station: its server sent ICY headers.
-const Event onAir = [](auto& t) {
-    opens(t);
-    t.machine.icyChanged(t.core(), true);
+const Event onAir = [](Script& s) {
+    opens(s);
+    s.machine.icyChanged(s.core(), true);
 };
-const Event hls = [](auto& t) { t.machine.hlsChanged(t.core(), true); };
-Event icy(bool on) {
-    return [=](auto& t) { t.machine.icyChanged(t.core(), on); };
-}
 Event answered(bool live) {
-    return [=](auto& t) {
-        for (auto c = t.sent.rbegin(); c != t.sent.rend(); ++c)
-            if (c->kind == Kind::AskServer) return t.machine.serverAnswered(c->tag, live);
-    };
+    return [=](Script& s) { s.machine.serverAnswered(s.last(Kind::AskServer), live); };
 }
-
 const EngineTimer kReconnect = EngineTimer::Reconnect;
 const EngineTimer kWatchdog = EngineTimer::Watchdog;
 
-TEST_F(EngineMachineTest, FileBuffersPlaysPausesAndEndsStopped) {
-    run({{file("/m/a.wav"), S::Transitioning},  // at once, before any event
-         {replied(1), S::Transitioning},
-         {started(1), S::Buffering},
-         {loaded, S::Buffering},
-         {restarted, S::Playing},
-         {pause, S::Paused},
-         {play, S::Playing},
-         {ended(1), S::Stopped},
-         {play, S::Transitioning},
-         {stop, S::Stopped}});
-    EXPECT_EQ(count(Kind::Load), 2);
-    EXPECT_TRUE(starts(kWatchdog).empty());  // a local file is never given up on
+// One rule: from the phase the given events lead to, one event.
+struct Row {
+    const char* rule;
+    std::vector<Event> given;
+    P from;
+    Event event;
+    P to;
+    Commands commands;
+};
+
+Row row(const char* rule, std::vector<Event> given, P from, Event event, P to,
+        Commands commands = {}) {
+    return {rule, std::move(given), from, std::move(event), to, std::move(commands)};
 }
 
-TEST_F(EngineMachineTest, StreamThatStallsMidPlayBuffersThenPlaysAgain) {
-    run({{url("http://r/live"), S::Transitioning},
-         {opens, S::Playing},
-         {cache(true), S::Buffering},
-         {cache(false), S::Playing},
-         {cache(true), S::Buffering}});
-    // Watched while opening and while stalled, not while playing.
-    EXPECT_EQ(starts(kWatchdog), (std::vector<int>{30000, 30000, 30000}));
-    EXPECT_EQ(count(Kind::StopTimer), 2);
-}
-
-TEST_F(EngineMachineTest, EndOfFileBeforeAnythingWasDecodedIsReady) {
-    const std::vector<std::pair<const char*, std::vector<Event>>> cases = {
-        {"zero-byte file", {started(1), loaded, ended(1)}},
-        {"empty playlist", {started(1), ended(1)}},
-        {"not audio", {started(1), ended(1, EndReason::Error)}},
-        {"playlist of dead entries",
-         {started(1), ended(1, EndReason::Redirect, 2, 2), started(2), ended(2, EndReason::Error),
-          started(3), loaded, ended(3)}},
-    };
-    for (const auto& [name, events] : cases) {
-        SCOPED_TRACE(name);
-        run({{file("/m/x"), S::Transitioning}, {replied(1), S::Transitioning}});
-        for (const Event& e : events) e(*this);
-        EXPECT_EQ(machine.state(), S::Ready);
-    }
-    // Once decoding began, the same end is a stop.
-    run({{file("/m/x"), S::Transitioning}, {opens, S::Playing}, {ended(1), S::Stopped}});
-}
-
-TEST_F(EngineMachineTest, NetworkEntryWithAKnownLengthEndsStoppedALiveOneReconnects) {
-    const std::vector<std::tuple<const char*, std::vector<Event>, PlayState>> cases = {
-        {"seekable file", {seekable(true), ended(1)}, S::Stopped},
-        {"played to its length", {sized(2880000), length(180), at(177.5), ended(1)}, S::Stopped},
-        {"live stream", {ended(1)}, S::Reconnecting},
-        {"live stream with the length of its buffer",
-         {length(0.8), at(42), ended(1)},
-         S::Reconnecting},
-        {"the same, ended before its position was read", {length(0.8), ended(1)}, S::Reconnecting},
-        {"live stream whose guessed length keeps ahead of its position",
-         {length(6.4), at(6.0), ended(1)},
-         S::Reconnecting},
-        {"dropped long before its announced length",
-         {sized(2880000), length(180), at(60), ended(1)},
-         S::Reconnecting},
-        {"seekable file cut off", {seekable(true), ended(1, EndReason::Error)}, S::Reconnecting},
-    };
-    for (const auto& [name, events, end] : cases) {
-        SCOPED_TRACE(name);
-        sent.clear();
-        run({{url("http://r/x"), S::Transitioning}, {opens, S::Playing}});
-        for (const Event& e : events) e(*this);
-        EXPECT_EQ(machine.state(), end);
-        if (end == S::Stopped) {
-            EXPECT_EQ(count(Kind::Load), 1);  // fetched once
-        }
-        run({{stop, S::Stopped}});
+void check(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.rule);
+        Script s;
+        for (const Event& e : row.given) s.step(e);
+        EXPECT_EQ(s.machine.phase(), row.from);
+        const Commands made = s.step(row.event);
+        EXPECT_EQ(s.machine.phase(), row.to);
+        EXPECT_EQ(made, row.commands);
     }
 }
 
-TEST_F(EngineMachineTest, AnEndWithoutALengthIsAFileOrADropAsTheServerSays) {
-    const std::vector<std::tuple<const char*, std::vector<Event>, PlayState, int>> cases = {
-        // name, events after it played, state, AskServer commands sent
-        {"a station's drop", {icy(true), ended(1)}, S::Reconnecting, 0},
-        {"no length, no ICY: asked; a whole body", {ended(1), answered(false)}, S::Stopped, 1},
-        {"no length, no ICY: asked; still flowing or gone",
-         {ended(1), answered(true)},
-         S::Reconnecting,
-         1},
-        {"HLS live: the playlist's size is no length",
-         {hls, sized(900), length(6.4), at(6.0), ended(1)},
-         S::Reconnecting,
-         0},
-        {"HLS with its end marker", {hls, seekable(true), ended(1)}, S::Stopped, 0},
-        {"an answer to an earlier load",
-         {ended(1), url("http://r/x"), answered(false)},
-         S::Transitioning,
-         1},  // last: its load is still on its way
-    };
-    for (const auto& [name, events, end, asks] : cases) {
-        SCOPED_TRACE(name);
-        sent.clear();
-        run({{url("http://r/x"), S::Transitioning}, {opens, S::Playing}});
-        feed(events);
-        EXPECT_EQ(machine.state(), end);
-        EXPECT_EQ(count(Kind::AskServer), asks);
-        EXPECT_EQ(starts(kReconnect).size(), end == S::Reconnecting ? 1u : 0u);
-        run({{stop, S::Stopped}});
+// Events in turn, each with the phase and commands it leads to.
+struct Step {
+    Event event;
+    P to;
+    Commands commands = {};
+};
+void run(Script& s, const std::vector<Step>& steps) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Commands made = s.step(steps[i].event);
+        ASSERT_EQ(s.machine.phase(), steps[i].to) << "step " << i + 1;
+        ASSERT_EQ(made, steps[i].commands) << "step " << i + 1;
     }
 }
 
-TEST_F(EngineMachineTest, DroppedStreamIsTriedWithGrowingPausesThenStopped) {
-    machine.setReconnectLimit(30000);
-    run({{url("http://r/live"), S::Transitioning},
-         {onAir, S::Playing},
-         {ended(1), S::Reconnecting}});
-    for (int attempt = 0; attempt < 5; ++attempt)
-        run({{later(starts(kReconnect).back()), S::Reconnecting},
-             {due(kReconnect), S::Reconnecting},
-             {refused(), attempt < 4 ? S::Reconnecting : S::Stopped}});
-    EXPECT_EQ(starts(kReconnect), (std::vector<int>{1000, 2000, 4000, 8000, 15000}));
-    EXPECT_EQ(count(Kind::Load), 6);
+// Events in turn, as one: each sees the commands of those before it.
+Event seq(std::vector<Event> events) {
+    return [=](Script& s) {
+        for (const Event& e : events) s.step(e);
+    };
+}
+const char* const kLive = "http://r/live";
+const Event streamPlays = seq({url(kLive), opens});
+const Event stationPlays = seq({url(kLive), onAir});
 
-    // Back within the limit: playing again ends the reconnect.
-    run({{url("http://r/live"), S::Transitioning},
-         {onAir, S::Playing},
-         {ended(1), S::Reconnecting},
-         {due(kReconnect), S::Reconnecting},
-         {opens, S::Playing},
-         {due(kReconnect), S::Playing}});  // a late timer changes nothing
+TEST(EnginePhases, EachShowsItsPlayState) {
+    const std::pair<P, PlayState> rows[] = {
+        {Idle, PlayState::Undefined},      {Opening, PlayState::Transitioning},
+        {Buffering, PlayState::Buffering}, {Playing, PlayState::Playing},
+        {Paused, PlayState::Paused},       {Ended, PlayState::Stopped},
+        {Failed, PlayState::Ready},        {Reconnecting, PlayState::Reconnecting},
+    };
+    for (const auto& [phase, state] : rows) EXPECT_EQ(playStateOf(phase), state);
 }
 
-TEST_F(EngineMachineTest, StreamThatTricklesIsGivenUp) {
-    machine.setStallLimit(5000);
-    // Never plays: a failed open.
-    run({{url("http://r/slow"), S::Transitioning},
-         {replied(1), S::Transitioning},
-         {started(1), S::Buffering},
-         {due(kWatchdog), S::Ready}});
-    EXPECT_EQ(starts(kWatchdog), std::vector<int>{5000});
-    EXPECT_EQ(count(Kind::Stop), 1);
-    // Stalls after playing: a drop.
-    run({{url("http://r/slow"), S::Transitioning},
-         {opens, S::Playing},
-         {cache(true), S::Buffering},
-         {due(kWatchdog), S::Reconnecting}});
-    // Paused by the user: not watched, and a late timer does nothing.
-    run({{url("http://r/slow"), S::Transitioning},
-         {pause, S::Paused},
-         {due(kWatchdog), S::Paused}});
-    EXPECT_EQ(sent.back(), (EngineCommand{.kind = Kind::StopTimer, .timer = kWatchdog}));
+TEST(EngineMachine, AFileOpensPlaysPausesAndEndsUnwatched) {
+    Script s;
+    run(s, {{file("/m/a.wav"), Opening, {"load@0"}},  // at once, before any event
+            {replied(1), Opening},
+            {started(1), Buffering},
+            {loaded, Buffering},
+            {restarted, Playing},
+            {pause, Paused, {"pause@0"}},
+            {play, Playing, {"resume@0"}},
+            {ended(1), Ended},
+            {play, Opening, {"load@0"}},
+            {stop, Ended, {"stop@0"}}});
 }
 
-TEST_F(EngineMachineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
-    run({{file("/m/a.wav"), S::Transitioning},
-         {opens, S::Playing},
-         {file("/m/b.wav"), S::Transitioning},
-         {ended(1, EndReason::Stop), S::Transitioning},  // a's end, after b was sent
-         {replied(2), S::Transitioning},
-         {started(2), S::Buffering}});
-    // One loadfile at a time, however many addresses come: the last one
-    // goes when the first is answered.
-    sent.clear();
+TEST(EngineMachine, AStreamIsWatchedWhileItOpensOrStalls) {
+    Script s;
+    run(s, {{url(kLive), Opening, {"load@0", "watchdog 30000"}},
+            {opens, Playing, {"-watchdog"}},
+            {cache(true), Buffering, {"watchdog 30000"}},
+            {cache(false), Playing, {"-watchdog"}}});
+}
+
+TEST(EngineMachine, AnEntryEndsByWhatItIs) {
+    const Event aFile = seq({file("/m/x"), replied(1), started(1)});
+    const Event announced = seq({sized(2880000), length(180)});
+    check({
+        row("a file's end before anything was decoded", {aFile, loaded}, Buffering, ended(1),
+            Failed),
+        row("an empty playlist", {aFile}, Buffering, ended(1), Failed),
+        row("not audio", {aFile}, Buffering, ended(1, EndReason::Error), Failed),
+        row("a playlist of dead entries",
+            {aFile, ended(1, EndReason::Redirect, 2, 2), started(2), ended(2, EndReason::Error),
+             started(3), loaded},
+            Buffering, ended(3), Failed),
+        row("a decoded file", {file("/m/x"), opens}, Playing, ended(1), Ended),
+        row("a seekable network file, fetched once", {streamPlays, seekable(true)}, Playing,
+            ended(1), Ended),
+        row("played to its announced length", {streamPlays, announced, at(177.5)}, Playing,
+            ended(1), Ended),
+        row("played past its announced length: no file", {streamPlays, announced, at(185)}, Playing,
+            ended(1), Reconnecting, {"ask server"}),
+        row("dropped long before its announced length", {streamPlays, announced, at(60)}, Playing,
+            ended(1), Reconnecting, {"ask server"}),
+        row("a live stream with the length of its buffer", {streamPlays, length(0.8), at(42)},
+            Playing, ended(1), Reconnecting, {"ask server"}),
+        row("the same, ended before its position was read", {streamPlays, length(0.8)}, Playing,
+            ended(1), Reconnecting, {"ask server"}),
+        row("a guessed length that keeps ahead of the position",
+            {streamPlays, length(6.4), at(6.0)}, Playing, ended(1), Reconnecting, {"ask server"}),
+        row("a seekable file cut off", {streamPlays, seekable(true)}, Playing,
+            ended(1, EndReason::Error), Reconnecting, {"reconnect 1000"}),
+        row("a station's drop", {stationPlays}, Playing, ended(1), Reconnecting,
+            {"reconnect 1000"}),
+        row("HLS live: the playlist's size is no length",
+            {streamPlays, hls, sized(900), length(6.4), at(6.0)}, Playing, ended(1), Reconnecting,
+            {"reconnect 1000"}),
+        row("HLS with its end marker", {streamPlays, hls, seekable(true)}, Playing, ended(1),
+            Ended),
+        row("asked: a whole body was a file", {streamPlays, ended(1)}, Reconnecting,
+            answered(false), Ended),
+        row("asked: still flowing, or gone", {streamPlays, ended(1)}, Reconnecting, answered(true),
+            Reconnecting, {"reconnect 1000"}),
+        row("an answer about an earlier load", {streamPlays, ended(1), url(kLive)}, Opening,
+            answered(false), Opening),
+        row("a whole life held for the reply: it played, so its end is a drop",
+            {url(kLive), started(1), loaded, restarted, ended(1)}, Opening, replied(1),
+            Reconnecting, {"ask server", "-watchdog"}),
+    });
+}
+TEST(EngineMachine, ADroppedStreamIsTriedAgainUntilTheLimit) {
+    const Event dropped = seq({stationPlays, ended(1)});
+    const Event retried = seq({dropped, due(kReconnect)});
+    check({
+        row("its timer", {dropped}, Reconnecting, due(kReconnect), Reconnecting,
+            {"load@0", "watchdog 30000"}),
+        row("a try that fails waits longer", {retried}, Reconnecting, refused, Reconnecting,
+            {"reconnect 2000", "-watchdog"}),
+        row("back: playing again", {retried}, Reconnecting, opens, Playing, {"-watchdog"}),
+        row("a late timer changes nothing", {retried, opens}, Playing, due(kReconnect), Playing),
+        row("the user stops it", {dropped}, Reconnecting, stop, Ended, {"-reconnect", "stop@0"}),
+        row("play after the give-up starts afresh",
+            {dropped, later(30000), due(kReconnect), refused}, Ended, play, Opening,
+            {"load@0", "watchdog 30000"}),
+        row("a stall after playing is a drop", {streamPlays, cache(true)}, Buffering,
+            due(kWatchdog), Reconnecting, {"stop@0", "reconnect 1000"}),
+        row("a stream that never plays fails", {url(kLive), replied(1), started(1)}, Buffering,
+            due(kWatchdog), Failed, {"stop@0"}),
+        row("a pause is not watched", {url(kLive)}, Opening, pause, Paused,
+            {"pause@0", "-watchdog"}),
+        row("nor timed out", {url(kLive), pause}, Paused, due(kWatchdog), Paused),
+    });
+    // Tries that fail at once come at 1, 2, 4, 8 s and at the limit.
+    Script s;
+    s.step(dropped);
+    std::vector<std::string> pauses = {"reconnect 1000"};
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        s.step(later(std::stoi(pauses.back().substr(10))));
+        s.step(due(kReconnect));
+        for (const std::string& c : s.step(refused))
+            if (c.starts_with("reconnect")) pauses.push_back(c);
+    }
+    EXPECT_EQ(pauses, (Commands{"reconnect 1000", "reconnect 2000", "reconnect 4000",
+                                "reconnect 8000", "reconnect 15000"}));
+    EXPECT_EQ(s.machine.phase(), Ended);
+    EXPECT_EQ(s.machine.failure(), (FailureReason{Failure::OffTheAir, 30}));
+}
+
+TEST(EngineMachine, EventsOfAnEarlierLoadOrBeforeTheLoadCountOnce) {
+    const Event switched = seq({file("/m/a.wav"), opens, file("/m/b.wav")});
+    const Event lostInPlay = seq({file("/m/a.wav"), opens, lost});
+    const Event lostInLoad = seq({url(kLive), lost, idle(true)});
+    check({
+        row("the old entry's end after the new load went", {switched}, Opening,
+            ended(1, EndReason::Stop), Opening),
+        row("held, then not ours", {switched, ended(1, EndReason::Stop)}, Opening, replied(2),
+            Opening),
+        row("lost events ask whether libmpv is idle", {file("/m/a.wav"), opens}, Playing, lost,
+            Playing, {"idle?@0"}),
+        row("idle then ends the entry", {lostInPlay}, Playing, idle(true), Ended),
+        row("and its own end comes after", {lostInPlay, idle(true)}, Ended, ended(1), Ended),
+        row("lost before the reply: an idle says nothing yet", {url(kLive), lost}, Opening,
+            idle(true), Opening),
+        row("asked again once answered", {lostInLoad}, Opening, onAir, Playing,
+            {"idle?@0", "-watchdog"}),
+        row("an idle after the entry's own end ends nothing twice",
+            {lostInLoad, onAir, idle(false), ended(1)}, Reconnecting, idle(true), Reconnecting),
+    });
+    // One loadfile at a time, however many addresses come: the last goes
+    // when the first is answered, and the first one's entry is not ours.
+    Script s;
     for (int i = 0; i < 1000; ++i)
-        machine.setUrl(QStringLiteral("/m/%1").arg(i), AddressKind::File);
-    run({{file("/m/last.wav"), S::Transitioning}});
-    EXPECT_EQ(count(Kind::Load), 1);
-    const std::uint64_t first = lastLoadTag();
-    run({{[&](auto& t) { t.machine.loadReplied(t.core(), first, true, 3); }, S::Transitioning},
-         {started(3), S::Transitioning}});  // the first address's entry is not ours
-    EXPECT_EQ(sent.back().address, QStringLiteral("/m/last.wav"));
-    run({{replied(4), S::Transitioning},
-         {ended(3, EndReason::Stop), S::Transitioning},
-         {started(4), S::Buffering}});
+        s.machine.setUrl(QStringLiteral("/m/%1").arg(i), AddressKind::File);
+    s.step(file("/m/last.wav"));
+    EXPECT_EQ(std::count_if(s.sent.begin(), s.sent.end(),
+                            [](const EngineCommand& c) { return c.kind == Kind::Load; }),
+              1);
+    const std::uint64_t first = s.last(Kind::Load);
+    run(s, {{[&](Script& t) { t.machine.loadReplied(0, first, true, 3); }, Opening, {"load@0"}},
+            {started(3), Opening},
+            {replied(4), Opening},
+            {ended(3, EndReason::Stop), Opening},
+            {started(4), Buffering}});
+    EXPECT_EQ(s.sent.back().address, QStringLiteral("/m/last.wav"));
 }
 
-TEST_F(EngineMachineTest, EventsHeldForTheReplyCountForTheEntryTheyCameWith) {
-    // The whole life of a stream passed before its load was answered: it
-    // played, so its end is a drop.
-    run({{url("http://r/live"), S::Transitioning},
-         {started(1), S::Transitioning},
-         {loaded, S::Transitioning},
-         {restarted, S::Transitioning},
-         {ended(1), S::Transitioning},
-         {replied(1), S::Reconnecting}});
-}
-
-TEST_F(EngineMachineTest, LostEventsEndTheEntryOnce) {
-    run({{file("/m/a.wav"), S::Transitioning},
-         {opens, S::Playing},
-         {lost, S::Playing},
-         {idle(true), S::Stopped},
-         {ended(1), S::Stopped}});
-    EXPECT_EQ(count(Kind::AskIdle), 1);
-    // Lost while the load was pending: asked again once it is answered, and
-    // a later idle after the entry's own end ends nothing twice.
-    sent.clear();
-    run({{url("http://r/live"), S::Transitioning},
-         {lost, S::Transitioning},
-         {idle(true), S::Transitioning},
-         {onAir, S::Playing},
-         {idle(false), S::Playing},
-         {ended(1), S::Reconnecting},
-         {idle(true), S::Reconnecting}});
-    EXPECT_EQ(count(Kind::AskIdle), 2);
-    EXPECT_EQ(starts(kReconnect).size(), 1u);
-}
-
-TEST_F(EngineMachineTest, PlaylistThatListsItselfOrAnOpenedOneFails) {
-    const std::vector<std::pair<const char*, std::vector<Event>>> cases = {
-        {"lists itself",
-         {started(1), opening("http://r/a.pls"), ended(1, EndReason::Redirect, 2, 1), started(2),
-          opening("http://r/a.pls")}},
-        {"two that list each other",
-         {started(1), opening("http://r/a.pls"), ended(1, EndReason::Redirect, 2, 1), started(2),
-          opening("http://r/b.pls"), ended(2, EndReason::Redirect, 3, 1), started(3),
-          opening("http://r/b.pls")}},
-    };
-    for (const auto& [name, events] : cases) {
-        SCOPED_TRACE(name);
-        sent.clear();
-        run({{url("http://r/a.pls"), S::Transitioning}, {replied(1), S::Transitioning}});
-        feed(events);
-        EXPECT_EQ(machine.state(), S::Ready);
-        EXPECT_EQ(machine.failure(), FailureReason{Failure::PlaylistLoop});
-        // Stopped before the held entry is let go, so it is never fetched.
-        EXPECT_LT(lastIndex(Kind::Stop), lastIndex(Kind::Continue));
-        EXPECT_GE(lastIndex(Kind::Stop), 0);
-    }
-    // A new address clears the failure.
-    run({{url("http://r/live"), S::Transitioning}});
-    EXPECT_EQ(machine.failure(), FailureReason{});
-
-    // Playlists nested without end, each under a new address.
-    run({{url("http://r/0.pls"), S::Transitioning},
-         {replied(9), S::Transitioning},  // the answer to the last address's load
-         {replied(1), S::Transitioning}});
-    for (int depth = 1; machine.state() != S::Ready && depth < 20; ++depth) {
+TEST(EngineMachine, APlaylistThatListsItselfOrAnOpenedOneFails) {
+    const Event a = seq({url("http://r/a.pls"), replied(1), started(1), opening("http://r/a.pls"),
+                         ended(1, EndReason::Redirect, 2, 1), started(2)});
+    // Stopped before the held entry is let go, so it is never fetched.
+    check({
+        row("lists itself", {a}, Buffering, opening("http://r/a.pls"), Failed,
+            {"stop@0", "continue+0", "-watchdog"}),
+        row("two that list each other",
+            {a, opening("http://r/b.pls"), ended(2, EndReason::Redirect, 3, 1), started(3)},
+            Buffering, opening("http://r/b.pls"), Failed, {"stop@0", "continue+0", "-watchdog"}),
+    });
+    // Nested without end, each under a new address.
+    Script s;
+    for (const Event& e : {url("http://r/0.pls"), replied(1)}) s.step(e);
+    for (int depth = 1; s.machine.phase() != Failed && depth < 20; ++depth) {
         const std::string address = "http://r/" + std::to_string(depth) + ".pls";
-        feed({started(depth), opening(address.c_str()),
-              ended(depth, EndReason::Redirect, depth + 1, 1)});
+        for (const Event& e : {started(depth), opening(address.c_str()),
+                               ended(depth, EndReason::Redirect, depth + 1, 1)})
+            s.step(e);
         ASSERT_LE(depth, EngineMachine::kMaxNestedPlaylists + 1);  // the address's own counts too
     }
-    EXPECT_EQ(machine.failure(), FailureReason{Failure::PlaylistLoop});
+    EXPECT_EQ(s.machine.failure(), FailureReason{Failure::PlaylistLoop});
 }
 
-TEST_F(EngineMachineTest, DeadPlaylistEntriesAreTriedSlowlyAndFewInARow) {
-    run({{url("http://r/list.m3u"), S::Transitioning},
-         {replied(1), S::Transitioning},
-         {started(1), S::Buffering},
-         {opening("http://r/list.m3u"), S::Buffering},
-         {ended(1, EndReason::Redirect, 2, 100), S::Buffering}});
-    EXPECT_EQ(lastContinueMs(), 0);
-    // Each row: the entry's hook, with the pause before it is let go, then its failure.
-    const std::vector<std::tuple<qint64, int, PlayState>> rows = {
-        {0, 0, S::Buffering},      // the first entry goes at once
-        {100, 250, S::Buffering},  // 100 ms after a failure: held for the rest of the gap
-        {0, 350, S::Buffering},   {1000, 0, S::Buffering},  // long after: at once
-        {0, 350, S::Ready},  // the fifth failure in a row ends the address
+TEST(EngineMachine, DeadPlaylistEntriesAreTriedSlowlyAndFewInARow) {
+    Script s;
+    for (const Event& e :
+         {url("http://r/list.m3u"), replied(1), started(1), ended(1, EndReason::Redirect, 2, 100)})
+        s.step(e);
+    // Each: the wait before the entry, the pause before its hook is let go.
+    const std::pair<qint64, int> entries[] = {
+        {0, 0},                 // the first goes at once
+        {100, 250},             // 100 ms after a failure: held for the rest of the gap
+        {0, 350},   {1000, 0},  // long after: at once
+        {0, 350},
     };
     std::int64_t entry = 2;
-    for (const auto& [wait, held, after] : rows) {
+    for (const auto& [wait, held] : entries) {
         SCOPED_TRACE(entry);
-        run({{later(wait), S::Buffering},
-             {started(entry), S::Buffering},
-             {opening("http://dead/x.mp3"), S::Buffering}});
-        EXPECT_EQ(lastContinueMs(), held);
-        run({{ended(entry, EndReason::Error), after}});
-        ++entry;
+        s.step(later(wait));
+        s.step(started(entry));
+        EXPECT_EQ(s.step(opening("http://dead/x.mp3")),
+                  Commands{"continue+" + std::to_string(held)});
+        s.step(ended(entry++, EndReason::Error));
     }
-    EXPECT_EQ(machine.failure(), (FailureReason{Failure::FailedEntries, 5}));
-    EXPECT_EQ(count(Kind::Stop), 1);
+    // The fifth failure in a row ends the address.
+    EXPECT_EQ(s.machine.phase(), Failed);
+    EXPECT_EQ(s.machine.failure(), (FailureReason{Failure::FailedEntries, 5}));
 
-    // An entry that plays resets the count.
-    run({{url("http://r/list.m3u"), S::Transitioning},
-         {replied(1), S::Transitioning},
-         {started(1), S::Buffering},
-         {ended(1, EndReason::Redirect, 2, 100), S::Buffering}});
-    std::int64_t next = 2;
-    const auto fails = [&] {
-        run({{started(next), S::Buffering}, {ended(next, EndReason::Error), S::Buffering}});
-        ++next;
-    };
-    for (int i = 0; i < 4; ++i) fails();
-    run({{started(next), S::Buffering}, {loaded, S::Buffering}, {restarted, S::Playing}});
-    run({{ended(next++), S::Playing}});
-    for (int i = 0; i < 4; ++i) fails();
-    EXPECT_EQ(machine.failure(), FailureReason{});
+    // An entry that plays starts the count again.
+    Script t;
+    for (const Event& e :
+         {url("http://r/list.m3u"), replied(1), started(1), ended(1, EndReason::Redirect, 2, 100)})
+        t.step(e);
+    for (std::int64_t next = 2; next < 11; ++next) {
+        t.step(started(next));
+        if (next == 6)
+            for (const Event& e : {loaded, restarted}) t.step(e);
+        t.step(ended(next, next == 6 ? EndReason::Eof : EndReason::Error));
+    }
+    EXPECT_EQ(t.machine.phase(), Buffering);
+    EXPECT_EQ(t.machine.failure(), FailureReason{});
 }
 
-TEST_F(EngineMachineTest, AFailedAddressKeepsWhyUntilTheNextOne) {
-    machine.setStallLimit(5000);
-    machine.setNetworkTimeout(2000);
-    machine.setReconnectLimit(3000);
-    const std::vector<std::tuple<const char*, std::vector<Event>, FailureReason>> cases = {
+TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
+    const Event start = seq({url("http://r/x"), replied(1), started(1)});
+    const std::pair<const char*, Event> cases[] = {
         {"refusal told after the end",
-         {replied(1), started(1), ended(1, EndReason::Error), told(Failure::ConnectionRefused)},
-         {Failure::ConnectionRefused}},
+         seq({start, ended(1, EndReason::Error), told(Failure::ConnectionRefused)})},
         {"status told before the end",
-         {replied(1), started(1), told(Failure::HttpStatus, 404), ended(1, EndReason::Error)},
-         {Failure::HttpStatus, 404}},
-        {"nothing told",
-         {replied(1), started(1), ended(1, EndReason::Error)},
-         {Failure::CannotOpen}},
-        {"failed at the network timeout",
-         {replied(1), started(1), later(2000), ended(1, EndReason::Error)},
-         {Failure::NoAnswer}},
+         seq({start, told(Failure::HttpStatus, 404), ended(1, EndReason::Error)})},
+        {"nothing told", seq({start, ended(1, EndReason::Error)})},
+        {"failed at the network timeout", seq({start, later(2000), ended(1, EndReason::Error)})},
         {"not audio, then a late word about something else",
-         {replied(1), started(1), ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)},
-         {Failure::NotAudio}},
-        {"trickles", {replied(1), started(1), due(kWatchdog)}, {Failure::NothingPlayed, 5}},
+         seq({start, ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)})},
+        {"trickles", seq({start, due(kWatchdog)})},
         {"drops and never comes back",
-         {onAir, ended(1), later(3000), due(kReconnect), refused()},
-         {Failure::OffTheAir, 3}},
-        {"load refused", {refused()}, {Failure::CannotOpen}},
+         seq({url("http://r/x"), onAir, ended(1), later(3000), due(kReconnect), refused})},
+        {"load refused", seq({url("http://r/x"), refused})},
     };
-    for (const auto& [name, events, reason] : cases) {
-        SCOPED_TRACE(name);
-        run({{url("http://r/x"), S::Transitioning}});
-        feed(events);
-        EXPECT_EQ(machine.failure(), reason);
-        EXPECT_EQ(machine.state(), reason.kind == Failure::OffTheAir ? S::Stopped : S::Ready);
-        run({{stop, machine.state()}});
-        EXPECT_EQ(machine.failure(), reason);  // a stop keeps it
+    const FailureReason reasons[] = {
+        {Failure::ConnectionRefused}, {Failure::HttpStatus, 404}, {Failure::CannotOpen},
+        {Failure::NoAnswer},          {Failure::NotAudio},        {Failure::NothingPlayed, 5},
+        {Failure::OffTheAir, 3},      {Failure::CannotOpen},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].first);
+        Script s;
+        s.machine.setStallLimit(5000);
+        s.machine.setNetworkTimeout(2000);
+        s.machine.setReconnectLimit(3000);
+        s.step(cases[i].second);
+        EXPECT_EQ(s.machine.failure(), reasons[i]);
+        EXPECT_EQ(s.machine.phase(), reasons[i].kind == Failure::OffTheAir ? Ended : Failed);
+        s.step(stop);
+        EXPECT_EQ(s.machine.failure(), reasons[i]);  // a stop keeps it
+        s.step(url("http://r/y"));
+        EXPECT_EQ(s.machine.failure(), FailureReason{});
     }
-    run({{url("http://r/y"), S::Transitioning}});
-    EXPECT_EQ(machine.failure(), FailureReason{});
 }
 
-TEST_F(EngineMachineTest, FailureReasonsInWords) {
+TEST(EngineMachine, ARefusedOrEmptyAddressFailsAtOnceAndStaysSo) {
+    const Event refusedUrl = url("/", AddressKind::Refused);
+    check({
+        row("a refused address", {}, Idle, refusedUrl, Failed),
+        row("an empty one", {}, Idle, url("", AddressKind::File), Failed),
+        row("play", {refusedUrl}, Failed, play, Failed),
+        row("stop: no Stopped, which would start the shuttle", {refusedUrl}, Failed, stop, Failed),
+    });
+}
+
+// Which core loads: only an idle one; with both busy the first to go idle.
+TEST(EngineMachine, OnlyAnIdleCoreTakesALoadAndOnlyTheActiveCoreCounts) {
+    Script s;
+    run(s, {
+               {file("/m/a.wav"), Opening, {"load@0"}},  // the second is not made yet
+               {opens, Playing},
+               {on(1, [](auto& m, int c) { m.coreMade(c); }), Playing},
+               // Core 0 plays: the idle core 1 loads, core 0 closes in its own time.
+               {file("/m/b.wav"), Opening, {"stop@0", "resume@1", "load@1"}},
+               {opens, Playing},
+               // Core 0's entry 1 is not core 1's entry 1.
+               {on(0, [](auto& m, int c) { m.fileEnded(c, 1, EndReason::Eof); }), Playing},
+               {on(0, [](auto& m, int c) { m.pausedForCacheChanged(c, true); }), Playing},
+               // Both busy: core 1 is stopped too, and both are asked.
+               {file("/m/c.wav"), Opening, {"stop@1", "idle?@0", "idle?@1"}},
+               {file("/m/d.wav"), Opening},  // asked once
+               // Core 0 is done first and takes the newest address.
+               {idle(true, 0), Opening, {"resume@0", "load@0"}},
+               {opens, Playing},
+               {idle(true, 1), Playing},
+               {file("/m/e.wav"), Opening, {"stop@0", "resume@1", "load@1"}},
+               {stop, Ended, {"stop@1"}},
+           });
+    EXPECT_EQ(s.sent.back().core, 1);
+    const auto load = std::find_if(s.sent.rbegin(), s.sent.rend(),
+                                   [](const EngineCommand& c) { return c.kind == Kind::Load; });
+    EXPECT_EQ(load->address, QStringLiteral("/m/e.wav"));
+}
+
+TEST(EngineMachine, FailureReasonsInWords) {
     const std::pair<FailureReason, const char*> cases[] = {
         {{Failure::HttpStatus, 404}, "Not found (404)"},
         {{Failure::HttpStatus, 418}, "HTTP error (418)"},
@@ -507,42 +515,11 @@ TEST_F(EngineMachineTest, FailureReasonsInWords) {
         EXPECT_EQ(failureText(reason), QString::fromUtf8(words));
 }
 
-TEST_F(EngineMachineTest, RefusedOrEmptyAddressIsReadyAtOnce) {
-    run({{url("/", AddressKind::Refused), S::Ready},
-         {play, S::Ready},
-         {stop, S::Ready},
-         {url("", AddressKind::File), S::Ready}});
-    EXPECT_EQ(count(Kind::Load), 0);
-}
-
-TEST(EngineAddress, OnlyRegularFilesAndNetworkSchemesAreOpened) {
-    testsupport::TempFolder folder;
-    folder.write(QStringLiteral("a.wav"), "RIFF");
-    const QString file = folder.file(QStringLiteral("a.wav"));
-    ASSERT_TRUE(QFile::link(file, folder.file(QStringLiteral("link.wav"))));
-    ASSERT_TRUE(
-        QFile::link(folder.file(QStringLiteral("gone")), folder.file(QStringLiteral("broken"))));
-    const std::pair<QString, AddressKind> cases[] = {
-        {file, AddressKind::File},
-        {folder.file(QStringLiteral("link.wav")), AddressKind::File},
-        {QStringLiteral("file://") + file, AddressKind::File},
-        {QStringLiteral("http://example.org:8000/live"), AddressKind::Network},
-        {QStringLiteral("HTTPS://x/y.pls"), AddressKind::Network},
-        {folder.path(), AddressKind::Refused},
-        {QStringLiteral("/"), AddressKind::Refused},
-        {QStringLiteral("file://") + folder.path(), AddressKind::Refused},
-        {folder.file(QStringLiteral("broken")), AddressKind::Refused},
-        {folder.file(QStringLiteral("missing.wav")), AddressKind::Refused},
-        {QStringLiteral("/dev/null"), AddressKind::Refused},
-        {QStringLiteral("/proc/self/fd/0"), AddressKind::Refused},
-        {QStringLiteral("-"), AddressKind::Refused},
-        {QStringLiteral("fd://0"), AddressKind::Refused},
-        {QStringLiteral("fdclose://3"), AddressKind::Refused},
-        {QStringLiteral("av://lavfi:sine"), AddressKind::Refused},
-        {QString(), AddressKind::Refused},
-    };
-    for (const auto& [address, kind] : cases)
-        EXPECT_EQ(addressKind(address), kind) << address.toStdString();
+TEST(ReconnectPause, TriesThatHangLeaveFewerOfThem) {
+    EXPECT_EQ(reconnectPauseMs(1, 11000, 30000), 2000);
+    EXPECT_EQ(reconnectPauseMs(2, 23000, 30000), 4000);
+    EXPECT_EQ(reconnectPauseMs(3, 37000, 30000), -1);
+    EXPECT_EQ(reconnectPauseMs(40, 0, 30000), 30000);  // no overflow
 }
 
 TEST(ReportedBitRate, DeclaredBeforeDemuxedBeforeMeasured) {
@@ -562,43 +539,3 @@ TEST(SteadyMeasuredRate, WholeKbpsThatMoveOnlyByMoreThanFivePercent) {
 }
 
 }  // namespace
-
-// Rows of event, state after it and the commands it sends, each with its core.
-TEST_F(EngineMachineTest, AnIdleSecondCoreTakesTheLoadAndOnlyTheActiveCoreCounts) {
-    using Sent = std::vector<std::pair<Kind, int>>;
-    const auto direct = [](std::function<void(EngineMachine&)> e) {
-        return Event([e](auto& t) { e(t.machine); });
-    };
-    struct Row {
-        Event event;
-        PlayState after;
-        Sent commands;
-    };
-    const std::vector<Row> rows = {
-        {file("/m/a.wav"), S::Transitioning, {{Kind::Load, 0}}},  // the second is not made
-        {opens, S::Playing, {}},
-        {direct([](auto& m) { m.coreMade(1); }), S::Playing, {}},
-        // Core 0 plays: the idle core 1 loads, core 0 closes in its own time.
-        {file("/m/b.wav"), S::Transitioning, {{Kind::Stop, 0}, {Kind::Pause, 1}, {Kind::Load, 1}}},
-        {opens, S::Playing, {}},
-        // Core 0's entry 1 is not core 1's entry 1.
-        {direct([](auto& m) { m.fileEnded(0, 1, EndReason::Eof); }), S::Playing, {}},
-        {direct([](auto& m) { m.pausedForCacheChanged(0, true); }), S::Playing, {}},
-        // Core 0 is still closing: core 1 replaces its own entry.
-        {file("/m/c.wav"), S::Transitioning, {{Kind::Load, 1}}},
-        {opens, S::Playing, {}},
-        {direct([](auto& m) { m.idleChanged(0, true); }), S::Playing, {}},
-        {file("/m/d.wav"), S::Transitioning, {{Kind::Stop, 1}, {Kind::Pause, 0}, {Kind::Load, 0}}},
-        {stop, S::Stopped, {{Kind::Stop, 0}}},
-    };
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        rows[i].event(*this);
-        Sent got;
-        for (EngineCommand& c : machine.takeCommands()) {
-            got.emplace_back(c.kind, c.core);
-            sent.push_back(std::move(c));
-        }
-        EXPECT_EQ(machine.state(), rows[i].after) << "row " << i + 1;
-        EXPECT_EQ(got, rows[i].commands) << "row " << i + 1;
-    }
-}

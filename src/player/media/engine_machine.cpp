@@ -1,9 +1,5 @@
 #include "player/media/engine_machine.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStringList>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -20,59 +16,7 @@ constexpr double kPastEndSeconds = 1.0;
 // A failed open this close to the network timeout was waiting for a silent server.
 constexpr qint64 kTimeoutSlackMs = 500;
 
-// The scheme of "scheme://rest" in lower case; empty for a plain path.
-QString schemeOf(const QString& url) {
-    const qsizetype separator = url.indexOf(QStringLiteral("://"));
-    if (separator <= 1) return QString();            // "C://x" is a drive, not a scheme
-    QString scheme = url.left(separator).toLower();  // not const: returned by move
-    for (QChar c : std::as_const(scheme))
-        if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-              c == QLatin1Char('.')))
-            return QString();
-    return scheme;
-}
-
 }  // namespace
-
-bool isNetworkScheme(const QString& url) {
-    const QString scheme = schemeOf(url);
-    return !scheme.isEmpty() && scheme != QLatin1String("file");
-}
-
-bool isOpenableScheme(const QString& url) {
-    // libmpv also knows schemes that reach into the player process itself
-    // ("fd://", "fdclose://" act on its file descriptors) or run filter
-    // graphs; an address typed into the test box must not get there.
-    static const QStringList allowed = {
-        QStringLiteral("http"),  QStringLiteral("https"), QStringLiteral("icyx"),
-        QStringLiteral("mms"),   QStringLiteral("mmsh"),  QStringLiteral("mmst"),
-        QStringLiteral("rtsp"),  QStringLiteral("rtsps"), QStringLiteral("rtmp"),
-        QStringLiteral("rtmps"), QStringLiteral("rtp"),   QStringLiteral("udp"),
-        QStringLiteral("srt"),   QStringLiteral("ftp"),   QStringLiteral("sftp"),
-        QStringLiteral("smb"),   QStringLiteral("dav"),   QStringLiteral("davs"),
-        QStringLiteral("file")};
-    const QString scheme = schemeOf(url);
-    return scheme.isEmpty() || allowed.contains(scheme);
-}
-
-AddressKind addressKind(const QString& url) {
-    if (url.isEmpty() || !isOpenableScheme(url)) return AddressKind::Refused;
-    if (isNetworkScheme(url)) return AddressKind::Network;
-    QString path = url;
-    if (!schemeOf(url).isEmpty()) {
-        const QUrl fileUrl(url);
-        if (!fileUrl.isLocalFile()) return AddressKind::Refused;
-        path = fileUrl.toLocalFile();
-    }
-    // libmpv reads "-" as standard input, plays every file beneath a folder
-    // and would read a device or a descriptor for good.
-    if (path == QLatin1String("-")) return AddressKind::Refused;
-    const QFileInfo info(path);
-    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
-    for (const char* system : {"/dev/", "/proc/"})
-        if (absolute.startsWith(QLatin1String(system))) return AddressKind::Refused;
-    return info.isFile() ? AddressKind::File : AddressKind::Refused;
-}
 
 int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs) {
     if (elapsedMs >= limitMs) return -1;
@@ -159,15 +103,18 @@ std::vector<EngineCommand> EngineMachine::takeCommands() {
     return taken;
 }
 
+bool EngineMachine::loaded() const {
+    return load_ && load_->entry && load_->entry->progress >= Entry::Progress::Loaded;
+}
+
 void EngineMachine::setUrl(const QString& url, AddressKind kind) {
     url_ = url;
     kind_ = url.isEmpty() ? AddressKind::Refused : kind;
     failure_ = {};
-    failureVague_ = false;
     cancelReconnect();
     if (kind_ == AddressKind::Refused) {
         forget();
-        if (!url.isEmpty()) failure_ = {Failure::CannotOpen};
+        if (!url.isEmpty()) failure_ = {{Failure::CannotOpen}};
         setPhase(EnginePhase::Failed);
     } else {
         load(false);
@@ -179,7 +126,7 @@ void EngineMachine::play() {
     if (url_.isEmpty()) return;
     if (phase_ == EnginePhase::Paused) {
         setPause(false);
-        if (pending_ || !loaded())
+        if (!loaded())
             setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
         else
             updatePlaying();
@@ -212,230 +159,240 @@ void EngineMachine::pause() {
 
 void EngineMachine::setPause(bool on) {
     command({.kind = EngineCommand::Kind::Pause, .on = on, .core = active_});
-    pause_ = on;
+    libmpv_.pause = on;
 }
 
 void EngineMachine::load(bool reconnecting) {
-    ++generation_;
-    pending_ = PendingLoad{};
-    currentEntry_ = playlistLast_ = -1;
-    entry_ = Entry::Waiting;
-    attempt_ = true;
-    played_ = false;
-    eventsLost_ = false;
-    seekable_ = sized_ = icy_ = hls_ = false;
-    duration_ = position_ = 0.0;
-    playlists_ = {};
-    playlists_.followed.push_back(url_);
-    hint_ = {};
-    loadStartMs_ = clock_();
+    // A load that waited for an idle core goes on waiting: the cores were asked.
+    const bool awaiting = load_ && load_->stage == Load::Stage::AwaitingCore;
+    load_ = Load{.tag = ++generation_, .sinceMs = clock_()};
+    if (awaiting) load_->stage = Load::Stage::AwaitingCore;
+    load_->playlists.followed.push_back(url_);
+    stream_ = {};
     if (!reconnecting) failure_ = {};
-    failureVague_ = false;
+    failure_.guessed = false;
     // autoStart: a new address plays even when the last one was paused.
-    if (pause_) setPause(false);
-    loadWanted_ = true;
+    if (libmpv_.pause) setPause(false);
     send();
     if (!reconnecting) setPhase(EnginePhase::Opening);
 }
 
 void EngineMachine::forget() {
     // Whatever is still on its way from the last load no longer concerns us.
-    ++generation_;
-    pending_.reset();
-    loadWanted_ = false;
-    currentEntry_ = playlistLast_ = -1;
-    entry_ = Entry::Waiting;
-    attempt_ = played_ = eventsLost_ = false;
-    if (!mayBePlaying_) return;
+    load_.reset();
+    stopActive();
+}
+
+void EngineMachine::stopActive() {
+    Core& active = core(active_);
+    if (!active.holdsOurs) return;
     command({.kind = EngineCommand::Kind::Stop, .core = active_});
-    mayBePlaying_ = false;
+    active.holdsOurs = false;
 }
 
 void EngineMachine::send() {
     // Every command holds a slot of libmpv's event queue until its reply is
     // read, so only one loadfile is under way at a time; the newest address
     // goes when it is answered.
-    if (!loadWanted_ || loadInFlight_) return;
-    // Only an idle second core takes the load: one still closing an earlier
-    // stream would make it wait behind that close.
-    Core& other = cores_[static_cast<std::size_t>(1 - active_)];
-    if (!cores_[static_cast<std::size_t>(active_)].idle && other.made && other.idle) {
-        command({.kind = EngineCommand::Kind::Stop, .core = active_});
-        active_ = 1 - active_;
-        // It may have been left paused with the stream it last played.
-        command({.kind = EngineCommand::Kind::Pause, .on = false, .core = active_});
+    if (!load_ || load_->stage == Load::Stage::Sent || libmpv_.loadUnanswered) return;
+    // Only an idle core takes the load: one still closing a stream would
+    // make it wait behind that close. With both busy, the active one is
+    // stopped too and the first to go idle takes it.
+    int target = active_;
+    if (!core(active_).idle && core(1 - active_).made) {
+        if (core(1 - active_).idle) {
+            target = 1 - active_;
+        } else {
+            if (load_->stage == Load::Stage::AwaitingCore) return;
+            load_->stage = Load::Stage::AwaitingCore;
+            stopActive();
+            // Their idle state may have changed unseen, as when a load failed at once.
+            for (int i : {0, 1}) command({.kind = EngineCommand::Kind::AskIdle, .core = i});
+            return;
+        }
     }
-    cores_[static_cast<std::size_t>(active_)].idle = false;
+    if (target != active_) {
+        stopActive();
+        active_ = target;
+        // It may have been left paused with the stream it last played.
+        setPause(false);
+    }
+    Core& chosen = core(active_);
+    chosen.idle = false;
+    chosen.holdsOurs = true;
     command(
-        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = generation_, .core = active_});
-    loadWanted_ = false;
-    loadInFlight_ = true;
-    mayBePlaying_ = true;
+        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = load_->tag, .core = active_});
+    load_->stage = Load::Stage::Sent;
+    libmpv_.loadUnanswered = true;
 }
 
-void EngineMachine::coreMade(int core) {
-    cores_[static_cast<std::size_t>(core)].made = true;
+void EngineMachine::coreMade(int index) {
+    core(index).made = true;
 }
 
 void EngineMachine::loadReplied(int /*core*/, std::uint64_t tag, bool ok, std::int64_t entryId) {
     // Each load's reply frees the one slot, whichever core sent it.
-    loadInFlight_ = false;
-    if (!pending_ || tag != generation_) {
+    libmpv_.loadUnanswered = false;
+    if (!load_ || load_->entry || load_->stage != Load::Stage::Sent || tag != load_->tag) {
         send();
     } else if (!ok) {
-        pending_.reset();
         attemptFailed();
     } else {
-        const std::vector<EntryEvent> held = std::move(pending_->held);
-        pending_.reset();
-        currentEntry_ = playlists_.top = entryId;
+        const std::vector<EntryEvent> held = std::move(load_->held);
+        load_->held.clear();
+        load_->entry = Entry{.top = entryId, .id = entryId, .last = entryId};
         for (const EntryEvent& e : held) handle(e);
         // The idle state seen while the load was pending may be older than it.
-        if (eventsLost_) command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
+        if (load_ && load_->eventsLost)
+            command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     }
     settle();
 }
 
-void EngineMachine::fileStarted(int core, std::int64_t entryId) {
-    if (core != active_) return;
-    activeEntry_ = entryId;
+void EngineMachine::fileStarted(int index, std::int64_t entryId) {
+    core(index).entry = entryId;
+    if (index != active_) return;
     arrive({entryId, EntryEvent::Start, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileLoaded(int core) {
-    if (core != active_) return;
-    arrive({activeEntry_, EntryEvent::Loaded, EndReason::Eof, 0, 0});
+void EngineMachine::fileLoaded(int index) {
+    if (index != active_ || !core(index).entry) return;
+    arrive({*core(index).entry, EntryEvent::Loaded, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::playbackRestarted(int core) {
-    if (core != active_) return;
-    arrive({activeEntry_, EntryEvent::Restarted, EndReason::Eof, 0, 0});
+void EngineMachine::playbackRestarted(int index) {
+    if (index != active_ || !core(index).entry) return;
+    arrive({*core(index).entry, EntryEvent::Restarted, EndReason::Eof, 0, 0});
 }
 
-void EngineMachine::fileEnded(int core, std::int64_t entryId, EndReason reason,
+void EngineMachine::fileEnded(int index, std::int64_t entryId, EndReason reason,
                               std::int64_t insertId, int insertCount) {
-    if (core != active_) return;
-    if (activeEntry_ == entryId) activeEntry_ = -1;
+    if (core(index).entry == entryId) core(index).entry.reset();
+    if (index != active_) return;
     arrive({entryId, EntryEvent::End, reason, insertId, insertCount});
 }
 
-bool EngineMachine::watchesOpening(int core) const {
+bool EngineMachine::watchesOpening(int index) const {
     // Only an entry a playlist of ours put in can be a loop: the address
     // itself is the first of the followed ones.
-    return core == active_ && !pending_ && currentEntry_ >= 0 && activeEntry_ != playlists_.top &&
-           (activeEntry_ == currentEntry_ ||
-            (activeEntry_ > currentEntry_ && activeEntry_ <= playlistLast_));
+    const std::optional<std::int64_t>& now = cores_[static_cast<std::size_t>(index)].entry;
+    if (index != active_ || !load_ || !load_->entry || !now) return false;
+    const Entry& ours = *load_->entry;
+    return *now != ours.top && (*now == ours.id || (*now > ours.id && *now <= ours.last));
 }
 
-void EngineMachine::entryOpening(int core, std::uint64_t hook, const QString& address) {
+void EngineMachine::entryOpening(int index, std::uint64_t hook, const QString& address) {
     int delay = 0;
-    if (watchesOpening(core)) {
-        playlists_.opening = activeEntry_;
-        playlists_.openingAddress = address;
-        if (std::find(playlists_.followed.begin(), playlists_.followed.end(), address) !=
-            playlists_.followed.end()) {
+    if (watchesOpening(index)) {
+        Playlists& playlists = load_->playlists;
+        playlists.opening = Playlists::Opening{*core(index).entry, address};
+        if (std::find(playlists.followed.begin(), playlists.followed.end(), address) !=
+            playlists.followed.end()) {
             fail({Failure::PlaylistLoop});
-        } else if (playlists_.failedInARow > 0) {
+        } else if (playlists.failedInARow > 0) {
             // A playlist of dead entries is not run through as fast as
             // libmpv can fail them.
             delay = static_cast<int>(
-                std::max<qint64>(0, playlists_.lastFailureMs + kFailedEntryGapMs - clock_()));
+                std::max<qint64>(0, playlists.lastFailureMs + kFailedEntryGapMs - clock_()));
         }
     }
-    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay, .core = core});
+    command({.kind = EngineCommand::Kind::Continue, .tag = hook, .ms = delay, .core = index});
     settle();
 }
 
 void EngineMachine::arrive(const EntryEvent& e) {
     // The entry an event belongs to is fixed when it arrives; while the
-    // entry of our load is unknown, the event waits for it.
-    if (pending_)
-        pending_->held.push_back(e);
-    else
+    // entry of our load is unknown, the event waits for it. Events from
+    // before our loadfile went out are of earlier loads.
+    if (load_ && !load_->entry) {
+        if (load_->stage == Load::Stage::Sent) load_->held.push_back(e);
+    } else {
         handle(e);
+    }
     settle();
 }
 
 void EngineMachine::handle(const EntryEvent& e) {
-    if (currentEntry_ < 0) return;
+    if (!load_ || !load_->entry) return;
+    Entry& entry = *load_->entry;
     // After a failed or finished entry of an opened playlist libmpv goes on
     // with the next one, which then is ours.
-    if (e.kind == EntryEvent::Start && e.entryId > currentEntry_ && e.entryId <= playlistLast_) {
-        currentEntry_ = e.entryId;
-        entry_ = Entry::Waiting;
+    if (e.kind == EntryEvent::Start && e.entryId > entry.id && e.entryId <= entry.last) {
+        entry.id = e.entryId;
+        entry.progress = Entry::Progress::Named;
     }
-    if (e.entryId != currentEntry_) return;
+    if (e.entryId != entry.id) return;
     switch (e.kind) {
         case EntryEvent::Start:
-            entry_ = Entry::Opening;
-            if (!reconnect_ && !pause_) setPhase(EnginePhase::Buffering);
+            entry.progress = Entry::Progress::Started;
+            if (!reconnect_ && !libmpv_.pause) setPhase(EnginePhase::Buffering);
             return;
         case EntryEvent::Loaded:
-            if (entry_ != Entry::Opening) return;
-            entry_ = Entry::Loaded;
+            if (entry.progress != Entry::Progress::Started) return;
+            entry.progress = Entry::Progress::Loaded;
             updatePlaying();
             return;
         case EntryEvent::Restarted:
             if (!loaded()) return;
-            entry_ = Entry::Started;
+            entry.progress = Entry::Progress::Restarted;
             updatePlaying();
             return;
         case EntryEvent::End:
             break;
     }
-    if (entry_ == Entry::Ended) return;
+    Playlists& playlists = load_->playlists;
     if (e.reason == EndReason::Redirect && e.insertId > 0) {
         // A playlist (.pls, .m3u) was opened: its entries play in its place.
-        if (playlists_.opening == e.entryId && e.entryId != playlists_.top)
-            playlists_.followed.push_back(playlists_.openingAddress);
-        if (static_cast<int>(playlists_.followed.size()) > kMaxNestedPlaylists) {
+        if (playlists.opening && playlists.opening->entry == e.entryId && e.entryId != entry.top)
+            playlists.followed.push_back(playlists.opening->address);
+        if (static_cast<int>(playlists.followed.size()) > kMaxNestedPlaylists) {
             fail({Failure::PlaylistLoop});
             return;
         }
-        currentEntry_ = e.insertId;
-        playlistLast_ = e.insertId + std::max(e.insertCount, 1) - 1;
-        entry_ = Entry::Waiting;
+        entry.id = e.insertId;
+        entry.last = e.insertId + std::max(e.insertCount, 1) - 1;
+        entry.progress = Entry::Progress::Named;
         return;
     }
     endOfCurrent(e.reason);
 }
 
 void EngineMachine::endOfCurrent(EndReason reason) {
-    const bool decoded = entry_ == Entry::Started || played_;
-    entry_ = Entry::Ended;
-    eventsLost_ = false;  // it ended once; nothing lost can end it again
+    Entry& entry = *load_->entry;
+    const bool decoded = entry.progress == Entry::Progress::Restarted || load_->played;
+    load_->eventsLost = false;  // it ended once; nothing lost can end it again
     const bool stopped = reason == EndReason::Stop || reason == EndReason::Quit;
-    if (!stopped && currentEntry_ < playlistLast_) {
+    if (!stopped && entry.id < entry.last) {
         if (decoded) {
-            playlists_.failedInARow = 0;
+            load_->playlists.failedInARow = 0;
         } else if (entryFailed()) {
             return;
         }
-        entry_ = Entry::Waiting;  // the next entry follows
+        entry.progress = Entry::Progress::Named;  // the next entry follows
         return;
     }
-    attempt_ = false;
+    const Load ended = std::move(*load_);
+    load_.reset();
     if (reconnect_) {
         scheduleReconnect();
     } else if (stopped) {
         setPhase(EnginePhase::Ended);
-    } else if (network() && played_ && reason == EndReason::Eof && !lengthKnown() && !icy_ &&
-               !hls_) {
+    } else if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() &&
+               !stream_.icy && !stream_.hls) {
         // A body without a length, from a server that is no station: a file
         // made on the fly and a live stream end alike here, and libmpv does
         // not say whether the last chunk came. The server is asked once.
-        command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = generation_});
+        command({.kind = EngineCommand::Kind::AskServer, .address = url_, .tag = ended.tag});
         setPhase(EnginePhase::Reconnecting);
-    } else if (network() && played_ && !(reason == EndReason::Eof && lengthKnown())) {
+    } else if (network() && ended.played && !(reason == EndReason::Eof && lengthKnown())) {
         // libmpv ends a dropped live stream as it ends a file; only an entry
         // without a known length can be a live stream.
         startReconnect();
+    } else if (reason == EndReason::Eof && decoded) {
+        setPhase(EnginePhase::Ended);
     } else {
         // An address that never got as far as decoding could not be opened.
-        if (reason == EndReason::Eof && decoded)
-            setPhase(EnginePhase::Ended);
-        else
-            failOpening(reason);
+        failOpening(reason, ended);
     }
 }
 
@@ -446,24 +403,25 @@ bool EngineMachine::lengthKnown() const {
     // still has to be near it: some stations announce a huge size.
     // An HLS entry's size is its playlist's; only the end marker, which
     // makes it seekable, tells a finished one.
-    return seekable_ ||
-           (sized_ && !hls_ && duration_ > 0.0 && position_ > 0.0 &&
-            position_ >= duration_ - kEndSlackSeconds && position_ <= duration_ + kPastEndSeconds);
+    const Stream& s = stream_;
+    return s.seekable || (s.sized && !s.hls && s.duration > 0.0 && s.position > 0.0 &&
+                          s.position >= s.duration - kEndSlackSeconds &&
+                          s.position <= s.duration + kPastEndSeconds);
 }
 
-void EngineMachine::eventsLost(int core) {
-    if (core != active_) return;
-    eventsLost_ = true;
+void EngineMachine::eventsLost(int index) {
+    if (index != active_ || !load_) return;
+    load_->eventsLost = true;
     // What was lost may include the end of our entry; libmpv's present idle
     // state tells whether anything still plays.
     command({.kind = EngineCommand::Kind::AskIdle, .core = active_});
     settle();
 }
 
-void EngineMachine::idleChanged(int core, bool idle) {
-    cores_[static_cast<std::size_t>(core)].idle = idle;
-    if (core != active_) return;
-    endLostEntry();
+void EngineMachine::idleChanged(int index, bool idle) {
+    core(index).idle = idle;
+    if (idle) send();
+    if (index == active_) endLostEntry();
     settle();
 }
 
@@ -471,48 +429,47 @@ void EngineMachine::endLostEntry() {
     // Events can be dropped when the queue runs over while the window's
     // thread is held; then only libmpv being idle tells that our entry ended.
     // A load under way asks again once it is answered.
-    if (!eventsLost_ || !cores_[static_cast<std::size_t>(active_)].idle || pending_ ||
-        loadWanted_ || loadInFlight_)
-        return;
-    eventsLost_ = false;
-    if (currentEntry_ < 0 || entry_ == Entry::Ended) return;
-    activeEntry_ = -1;
-    playlistLast_ = currentEntry_;  // idle: no later entry of a playlist follows
-    endOfCurrent(entry_ == Entry::Started || played_ ? EndReason::Eof : EndReason::Error);
+    if (!load_ || !load_->eventsLost || !load_->entry || !core(active_).idle) return;
+    load_->eventsLost = false;
+    core(active_).entry.reset();
+    Entry& entry = *load_->entry;
+    entry.last = entry.id;  // idle: no later entry of a playlist follows
+    const bool decoded = entry.progress == Entry::Progress::Restarted || load_->played;
+    endOfCurrent(decoded ? EndReason::Eof : EndReason::Error);
 }
 
-void EngineMachine::pauseChanged(int core, bool on) {
-    if (core != active_) return;
-    pause_ = on;
+void EngineMachine::pauseChanged(int index, bool on) {
+    if (index != active_) return;
+    libmpv_.pause = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::pausedForCacheChanged(int core, bool on) {
-    if (core != active_) return;
-    pausedForCache_ = on;
+void EngineMachine::pausedForCacheChanged(int index, bool on) {
+    if (index != active_) return;
+    libmpv_.pausedForCache = on;
     updatePlaying();
     settle();
 }
 
-void EngineMachine::seekableChanged(int core, bool on) {
-    if (core == active_) seekable_ = on;
+void EngineMachine::seekableChanged(int index, bool on) {
+    if (index == active_) stream_.seekable = on;
 }
 
-void EngineMachine::durationChanged(int core, double seconds) {
-    if (core == active_) duration_ = std::max(seconds, 0.0);
+void EngineMachine::durationChanged(int index, double seconds) {
+    if (index == active_) stream_.duration = std::max(seconds, 0.0);
 }
 
-void EngineMachine::sizeChanged(int core, std::int64_t bytes) {
-    if (core == active_) sized_ = bytes > 0;
+void EngineMachine::sizeChanged(int index, std::int64_t bytes) {
+    if (index == active_) stream_.sized = bytes > 0;
 }
 
-void EngineMachine::icyChanged(int core, bool on) {
-    if (core == active_) icy_ = on;
+void EngineMachine::icyChanged(int index, bool on) {
+    if (index == active_) stream_.icy = on;
 }
 
-void EngineMachine::hlsChanged(int core, bool on) {
-    if (core == active_) hls_ = on;
+void EngineMachine::hlsChanged(int index, bool on) {
+    if (index == active_) stream_.hls = on;
 }
 
 void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
@@ -524,29 +481,29 @@ void EngineMachine::serverAnswered(std::uint64_t tag, bool live) {
     settle();
 }
 
-void EngineMachine::positionChanged(int core, double seconds) {
+void EngineMachine::positionChanged(int index, double seconds) {
     // A late answer about an earlier entry says nothing about this one.
-    if (core == active_ && loaded()) position_ = seconds;
+    if (index == active_ && loaded()) stream_.position = seconds;
 }
 
 void EngineMachine::timerDue(EngineTimer timer) {
     if (timer == EngineTimer::Reconnect) {
         if (reconnect_) {
-            reconnect_->timerArmed = false;
+            reconnect_->nextTryMs.reset();
             load(true);
         }
-    } else if (watchdogArmed_) {
-        watchdogArmed_ = false;
+    } else if (watchdogDueMs_) {
+        watchdogDueMs_.reset();
         // The stream did not play, or play again, in time: a trickle of
         // bytes keeps libmpv waiting without ever timing out.
-        const bool wasPlaying = played_;
+        const bool wasPlaying = load_ && load_->played;
         forget();
         if (reconnect_) {
             scheduleReconnect();
         } else if (wasPlaying) {
             startReconnect();
         } else {
-            failure_ = {Failure::NothingPlayed, stallLimitMs_ / 1000};
+            failure_ = {{Failure::NothingPlayed, stallLimitMs_ / 1000}};
             setPhase(EnginePhase::Failed);
         }
     }
@@ -554,50 +511,49 @@ void EngineMachine::timerDue(EngineTimer timer) {
 }
 
 bool EngineMachine::entryFailed() {
-    playlists_.lastFailureMs = clock_();
-    if (++playlists_.failedInARow < kMaxFailedEntries) return false;
-    fail({Failure::FailedEntries, playlists_.failedInARow});
+    Playlists& playlists = load_->playlists;
+    playlists.lastFailureMs = clock_();
+    if (++playlists.failedInARow < kMaxFailedEntries) return false;
+    fail({Failure::FailedEntries, playlists.failedInARow});
     return true;
 }
 
 void EngineMachine::fail(FailureReason reason) {
     cancelReconnect();
     forget();
-    failure_ = reason;
-    failureVague_ = false;
+    failure_ = {reason};
     setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::attemptFailed() {
-    attempt_ = false;
+    const Load ended = std::move(*load_);
+    load_.reset();
     if (reconnect_)
         scheduleReconnect();
     else
-        failOpening(EndReason::Error);
+        failOpening(EndReason::Error, ended);
 }
 
-void EngineMachine::failOpening(EndReason reason) {
+void EngineMachine::failOpening(EndReason reason, const Load& load) {
     // libmpv's own error only says loading failed; a silent server is told
     // by the time it took, anything else by what the network layer said.
-    if (hint_.kind != Failure::None)
-        failure_ = hint_;
+    const bool told = load.hint.kind != Failure::None;
+    if (told)
+        failure_ = {load.hint};
     else if (reason != EndReason::Error)
-        failure_ = {Failure::NotAudio};
-    else if (network() && clock_() - loadStartMs_ >= networkTimeoutMs_ - kTimeoutSlackMs)
-        failure_ = {Failure::NoAnswer};
+        failure_ = {{Failure::NotAudio}};
+    else if (network() && clock_() - load.sinceMs >= networkTimeoutMs_ - kTimeoutSlackMs)
+        failure_ = {{Failure::NoAnswer}, true};
     else
-        failure_ = {Failure::CannotOpen};
-    failureVague_ = hint_.kind == Failure::None && reason == EndReason::Error;
+        failure_ = {{Failure::CannotOpen}, true};
     setPhase(EnginePhase::Failed);
 }
 
 void EngineMachine::openingError(FailureReason reason) {
-    if (failureVague_ && phase_ == EnginePhase::Failed) {
-        failure_ = reason;
-        failureVague_ = false;
-    } else if (attempt_) {
-        hint_ = reason;
-    }
+    if (failure_.guessed && phase_ == EnginePhase::Failed)
+        failure_ = {reason};
+    else if (load_)
+        load_->hint = reason;
 }
 
 void EngineMachine::startReconnect() {
@@ -611,31 +567,31 @@ void EngineMachine::scheduleReconnect() {
         reconnectPauseMs(reconnect_->attempt++, clock_() - reconnect_->sinceMs, reconnectLimitMs_);
     if (pause < 0) {
         cancelReconnect();
-        currentEntry_ = playlistLast_ = -1;
-        failure_ = {Failure::OffTheAir, reconnectLimitMs_ / 1000};
+        load_.reset();
+        failure_ = {{Failure::OffTheAir, reconnectLimitMs_ / 1000}};
         setPhase(EnginePhase::Ended);
         return;
     }
     command(
         {.kind = EngineCommand::Kind::StartTimer, .timer = EngineTimer::Reconnect, .ms = pause});
-    reconnect_->timerArmed = true;
+    reconnect_->nextTryMs = clock_() + pause;
 }
 
 void EngineMachine::cancelReconnect() {
-    if (reconnect_ && reconnect_->timerArmed)
+    if (reconnect_ && reconnect_->nextTryMs)
         command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Reconnect});
     reconnect_.reset();
 }
 
 void EngineMachine::updatePlaying() {
     // Only our own entry, once opened and until it ends, decides the state.
-    if (pending_ || !loaded()) return;
-    if (pause_) {
+    if (!loaded()) return;
+    if (libmpv_.pause) {
         setPhase(EnginePhase::Paused);
-    } else if (entry_ != Entry::Started || pausedForCache_) {
+    } else if (load_->entry->progress != Entry::Progress::Restarted || libmpv_.pausedForCache) {
         setPhase(reconnect_ ? EnginePhase::Reconnecting : EnginePhase::Buffering);
     } else {
-        played_ = true;
+        load_->played = true;
         cancelReconnect();
         setPhase(EnginePhase::Playing);
     }
@@ -644,14 +600,16 @@ void EngineMachine::updatePlaying() {
 void EngineMachine::settle() {
     // A stream is watched from its load until it plays, and again whenever
     // it waits for data; a pause by the user does not count.
-    const bool waiting = network() && attempt_ && !pause_ && phase_ != EnginePhase::Playing;
-    if (waiting && !watchdogArmed_)
+    const bool waiting = network() && load_ && !libmpv_.pause && phase_ != EnginePhase::Playing;
+    if (waiting && !watchdogDueMs_) {
         command({.kind = EngineCommand::Kind::StartTimer,
                  .timer = EngineTimer::Watchdog,
                  .ms = stallLimitMs_});
-    else if (!waiting && watchdogArmed_)
+        watchdogDueMs_ = clock_() + stallLimitMs_;
+    } else if (!waiting && watchdogDueMs_) {
         command({.kind = EngineCommand::Kind::StopTimer, .timer = EngineTimer::Watchdog});
-    watchdogArmed_ = waiting;
+        watchdogDueMs_.reset();
+    }
 }
 
 }  // namespace ondrix

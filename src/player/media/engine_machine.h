@@ -8,26 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/address_policy.h"
 #include "player/media/media_engine.h"
 
 namespace ondrix {
-
-// What an address is to the engine.
-enum class AddressKind {
-    Refused,  // never handed to libmpv: a folder, device, descriptor, odd scheme
-    File,     // a regular local file, or a link to one
-    Network,  // a stream or file on a server
-};
-
-// The kind of an address. A local path is looked up in the file system but
-// never read: only a regular file (or a link to one) is opened.
-AddressKind addressKind(const QString& url);
-
-// Whether an address is a path or uses a file or network scheme.
-bool isOpenableScheme(const QString& url);
-
-// Whether an address is a network stream rather than a local file.
-bool isNetworkScheme(const QString& url);
 
 // The pause before try number `attempt` (from 0) to reopen a dropped stream:
 // 1, 2, 4, 8 ... seconds while less than limitMs have passed since the drop,
@@ -128,9 +112,10 @@ class EngineMachine {
     void coreMade(int core);
 
     // libmpv's events, each from the core named. Only the active core's
-    // count, but for the answers to loads, which any core may send, and its
-    // idle state. A load's reply names the playlist entry it made;
-    // file-loaded and playback-restart belong to the entry started last.
+    // count, but for the answers to loads, which any core may send, and the
+    // cores' idle states, which say which core may take a load. A load's
+    // reply names the playlist entry it made; file-loaded and
+    // playback-restart belong to the entry the core started last.
     void loadReplied(int core, std::uint64_t tag, bool ok, std::int64_t entryId);
     void fileStarted(int core, std::int64_t entryId);
     void fileLoaded(int core);
@@ -190,21 +175,18 @@ class EngineMachine {
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
     // The current entry was opened and has not ended.
-    bool loaded() const { return entry_ == Entry::Loaded || entry_ == Entry::Started; }
+    bool loaded() const;
     bool reconnecting() const { return reconnect_.has_value(); }
-    bool seekable() const { return seekable_; }
+    bool seekable() const { return stream_.seekable; }
     // Why the current address did not play; cleared by the next address.
-    FailureReason failure() const { return failure_; }
-    double duration() const { return duration_; }
-    double position() const { return position_; }
+    FailureReason failure() const { return failure_.reason; }
+    double duration() const { return stream_.duration; }
+    double position() const { return stream_.position; }
 
     // The commands made since the last call, oldest first.
     std::vector<EngineCommand> takeCommands();
 
   private:
-    // How far the current entry got.
-    enum class Entry { Waiting, Opening, Loaded, Started, Ended };
-
     struct EntryEvent {
         std::int64_t entryId;
         enum Kind { Start, Loaded, Restarted, End } kind;
@@ -213,17 +195,86 @@ class EngineMachine {
         int insertCount;
     };
 
+    // The playlist entry that is ours, once the reply to its load named it.
+    struct Entry {
+        std::int64_t top = 0;   // the entry of the address itself
+        std::int64_t id = 0;    // top, or one a playlist put in its place
+        std::int64_t last = 0;  // the last entry of the playlist opened; id when none
+        // How far libmpv got with it: its start-file, file-loaded and
+        // playback-restart.
+        enum class Progress { Named, Started, Loaded, Restarted } progress = Progress::Named;
+    };
+    // What the opened playlists of a load have shown so far.
+    struct Playlists {
+        std::vector<QString> followed;  // the address and every playlist opened
+        struct Opening {
+            std::int64_t entry;
+            QString address;
+        };
+        std::optional<Opening> opening;  // the entry libmpv last held before opening
+        int failedInARow = 0;
+        qint64 lastFailureMs = 0;
+    };
+    // A load of the current address, from its loadfile until its entry ends.
+    struct Load {
+        std::uint64_t tag = 0;
+        qint64 sinceMs = 0;
+        // Queued: waits for libmpv's one slot for a loadfile; AwaitingCore:
+        // both cores are busy, the first to go idle takes it.
+        enum class Stage { Queued, AwaitingCore, Sent } stage = Stage::Queued;
+        std::vector<EntryEvent> held = {};  // came after the loadfile, before its reply
+        std::optional<Entry> entry = {};
+        Playlists playlists = {};
+        FailureReason hint = {};  // what the network layer said meanwhile
+        bool played = false;      // it reached Playing, and may stall since
+        bool eventsLost = false;  // libmpv dropped events since
+    };
+    // What the server said the current entry is, and where it plays.
+    struct Stream {
+        bool seekable = false;
+        bool sized = false;  // the server announced a size
+        bool icy = false;    // ICY headers: a station, whatever its framing
+        bool hls = false;    // its size is a playlist's, not the media's
+        double duration = 0.0;
+        double position = 0.0;
+    };
+    // The engine's cores: the first is made with it, the second later.
+    struct Core {
+        bool made = false;
+        bool idle = true;                        // nothing loaded, or its last file has ended
+        bool holdsOurs = false;                  // a load went to it since its last stop
+        std::optional<std::int64_t> entry = {};  // between its start-file and end-file
+    };
+    // What the active core says of its pause, and whether libmpv's one slot
+    // for a loadfile is taken: facts whatever the phase.
+    struct Libmpv {
+        bool pause = false;
+        bool pausedForCache = false;
+        bool loadUnanswered = false;
+    };
+    // A dropped stream being tried again; it outlasts a pause.
+    struct Reconnect {
+        int attempt = 0;
+        qint64 sinceMs = 0;                    // when it dropped
+        std::optional<qint64> nextTryMs = {};  // its timer runs
+    };
+    struct Verdict {
+        FailureReason reason = {};
+        bool guessed = false;  // a later word of the network layer may better it
+    };
+
     void arrive(const EntryEvent& e);
     void handle(const EntryEvent& e);
     void load(bool reconnecting);
     void forget();
+    void stopActive();
     void send();
     void setPause(bool on);
     void endOfCurrent(EndReason reason);
     void endLostEntry();
     void attemptFailed();
     void fail(FailureReason reason);
-    void failOpening(EndReason reason);
+    void failOpening(EndReason reason, const Load& load);
     bool entryFailed();
     void startReconnect();
     void scheduleReconnect();
@@ -236,6 +287,7 @@ class EngineMachine {
     void settle();
     void setPhase(EnginePhase phase) { phase_ = phase; }
     void command(EngineCommand c) { commands_.push_back(std::move(c)); }
+    Core& core(int index) { return cores_[static_cast<std::size_t>(index)]; }
 
     Clock clock_;
     std::vector<EngineCommand> commands_;
@@ -243,68 +295,21 @@ class EngineMachine {
     AddressKind kind_ = AddressKind::Refused;
     EnginePhase phase_ = EnginePhase::Idle;
 
-    // The engine's cores: the first is made with it, the second later. A
-    // load while the active one is busy goes to an idle second one, and the
-    // busy one is told to stop and closes in its own time.
-    struct Core {
-        bool made = false;
-        bool idle = true;  // nothing loaded, or its last file has ended
-    };
+    // A load while the active core is busy goes to an idle second one, and
+    // the busy one is told to stop and closes in its own time.
     std::array<Core, 2> cores_{{{.made = true}, {}}};
     int active_ = 0;
+    Libmpv libmpv_;
 
-    // Which playlist entry is ours: a load is pending until the reply to its
-    // loadfile names the entry; events that arrive meanwhile are held.
-    struct PendingLoad {
-        std::vector<EntryEvent> held;
-    };
-    std::uint64_t generation_ = 0;
-    std::optional<PendingLoad> pending_;
-    bool loadWanted_ = false;    // a loadfile of url_ waits for the one under way
-    bool loadInFlight_ = false;  // a loadfile awaits its reply
-    bool mayBePlaying_ = false;  // a loadfile went out since the last stop
-    std::int64_t currentEntry_ = -1;
-    std::int64_t playlistLast_ = -1;  // last entry of an opened playlist
-    std::int64_t activeEntry_ = -1;   // between its start-file and end-file
-    Entry entry_ = Entry::Waiting;
-
-    // What the opened playlists of the current load have shown so far.
-    struct Playlists {
-        std::int64_t top = -1;          // the entry of the address itself
-        std::vector<QString> followed;  // the address and every playlist opened
-        std::int64_t opening = -1;      // the entry libmpv last held before opening
-        QString openingAddress;
-        int failedInARow = 0;
-        qint64 lastFailureMs = 0;
-    };
-    Playlists playlists_;
-    FailureReason failure_;
-    FailureReason hint_;         // what the network layer said during this load
-    bool failureVague_ = false;  // failure_ is a guess a later hint may better
-    qint64 loadStartMs_ = 0;
+    std::uint64_t generation_ = 0;  // the tag of the newest load
+    std::optional<Load> load_;
+    Stream stream_;
+    Verdict failure_;
     int networkTimeoutMs_ = 10000;
-    bool attempt_ = false;  // a load of url_ is under way and has not ended
-    bool played_ = false;   // reached Playing since the load
 
-    bool eventsLost_ = false;  // libmpv dropped events since the load
-    bool pause_ = false;
-    bool pausedForCache_ = false;
-    bool seekable_ = false;
-    bool sized_ = false;
-    bool icy_ = false;
-    bool hls_ = false;
-    double duration_ = 0.0;
-    double position_ = 0.0;
-
-    // A dropped stream being tried again; it outlasts a pause.
-    struct Reconnect {
-        int attempt = 0;
-        qint64 sinceMs = 0;  // when it dropped
-        bool timerArmed = false;
-    };
     std::optional<Reconnect> reconnect_;
     int reconnectLimitMs_ = 30000;
-    bool watchdogArmed_ = false;
+    std::optional<qint64> watchdogDueMs_;  // the stall timer runs
     int stallLimitMs_ = 30000;
 };
 

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QTimer>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -13,55 +12,16 @@
 
 #include "player/media/engine_machine.h"
 #include "player/media/media_engine.h"
+#include "player/media/mpv_core.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
-struct mpv_handle;
-struct mpv_event;
 
 namespace ondrix {
 
-// Why an address failed, from a line of libmpv's log; none when the line
-// does not tell.
-FailureReason networkFailureOf(const QString& logLine);
-
-// One libmpv player: it owns its handle and hands each of its events, on the
-// window's thread and never from libmpv's, to the handler with its index.
-// It decides nothing; what an event means is the engine's to say.
-class MpvCore {
-  public:
-    using Handler = std::function<void(int core, const mpv_event& event)>;
-    // `context`: the object whose thread the events are handled on.
-    MpvCore(int index, QObject* context, Handler handler);
-    MpvCore(const MpvCore&) = delete;
-    MpvCore& operator=(const MpvCore&) = delete;
-    ~MpvCore() { destroy(); }
-
-    // Makes the player: `options` before libmpv starts, `setup` after, then
-    // events flow. False when libmpv could not make one.
-    bool create(const std::function<void(mpv_handle*)>& options,
-                const std::function<void(mpv_handle*)>& setup);
-    // No event is handled after this; the player may still be closing.
-    void detach();
-    // Ends the player; waits for libmpv to close it.
-    void destroy();
-    bool made() const { return handle_ != nullptr; }
-    mpv_handle* handle() const { return handle_.get(); }
-
-  private:
-    void drain();
-
-    int index_;
-    QObject* context_;
-    Handler handler_;
-    std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle_{nullptr, nullptr};
-    std::atomic<bool> drainQueued_{false};
-};
-
-// The media player component on libmpv. Nothing here waits for libmpv:
-// commands are queued, properties are observed, and libmpv's wakeup posts a
-// drain of its event queue to the Qt event loop. The rules live in
-// EngineMachine; this class only translates between it and libmpv.
+// The media player component on two libmpv cores. The rules live in
+// EngineMachine; this class routes the cores' events to it and its commands
+// to the cores, and tells of the changes.
 class MpvEngine : public MediaEngine {
     Q_OBJECT
   public:
@@ -98,11 +58,6 @@ class MpvEngine : public MediaEngine {
     // How long a silent server is waited for before the address counts as dead.
     void setNetworkTimeout(int seconds);
 
-    // Whether an address is a network stream rather than a local file.
-    static bool isNetworkAddress(const QString& url) { return isNetworkScheme(url); }
-    // Whether an address is a path or uses a file or network scheme.
-    static bool isOpenableAddress(const QString& url) { return isOpenableScheme(url); }
-
   private:
     // What the signals last told of.
     struct Told {
@@ -118,14 +73,12 @@ class MpvEngine : public MediaEngine {
     static std::vector<MpvEngine*>& liveEngines();
     void destroyCores();
 
-    // A core with the engine's options, volume and observed properties;
-    // false when libmpv could not make one.
+    // A core with the engine's options and volume; false when libmpv could
+    // not make one.
     bool createCore(MpvCore& core);
-    void setCoreOptions(mpv_handle* h);
-    void observeCore(mpv_handle* h);
     MpvCore& core(int index) { return *cores_[static_cast<std::size_t>(index)]; }
     MpvCore& active() { return core(machine_.activeCore()); }
-    void forBothCores(const std::function<void(mpv_handle*)>& call);
+    void forBothCores(const std::function<void(MpvCore&)>& call);
 
     // Feeds the machine, sends its commands, then tells of the changes.
     template <typename Step>
@@ -134,10 +87,8 @@ class MpvEngine : public MediaEngine {
     void observeDuration(bool on);
     void sendCommands();
     void flushOutbox();
-    void handleEvent(int core, const mpv_event& event);
-    void continueHook(MpvCore& core, std::uint64_t hook, int delayMs);
+    void route(int core, const CoreEvent& event);
     void askServer(const QString& address, std::uint64_t tag);
-    void handlePropertyChange(int core, std::uint64_t id, const void* property);
     std::int64_t bitRate() const;
 
     // Two players: a station change starts the new address on the idle one

@@ -16,7 +16,7 @@ inline const QString kMovingTextFile = QStringLiteral("!moving.txt");
 inline const QString kInfoFile = QStringLiteral("infoondrix3.txt");
 
 // What the loaders need of the player window.
-class SettingsHost : public WindowPlacement {
+class SettingsHost : public virtual WindowPlacement {
   public:
     virtual void setStationCaption(int button, const QString& caption) = 0;
     // Brings the window back onto a screen when its place left none of it

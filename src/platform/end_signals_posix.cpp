@@ -1,11 +1,10 @@
-#include "recorder/end_signals.h"
-
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <QWidget>
 #include <csignal>
+
+#include "platform/end_signals.h"
 
 namespace ondrix {
 
@@ -21,19 +20,19 @@ void onEndSignal(int) {
 
 }  // namespace
 
-void closeOnEndSignals(QWidget* window) {
+void onEndSignals(QObject* context, std::function<void()> action) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) != 0) return;
-    auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+    auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [action = std::move(action)] {
         char byte;
         [[maybe_unused]] const auto got = ::read(signalSocket[1], &byte, 1);
-        window->close();
+        action();
     });
-    struct sigaction action {};
-    action.sa_handler = onEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+    struct sigaction handler {};
+    handler.sa_handler = onEndSignal;
+    sigemptyset(&handler.sa_mask);
+    handler.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &handler, nullptr);
 }
 
 }  // namespace ondrix

@@ -1,0 +1,107 @@
+#include "player/marquee_strip.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "ui/clickable_label.h"
+#include "ui/frame_lines.h"
+
+namespace ondrix {
+
+MarqueeStrip::MarqueeStrip(QWidget* window, const std::vector<LineLayout>& lines)
+    : SurfaceWidget(window), lines_(lines) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QLabel* MarqueeStrip::addText(const QString& caption) {
+    // A label like every other of the window, so the builder gives it the
+    // same rules; hidden, it takes no pointer and paints nothing.
+    auto* label = new ClickableLabel(caption, this);
+    label->hide();
+    texts_.push_back({label, {}});
+    return label;
+}
+
+void MarqueeStrip::moveText(QLabel* label, int x) {
+    for (const Text& text : texts_) {
+        if (text.label != label) continue;
+        const QRect before = placeOf(text);
+        label->move(x, label->y());
+        const QRect after = placeOf(text);
+        const int step = after.left() - before.left();
+        if (step == 0) return;
+        const QRect swept = before.united(after);
+        // Pixels move only when the text's whole trail is its own: a jump
+        // to the far side, or another text crossing, is painted again.
+        bool alone = std::abs(step) < before.width();
+        for (const Text& other : texts_)
+            if (other.label != label && placeOf(other).intersects(swept)) alone = false;
+        if (alone)
+            scroll(step, 0, swept);
+        else
+            update(swept);
+        return;
+    }
+}
+
+void MarqueeStrip::textChanged(QLabel* label) {
+    for (Text& text : texts_)
+        if (text.label == label) text.image = QPixmap();
+    update();
+}
+
+bool MarqueeStrip::showsText(QPoint point) const {
+    for (const Text& text : texts_)
+        if (placeOf(text).contains(point)) return true;
+    return false;
+}
+
+const QPixmap& MarqueeStrip::imageOf(Text& text) {
+    const QLabel& label = *text.label;
+    const qreal ratio = devicePixelRatioF();
+    if (text.image.isNull() || text.image.size() != label.size() * ratio) {
+        text.image = QPixmap(label.size() * ratio);
+        text.image.setDevicePixelRatio(ratio);
+        text.image.fill(label.palette().color(QPalette::Window));
+        QPainter painter(&text.image);
+        painter.setFont(label.font());
+        painter.setPen(label.palette().color(QPalette::WindowText));
+        painter.drawText(label.contentsRect(), static_cast<int>(label.alignment()), label.text());
+    }
+    return text.image;
+}
+
+void MarqueeStrip::paintEvent(QPaintEvent* event) {
+    const qreal ratio = devicePixelRatioF();
+    if (surface_.isNull() || surface_.devicePixelRatio() != ratio) {
+        surface_ = QPixmap(size() * ratio);
+        surface_.setDevicePixelRatio(ratio);
+        surface_.fill(palette().color(QPalette::Window));
+        QPainter image(&surface_);
+        paintLines(image, lines_, palette().color(QPalette::WindowText), pos());
+    }
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    painter.drawPixmap(dirty, surface_,
+                       QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
+    for (Text& text : texts_) {
+        const QRect place = placeOf(text);
+        if (place.intersects(event->rect())) painter.drawPixmap(place.topLeft(), imageOf(text));
+    }
+}
+
+void MarqueeStrip::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) surface_ = QPixmap();
+    SurfaceWidget::changeEvent(event);
+}
+
+void MarqueeStrip::resizeEvent(QResizeEvent*) {
+    surface_ = QPixmap();
+}
+
+void MarqueeStrip::moveEvent(QMoveEvent*) {
+    surface_ = QPixmap();
+}
+
+}  // namespace ondrix
