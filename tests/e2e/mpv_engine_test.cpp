@@ -191,7 +191,8 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return engine.failureText() == QString::fromUtf8(reason); }, 2000))
+            [&, reason = reason] { return engine.failureText() == QString::fromUtf8(reason); },
+            2000))
             << engine.failureText().toStdString();
     }
 }
