@@ -1,6 +1,6 @@
 # The two set-up commands are `make run` and `make test`; everything else is
 # for developers.
-.PHONY: all deps build run package format-check check test test-asan test-werror test-windows bench bench-soak fuzz clean
+.PHONY: all deps build run package format-check check tidy test test-asan test-werror test-windows bench bench-soak fuzz clean
 
 all: build
 
@@ -28,7 +28,7 @@ package: build
 # that build makes everything with warnings as errors, so that a warning
 # fails the run. The package is built first: a test installs it and starts
 # the player from it.
-test: format-check build package
+test: format-check build package tidy
 	ctest --preset default
 	$(MAKE) test-asan
 
@@ -39,6 +39,12 @@ check: format-check build
 # Every C++ file as the committed .clang-format writes it.
 format-check: deps
 	clang-format --dry-run --Werror $$(git ls-files '*.cpp' '*.h')
+
+# clang-tidy with the committed .clang-tidy on every source file of the
+# default build, two at a time; a file found clean is checked again only when
+# what it includes changed (scripts/tidy). Any finding fails.
+tidy: build
+	scripts/tidy build
 
 test-asan: deps
 	cmake --preset asan

@@ -121,7 +121,7 @@ std::optional<QString> firstNonFile(const QStringList& names, const QString& fol
 
 QString shownName(const QString& name) {
     constexpr qsizetype kLongest = 80;
-    const QString shown = cleanOutsideText(name);
+    QString shown = cleanOutsideText(name);
     if (shown.size() <= kLongest) return shown;
     return shown.left(kLongest / 2 - 1) + QChar(0x2026) + shown.right(kLongest / 2);
 }

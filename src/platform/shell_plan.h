@@ -61,7 +61,7 @@ std::optional<ShellLaunch> planProgramRun(const QString& program, const QString&
 bool startLaunch(const ShellLaunch& launch);
 
 // A log over the limit loses its older half, cut at a line's start.
-constexpr qint64 kLogLimit = 1024 * 1024;
+constexpr qint64 kLogLimit = qint64{1024} * 1024;
 void keepLogUnder(const QString& path, qint64 limit);
 
 // A console program's output as a terminal would finally show it, for a log:

@@ -70,9 +70,9 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
 
 QString mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url) {
     // Cleaned before the choice: a title of escape codes alone is no title.
-    const QString stream = cleanOutsideText(streamTitle);
+    QString stream = cleanOutsideText(streamTitle);
     if (!stream.trimmed().isEmpty()) return stream;
-    const QString station = cleanOutsideText(stationName);
+    QString station = cleanOutsideText(stationName);
     if (!station.trimmed().isEmpty()) return station;
     const qsizetype cut =
         std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
@@ -81,7 +81,7 @@ QString mprisTitle(const QString& streamTitle, const QString& stationName, const
 }
 
 QString mprisArtist(const QString& stationName, const QString& url) {
-    const QString station = cleanOutsideText(stationName);
+    QString station = cleanOutsideText(stationName);
     if (!station.trimmed().isEmpty()) return station;
     if (!isLocal(url)) return QString();
     return cleanOutsideText(QFileInfo(QDir::fromNativeSeparators(url)).dir().dirName());

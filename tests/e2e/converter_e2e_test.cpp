@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -10,7 +9,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
-#include <cmath>
 
 #include "converters/flac.h"
 #include "converters/mp3.h"
@@ -18,6 +16,7 @@
 #include "support/fakes.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/wav_tone.h"
 #include "ui/clickable_label.h"
 
 namespace {
@@ -26,29 +25,6 @@ using namespace ondrix;
 using namespace testsupport;
 
 constexpr int kRate = 44100;
-
-// One second of a 440 Hz tone, 16-bit stereo PCM.
-QByteArray toneWav() {
-    QByteArray pcm;
-    QDataStream samples(&pcm, QIODevice::WriteOnly);
-    samples.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < kRate; ++i) {
-        const auto value = static_cast<qint16>(8000 * std::sin(2 * M_PI * 440 * i / kRate));
-        samples << value << value;
-    }
-    QByteArray wav;
-    QDataStream out(&wav, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + pcm.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(kRate) << quint32(kRate * 4)
-        << quint16(4) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), static_cast<int>(pcm.size()));
-    return wav;
-}
 
 // Whether the encoder has written a complete, valid file by now.
 bool validMp3(const QString& folder, const QString& name) {
@@ -92,8 +68,8 @@ class ConverterE2eTest : public ::testing::Test {
     void SetUp() override {
         if (!haveProgram(QStringLiteral("lame")) || !haveProgram(QStringLiteral("flac")))
             GTEST_SKIP() << "lame and flac are needed";
-        folder.write(QStringLiteral("tone.wav"), toneWav());
-        folder.write(QStringLiteral("my tone.wav"), toneWav());
+        folder.write(QStringLiteral("tone.wav"), wavTone(1.0));
+        folder.write(QStringLiteral("my tone.wav"), wavTone(1.0));
         // What a FAT stick holds: every file executable, also ones named
         // like the encoders. Only the real encoders may run.
         for (const QString name : {"lame", "lame.exe", "flac", "flac.exe"}) {
@@ -118,53 +94,41 @@ class ConverterE2eTest : public ::testing::Test {
     const QByteArray oldState = qgetenv("XDG_STATE_HOME");
 };
 
-TEST_F(ConverterE2eTest, EveryMp3LabelMakesAFileLameAccepts) {
+TEST_F(ConverterE2eTest, EveryLabelMakesAFileItsEncoderAccepts) {
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
-    formMp3 window(shell, dialogs);
-    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
-        pick(window, input);
-        const QString stem =
-            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
-        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
-            window.textBox(QStringLiteral("Text2"))->setText(output);
-            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
+    formMp3 mp3(shell, dialogs);
+    formFlac flac(shell, dialogs);
+    const struct {
+        ConverterFrame& window;
+        QStringList labels;
+        QString extension;
+        bool (*valid)(const QString&, const QString&);
+    } encoders[] = {{mp3, {"LblCBR", "LblABR", "LblVBR", "LblMake"}, ".mp3", validMp3},
+                    {flac, {"lblComp8", "lblComp5", "LblComp0"}, ".flac", validFlac}};
+    const std::pair<QString, QString> inputs[] = {{"tone.wav", ""}, {"my tone.wav", "blank-"}};
+    for (const auto& encoder : encoders)
+        for (const auto& [input, stem] : inputs) {
+            pick(encoder.window, input);
+            for (const QString& label : encoder.labels) {
+                encoder.window.textBox(QStringLiteral("Text2"))
+                    ->setText(stem + label + encoder.extension);
+                QTest::mouseClick(encoder.window.commandLabel(label), Qt::LeftButton);
+            }
         }
-        for (const char* label : {"LblCBR", "LblABR", "LblVBR", "LblMake"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".mp3");
-            EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), output); }))
-                << output.toStdString();
-        }
-    }
-}
-
-TEST_F(ConverterE2eTest, EveryFlacLabelMakesAFileFlacAccepts) {
-    CurrentDirectory here(folder.path());
-    SystemShell shell;
-    FakeDialogs dialogs;
-    formFlac window(shell, dialogs);
-    for (const QString& input : {QStringLiteral("tone.wav"), QStringLiteral("my tone.wav")}) {
-        pick(window, input);
-        const QString stem =
-            input.contains(QLatin1Char(' ')) ? QStringLiteral("blank-") : QString();
-        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
-            window.textBox(QStringLiteral("Text2"))
-                ->setText(stem + QString::fromLatin1(label) + QStringLiteral(".flac"));
-            QTest::mouseClick(window.commandLabel(QString::fromLatin1(label)), Qt::LeftButton);
-        }
-        for (const char* label : {"lblComp8", "lblComp5", "LblComp0"}) {
-            const QString output = stem + QString::fromLatin1(label) + QStringLiteral(".flac");
-            EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), output); }))
-                << output.toStdString();
-        }
-    }
+    for (const auto& encoder : encoders)
+        for (const auto& input : inputs)
+            for (const QString& label : encoder.labels) {
+                const QString output = input.second + label + encoder.extension;
+                EXPECT_TRUE(waitForValid([&] { return encoder.valid(folder.path(), output); }))
+                    << output.toStdString();
+            }
 }
 
 TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem) {
     const QStringList stems{"-dash", "quo\"te", "a", "my tone"};
-    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), toneWav());
+    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), wavTone(1.0));
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -188,7 +152,7 @@ TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem)
 }
 
 TEST_F(ConverterE2eTest, AnExistingOutputSurvivesNoAndIsReplacedAfterYes) {
-    folder.write(QStringLiteral("keep.wav"), toneWav());
+    folder.write(QStringLiteral("keep.wav"), wavTone(1.0));
     const QByteArray mine = "the user's own file, not made here";
     folder.write(QStringLiteral("keep.mp3"), mine);
     folder.write(QStringLiteral("keep.flac"), mine);
@@ -359,14 +323,20 @@ void dragAndEnd(const Xvfb& display, const QString& id, RealWindow& window) {
     const QString x = QString::number(150), y = QString::number(20);
     xdotool(display, {QStringLiteral("mousemove"), QStringLiteral("--window"), id, x, y});
     xdotool(display, {QStringLiteral("mousedown"), QStringLiteral("1")});
-    for (int step = 1; step <= 4; ++step)
+    // Each step waits for the window's own move: a pointer event queued
+    // before the move landed is relative to where the window was.
+    for (int step = 1; step <= 4; ++step) {
         xdotool(display, {QStringLiteral("mousemove_relative"), QStringLiteral("--"),
                           QStringLiteral("10"), QStringLiteral("5")});
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return windowGeometry(display, id).topLeft() ==
+                       before.topLeft() + QPoint(10, 5) * step;
+            },
+            10000))
+            << "window did not follow the drag at step " << step;
+    }
     xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return windowGeometry(display, id).topLeft() == before.topLeft() + QPoint(40, 20); },
-        5000))
-        << "window did not follow the drag";
 
     xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
     xdotool(display, {QStringLiteral("key"), QStringLiteral("F12")});
@@ -454,7 +424,7 @@ TEST_F(ConverterOnXTest, Mp3WindowStartsLameWithThePickedName) {
 }
 
 TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
-    folder.write(QStringLiteral("a.wav"), toneWav());
+    folder.write(QStringLiteral("a.wav"), wavTone(1.0));
     QString id;
     const auto started = open(QStringLiteral("OndrixFlac"), QStringLiteral("flac.exe"),
                               QStringLiteral("flac"), QStringLiteral("Ondrix Flac"), id);

@@ -16,45 +16,14 @@
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
+#include "support/wav_tone.h"
 #include "support/web_server.h"
 
 using ondrix::MpvEngine;
 using ondrix::PlayState;
+using testsupport::wavTone;
 
 namespace {
-
-// 16-bit 44.1 kHz stereo PCM: 1411200 bits per second.
-QByteArray wavTone(double seconds, double frequencyHz = 440.0, int rate = 44100, int channels = 2) {
-    constexpr int bytesPerSample = 2;
-    const int frames = static_cast<int>(seconds * rate);
-    const quint32 dataSize = frames * channels * bytesPerSample;
-    QByteArray wav;
-    auto put32 = [&](quint32 v) {
-        v = qToLittleEndian(v);
-        wav.append(reinterpret_cast<const char*>(&v), 4);
-    };
-    auto put16 = [&](quint16 v) {
-        v = qToLittleEndian(v);
-        wav.append(reinterpret_cast<const char*>(&v), 2);
-    };
-    wav.append("RIFF");
-    put32(36 + dataSize);
-    wav.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(static_cast<quint16>(channels));
-    put32(rate);
-    put32(rate * channels * bytesPerSample);
-    put16(static_cast<quint16>(channels * bytesPerSample));
-    put16(16);
-    wav.append("data");
-    put32(dataSize);
-    for (int i = 0; i < frames; ++i) {
-        const auto sample = static_cast<qint16>(8000 * std::sin(2 * M_PI * frequencyHz * i / rate));
-        for (int channel = 0; channel < channels; ++channel) put16(static_cast<quint16>(sample));
-    }
-    return wav;
-}
 
 // Every state the engine reports, in order.
 struct StateLog {
@@ -222,7 +191,8 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return engine.failureText() == QString::fromUtf8(reason); }, 2000))
+            [&, reason = reason] { return engine.failureText() == QString::fromUtf8(reason); },
+            2000))
             << engine.failureText().toStdString();
     }
 }

@@ -382,7 +382,10 @@ TEST_F(PlayerWithEngine, APlaylistWithoutEndStopsWithinSecondsAndSaysWhy) {
     };
     ondrix::Wavelark& w = window();
     w.Form_Load();
-    for (const auto& [path, reason] : cases) {
+    // Named copies: clang before 16 cannot capture structured bindings.
+    for (const auto& row : cases) {
+        const char* path = row.first;
+        const char* reason = row.second;
         SCOPED_TRACE(path);
         QElapsedTimer timer;
         timer.start();

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 #include <QUrl>
+#include <cmath>
 #include <functional>
 
 #include "support/icecast.h"
@@ -92,8 +93,11 @@ class PlayerUnderX : public ::testing::Test {
                                 : QPoint(-99999, -99999);
     }
 
-    // A left-button drag from a point of the surface (window coordinates).
-    void drag(QPoint from, QPoint by) {
+    // A left-button drag from a point of the window (window coordinates).
+    // When the window follows, each step waits for the window's own move: a
+    // pointer event queued before the move landed is relative to where the
+    // window was.
+    void drag(QPoint from, QPoint by, bool windowFollows = true) {
         const QPoint origin = windowPosition();
         const QPoint start = origin + from;
         xdotool(
@@ -105,9 +109,15 @@ class PlayerUnderX : public ::testing::Test {
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
         const int steps = 4;
         for (int i = 1; i <= steps; ++i) {
-            xdotool({QStringLiteral("mousemove"), QString::number(start.x() + by.x() * i / steps),
-                     QString::number(start.y() + by.y() * i / steps)});
-            QThread::msleep(50);
+            const QPoint step = by * i / steps;
+            xdotool({QStringLiteral("mousemove"), QString::number(start.x() + step.x()),
+                     QString::number(start.y() + step.y())});
+            if (windowFollows)
+                EXPECT_TRUE(
+                    QTest::qWaitFor([&] { return windowPosition() == origin + step; }, 10000))
+                    << "the window did not follow the drag at step " << i;
+            else
+                QThread::msleep(50);
         }
         xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
         QThread::msleep(200);
@@ -211,6 +221,42 @@ class PrivateBus {
     QString address_;
 };
 
+// `playerctl --follow` on the player's bus: the lines it printed, repeats
+// folded.
+class Follower {
+  public:
+    Follower(const QProcessEnvironment& env, const QStringList& what) {
+        process_.setProcessEnvironment(env);
+        endWithParent(process_);
+        process_.start(
+            QStringLiteral("playerctl"),
+            QStringList{QStringLiteral("--player=wavelark"), QStringLiteral("--follow")} + what);
+    }
+    ~Follower() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    // Whether the lines seen end with `last` (lines joined by blanks) within
+    // timeoutMs.
+    bool sawLast(const QString& last, int timeoutMs) {
+        return QTest::qWaitFor(
+            [&] {
+                for (const QString& line :
+                     QString::fromUtf8(process_.readAllStandardOutput()).split(QLatin1Char('\n')))
+                    if (!line.trimmed().isEmpty() &&
+                        (seen_.isEmpty() || seen_.constLast() != line.trimmed()))
+                        seen_ << line.trimmed();
+                return seen_.join(QLatin1Char(' ')).endsWith(last);
+            },
+            timeoutMs);
+    }
+    std::string seen() const { return seen_.join(QStringLiteral(" | ")).toStdString(); }
+
+  private:
+    QProcess process_;
+    QStringList seen_;
+};
+
 }  // namespace
 
 TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
@@ -239,7 +285,7 @@ TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
     EXPECT_EQ(windowPosition(), QPoint(260, 130));
 
     // A drag that starts on a control does not move the window.
-    drag(QPoint(20, 42), QPoint(50, 50));  // on station button R1
+    drag(QPoint(20, 42), QPoint(50, 50), false);  // on station button R1
     EXPECT_EQ(windowPosition(), QPoint(260, 130));
 }
 
@@ -357,12 +403,15 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
         !IcecastServer::available())
         GTEST_SKIP() << "needs playerctl, dbus-daemon, icecast2 and ffmpeg";
     IcecastServer server;
-    const QString one = QStringLiteral("/one.mp3"), two = QStringLiteral("/two.mp3");
+    const QString one = QStringLiteral("/one.mp3"), two = QStringLiteral("/two.mp3"),
+                  three = QStringLiteral("/three.mp3");
     ASSERT_TRUE(server.startSource(one, 440));
     ASSERT_TRUE(server.startSource(two, 660));
-    settings.write(QStringLiteral("!rkeys.txt"),
-                   crlf({"+", "One", "http://one.example/", server.url(one), "+", "Two",
-                         "http://two.example/", server.url(two)}));
+    ASSERT_TRUE(server.startSource(three, 880));
+    settings.write(
+        QStringLiteral("!rkeys.txt"),
+        crlf({"+", "One", "http://one.example/", server.url(one), "+", "Two", "http://two.example/",
+              server.url(two), "+", "Three", "http://three.example/", server.url(three)}));
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
     const auto onBus = [&](QProcessEnvironment& env) {
@@ -370,13 +419,9 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     };
     QProcessEnvironment env = x_->environment();
     onBus(env);
-    // A follower learns of changes only from the player's PropertiesChanged.
-    QProcess follower;
-    follower.setProcessEnvironment(env);
-    endWithParent(follower);
-    follower.start(QStringLiteral("playerctl"),
-                   {QStringLiteral("--player=wavelark"), QStringLiteral("--follow"),
-                    QStringLiteral("status")});
+    // Followers learn of changes only from the player's PropertiesChanged.
+    Follower statuses(env, {QStringLiteral("status")});
+    Follower titles(env, {QStringLiteral("metadata"), QStringLiteral("title")});
     start(playerProgram(), settings.path(), {}, onBus);
 
     const auto ctl = [&](const QStringList& arguments) {
@@ -396,18 +441,24 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     EXPECT_EQ(meta("xesam:artist"), QStringLiteral("One"));
     EXPECT_EQ(meta("xesam:url"), server.url(one));
     ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return meta("xesam:title") == QStringLiteral("Lark - Song"); }, 15000));
+    EXPECT_TRUE(titles.sawLast(QStringLiteral("Lark - Song"), 15000)) << titles.seen();
 
     ctl({QStringLiteral("pause")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Paused"); }, 5000));
     ctl({QStringLiteral("play")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Playing"); }, 5000));
 
-    ctl({QStringLiteral("next")});
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return meta("xesam:album") == QStringLiteral("Two"); }, 5000));
-    EXPECT_EQ(meta("xesam:url"), server.url(two));
+    // Next and Previous walk the buttons with an address, wrapping at both ends.
+    const std::pair<const char*, QString> steps[] = {
+        {"next", two}, {"next", three}, {"next", one}, {"previous", three}, {"previous", two}};
+    for (const auto& step : steps) {
+        const char* command = step.first;
+        const QString& mount = step.second;
+        ctl({QLatin1String(command)});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return meta("xesam:url") == server.url(mount); }, 5000))
+            << command << " did not reach " << mount.toStdString();
+    }
+    EXPECT_EQ(meta("xesam:album"), QStringLiteral("Two"));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return server.listeners(two) == 1 && server.listeners(one) == 0; }, 15000));
     EXPECT_EQ(meta("xesam:title"), QStringLiteral("Two"));  // no stream title yet
@@ -415,22 +466,8 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     ctl({QStringLiteral("stop")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Stopped"); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.listeners(two) == 0; }, 10000));
-
-    QStringList seen;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (const QString& line :
-                 QString::fromUtf8(follower.readAllStandardOutput()).split(QLatin1Char('\n')))
-                if (!line.trimmed().isEmpty() &&
-                    (seen.isEmpty() || seen.constLast() != line.trimmed()))
-                    seen << line.trimmed();
-            return seen.join(QLatin1Char(' '))
-                .endsWith(QStringLiteral("Playing Paused Playing Stopped"));
-        },
-        5000))
-        << seen.join(QLatin1Char(' ')).toStdString();
-    follower.kill();
-    follower.waitForFinished(5000);
+    EXPECT_TRUE(statuses.sawLast(QStringLiteral("Playing Paused Playing Stopped"), 5000))
+        << statuses.seen();
 }
 
 TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
@@ -481,7 +518,15 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
     ctl(QStringLiteral("previous"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 10000));
 
-    ctl(QStringLiteral("position 30"));  // a file has a length: it can be sought
+    // A file has a length: it shows on the bus and the file can be sought.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::abs(ctl(QStringLiteral("metadata mpris:length")).toLongLong() - 60000000) <
+                   500000;
+        },
+        10000))
+        << ctl(QStringLiteral("metadata mpris:length")).toStdString();
+    ctl(QStringLiteral("position 30"));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return ctl(QStringLiteral("position")).toDouble() >= 30; }, 10000));
 }

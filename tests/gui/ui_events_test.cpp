@@ -59,14 +59,19 @@ TEST(UiEvents, ListPicksOnlyOnAPick) {
     EXPECT_EQ(picks, 1) << "a double-click";
     EXPECT_EQ(list->pickedText(), QStringLiteral("beta"));
 
-    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Down, 2},     {Qt::Key_Home, 0},
-                                            {Qt::Key_End, 2},      {Qt::Key_PageUp, 0},
-                                            {Qt::Key_PageDown, 2}, {Qt::Key_Up, 1}};
-    for (const auto& [key, row] : keys) {
+    // A key that moves the selection picks; one that cannot move it (End or
+    // Down on the last row, Up on the first) keeps it and picks nothing.
+    const struct {
+        Qt::Key key;
+        int row, picks;
+    } keys[] = {{Qt::Key_Down, 2, 1},   {Qt::Key_Down, 2, 0},     {Qt::Key_End, 2, 0},
+                {Qt::Key_Home, 0, 1},   {Qt::Key_Up, 0, 0},       {Qt::Key_End, 2, 1},
+                {Qt::Key_PageUp, 0, 1}, {Qt::Key_PageDown, 2, 1}, {Qt::Key_Up, 1, 1}};
+    for (const auto& k : keys) {
         const int before = picks;
-        QTest::keyClick(list, key);
-        EXPECT_EQ(picks, before + 1) << "key " << key;
-        EXPECT_EQ(list->listIndex(), row) << "key " << key;
+        QTest::keyClick(list, k.key);
+        EXPECT_EQ(picks, before + k.picks) << "key " << k.key << " to row " << k.row;
+        EXPECT_EQ(list->listIndex(), k.row) << "key " << k.key;
     }
     const int before = picks;
     list->setListIndex(1);  // the entry already selected, set again
@@ -74,7 +79,7 @@ TEST(UiEvents, ListPicksOnlyOnAPick) {
     EXPECT_EQ(picks, before + 2);
 }
 
-TEST(UiEvents, DoubleClickOnALabelIsOneClickAndCaptionsArePlainText) {
+TEST(UiEvents, ALabelClicksOnAPressReleasedInsideItAndCaptionsArePlainText) {
     QWidget window;
     auto* label = new ClickableLabel(QStringLiteral("<b>REC</b>"), &window);
     label->setGeometry(0, 0, 200, 30);
@@ -82,7 +87,13 @@ TEST(UiEvents, DoubleClickOnALabelIsOneClickAndCaptionsArePlainText) {
     QObject::connect(label, &ClickableLabel::clicked, [&] { ++clicks; });
     window.show();
     doubleClick(label, QPoint(5, 5));
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks, 1) << "a double-click";
+    // Pressed, then released outside: the user changed their mind.
+    for (QPoint outside : {QPoint(250, 5), QPoint(5, 40), QPoint(-3, 5)}) {
+        sendMouse(label, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(5, 5));
+        sendMouse(label, QEvent::MouseButtonRelease, Qt::LeftButton, outside);
+    }
+    EXPECT_EQ(clicks, 1) << "released outside";
     // Shown as typed: as wide as the tags themselves, not one bold word.
     EXPECT_GE(label->sizeHint().width(),
               label->fontMetrics().horizontalAdvance(QStringLiteral("<b>REC</b>")));

@@ -55,6 +55,8 @@ class IcecastServer {
     void writeConfig() const;
     bool launchSource(const QString& mount, Source& source);
     static void endProcess(QProcess& process);
+    // The ends of the server's error log and its error output.
+    QString logTail() const;
     // GET on the server's admin pages; empty when there was no answer.
     QByteArray adminGet(const QString& pathAndQuery, int timeoutMs = 3000);
 

@@ -48,6 +48,11 @@ QProcessEnvironment Xvfb::environment() const {
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // No session bus unless the test brings its own: without an address the
+    // toolkit would launch a bus daemon that outlives the program, and with
+    // the desktop's the program would join the user's sound menu.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=/dev/null/no-bus"));
     return env;
 }
 

@@ -14,7 +14,9 @@ class Xvfb {
     Xvfb(int width = 1280, int height = 1024);
     ~Xvfb();
     QString display() const { return display_; }
-    QProcessEnvironment environment() const;  // the process's plus DISPLAY
+    // The process's plus DISPLAY, with a session bus address that leads
+    // nowhere.
+    QProcessEnvironment environment() const;
     // Saves the whole screen as PNG (ImageMagick's import).
     bool screenshot(const QString& pngPath) const;
 

@@ -9,7 +9,7 @@
 namespace testsupport {
 
 QString shownToolTip(const QWidget& widget) {
-    const QString tip = widget.toolTip();
+    QString tip = widget.toolTip();
     if (!Qt::mightBeRichText(tip)) return tip;
     QTextDocument document;
     document.setHtml(tip);

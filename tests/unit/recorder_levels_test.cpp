@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "recorder/level_meter.h"
@@ -65,9 +66,9 @@ TEST(RecorderLevels, QuietWhenTheLastTenSecondsStayUnderMinusForty) {
     };
     for (const Case& c : cases) {
         LevelMeter meter;
-        for (int tenth = 1; tenth <= static_cast<int>(c.recorded * 10 + 0.5); ++tenth) {
+        for (int tenth = 1; tenth <= std::lround(c.recorded * 10); ++tenth) {
             const double seconds = tenth / 10.0;
-            meter.add(tenth == static_cast<int>(c.loudAt * 10 + 0.5) ? c.loudPeak : 0.005, seconds);
+            meter.add(tenth == std::lround(c.loudAt * 10) ? c.loudPeak : 0.005, seconds);
         }
         EXPECT_EQ(meter.isQuiet(), c.quiet) << c.name;
     }

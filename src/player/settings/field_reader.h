@@ -17,7 +17,7 @@ struct GeneralValue {
 
 // The largest settings file read: far above any real one (120 stations of
 // long addresses take under 100 KiB), small enough to read in an instant.
-constexpr qint64 kSettingsFileLimit = 1024 * 1024;
+constexpr qint64 kSettingsFileLimit = qint64{1024} * 1024;
 
 // Reads comma- and line-separated fields from settings file content. Bytes
 // are decoded as UTF-8 when valid, else as Windows-1252; CR LF, lone LF and
