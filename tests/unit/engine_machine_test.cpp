@@ -133,7 +133,7 @@ Event opening(const char* address) {
 Event told(Failure kind, int detail = 0) {
     return [=](Script& s) { s.machine.openingError({kind, detail}); };
 }
-Event on(int core, std::function<void(EngineMachine&, int)> call) {
+Event on(int core, const std::function<void(EngineMachine&, int)>& call) {
     return [=](Script& s) { call(s.machine, core); };
 }
 const Event lost = [](Script& s) { s.machine.eventsLost(s.core()); };
@@ -198,7 +198,7 @@ void run(Script& s, const std::vector<Step>& steps) {
 }
 
 // Events in turn, as one: each sees the commands of those before it.
-Event seq(std::vector<Event> events) {
+Event seq(const std::vector<Event>& events) {
     return [=](Script& s) {
         for (const Event& e : events) s.step(e);
     };

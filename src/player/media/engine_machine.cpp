@@ -375,10 +375,14 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     load_.reset();
     if (reconnect_) {
         scheduleReconnect();
-    } else if (stopped) {
+        return;
+    }
+    if (stopped) {
         setPhase(EnginePhase::Ended);
-    } else if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() &&
-               !stream_.icy && !stream_.hls) {
+        return;
+    }
+    if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() && !stream_.icy &&
+        !stream_.hls) {
         // A body without a length, from a server that is no station: a file
         // made on the fly and a live stream end alike here, and libmpv does
         // not say whether the last chunk came. The server is asked once.
