@@ -15,10 +15,13 @@ Xvfb::Xvfb(int width, int height) : server_(std::make_unique<QProcess>()) {
     server_->setProcessChannelMode(QProcess::SeparateChannels);
     endWithParent(*server_);
     // -displayfd 1: the server picks a free display and prints its number.
+    // -noreset: else the server resets when the readiness check below leaves,
+    // and a program started at that moment cannot connect.
     server_->start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                    QStringLiteral("-screen"), QStringLiteral("0"),
+                    QStringLiteral("%1x%2x24").arg(width).arg(height), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
     if (!server_->waitForStarted(10000)) throw std::runtime_error("Xvfb did not start");
     QByteArray number;
     QElapsedTimer timer;
