@@ -15,6 +15,7 @@
 #include "platform/shell.h"
 #include "support/fakes.h"
 #include "support/processes.h"
+#include "support/suite_paths.h"
 #include "support/temp_folder.h"
 #include "support/wav_tone.h"
 #include "ui/clickable_label.h"
@@ -202,7 +203,7 @@ class RealWindow {
                const QString& realEncoder, const QString& wavFolder)
         : record_(programFolder_.file(QStringLiteral("arguments.txt"))) {
         const QString binary = programFolder_.file(program);
-        QFile::copy(QStringLiteral(ONDRIX_BINARY_DIR "/") + program, binary);
+        QFile::copy(testsupport::buildPath(program), binary);
         QFile::setPermissions(binary, QFile::permissions(binary) | QFile::ExeOwner);
         const QString script =
             QStringLiteral(
@@ -309,7 +310,7 @@ struct Probe {
 void checkScreenshot(const Xvfb& display, const QString& id, const QString& name,
                      const std::vector<Probe>& probes) {
     QTest::qWait(500);  // let the window paint
-    const QString path = QStringLiteral(ONDRIX_BINARY_DIR "/") + name;
+    const QString path = testsupport::buildPath(name);
     ASSERT_TRUE(display.screenshot(path));
     const QImage screen(path);
     const QPoint origin = windowGeometry(display, id).topLeft();
@@ -470,7 +471,7 @@ TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
     QFile::setPermissions(encoder, QFile::ReadOwner | QFile::ExeOwner);
     auto wrapper = [&](QProcess& process, const QString& status) {
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixMP3"),
+        process.start(testsupport::buildPath(QStringLiteral("OndrixMP3")),
                       {QString::fromLatin1(kConsoleWrapperArgument), encoder, "a b.wav", status});
         EXPECT_TRUE(process.waitForStarted(5000));
     };
@@ -503,7 +504,7 @@ TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
     QProcess missing;
     missing.setProcessChannelMode(QProcess::MergedChannels);
     missing.setStandardInputFile(QProcess::nullDevice());  // as in the log: no Enter to wait for
-    missing.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixMP3"),
+    missing.start(testsupport::buildPath(QStringLiteral("OndrixMP3")),
                   {QString::fromLatin1(kConsoleWrapperArgument), work.file("none")});
     ASSERT_TRUE(missing.waitForFinished(5000));
     EXPECT_EQ(missing.exitCode(), 127);

@@ -16,6 +16,7 @@
 
 #include "support/icecast.h"
 #include "support/processes.h"
+#include "support/suite_paths.h"
 #include "support/temp_folder.h"
 
 using namespace testsupport;
@@ -188,7 +189,9 @@ class PlayerUnderX : public ::testing::Test {
         return player_.exitStatus() == QProcess::NormalExit && player_.exitCode() == status;
     }
 
-    QString playerProgram() const { return QStringLiteral(ONDRIX_BINARY_DIR "/ondrixWavelark31"); }
+    QString playerProgram() const {
+        return testsupport::buildPath(QStringLiteral("ondrixWavelark31"));
+    }
 
     TempFolder settings;
     std::unique_ptr<Xvfb> x_;
@@ -316,7 +319,7 @@ TEST_F(PlayerUnderX, MissingSettingsFileEndsTheStartWithTheErrorNamed) {
 TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
     TempFolder prefix, home;
     ASSERT_EQ(runCommand(QStringLiteral("cmake"),
-                         {QStringLiteral("--install"), QStringLiteral(ONDRIX_BINARY_DIR),
+                         {QStringLiteral("--install"), testsupport::buildPath(QString()),
                           QStringLiteral("--prefix"), prefix.path()},
                          QProcessEnvironment::systemEnvironment(), nullptr, 120000),
               0);
@@ -354,8 +357,8 @@ TEST_F(PlayerUnderX, InstalledDesktopEntryRunsInTheUsersOwnSettingsFolder) {
 TEST_F(PlayerUnderX, ScreenshotShowsTheLinesAndLabelsAtTheirPlacesAndTheTextsMove) {
     start(playerProgram(), settings.path());
     xdotool({QStringLiteral("mousemove"), QStringLiteral("1000"), QStringLiteral("900")});
-    const QString first = QStringLiteral(ONDRIX_BINARY_DIR "/wavelark-window.png");
-    const QString second = QStringLiteral(ONDRIX_BINARY_DIR "/wavelark-window-later.png");
+    const QString first = testsupport::buildPath(QStringLiteral("wavelark-window.png"));
+    const QString second = testsupport::buildPath(QStringLiteral("wavelark-window-later.png"));
     ASSERT_TRUE(x_->screenshot(first));
     QThread::msleep(500);
     ASSERT_TRUE(x_->screenshot(second));
@@ -532,7 +535,7 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
 }
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
-    const QDir packages(QStringLiteral(ONDRIX_BINARY_DIR "/package"));
+    const QDir packages(testsupport::buildPath(QStringLiteral("package")));
     const QStringList debs = packages.entryList({QStringLiteral("*.deb")}, QDir::Files, QDir::Time);
     if (debs.isEmpty()) GTEST_SKIP() << "no package in build/package: run make package";
     const QString deb = packages.filePath(debs.constFirst());

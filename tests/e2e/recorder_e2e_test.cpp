@@ -16,6 +16,7 @@
 #include "platform/command_line.h"
 #include "recorder/capture.h"
 #include "support/processes.h"
+#include "support/suite_paths.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -87,7 +88,7 @@ class PulseServer {
         recorder.setProcessEnvironment(with);
         recorder.setWorkingDirectory(home());
         endWithParent(recorder);
-        recorder.start(QStringLiteral(ONDRIX_BINARY_DIR "/OndrixWRec"), {});
+        recorder.start(testsupport::buildPath(QStringLiteral("OndrixWRec")), {});
         ASSERT_TRUE(recorder.waitForStarted(10000));
     }
 
@@ -255,7 +256,7 @@ TEST(RecorderEndToEnd, SecondStartLeavesOneRecorderAndStopThenRecordMakesASecond
 
     // Ten seconds of quiet sound make the window say "quiet", in pale yellow
     // right of the bar (304..364, 118..137 pixels).
-    const QString shot = QStringLiteral(ONDRIX_BINARY_DIR "/recorder-quiet.png");
+    const QString shot = testsupport::buildPath(QStringLiteral("recorder-quiet.png"));
     QImage image;
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {

@@ -7,6 +7,7 @@
 #include "platform/runtime_error.h"
 #include "player/mpris.h"
 #include "support/shown_text.h"
+#include "support/suite_paths.h"
 
 using namespace testsupport;
 using ondrix::RuntimeError;
@@ -166,7 +167,7 @@ TEST_F(WavelarkTest, StationNamesAreTextAndLongOnesAreCutWithTheWholeNameInEvery
 }
 
 TEST_F(WavelarkTest, DefaultStationNamesFitTheirButtons) {
-    QFile defaults(QStringLiteral(ONDRIX_SOURCE_DIR "/resources/settings/!rkeys.txt"));
+    QFile defaults(testsupport::sourcePath(QStringLiteral("resources/settings/!rkeys.txt")));
     ASSERT_TRUE(defaults.open(QIODevice::ReadOnly));
     folder.write(QStringLiteral("!rkeys.txt"), defaults.readAll());
     ondrix::Wavelark& w = loaded();

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "support/fuzz_entries.h"
+#include "support/suite_paths.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST_P(FuzzInputs, KeptInputsAreHandledSoundly) {
     const FuzzTarget target = GetParam();
     int replayed = 0;
     for (const char* kind : {"corpus", "regressions"}) {
-        const QDir folder(QStringLiteral(ONDRIX_SOURCE_DIR "/tests/fuzz/%1/%2")
+        const QDir folder(testsupport::sourcePath(QStringLiteral("tests/fuzz/%1/%2"))
                               .arg(QLatin1String(kind), QLatin1String(target.name)));
         for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
             QFile file(folder.filePath(name));
