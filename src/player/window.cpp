@@ -59,8 +59,8 @@ QWidget* Wavelark::createControl(const ControlLayout& control) {
             if (!control.scrolls) return nullptr;
             if (!marquee_) {
                 marquee_ = new MarqueeStrip(this, wavelarkWindowLayout().lines);
-                marquee_->setGeometry(
-                    twipsRect(0, kScrollStripTop, kScaleWidth, kScrollStripHeight));
+                marquee_->setGeometry(twipsRect(0, kScrollStripTop, static_cast<int>(kScaleWidth),
+                                                kScrollStripHeight));
             }
             return marquee_->addText(control.caption);
         default:
