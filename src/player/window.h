@@ -9,7 +9,7 @@
 //                 File1, Random_Play, Drive1, Dir1
 //   clock.cpp     Timer3 (clock and second clock), lbltime
 //   marquee.cpp   Timer2 (scrolling texts), their captions and places
-//   commands.cpp  Form_KeyDown, LabelRec, LabelExit
+//   commands.cpp  the keys past the shared ones, LabelRec, LabelExit
 // The drag, the place in twips and the key preview are SuiteWindow's.
 
 #include <QCheckBox>
@@ -98,8 +98,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void Timer3_Timer();
     void lbltime_Click();
 
-    // Keys, recorder, exit, drag.
-    void Form_KeyDown(int keyCode, int shift) override;
+    // Recorder, exit; the keys are SuiteWindow's Form_KeyDown.
     void LabelRec_Click();
     void LabelExit_Click();
 
@@ -114,7 +113,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void playAgain() override { LabelPlay_Click(); }
     void stopPlaying() override { LabelStop_Click(); }
     void quitPlayer() override { LabelExit_Click(); }
-    void bringToFront() override;
+    void bringToFront() override { SuiteWindow::bringToFront(); }
     void stepWalk(int direction) override;
 
     // Controls, under the names their handlers use.
@@ -155,6 +154,9 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void setScrollLefts(float l2r, float r2l);
 
   protected:
+    // F2 to F5 and F11; F1 re-reads the settings after its help box.
+    void windowKeyDown(int keyCode) override;
+    void helpShown() override;
     bool movesOverSurface(const QMouseEvent& event) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -182,8 +184,6 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     // What a reload read is shown as at start-up.
     void showReloadedMarquee();
     void showReloadedClock();
-    // Closes the window and ends the program with status 0.
-    void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or the scrolling texts' strip
