@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QImage>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -174,7 +175,16 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
               {.type = "text/html", .body = "<html><body>A web page, not audio.</body></html>\n"});
     web.route(QStringLiteral("/silent"), testsupport::WebServer::Reply::noAnswer());
     engine.setNetworkTimeout(2);
+    // Files with no audio at all: a picture and a film without sound.
+    QImage(16, 16, QImage::Format_RGB32).save(folder.file(QStringLiteral("cover.png")));
+    ASSERT_EQ(testsupport::runCommand(
+                  QStringLiteral("ffmpeg"),
+                  {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc=duration=1:size=64x48",
+                   folder.file(QStringLiteral("silent-film.mkv"))}),
+              0);
     const std::pair<QString, const char*> cases[] = {
+        {folder.file(QStringLiteral("cover.png")), "Not an audio stream"},
+        {folder.file(QStringLiteral("silent-film.mkv")), "Not an audio stream"},
         {web.url(QStringLiteral("/gone")), "Not found (404)"},
         {QStringLiteral("http://127.0.0.1:%1/x").arg(testsupport::freePort()),
          "Connection refused"},

@@ -435,6 +435,7 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
          seq({start, told(Failure::HttpStatus, 404), ended(1, EndReason::Error)})},
         {"nothing told", seq({start, ended(1, EndReason::Error)})},
         {"failed at the network timeout", seq({start, later(2000), ended(1, EndReason::Error)})},
+        {"failed a little before it", seq({start, later(1700), ended(1, EndReason::Error)})},
         {"not audio, then a late word about something else",
          seq({start, ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)})},
         {"trickles", seq({start, due(kWatchdog)})},
@@ -444,8 +445,8 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
     };
     const FailureReason reasons[] = {
         {Failure::ConnectionRefused}, {Failure::HttpStatus, 404}, {Failure::CannotOpen},
-        {Failure::NoAnswer},          {Failure::NotAudio},        {Failure::NothingPlayed, 5},
-        {Failure::OffTheAir, 3},      {Failure::CannotOpen},
+        {Failure::NoAnswer},          {Failure::NoAnswer},        {Failure::NotAudio},
+        {Failure::NothingPlayed, 5},  {Failure::OffTheAir, 3},    {Failure::CannotOpen},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].first);
