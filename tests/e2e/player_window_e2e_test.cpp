@@ -1,6 +1,9 @@
 // The real player under Xvfb, driven with xdotool as a user would.
 #include <gtest/gtest.h>
 
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -202,6 +205,22 @@ class PlayerUnderX : public ::testing::Test {
 // A point of the bare surface: under the title row between the station rows.
 const QPoint kSurface(40, 62);
 
+const QString kMprisName = QStringLiteral("org.mpris.MediaPlayer2.wavelark");
+const QString kMprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kMprisPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// A property of the player's media control, read over the test's bus.
+QVariant playerProperty(const PrivateBus& bus, const char* name) {
+    const QDBusMessage reply = bus.connection().call(
+        QDBusMessage::createMethodCall(kMprisName, kMprisPath,
+                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                       QStringLiteral("Get"))
+        << kMprisPlayer << QString::fromLatin1(name));
+    return reply.arguments().isEmpty()
+               ? QVariant()
+               : reply.arguments().constFirst().value<QDBusVariant>().variant();
+}
+
 }  // namespace
 
 TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
@@ -385,6 +404,7 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
     EXPECT_EQ(meta("xesam:url"), server.url(one));
     ASSERT_TRUE(server.setStreamTitle(one, QStringLiteral("Lark - Song")));
     EXPECT_TRUE(titles.sawLast(QStringLiteral("Lark - Song"), 15000)) << titles.seen();
+    EXPECT_EQ(playerProperty(bus, "CanSeek"), QVariant(false));  // a live station
 
     ctl({QStringLiteral("pause")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Paused"); }, 5000));
@@ -454,11 +474,13 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
     EXPECT_EQ(ctl(QStringLiteral("metadata xesam:artist")), QDir(settings.path()).dirName());
     EXPECT_EQ(ctl(QStringLiteral("metadata xesam:title")), QStringLiteral("y.mp3"));
 
+    // playerctl quotes an object path.
+    const QString firstTrack =
+        ctl(QStringLiteral("metadata mpris:trackid")).remove(QLatin1Char('\''));
+    const auto position = [&] { return ctl(QStringLiteral("position")).toDouble(); };
+
     ctl(QStringLiteral("next"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("z.mp3"); }, 10000));
-    ctl(QStringLiteral("previous"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 10000));
-
     // A file has a length: it shows on the bus and the file can be sought.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
@@ -467,9 +489,21 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
         },
         10000))
         << ctl(QStringLiteral("metadata mpris:length")).toStdString();
+    EXPECT_EQ(playerProperty(bus, "CanSeek"), QVariant(true));
+    // A seek meant for the file before, arriving after Next, is not this one's.
+    const QDBusMessage stale = bus.connection().call(
+        QDBusMessage::createMethodCall(kMprisName, kMprisPath, kMprisPlayer,
+                                       QStringLiteral("SetPosition"))
+        << QVariant::fromValue(QDBusObjectPath(firstTrack)) << qlonglong{30000000});
+    ASSERT_EQ(stale.type(), QDBusMessage::ReplyMessage) << stale.errorMessage().toStdString();
+    const double before = position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position() >= before + 1; }, 10000));
+    EXPECT_LT(position(), 30);
+
+    ctl(QStringLiteral("previous"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return url() == uri("y.mp3"); }, 10000));
     ctl(QStringLiteral("position 30"));
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return ctl(QStringLiteral("position")).toDouble() >= 30; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return position() >= 30; }, 10000));
 }
 
 TEST_F(PlayerUnderX, DebianPackageUnpackedRunsItsDesktopEntry) {
