@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <set>
 #include <utility>
@@ -204,6 +205,21 @@ inline void expectPaintedFromTable(const QImage& image, const ondrix::WindowLayo
             }
     EXPECT_GT(bare, 0);
     EXPECT_EQ(wrong, 0) << "pixels of the bare surface not in the window's colour";
+}
+
+// A help box names the keys its window acts on: a line starts with "Fn "
+// exactly for the function keys whose press does something (acts, given the
+// key code; F12 last, as it closes the window).
+inline void expectHelpNamesTheKeysThatAct(const QString& help,
+                                          const std::function<bool(int)>& acts) {
+    const QStringList lines = help.split(QStringLiteral("\r\n"));
+    EXPECT_FALSE(help.endsWith(QLatin1Char('\n')));
+    for (int n = 1; n <= 12; ++n) {
+        const QString name = QStringLiteral("F%1 ").arg(n);
+        const bool named = std::any_of(lines.cbegin(), lines.cend(),
+                                       [&](const QString& line) { return line.startsWith(name); });
+        EXPECT_EQ(named, acts(111 + n)) << "F" << n;
+    }
 }
 
 }  // namespace testsupport
