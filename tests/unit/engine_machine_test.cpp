@@ -101,6 +101,9 @@ Event ended(std::int64_t entry, EndReason reason = EndReason::Eof, std::int64_t 
             int count = 0) {
     return [=](Script& s) { s.machine.fileEnded(s.core(), entry, reason, insertId, count); };
 }
+Event paused(bool on) {
+    return [=](Script& s) { s.machine.pauseChanged(s.core(), on); };
+}
 Event cache(bool waiting) {
     return [=](Script& s) { s.machine.pausedForCacheChanged(s.core(), waiting); };
 }
@@ -225,6 +228,8 @@ TEST(EngineMachine, AFileOpensPlaysPausesAndEndsUnwatched) {
             {loaded, Buffering},
             {restarted, Playing},
             {pause, Paused, {"pause@0"}},
+            {paused(true), Paused},  // libmpv's word of it, or of its cache, resumes nothing
+            {cache(false), Paused},
             {play, Playing, {"resume@0"}},
             {ended(1), Ended},
             {play, Opening, {"load@0"}},
