@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/accessible_controls.h"
 #include "ui/control_builder.h"
 #include "ui/frame_lines.h"
 #include "ui/key_command.h"
@@ -15,6 +16,7 @@ namespace ondrix {
 
 SuiteWindow::SuiteWindow(const WindowLayout& layout, Qt::WindowFlags flags, QWidget* parent)
     : QWidget(parent, flags), layout_(layout) {
+    installAccessibleControls();
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
     const std::optional<QColor> text =
         layout.systemText ? std::optional<QColor>(QApplication::palette().color(*layout.systemText))
