@@ -92,6 +92,7 @@ QToolButton* transportButton(QWidget* parent, QAction* action) {
 MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     : QWidget(parent), engine_(engine) {
     setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+    setAccessibleName(tr("Media player"));
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral(
         "ondrix--MediaPlayerWidget { background: rgb(24,24,28); }"
