@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
+#include "media/engine_machine.h"
+#include "media/media_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
-#include "player/media/engine_machine.h"
-#include "player/media/media_engine.h"
 #include "player/settings/settings_files.h"
 #include "ui/dialogs.h"
 

@@ -1,7 +1,7 @@
 // The media engine's rules as rows of scripted libmpv events: the phase a
 // row starts from, the event, the phase it leads to and the commands sent.
 // No libmpv, no event loop.
-#include "player/media/engine_machine.h"
+#include "media/engine_machine.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "player/media/engine_machine.h"
+#include "media/engine_machine.h"
 
 struct mpv_handle;
 struct mpv_event;

@@ -1,4 +1,4 @@
-#include "player/media/mpv_core.h"
+#include "media/mpv_core.h"
 
 #include <mpv/client.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "player/media/stream_options.h"
+#include "media/stream_options.h"
 
 namespace ondrix {
 

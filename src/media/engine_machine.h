@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "media/media_engine.h"
 #include "platform/address_policy.h"
-#include "player/media/media_engine.h"
 
 namespace ondrix {
 

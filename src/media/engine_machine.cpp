@@ -1,4 +1,4 @@
-#include "player/media/engine_machine.h"
+#include "media/engine_machine.h"
 
 #include <algorithm>
 #include <cmath>

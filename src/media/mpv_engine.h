@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "player/media/engine_machine.h"
-#include "player/media/media_engine.h"
-#include "player/media/mpv_core.h"
+#include "media/engine_machine.h"
+#include "media/media_engine.h"
+#include "media/mpv_core.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
