@@ -39,11 +39,15 @@ inline void expectButtonWhenItActs(ondrix::ClickableLabel& label, QAccessibleInt
     const bool handled =
         QObject::disconnect(&label, &ondrix::ClickableLabel::clicked, nullptr, nullptr);
     EXPECT_EQ(button, handled) << "reported as a button: " << button;
-    if (pressed) EXPECT_TRUE(handled) << "no handler";
+    if (pressed) {
+        EXPECT_TRUE(handled) << "no handler";
+    }
     if (!handled) return;
     const QString name = reported.text(QAccessible::Name);
     EXPECT_FALSE(name.isEmpty());
-    if (!label.text().isEmpty()) EXPECT_EQ(name, label.text());
+    if (!label.text().isEmpty()) {
+        EXPECT_EQ(name, label.text());
+    }
     int clicks = 0;
     const QMetaObject::Connection counter =
         QObject::connect(&label, &ondrix::ClickableLabel::clicked, [&clicks] { ++clicks; });
@@ -117,7 +121,9 @@ inline void expectBuiltFromTable(QWidget& window, const ondrix::WindowLayout& ta
         const bool pressed = row.kind == ControlKind::CommandLabel ||
                              row.kind == ControlKind::Picture || row.handCursor;
         auto* label = qobject_cast<ondrix::ClickableLabel*>(widget);
-        if (pressed) ASSERT_NE(label, nullptr);
+        if (pressed) {
+            ASSERT_NE(label, nullptr);
+        }
         if (label) expectButtonWhenItActs(*label, *reported, pressed);
     }
     for (size_t a = 0; a < shown.size(); ++a)

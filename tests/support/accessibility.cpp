@@ -14,29 +14,16 @@ const QString kLauncher = QStringLiteral("/usr/libexec/at-spi-bus-launcher");
 // The system's Python, where python3-pyatspi installs itself.
 const QString kPython = QStringLiteral("/usr/bin/python3");
 
-void stop(QProcess& process) {
-    if (process.state() == QProcess::NotRunning) return;
-    process.terminate();
-    if (!process.waitForFinished(5000)) process.kill();
-    process.waitForFinished(2000);
-}
-
 }  // namespace
 
 AccessibilityBus::AccessibilityBus() : env_(QProcessEnvironment::systemEnvironment()) {
     if (!QFileInfo(kLauncher).isExecutable() || !haveProgram(QStringLiteral("dbus-daemon")) ||
         runCommand(kPython, {QStringLiteral("-c"), QStringLiteral("import pyatspi")}) != 0)
         return;
-    endWithParent(sessionBus_);
-    sessionBus_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1")});
-    if (!sessionBus_.waitForStarted(5000) || !sessionBus_.waitForReadyRead(10000)) return;
+    if (sessionBus_.address().isEmpty()) return;
     // Only the session bus leads to the accessibility bus: not a display's
     // note of one, nor an address from outside.
     env_.remove(QStringLiteral("DISPLAY"));
-    env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                QString::fromUtf8(sessionBus_.readLine()).trimmed());
     join(env_);
     // The launcher starts the accessibility bus and names it on the session
     // bus, where the programs and the client ask for it.
@@ -59,13 +46,14 @@ AccessibilityBus::AccessibilityBus() : env_(QProcessEnvironment::systemEnvironme
 }
 
 AccessibilityBus::~AccessibilityBus() {
-    stop(launcher_);
-    stop(sessionBus_);
+    if (launcher_.state() == QProcess::NotRunning) return;
+    launcher_.terminate();
+    if (!launcher_.waitForFinished(5000)) launcher_.kill();
+    launcher_.waitForFinished(2000);
 }
 
 void AccessibilityBus::join(QProcessEnvironment& env) const {
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-               env_.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+    sessionBus_.join(env);
     env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
     env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "support/session_bus.h"
+
 namespace testsupport {
 
 // The desktop's accessibility bus (AT-SPI) of a test's own, on a private
@@ -37,7 +39,7 @@ class AccessibilityBus {
   private:
     int client(const QStringList& arguments, QString* output = nullptr) const;
 
-    QProcess sessionBus_;
+    PrivateBus sessionBus_;
     QProcess launcher_;
     QProcessEnvironment env_;
     bool ready_ = false;
