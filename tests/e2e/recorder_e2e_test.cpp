@@ -84,6 +84,13 @@ class PulseServer {
         player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
         ASSERT_TRUE(player.waitForStarted(10000));
     }
+    // The server's environment for a window on a real display.
+    QProcessEnvironment onDisplay(const Xvfb& x) const {
+        QProcessEnvironment withDisplay = env;
+        withDisplay.insert(QStringLiteral("DISPLAY"), x.display());
+        withDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return withDisplay;
+    }
     // The recorder, started with the server's environment in the home folder.
     void startRecorder(QProcess& recorder, const QProcessEnvironment& with) const {
         recorder.setProcessEnvironment(with);
@@ -209,9 +216,7 @@ TEST(RecorderEndToEnd, SecondStartLeavesOneRecorderAndStopThenRecordMakesASecond
     PulseServer pulse;
     ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
     Xvfb x;
-    QProcessEnvironment env = pulse.env;
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment env = pulse.onDisplay(x);
     const auto xdotool = [&](const QStringList& arguments) {
         QString output;
         runCommand(QStringLiteral("xdotool"), arguments, env, &output, 10000);
@@ -358,9 +363,7 @@ TEST(RecorderEndToEnd, AssistiveToolsReadTheLevelAndPressTheLabels) {
     PulseServer pulse;
     ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
     Xvfb x;
-    QProcessEnvironment env = pulse.env;
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment env = pulse.onDisplay(x);
     a11y.join(env);
     QProcess player;
     pulse.playTone(player, 60, 1000, 0.5);  // peaks at -6 dBFS
