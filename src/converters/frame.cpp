@@ -13,10 +13,8 @@
 
 #include "platform/command_line.h"
 #include "platform/outside_text.h"
-#include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/help_box.h"
-#include "ui/key_command.h"
 #include "ui/pick_list.h"
 #include "ui/plain_text.h"
 #include "ui/vendor.h"
@@ -140,7 +138,8 @@ QStringList converterHelpLines() {
 
 ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
                                QWidget* parent)
-    : SuiteWindow(*program.layout, Qt::WindowFlags(), parent),
+    : SuiteWindow(*program.layout, {dialogs, converterHelpLines(), &shell}, Qt::WindowFlags(),
+                  parent),
       controls_(buildControls(*program.layout, this)),
       program_(program),
       shell_(shell),
@@ -200,36 +199,8 @@ void ConverterFrame::LblFiles_Click() {
     }
 }
 
-void ConverterFrame::showHelp() {
-    showHelpBox(dialogs_, this, converterHelpLines());
-}
-
-void ConverterFrame::Form_KeyDown(int keyCode, int shift) {
-    if (!keyCommandAllowed(shift)) return;
-    switch (keyCode) {
-        case kKeyF1:
-            showHelp();
-            break;
-        case kKeyF6:
-            shell_.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
-                        vendorSiteAddress(), QString(), programFolder(), kShowNormal);
-            break;
-        case kKeyF12:
-            endProgram();
-            break;
-        default:
-            break;
-    }
-}
-
 void ConverterFrame::Image1_Click() {
-    endProgram();
-}
-
-void ConverterFrame::endProgram() {
-    close();
-    // Ends the event loop with status 0; does nothing where no loop runs.
-    QCoreApplication::quit();
+    exitProgram();
 }
 
 void ConverterFrame::launchEncoder(const ParameterText& parameterText) {

@@ -97,7 +97,6 @@ class ConverterFrame : public SuiteWindow {
                    QWidget* parent = nullptr);
 
     void Form_Load();
-    void Form_KeyDown(int keyCode, int shift) override;
     void LblFiles_Click();
     void Image1_Click();
 
@@ -125,8 +124,6 @@ class ConverterFrame : public SuiteWindow {
 
   private:
     void fillFileList(const QString& pattern);
-    void showHelp();
-    void endProgram();
     // Why the encoder must not start on these names; empty when it may.
     QString refusal(const QString& input, const QString& output) const;
     // The existing file the encoder would write over; nothing when none.

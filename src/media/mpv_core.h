@@ -4,8 +4,8 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <utility>
 
 #include "media/engine_machine.h"
 
@@ -18,45 +18,52 @@ namespace ondrix {
 // does not tell.
 FailureReason networkFailureOf(const QString& logLine);
 
-// One event of a core, copied out of libmpv: nothing of libmpv's is kept.
-struct CoreEvent {
-    enum class Kind {
-        LoadReplied,  // tag, on: it succeeded, entry
-        FileStarted,  // entry
-        FileLoaded,
-        PlaybackRestarted,
-        FileEnded,  // entry, reason, insertId, insertCount
-        EventsLost,
-        NetworkFailure,  // failure
-        Hook,            // tag: the entry libmpv holds before opening it
-        Opening,         // tag: the hook; text: the address it opens
-        Pause,           // on
-        PausedForCache,  // on
-        Idle,            // on
-        Seekable,        // on
-        Mute,            // on
-        Duration,        // number
-        PolledDuration,  // number: asked for with the position
-        Position,        // number
-        AudioBitRate,    // number: measured
-        Volume,          // number
-        FileSize,        // entry: the bytes the server announced
-        TrackBitRate,    // entry: the selected audio track's nominal rate
-        FileFormat,      // text
-        MediaTitle,      // text
-        Metadata,        // on: ICY headers came; entry: icy-br; text: icy-name; title
-    };
-    Kind kind;
-    std::uint64_t tag = 0;
-    bool on = false;
-    std::int64_t entry = 0;
-    double number = 0.0;
-    EndReason reason = EndReason::Eof;
-    std::int64_t insertId = 0;
-    int insertCount = 0;
-    FailureReason failure = {};
-    QString text = {};
-    QString title = {};
+// What a station's ICY headers say.
+struct IcyHeaders {
+    bool any = false;              // ICY headers came at all
+    std::int64_t bitRateKbps = 0;  // icy-br
+    QString name;                  // icy-name
+    QString title;                 // icy-title
+};
+
+// A core's events, each copied out of libmpv and told as a call on the
+// window's thread. Every call names the core it comes from.
+class CoreEvents {
+  public:
+    virtual ~CoreEvents() = default;
+    virtual void loadReplied(CoreId core, std::uint64_t tag, bool ok, std::int64_t entry) = 0;
+    virtual void fileStarted(CoreId core, std::int64_t entry) = 0;
+    virtual void fileLoaded(CoreId core) = 0;
+    virtual void playbackRestarted(CoreId core) = 0;
+    virtual void fileEnded(CoreId core, std::int64_t entry, EndReason reason, std::int64_t insertId,
+                           int insertCount) = 0;
+    virtual void eventsLost(CoreId core) = 0;
+    virtual void networkFailure(CoreId core, FailureReason reason) = 0;
+    // libmpv holds an entry before opening it, until the hook is let go.
+    virtual void entryHeld(CoreId core, std::uint64_t hook) = 0;
+    // The address of the entry held for `hook`, as asked for.
+    virtual void entryOpening(CoreId core, std::uint64_t hook, const QString& address) = 0;
+    virtual void pauseChanged(CoreId core, bool on) = 0;
+    virtual void pausedForCacheChanged(CoreId core, bool on) = 0;
+    virtual void idleChanged(CoreId core, bool on) = 0;
+    virtual void seekableChanged(CoreId core, bool on) = 0;
+    virtual void muteSet(CoreId core, bool on) = 0;
+    virtual void volumeSet(CoreId core, double percent) = 0;
+    virtual void durationObserved(CoreId core, double seconds) = 0;
+    // The duration asked for with the position, not observed.
+    virtual void durationPolled(CoreId core, double seconds) = 0;
+    virtual void positionPolled(CoreId core, double seconds) = 0;
+    // What was measured, in bits per second.
+    virtual void audioBitRateChanged(CoreId core, double rate) = 0;
+    // The bytes the server announced.
+    virtual void sizeChanged(CoreId core, std::int64_t bytes) = 0;
+    // The selected audio track's nominal rate.
+    virtual void trackBitRateChanged(CoreId core, std::int64_t rate) = 0;
+    virtual void fileFormatChanged(CoreId core, const QString& format) = 0;
+    virtual void mediaTitleChanged(CoreId core, const QString& title) = 0;
+    virtual void metadataChanged(CoreId core, const IcyHeaders& headers) = 0;
+    // After each event, once it was told.
+    virtual void eventTold() = 0;
 };
 
 // What a core is made with.
@@ -69,14 +76,13 @@ struct CoreSettings {
 };
 
 // One libmpv player: it owns its handle, sends the engine's commands and
-// hands each of its events, copied into a CoreEvent, to the handler on the
-// window's thread, never from libmpv's. It decides nothing. Nothing here
+// tells each of its events to `events` on the window's thread, never from
+// libmpv's. It decides nothing. Nothing here
 // waits for libmpv: commands are queued, properties observed or asked for.
 class MpvCore {
   public:
-    using Handler = std::function<void(int core, const CoreEvent& event)>;
-    // `context`: the object whose thread the events are handled on.
-    MpvCore(int index, QObject* context, Handler handler);
+    // `context`: the object whose thread the events are told on.
+    MpvCore(CoreId id, QObject* context, CoreEvents& events);
     MpvCore(const MpvCore&) = delete;
     MpvCore& operator=(const MpvCore&) = delete;
     ~MpvCore() { destroy(); }
@@ -109,10 +115,15 @@ class MpvCore {
     void drain();
     void translate(const mpv_event& event);
     void translateProperty(std::uint64_t id, const void* property);
+    template <typename... Params, typename... Args>
+    void tell(void (CoreEvents::*event)(CoreId, Params...), Args&&... args) {
+        (events_.*event)(id_, std::forward<Args>(args)...);
+        events_.eventTold();
+    }
 
-    int index_;
+    CoreId id_;
     QObject* context_;
-    Handler handler_;
+    CoreEvents& events_;
     std::unique_ptr<mpv_handle, void (*)(mpv_handle*)> handle_{nullptr, nullptr};
     std::atomic<bool> drainQueued_{false};
 };

@@ -19,11 +19,13 @@ class BuiltControls {
         return qobject_cast<Control*>(byName_.value(name));
     }
     // Points a member at the table's control of that name; the member's
-    // type says what the control must be.
+    // type says what the control must be. Checked at every start, release
+    // builds too: a window without a control its handlers use must not run.
     template <typename Control>
     void bind(Control*& member, const QString& name) const {
         member = find<Control>(name);
-        Q_ASSERT_X(member != nullptr, "BuiltControls::bind", qPrintable(name));
+        if (!member)
+            qFatal("The window's table has no control %s of the kind bound", qPrintable(name));
     }
 
   private:
