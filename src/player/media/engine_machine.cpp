@@ -69,6 +69,8 @@ QString failureText(FailureReason reason) {
             return QStringLiteral("Playlist lists itself");
         case Failure::FailedEntries:
             return QStringLiteral("Playlist: %1 entries in a row failed").arg(reason.detail);
+        case Failure::Refused:
+            return refusalText(static_cast<Refusal>(reason.detail));
     }
     return QString();
 }
@@ -107,14 +109,17 @@ bool EngineMachine::loaded() const {
     return load_ && load_->entry && load_->entry->progress >= Entry::Progress::Loaded;
 }
 
-void EngineMachine::setUrl(const QString& url, AddressKind kind) {
+void EngineMachine::setUrl(const QString& url, const AddressVerdict& verdict) {
     url_ = url;
-    kind_ = url.isEmpty() ? AddressKind::Refused : kind;
+    admitted_.reset();
+    if (const auto* admitted = std::get_if<Admitted>(&verdict)) admitted_ = *admitted;
     failure_ = {};
     cancelReconnect();
-    if (kind_ == AddressKind::Refused) {
+    if (!admitted_) {
         forget();
-        if (!url.isEmpty()) failure_ = {{Failure::CannotOpen}};
+        if (const auto* refusal = std::get_if<Refusal>(&verdict);
+            refusal && *refusal != Refusal::Empty)
+            failure_ = {{Failure::Refused, static_cast<int>(*refusal)}};
         setPhase(EnginePhase::Failed);
     } else {
         load(false);
@@ -132,7 +137,7 @@ void EngineMachine::play() {
             updatePlaying();
     } else if (phase_ == EnginePhase::Ended || phase_ == EnginePhase::Failed ||
                phase_ == EnginePhase::Idle) {
-        if (kind_ == AddressKind::Refused)
+        if (!admitted_)
             setPhase(EnginePhase::Failed);
         else
             load(false);
@@ -167,7 +172,7 @@ void EngineMachine::load(bool reconnecting) {
     const bool awaiting = load_ && load_->stage == Load::Stage::AwaitingCore;
     load_ = Load{.tag = ++generation_, .sinceMs = clock_()};
     if (awaiting) load_->stage = Load::Stage::AwaitingCore;
-    load_->playlists.followed.push_back(url_);
+    load_->playlists.followed.push_back(admitted_->address());
     stream_ = {};
     if (!reconnecting) failure_ = {};
     failure_.guessed = false;
@@ -220,8 +225,10 @@ void EngineMachine::send() {
     Core& chosen = core(active_);
     chosen.idle = false;
     chosen.holdsOurs = true;
-    command(
-        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = load_->tag, .core = active_});
+    command({.kind = EngineCommand::Kind::Load,
+             .address = admitted_->address(),
+             .tag = load_->tag,
+             .core = active_});
     load_->stage = Load::Stage::Sent;
     libmpv_.loadUnanswered = true;
 }
@@ -281,11 +288,30 @@ bool EngineMachine::watchesOpening(int index) const {
     return *now != ours.top && (*now == ours.id || (*now > ours.id && *now <= ours.last));
 }
 
-void EngineMachine::entryOpening(int index, std::uint64_t hook, const QString& address) {
+AddressOrigin EngineMachine::openingOrigin(int index) const {
+    // An entry of ours nobody watches is the address itself, which passed
+    // the gate already; a stray one counts as the stricter kind.
+    const bool fromServer = !watchesOpening(index) || load_->entry->fromServer;
+    return fromServer ? AddressOrigin::RemotePlaylist : AddressOrigin::LocalPlaylist;
+}
+
+void EngineMachine::entryOpening(int index, std::uint64_t hook, const AddressVerdict& verdict) {
     int delay = 0;
     if (watchesOpening(index)) {
         Playlists& playlists = load_->playlists;
-        playlists.opening = Playlists::Opening{*core(index).entry, address};
+        playlists.opening.reset();
+        // What the network layer says from here on is of this entry.
+        load_->hint = {};
+        const auto* admitted = std::get_if<Admitted>(&verdict);
+        if (!admitted) {
+            // Refused at once, and failed as any entry that cannot be opened.
+            load_->hint = {Failure::Refused, static_cast<int>(std::get<Refusal>(verdict))};
+            command({.kind = EngineCommand::Kind::Refuse, .tag = hook, .core = index});
+            settle();
+            return;
+        }
+        const QString& address = admitted->address();
+        playlists.opening = Playlists::Opening{*core(index).entry, *admitted};
         if (std::find(playlists.followed.begin(), playlists.followed.end(), address) !=
             playlists.followed.end()) {
             fail({Failure::PlaylistLoop});
@@ -343,8 +369,12 @@ void EngineMachine::handle(const EntryEvent& e) {
     Playlists& playlists = load_->playlists;
     if (e.reason == EndReason::Redirect && e.insertId > 0) {
         // A playlist (.pls, .m3u) was opened: its entries play in its place.
-        if (playlists.opening && playlists.opening->entry == e.entryId && e.entryId != entry.top)
-            playlists.followed.push_back(playlists.opening->address);
+        // Its entries are of a server's playlist when it came from a server.
+        const bool opened = playlists.opening && playlists.opening->entry == e.entryId;
+        if (opened && e.entryId != entry.top)
+            playlists.followed.push_back(playlists.opening->address.address());
+        entry.fromServer =
+            e.entryId == entry.top ? network() : !opened || playlists.opening->address.network();
         if (static_cast<int>(playlists.followed.size()) > kMaxNestedPlaylists) {
             fail({Failure::PlaylistLoop});
             return;
@@ -374,6 +404,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     const Load ended = std::move(*load_);
     load_.reset();
     if (reconnect_) {
+        keepWhatTheServerSaid(ended.hint);
         scheduleReconnect();
         return;
     }
@@ -532,10 +563,12 @@ void EngineMachine::fail(FailureReason reason) {
 void EngineMachine::attemptFailed() {
     const Load ended = std::move(*load_);
     load_.reset();
-    if (reconnect_)
+    if (reconnect_) {
+        keepWhatTheServerSaid(ended.hint);
         scheduleReconnect();
-    else
+    } else {
         failOpening(EndReason::Error, ended);
+    }
 }
 
 void EngineMachine::failOpening(EndReason reason, const Load& load) {
@@ -558,6 +591,14 @@ void EngineMachine::openingError(FailureReason reason) {
         failure_ = {reason};
     else if (load_)
         load_->hint = reason;
+    else if (reconnect_)
+        reconnect_->said = reason;
+}
+
+void EngineMachine::keepWhatTheServerSaid(FailureReason hint) {
+    // libmpv often logs why an attempt failed after its end: a try without
+    // a word keeps what the last one said.
+    if (hint.kind != Failure::None) reconnect_->said = hint;
 }
 
 void EngineMachine::startReconnect() {
@@ -570,9 +611,14 @@ void EngineMachine::scheduleReconnect() {
     const int pause =
         reconnectPauseMs(reconnect_->attempt++, clock_() - reconnect_->sinceMs, reconnectLimitMs_);
     if (pause < 0) {
+        // A server that kept answering with a reason (a status) is quoted,
+        // as a failed first open is; one that said nothing is off the air.
+        const FailureReason said = reconnect_->said;
         cancelReconnect();
         load_.reset();
-        failure_ = {{Failure::OffTheAir, reconnectLimitMs_ / 1000}};
+        failure_ = {said.kind != Failure::None
+                        ? said
+                        : FailureReason{Failure::OffTheAir, reconnectLimitMs_ / 1000}};
         setPhase(EnginePhase::Ended);
         return;
     }

@@ -108,13 +108,12 @@ void MpvEngine::step(Step&& feed) {
     publish();
 }
 
-void MpvEngine::setURL(const QString& url) {
+void MpvEngine::setURL(const QString& url, AddressOrigin origin) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
-        const AddressKind kind = addressKind(url);
-        machine_.setUrl(url, kind);
-        observeDuration(kind != AddressKind::Network);
+        machine_.setUrl(url, admitAddress(origin, url));
+        observeDuration(!machine_.network());
     });
 }
 
@@ -173,7 +172,7 @@ void MpvEngine::setNetworkTimeout(int seconds) {
 QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
-    if (isNetworkScheme(url)) {
+    if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
         return !stationName_.isEmpty() && (machine_.loaded() || machine_.reconnecting())
@@ -259,6 +258,7 @@ void MpvEngine::sendCommands() {
                 askServer(c.address, c.tag);
                 break;
             case EngineCommand::Kind::Continue:
+            case EngineCommand::Kind::Refuse:
                 continues.push_back(std::move(c));
                 break;
             case EngineCommand::Kind::StartTimer:
@@ -276,7 +276,12 @@ void MpvEngine::sendCommands() {
         mediaTitle_.clear();
     }
     flushOutbox();
-    for (const EngineCommand& c : continues) core(c.core).continueHook(c.tag, c.ms);
+    for (const EngineCommand& c : continues) {
+        if (c.kind == EngineCommand::Kind::Refuse)
+            core(c.core).refuseHook(c.tag);
+        else
+            core(c.core).continueHook(c.tag, c.ms);
+    }
 }
 
 void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
@@ -349,7 +354,9 @@ void MpvEngine::route(int index, const CoreEvent& e) {
                 core(index).continueHook(e.tag, 0);
             return;
         case Kind::Opening:
-            return machine_.entryOpening(index, e.tag, e.text);
+            // Every entry a playlist puts in passes the gate as the address did.
+            return machine_.entryOpening(index, e.tag,
+                                         admitAddress(machine_.openingOrigin(index), e.text));
         case Kind::Pause:
             return machine_.pauseChanged(index, e.on);
         case Kind::PausedForCache:
