@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/media_engine.h"
 #include "platform/outside_text.h"
-#include "player/media/media_engine.h"
 
 namespace ondrix {
 

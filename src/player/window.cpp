@@ -17,6 +17,7 @@
 #include "ui/on_screen.h"
 #include "ui/plain_text.h"
 #include "ui/twips.h"
+#include "ui/unseen_sleep.h"
 
 namespace ondrix {
 
@@ -96,6 +97,12 @@ void Wavelark::createControls() {
     Timer2->setInterval(20);
     Timer3 = new QTimer(this);
     Timer3->setInterval(500);
+    // The scrolling texts and the clocks change only pixels: out of sight
+    // they sleep, and on return the texts move on by the ticks missed and
+    // the clocks read the time afresh.
+    auto* unseen = new UnseenSleep(this, [this] { return services_.clock.steadyMs(); });
+    unseen->add(Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); });
+    unseen->add(Timer3, [this](std::int64_t) { Timer3_Timer(); });
 }
 
 void Wavelark::bindControls(const BuiltControls& controls) {

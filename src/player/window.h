@@ -19,12 +19,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "media/media_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "player/file_browser.h"
-#include "player/media/media_engine.h"
-#include "player/media/media_widget.h"
+#include "player/media_widget.h"
 #include "player/player_commands.h"
 #include "player/settings/settings_files.h"
 #include "ui/clickable_label.h"
@@ -175,6 +175,8 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void pollSoon();
     // Switches Timer1 on; a running poller keeps its rhythm.
     void enablePoller();
+    // The texts stand where `ticks` more ticks of Timer2 would put them.
+    void catchUpScrolling(std::int64_t ticks);
     // A scrolling label takes the width of its whole caption.
     void setScrollCaption(QLabel* label, const QString& caption);
     // What a reload read is shown as at start-up.
@@ -219,6 +221,8 @@ QString bitRateText(const QString& bitsPerSecond);
 int secondClockHour(int localHour, int offset);
 float scrollLeftToRight(float left, float width, float step);
 float scrollRightToLeft(float left, float width, float step);
+// Where a text at `left` stands after `ticks` ticks of a scrolling rule.
+float scrollAfterTicks(const std::function<float(float)>& tick, float left, std::int64_t ticks);
 QStringList playerHelpLines();
 // Where the list-order shuttle goes from position in a list of count
 // entries: the next one (direction 1), wrapping to the first, or the

@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
+#include "media/engine_machine.h"
+#include "media/media_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
-#include "player/media/engine_machine.h"
-#include "player/media/media_engine.h"
 #include "player/settings/settings_files.h"
 #include "ui/dialogs.h"
 
@@ -118,11 +118,11 @@ class FakeEngine : public ondrix::MediaEngine {
                         if (phase == Phase::Paused) machine_.play();
                         if (phase == Phase::Ended || phase == Phase::Failed) machine_.play();
                         if (machine_.phase() == Phase::Opening || opening) open();
-                        machine_.pausedForCacheChanged(0, false);
+                        machine_.pausedForCacheChanged(ondrix::CoreId::First, false);
                         break;
                     case S::Buffering:
                         if (machine_.phase() == Phase::Opening) open();
-                        machine_.pausedForCacheChanged(0, true);
+                        machine_.pausedForCacheChanged(ondrix::CoreId::First, true);
                         break;
                     case S::Paused:
                         machine_.pause();
@@ -130,7 +130,8 @@ class FakeEngine : public ondrix::MediaEngine {
                     case S::Stopped:
                         // A file plays to its end; anything else is stopped.
                         if (machine_.loaded() && !machine_.network())
-                            machine_.fileEnded(0, entry_, ondrix::EndReason::Eof);
+                            machine_.fileEnded(ondrix::CoreId::First, entry_,
+                                               ondrix::EndReason::Eof);
                         else
                             machine_.stop();
                         break;
@@ -139,7 +140,8 @@ class FakeEngine : public ondrix::MediaEngine {
                         break;
                     case S::Ready:
                         if (opening || phase == Phase::Buffering)
-                            machine_.fileEnded(0, entry_, ondrix::EndReason::Error);
+                            machine_.fileEnded(ondrix::CoreId::First, entry_,
+                                               ondrix::EndReason::Error);
                         break;
                     default:
                         break;
@@ -158,9 +160,9 @@ class FakeEngine : public ondrix::MediaEngine {
 
     // libmpv opens the address and starts playing it.
     void open() {
-        machine_.fileStarted(0, entry_);
-        machine_.fileLoaded(0);
-        machine_.playbackRestarted(0);
+        machine_.fileStarted(ondrix::CoreId::First, entry_);
+        machine_.fileLoaded(ondrix::CoreId::First);
+        machine_.playbackRestarted(ondrix::CoreId::First);
     }
 
     ondrix::EngineMachine machine_{[] { return qint64{0}; }};
@@ -198,6 +200,8 @@ class FakeShell : public ondrix::Shell {
 class FakeClock : public ondrix::Clock {
   public:
     QDateTime now() const override { return time; }
+    // Time passes as the local time is moved: a test moves one clock.
+    std::int64_t steadyMs() const override { return time.toMSecsSinceEpoch(); }
     QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
 };
 
