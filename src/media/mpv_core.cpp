@@ -2,11 +2,13 @@
 
 #include <mpv/client.h>
 
+#include <QByteArray>
 #include <QTimer>
 #include <cmath>
 #include <cstring>
 
 #include "media/stream_options.h"
+#include "platform/address_gate.h"
 
 namespace ondrix {
 
@@ -66,6 +68,10 @@ enum Observed : uint64_t {
 constexpr const char* kOnLoadHook = "on_load";
 constexpr uint64_t kOnLoadHookId = 100;
 constexpr uint64_t kOpeningTag = uint64_t{1} << 41;
+// reply_userdata of the address set in place of a refused entry's.
+constexpr uint64_t kRefusedTag = uint64_t{1} << 42;
+// No protocol has this scheme: libmpv fails the entry without any I/O.
+constexpr const char* kOpensNothing = "refused://";
 
 // reply_userdata of a loadfile carries its tag above this bit.
 constexpr uint64_t kLoadTag = uint64_t{1} << 40;
@@ -129,6 +135,14 @@ void setOptions(mpv_handle* h, const CoreSettings& settings) {
     mpv_set_option_string(h, "config", "no");
     mpv_set_option_string(h, "load-scripts", "no");
     mpv_set_option_string(h, "ytdl", "no");
+    // Nothing an address leads to may make the player listen: a demuxer
+    // opens only client protocols by itself (an SDP description would bind
+    // the RTP ports it lists), and rtsp carries its data on its own TCP
+    // connection instead of UDP ports open to anyone.
+    mpv_set_option_string(
+        h, "demuxer-lavf-o",
+        (QByteArrayLiteral("protocol_whitelist=[") + openableProtocols() + ']').constData());
+    mpv_set_option_string(h, "rtsp-transport", "tcp");
     // The console, statistics and profile scripts serve mpv's own video
     // window, which the player never shows; each would start a Lua
     // interpreter in every core.
@@ -290,6 +304,13 @@ void MpvCore::continueHook(std::uint64_t hook, int delayMs) {
                        [h = handle_.get(), hook] { mpv_hook_continue(h, hook); });
 }
 
+void MpvCore::refuseHook(std::uint64_t hook) {
+    // The hook is let go once libmpv has taken the new address.
+    const char* nothing = kOpensNothing;
+    mpv_set_property_async(handle_.get(), kRefusedTag | hook, property::kStreamOpenFilename,
+                           MPV_FORMAT_STRING, &nothing);
+}
+
 void MpvCore::seek(double seconds) {
     const QByteArray target = QByteArray::number(seconds, 'f', 3);
     const char* args[] = {"seek", target.constData(), "absolute", nullptr};
@@ -371,6 +392,14 @@ void MpvCore::translate(const mpv_event& event) {
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
             translateProperty(event.reply_userdata, event.data);
+            break;
+        case MPV_EVENT_SET_PROPERTY_REPLY:
+            if (event.reply_userdata & kRefusedTag) {
+                // libmpv takes the address in the hook; should it not, the
+                // entry is stopped before the hook is let go.
+                if (event.error < 0) tryStop();
+                mpv_hook_continue(handle_.get(), event.reply_userdata & ~kRefusedTag);
+            }
             break;
         default:
             break;

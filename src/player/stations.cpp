@@ -8,7 +8,7 @@ void Wavelark::PlayStation(int slot) {
     const StationTable& stations = settings_.stations();
     walking_ = false;
     services_.engine.controlsStop();
-    services_.engine.setURL(stations.streamUrl[slot]);
+    services_.engine.setURL(stations.streamUrl[slot], AddressOrigin::StationFile);
     services_.engine.controlsPlay();
     label2->setText(cleanOutsideText(stations.webPage[slot]));
     currentWebPage_ = stations.webPage[slot];
@@ -29,7 +29,7 @@ void Wavelark::LabelStop_Click() {
 // server would be asked for "/mp3%20".
 void Wavelark::Text1_Change() {
     walking_ = false;
-    services_.engine.setURL(Text1->text().trimmed());
+    services_.engine.setURL(Text1->text().trimmed(), AddressOrigin::UrlBox);
 }
 
 // The page's text comes from a station file others may have written: only
