@@ -39,6 +39,9 @@ Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
     setObjectName(QStringLiteral("Wavelark"));
     setWindowTitle(QString());
     createControls();
+    // No title bar shows a title, the title row does: assistive tools name
+    // the window by it.
+    setAccessibleName(Label3->text());
     connectHandlers();
     Timer1->start();
     Timer2->start();

@@ -42,6 +42,8 @@ using OwnControlMaker = std::function<QWidget*(const ControlLayout& control, QWi
 // - places and sizes in twips, fonts at 96 dpi, tool tips as plain text;
 // - labels show plain text: command labels centred, others at the top, to
 //   the left or right;
+// - assistive tools know a control by its accessibleName, a picture by its
+//   tool tip, anything else by its caption;
 // - colours through setControlColours;
 // - a control keeps the pointer's events to itself, except one the table
 //   marks as surface, which lets them through to the window;

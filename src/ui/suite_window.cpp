@@ -7,6 +7,7 @@
 
 #include "platform/program_folder.h"
 #include "platform/shell.h"
+#include "ui/accessible_controls.h"
 #include "ui/control_builder.h"
 #include "ui/frame_lines.h"
 #include "ui/help_box.h"
@@ -31,6 +32,7 @@ SharedKey sharedKeyOf(int keyCode) {
 SuiteWindow::SuiteWindow(const WindowLayout& layout, SharedKeys keys, Qt::WindowFlags flags,
                          QWidget* parent)
     : QWidget(parent, flags), layout_(layout), keys_(std::move(keys)) {
+    installAccessibleControls();
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
     const std::optional<QColor> text =
         layout.systemText ? std::optional<QColor>(QApplication::palette().color(*layout.systemText))

@@ -19,11 +19,13 @@
 
 #include "gui/window_invariants.h"
 #include "player/layout.h"
+#include "support/accessibility.h"
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/session_bus.h"
 #include "support/suite_paths.h"
 #include "support/temp_folder.h"
+#include "support/web_server.h"
 
 using namespace testsupport;
 
@@ -621,4 +623,33 @@ TEST_F(PlayerUnderX, HugeSettingsFilesEndTheStartWithTheErrorWithinSeconds) {
             << name.toStdString();
         settings.write(name, kept);
     }
+}
+
+// An assistive tool on the desktop's accessibility bus finds the controls by
+// role and name, the station buttons named from the station file as the
+// screen shows them, and presses them as a click does.
+TEST_F(PlayerUnderX, AssistiveToolsFindAndPressTheControls) {
+    AccessibilityBus a11y;
+    if (!a11y.ready()) GTEST_SKIP() << "needs at-spi2-core and python3-pyatspi";
+    WebServer server;
+    // The name's override mark is outside text the screen leaves out.
+    settings.write(QStringLiteral("!rkeys.txt"),
+                   crlf({"+", "One", "http://127.0.0.1:9/", server.url(QStringLiteral("/one")), "+",
+                         "Tw\u202eo", "www.two.example", server.url(QStringLiteral("/two"))}));
+    start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& env) { a11y.join(env); });
+    const QString app = QStringLiteral("ondrixWavelark31");
+    EXPECT_TRUE(a11y.waitForObjects(
+        app, {"frame|Wavelark Player", "push button|One", "push button|Two", "push button|R3",
+              "push button|REC", "push button|Stop", "push button|Play", "push button|Exit",
+              "push button|http://127.0.0.1:9/", "text|Test URL", "slider|Volume",
+              "slider|Position", "label|VOSKE", "label|Wavelark Player", "check box|Shuttle Play"}))
+        << a11y.objects(app).join(QLatin1Char('\n')).toStdString();
+
+    ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Two")));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return server.requests(QStringLiteral("/two")) > 0; }, 15000));
+    EXPECT_TRUE(a11y.waitForObjects(app, {"push button|www.two.example"}));
+
+    ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Exit")));
+    EXPECT_TRUE(finishedWith(0));
 }

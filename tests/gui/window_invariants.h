@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -35,22 +36,57 @@ inline QString captionOf(const QWidget& widget) {
     return {};
 }
 
+// A clickable label is a button to assistive tools exactly when a handler
+// takes its clicks (every one the pointer presses has one): named as the
+// screen shows it (a picture by some name), its Press action clicks it once.
+// The handlers are taken off to count the click.
+inline void expectButtonWhenItActs(ondrix::ClickableLabel& label, QAccessibleInterface& reported,
+                                   bool pressed) {
+    const bool button = reported.role() == QAccessible::Button;
+    const bool handled =
+        QObject::disconnect(&label, &ondrix::ClickableLabel::clicked, nullptr, nullptr);
+    EXPECT_EQ(button, handled) << "reported as a button: " << button;
+    if (pressed) {
+        EXPECT_TRUE(handled) << "no handler";
+    }
+    if (!handled) return;
+    const QString name = reported.text(QAccessible::Name);
+    EXPECT_FALSE(name.isEmpty());
+    if (!label.text().isEmpty()) {
+        EXPECT_EQ(name, label.text());
+    }
+    int clicks = 0;
+    const QMetaObject::Connection counter =
+        QObject::connect(&label, &ondrix::ClickableLabel::clicked, [&clicks] { ++clicks; });
+    ASSERT_NE(reported.actionInterface(), nullptr);
+    reported.actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    // Only the label's own: other events would change the window under test.
+    QCoreApplication::sendPostedEvents(&label, QEvent::MetaCall);
+    QObject::disconnect(counter);
+    EXPECT_EQ(clicks, 1) << "Press";
+}
+
 // What a window built from its table keeps: every control of the table is
 // made under its name, where the table puts it (a scrolling text's width
 // follows its caption) and inside the window, with its caption, tool tip,
-// font and colours, shown where the table shows it; no two shown controls
+// font and colours, shown where the table shows it; the window is a named
+// window to assistive tools, and its text boxes have names; no two shown controls
 // overlap but where the design lays them over each other; and every control
 // the pointer presses (command labels, pictures, labels with a hand cursor)
-// has a click handler; the keyboard follows the table's tabIndex order from
-// its focusAtStart; and it is painted as the table says
-// (expectPaintedFromTable). The handlers are taken off to be counted: check on a
-// window the test is done with.
+// has a click handler and is a button to assistive tools; the keyboard
+// follows the table's tabIndex order from its focusAtStart; and it is painted
+// as the table says (expectPaintedFromTable). The handlers are taken off to be
+// counted: check on a window the test is done with.
 inline void expectBuiltFromTable(QWidget& window, const ondrix::WindowLayout& table,
                                  const Overlaps& overlaps = {}) {
     using ondrix::ControlKind;
     expectPaintedFromTable(window.grab().toImage(), table);
     EXPECT_EQ(window.size(), QSize(ondrix::twipsToPixels(table.clientWidth),
                                    ondrix::twipsToPixels(table.clientHeight)));
+    QAccessibleInterface* reportedWindow = QAccessible::queryAccessibleInterface(&window);
+    ASSERT_NE(reportedWindow, nullptr);
+    EXPECT_EQ(reportedWindow->role(), QAccessible::Window);
+    EXPECT_FALSE(reportedWindow->text(QAccessible::Name).isEmpty());
     std::vector<std::pair<QString, QRect>> shown;
     for (const ondrix::ControlLayout& row : table.controls) {
         SCOPED_TRACE(row.name.toStdString());
@@ -87,15 +123,18 @@ inline void expectBuiltFromTable(QWidget& window, const ondrix::WindowLayout& ta
             EXPECT_TRUE(widget->isVisibleTo(&window));
         }
         if (widget->isVisibleTo(&window)) shown.emplace_back(row.name, place);
+        QAccessibleInterface* reported = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(reported, nullptr);
+        if (row.kind == ControlKind::TextBox) {
+            EXPECT_FALSE(reported->text(QAccessible::Name).isEmpty()) << "a box without a name";
+        }
         const bool pressed = row.kind == ControlKind::CommandLabel ||
                              row.kind == ControlKind::Picture || row.handCursor;
+        auto* label = qobject_cast<ondrix::ClickableLabel*>(widget);
         if (pressed) {
-            auto* label = qobject_cast<ondrix::ClickableLabel*>(widget);
             ASSERT_NE(label, nullptr);
-            EXPECT_TRUE(
-                QObject::disconnect(label, &ondrix::ClickableLabel::clicked, nullptr, nullptr))
-                << "no handler";
         }
+        if (label) expectButtonWhenItActs(*label, *reported, pressed);
     }
     // The keyboard goes through the numbered entries in their tabIndex
     // order; the table's focusAtStart has the focus.
