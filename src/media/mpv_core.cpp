@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/address_gate.h"
 #include "media/stream_options.h"
-#include "platform/address_gate.h"
 
 namespace ondrix {
 
