@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 namespace ondrix {
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 namespace ondrix {
 
