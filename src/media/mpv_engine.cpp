@@ -105,13 +105,12 @@ void MpvEngine::step(Step&& feed) {
     publish();
 }
 
-void MpvEngine::setURL(const QString& url) {
+void MpvEngine::setURL(const QString& url, AddressOrigin origin) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
-        const AddressKind kind = addressKind(url);
-        machine_.setUrl(url, kind);
-        observeDuration(kind != AddressKind::Network);
+        machine_.setUrl(url, admitAddress(origin, url));
+        observeDuration(!machine_.network());
     });
 }
 
@@ -170,7 +169,7 @@ void MpvEngine::setNetworkTimeout(int seconds) {
 QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
-    if (isNetworkScheme(url)) {
+    if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
         return !stationName_.isEmpty() && (machine_.loaded() || machine_.reconnecting())
@@ -256,6 +255,7 @@ void MpvEngine::sendCommands() {
                 askServer(c.address, c.tag);
                 break;
             case EngineCommand::Kind::Continue:
+            case EngineCommand::Kind::Refuse:
                 continues.push_back(std::move(c));
                 break;
             case EngineCommand::Kind::StartTimer:
@@ -273,7 +273,12 @@ void MpvEngine::sendCommands() {
         mediaTitle_.clear();
     }
     flushOutbox();
-    for (const EngineCommand& c : continues) core(c.core).continueHook(c.tag, c.ms);
+    for (const EngineCommand& c : continues) {
+        if (c.kind == EngineCommand::Kind::Refuse)
+            core(c.core).refuseHook(c.tag);
+        else
+            core(c.core).continueHook(c.tag, c.ms);
+    }
 }
 
 void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
@@ -368,7 +373,8 @@ void MpvEngine::entryHeld(CoreId id, std::uint64_t hook) {
 }
 
 void MpvEngine::entryOpening(CoreId id, std::uint64_t hook, const QString& address) {
-    machine_.entryOpening(id, hook, address);
+    // Every entry a playlist puts in passes the gate as the address did.
+    machine_.entryOpening(id, hook, admitAddress(machine_.openingOrigin(id), address));
 }
 
 void MpvEngine::pauseChanged(CoreId id, bool on) {

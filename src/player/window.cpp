@@ -33,11 +33,15 @@ constexpr int kScrollStripHeight = 240;
 }  // namespace
 
 Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
-    : SuiteWindow(wavelarkWindowLayout(), Qt::Window | Qt::FramelessWindowHint, parent),
+    : SuiteWindow(wavelarkWindowLayout(), {services.dialogs, playerHelpLines(), &services.shell},
+                  Qt::Window | Qt::FramelessWindowHint, parent),
       services_(services) {
     setObjectName(QStringLiteral("Wavelark"));
     setWindowTitle(QString());
     createControls();
+    // No title bar shows a title, the title row does: assistive tools name
+    // the window by it.
+    setAccessibleName(Label3->text());
     connectHandlers();
     Timer1->start();
     Timer2->start();
@@ -179,12 +183,6 @@ void Wavelark::setStationCaption(int button, const QString& caption) {
     label->setText(shown);
     // Every named button tells its whole name, as a cut one must.
     setPlainToolTip(label, shown);
-}
-
-void Wavelark::bringToFront() {
-    show();
-    raise();
-    activateWindow();
 }
 
 void Wavelark::showInformation(const QString& text, const QString& title) {

@@ -6,10 +6,11 @@
 //   startup.cpp   Form_Load
 //   stations.cpp  PlayStation, LabelR1..8, LabelPlay, LabelStop, Text1, label2
 //   shuttle.cpp   Timer1 (status poller and shuttle play) and when it runs,
-//                 File1, Random_Play, Drive1, Dir1
+//                 File1, Random_Play, Drive1, Dir1; the walk's own state and
+//                 steps are ShuttleWalk's (shuttle_walk.cpp)
 //   clock.cpp     Timer3 (clock and second clock), lbltime
 //   marquee.cpp   Timer2 (scrolling texts), their captions and places
-//   commands.cpp  Form_KeyDown, LabelRec, LabelExit
+//   commands.cpp  the keys past the shared ones, LabelRec, LabelExit
 // The drag, the place in twips and the key preview are SuiteWindow's.
 
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include "player/media_widget.h"
 #include "player/player_commands.h"
 #include "player/settings/settings_files.h"
+#include "player/shuttle_walk.h"
 #include "ui/clickable_label.h"
 #include "ui/control_table.h"
 #include "ui/dialogs.h"
@@ -98,8 +100,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void Timer3_Timer();
     void lbltime_Click();
 
-    // Keys, recorder, exit, drag.
-    void Form_KeyDown(int keyCode, int shift) override;
+    // Recorder, exit; the keys are SuiteWindow's Form_KeyDown.
     void LabelRec_Click();
     void LabelExit_Click();
 
@@ -114,7 +115,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void playAgain() override { LabelPlay_Click(); }
     void stopPlaying() override { LabelStop_Click(); }
     void quitPlayer() override { LabelExit_Click(); }
-    void bringToFront() override;
+    void bringToFront() override { SuiteWindow::bringToFront(); }
     void stepWalk(int direction) override;
 
     // Controls, under the names their handlers use.
@@ -147,14 +148,17 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     PlayerSettings& settings() { return settings_; }
     const QString& currentWebPage() const { return currentWebPage_; }
     std::int16_t marqueeStep() const { return marqueeStep_; }
-    std::int16_t randomOrderFlag() const { return randomOrderFlag_; }
-    std::int16_t shuttlePosition() const { return shuttlePosition_; }
+    std::int16_t randomOrderFlag() const { return walk_.randomOrderFlag(); }
+    std::int16_t shuttlePosition() const { return walk_.position(); }
     // Scrolling labels' left edges in twips (single precision, as moved).
     float scrollL2RLeft() const { return scrollL2RLeft_; }
     float scrollR2LLeft() const { return scrollR2LLeft_; }
     void setScrollLefts(float l2r, float r2l);
 
   protected:
+    // F2 to F5 and F11; F1 re-reads the settings after its help box.
+    void windowKeyDown(int keyCode) override;
+    void helpShown() override;
     bool movesOverSurface(const QMouseEvent& event) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -169,7 +173,6 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     // direction 1 goes on in the list's order, -1 goes back; a random walk
     // draws anew either way.
     void shuttleStep(int direction = 1);
-    void shuttleStepInOrder(int direction);
     // Runs the poller's tick once the current handler has ended, if Timer1
     // is on then.
     void pollSoon();
@@ -182,8 +185,6 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     // What a reload read is shown as at start-up.
     void showReloadedMarquee();
     void showReloadedClock();
-    // Closes the window and ends the program with status 0.
-    void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or the scrolling texts' strip
@@ -200,20 +201,11 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;
-    std::int16_t randomOrderFlag_ = 0;
-    std::int16_t shuttlePosition_ = 0;
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
     bool pollQueued_ = false;
-    // The address the shuttle walk started last, and how many it started
-    // in a row that could not play: the walk steps over those, once around
-    // the folder at most. A file or station the user picks is not the walk's.
-    QString walkUrl_;
-    int walkFailures_ = 0;
-    bool inShuttleStep_ = false;
-    // A file of the folder plays, picked or walked to: Shuttle Play.
-    bool walking_ = false;
+    ShuttleWalk walk_;
 };
 
 // Pure rules of the handlers, tested on their own.
@@ -224,9 +216,5 @@ float scrollRightToLeft(float left, float width, float step);
 // Where a text at `left` stands after `ticks` ticks of a scrolling rule.
 float scrollAfterTicks(const std::function<float(float)>& tick, float left, std::int64_t ticks);
 QStringList playerHelpLines();
-// Where the list-order shuttle goes from position in a list of count
-// entries: the next one (direction 1), wrapping to the first, or the
-// previous one (-1), wrapping to the last; -1 for an empty list.
-int stepShuttleIndex(int position, int count, int direction);
 
 }  // namespace ondrix
