@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/freed_memory.h"
 #include "platform/runtime_error.h"
 
 namespace ondrix {
@@ -386,6 +387,10 @@ void MpvEngine::pausedForCacheChanged(CoreId id, bool on) {
 
 void MpvEngine::idleChanged(CoreId id, bool on) {
     machine_.idleChanged(id, on);
+    // A core goes idle once it has closed its stream: the buffers and
+    // decoders it freed go back to the system, so that station changes keep
+    // no more than the stream that plays.
+    if (on) releaseFreedMemory();
 }
 
 void MpvEngine::seekableChanged(CoreId id, bool on) {
