@@ -178,6 +178,8 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
         {web.url(QStringLiteral("/gone")), "Not found (404)"},
         {QStringLiteral("http://127.0.0.1:%1/x").arg(testsupport::freePort()),
          "Connection refused"},
+        // ".invalid" never resolves.
+        {QStringLiteral("http://nosuch.invalid/x"), "Server not found"},
         {web.url(QStringLiteral("/page")), "Not an audio stream"},
         {web.url(QStringLiteral("/silent")), "No answer from the server"},
         {QStringLiteral("htp://127.0.0.1/x"), "Cannot open this address"},

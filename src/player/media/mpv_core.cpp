@@ -183,7 +183,8 @@ void observe(mpv_handle* h, bool durationObserved) {
 
 FailureReason networkFailureOf(const QString& logLine) {
     // As libavformat words them: "http: HTTP error 404 Not Found",
-    // "tcp: Connection to tcp://host:port failed: Connection refused".
+    // "tcp: Connection to tcp://host:port failed: Connection refused",
+    // "tcp: Failed to resolve hostname host: Name or service not known".
     static const QLatin1String httpError("HTTP error ");
     const qsizetype at = logLine.indexOf(httpError);
     if (at >= 0) {
@@ -191,6 +192,8 @@ FailureReason networkFailureOf(const QString& logLine) {
         if (status > 0) return {Failure::HttpStatus, status};
     }
     if (logLine.contains(QLatin1String("Connection refused"))) return {Failure::ConnectionRefused};
+    if (logLine.contains(QLatin1String("Failed to resolve hostname")))
+        return {Failure::ServerNotFound};
     if (logLine.contains(QLatin1String("timed out"))) return {Failure::NoAnswer};
     return {};
 }
