@@ -383,6 +383,24 @@ class MpvEngineSourceTest : public MpvEngineTest {
     }
 };
 
+// A file's title tag names it, whether it lies on the disk or a web server
+// sends it.
+TEST_F(MpvEngineSourceTest, AFileShowsItsTitleTagFromTheDiskAndTheWeb) {
+    const QString tagged = folder.file(QStringLiteral("tagged.mp3"));
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/tagged.mp3"),
+              {.type = "audio/mpeg",
+               .body = encode(
+                   30, {QStringLiteral("-metadata"), QStringLiteral("title=Long Local"), tagged})});
+    for (const QString& address : {tagged, web.url(QStringLiteral("/tagged.mp3"))}) {
+        engine.setURL(address);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return engine.mediaTitle() == QStringLiteral("Long Local"); }, 10000))
+            << address.toStdString() << ": " << engine.mediaTitle().toStdString();
+        EXPECT_EQ(engine.titleTag(), QStringLiteral("Long Local"));
+    }
+}
+
 TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
     testsupport::WebServer web;
     web.route(QStringLiteral("/clip.mp3"),

@@ -40,6 +40,7 @@ constexpr const char* kDemuxBitrate = "demux-bitrate";
 constexpr const char* kIcyBitrate = "icy-br";
 constexpr const char* kIcyTitle = "icy-title";
 constexpr const char* kIcyName = "icy-name";
+constexpr const char* kTitle = "title";
 }  // namespace key
 
 // reply_userdata of observed properties.
@@ -455,6 +456,7 @@ void MpvCore::translateProperty(std::uint64_t id, const void* data) {
                 e.entry = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
                 e.text = textOf(metadataValue(*map, key::kIcyName)).trimmed();
                 e.title = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
+                e.titleTag = textOf(metadataValue(*map, key::kTitle)).trimmed();
             }
             return handler_(index_, e);
         }

@@ -44,7 +44,7 @@ struct CoreEvent {
         TrackBitRate,    // entry: the selected audio track's nominal rate
         FileFormat,      // text
         MediaTitle,      // text
-        Metadata,        // on: ICY headers came; entry: icy-br; text: icy-name; title
+        Metadata,        // on: ICY headers came; entry: icy-br; text: icy-name; title; titleTag
     };
     Kind kind;
     std::uint64_t tag = 0;
@@ -57,6 +57,7 @@ struct CoreEvent {
     FailureReason failure = {};
     QString text = {};
     QString title = {};
+    QString titleTag = {};
 };
 
 // What a core is made with.

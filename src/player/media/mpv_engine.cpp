@@ -112,6 +112,7 @@ void MpvEngine::setURL(const QString& url) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
+        titleTag_.clear();
         const AddressKind kind = addressKind(url);
         machine_.setUrl(url, kind);
         observeDuration(kind != AddressKind::Network);
@@ -170,9 +171,15 @@ void MpvEngine::setNetworkTimeout(int seconds) {
     forBothCores([&](MpvCore& core) { core.setNetworkTimeout(seconds); });
 }
 
+QString MpvEngine::titleTag() const {
+    return machine_.loaded() ? titleTag_ : QString();
+}
+
 QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
+    // A file's own title names it best, wherever it is served from.
+    if (const QString tag = titleTag(); !tag.isEmpty()) return tag;
     if (isNetworkScheme(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
@@ -215,9 +222,10 @@ void MpvEngine::publish() {
         emit bitRateChanged();
     }
     if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
-        machine_.failure() != told_.failure) {
+        titleTag() != told_.titleTag || machine_.failure() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
+        told_.titleTag = titleTag();
         told_.failure = machine_.failure();
         emit titleChanged(told_.title);
     }
@@ -274,6 +282,7 @@ void MpvEngine::sendCommands() {
         shownCore_ = machine_.activeCore();
         demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
         mediaTitle_.clear();
+        titleTag_.clear();
     }
     flushOutbox();
     for (const EngineCommand& c : continues) core(c.core).continueHook(c.tag, c.ms);
@@ -391,6 +400,7 @@ void MpvEngine::route(int index, const CoreEvent& e) {
             icyBitrate_ = e.entry;
             stationName_ = e.text;
             streamTitle_ = e.title;
+            titleTag_ = e.titleTag;
             return;
     }
 }

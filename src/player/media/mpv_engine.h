@@ -48,6 +48,7 @@ class MpvEngine : public MediaEngine {
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
+    QString titleTag() const override;
     QString failureText() const override { return ondrix::failureText(machine_.failure()); }
 
     // How long a dropped network stream is tried again before giving up.
@@ -63,7 +64,7 @@ class MpvEngine : public MediaEngine {
     struct Told {
         PlayState state = PlayState::Undefined;
         std::int64_t bitRate = 0;
-        QString title, streamTitle;
+        QString title, streamTitle, titleTag;
         FailureReason failure;
         double position = 0.0, duration = 0.0;
         int volume = 50;
@@ -119,6 +120,7 @@ class MpvEngine : public MediaEngine {
     QString mediaTitle_;
     QString streamTitle_;
     QString stationName_;  // ICY icy-name
+    QString titleTag_;
     std::int64_t demuxBitrate_ = 0;
     std::int64_t icyBitrate_ = 0;
     std::int64_t measuredBitrate_ = 0;  // steadied
