@@ -659,6 +659,8 @@ TEST(ConverterWithoutEncoder, ClickNamesTheMissingEncoderAndOpensNothing) {
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, mp3Program().missingEncoderText);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("apt install lame")));
+    // Named as the program is found here.
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("put lame beside")));
     EXPECT_EQ(dialogs.messages[1].text, flacProgram().missingEncoderText);
     EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("Ondrix Flac"));
     ASSERT_TRUE(f6Seen);
