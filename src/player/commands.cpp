@@ -70,7 +70,7 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
 void Wavelark::LabelRec_Click() {
     const int result = services_.shell.run(static_cast<WindowHandle>(winId()),
                                            QStringLiteral("Open"), QStringLiteral("OndrixWRec.exe"),
-                                           QString(), programFolder(), kShowNormal);
+                                           QString(), programFolder(), kShowNormal, QString());
     if (result == kShellFileNotFound) {
         services_.dialogs.message(
             this,
