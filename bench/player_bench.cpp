@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "measure.h"
+#include "media/mpv_engine.h"
 #include "mpv_peer.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
-#include "player/media/mpv_engine.h"
 #include "player/window.h"
 #include "real_player.h"
 #include "ui/dialogs.h"

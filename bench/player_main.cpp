@@ -5,11 +5,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "media/mpv_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
-#include "player/media/mpv_engine.h"
 #include "player/window.h"
 #include "real_player.h"
 #include "ui/dialogs.h"

@@ -3,11 +3,11 @@
 #include <QString>
 #include <cstdio>
 
+#include "media/mpv_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
-#include "player/media/mpv_engine.h"
 #include "player/window.h"
 #include "ui/dialogs.h"
 

@@ -1,10 +1,10 @@
 #include <memory>
 
+#include "media/mpv_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
 #include "platform/shell.h"
-#include "player/media/mpv_engine.h"
 #include "player/mpris.h"
 #include "player/window.h"
 #include "ui/dialogs.h"

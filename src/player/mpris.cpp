@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "media/media_engine.h"
 #include "platform/outside_text.h"
 #include "platform/session_bus.h"
-#include "player/media/media_engine.h"
 
 namespace ondrix {
 

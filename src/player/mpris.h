@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include "player/media/media_engine.h"
+#include "media/media_engine.h"
 #include "player/player_commands.h"
 #include "player/settings/station_table.h"
 

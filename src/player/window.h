@@ -19,12 +19,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "media/media_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "player/file_browser.h"
-#include "player/media/media_engine.h"
-#include "player/media/media_widget.h"
+#include "player/media_widget.h"
 #include "player/player_commands.h"
 #include "player/settings/settings_files.h"
 #include "ui/clickable_label.h"

@@ -3,8 +3,8 @@
 #include <QSlider>
 #include <QTest>
 
-#include "player/media/media_widget.h"
-#include "player/media/mpv_engine.h"
+#include "media/mpv_engine.h"
+#include "player/media_widget.h"
 #include "support/icecast.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"

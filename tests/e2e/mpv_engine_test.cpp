@@ -1,4 +1,4 @@
-#include "player/media/mpv_engine.h"
+#include "media/mpv_engine.h"
 
 #include <gtest/gtest.h>
 

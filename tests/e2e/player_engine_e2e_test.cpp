@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "media/mpv_engine.h"
 #include "platform/paths.h"
-#include "player/media/media_widget.h"
-#include "player/media/mpv_engine.h"
+#include "player/media_widget.h"
 #include "player/window.h"
 #include "support/fakes.h"
 #include "support/icecast.h"

@@ -16,6 +16,7 @@
 
 #include "support/icecast.h"
 #include "support/processes.h"
+#include "support/session_bus.h"
 #include "support/suite_paths.h"
 #include "support/temp_folder.h"
 
@@ -201,65 +202,6 @@ class PlayerUnderX : public ::testing::Test {
 // A point of the bare surface: under the title row between the station rows.
 const QPoint kSurface(40, 62);
 
-// A session bus of the test's own: the player's name and playerctl meet
-// there and nowhere else.
-class PrivateBus {
-  public:
-    PrivateBus() {
-        endWithParent(daemon_);
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1")});
-        if (daemon_.waitForStarted(5000) && daemon_.waitForReadyRead(10000))
-            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    }
-    ~PrivateBus() {
-        daemon_.kill();
-        daemon_.waitForFinished(5000);
-    }
-    QString address() const { return address_; }
-
-  private:
-    QProcess daemon_;
-    QString address_;
-};
-
-// `playerctl --follow` on the player's bus: the lines it printed, repeats
-// folded.
-class Follower {
-  public:
-    Follower(const QProcessEnvironment& env, const QStringList& what) {
-        process_.setProcessEnvironment(env);
-        endWithParent(process_);
-        process_.start(
-            QStringLiteral("playerctl"),
-            QStringList{QStringLiteral("--player=wavelark"), QStringLiteral("--follow")} + what);
-    }
-    ~Follower() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    // Whether the lines seen end with `last` (lines joined by blanks) within
-    // timeoutMs.
-    bool sawLast(const QString& last, int timeoutMs) {
-        return QTest::qWaitFor(
-            [&] {
-                for (const QString& line :
-                     QString::fromUtf8(process_.readAllStandardOutput()).split(QLatin1Char('\n')))
-                    if (!line.trimmed().isEmpty() &&
-                        (seen_.isEmpty() || seen_.constLast() != line.trimmed()))
-                        seen_ << line.trimmed();
-                return seen_.join(QLatin1Char(' ')).endsWith(last);
-            },
-            timeoutMs);
-    }
-    std::string seen() const { return seen_.join(QStringLiteral(" | ")).toStdString(); }
-
-  private:
-    QProcess process_;
-    QStringList seen_;
-};
-
 }  // namespace
 
 TEST_F(PlayerUnderX, DragSaveAndReloadMoveTheWindowBack) {
@@ -417,9 +359,7 @@ TEST_F(PlayerUnderX, PlayerctlDrivesThePlayerOverTheSessionBus) {
               server.url(two), "+", "Three", "http://three.example/", server.url(three)}));
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
-    const auto onBus = [&](QProcessEnvironment& env) {
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-    };
+    const auto onBus = [&](QProcessEnvironment& env) { bus.join(env); };
     QProcessEnvironment env = x_->environment();
     onBus(env);
     // Followers learn of changes only from the player's PropertiesChanged.
@@ -488,10 +428,8 @@ TEST_F(PlayerUnderX, PlayerctlStepsTheFolderWalkDuringShuttlePlay) {
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-    start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& e) {
-        e.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-    });
+    bus.join(env);
+    start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& e) { bus.join(e); });
     // playerctl's answer, about the player on the test's bus.
     const auto ctl = [&](const QString& arguments) {
         QString out;

@@ -1,4 +1,4 @@
-#include "player/media/media_widget.h"
+#include "player/media_widget.h"
 
 #include <gtest/gtest.h>
 

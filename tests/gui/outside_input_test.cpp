@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
-#include "player/media/media_widget.h"
+#include "player/media_widget.h"
 #include "support/shown_text.h"
 
 using testsupport::crlf;

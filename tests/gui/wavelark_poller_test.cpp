@@ -7,7 +7,7 @@
 
 #include "gui/wavelark_fixture.h"
 #include "platform/paths.h"
-#include "player/media/media_widget.h"
+#include "player/media_widget.h"
 
 using namespace testsupport;
 using ondrix::PlayState;

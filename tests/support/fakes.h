@@ -8,11 +8,11 @@
 #include <optional>
 #include <vector>
 
+#include "media/engine_machine.h"
+#include "media/media_engine.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
-#include "player/media/engine_machine.h"
-#include "player/media/media_engine.h"
 #include "player/settings/settings_files.h"
 #include "ui/dialogs.h"
 
@@ -121,11 +121,11 @@ class FakeEngine : public ondrix::MediaEngine {
                         if (phase == Phase::Paused) machine_.play();
                         if (phase == Phase::Ended || phase == Phase::Failed) machine_.play();
                         if (machine_.phase() == Phase::Opening || opening) open();
-                        machine_.pausedForCacheChanged(0, false);
+                        machine_.pausedForCacheChanged(ondrix::CoreId::First, false);
                         break;
                     case S::Buffering:
                         if (machine_.phase() == Phase::Opening) open();
-                        machine_.pausedForCacheChanged(0, true);
+                        machine_.pausedForCacheChanged(ondrix::CoreId::First, true);
                         break;
                     case S::Paused:
                         machine_.pause();
@@ -133,7 +133,8 @@ class FakeEngine : public ondrix::MediaEngine {
                     case S::Stopped:
                         // A file plays to its end; anything else is stopped.
                         if (machine_.loaded() && !machine_.network())
-                            machine_.fileEnded(0, entry_, ondrix::EndReason::Eof);
+                            machine_.fileEnded(ondrix::CoreId::First, entry_,
+                                               ondrix::EndReason::Eof);
                         else
                             machine_.stop();
                         break;
@@ -142,7 +143,8 @@ class FakeEngine : public ondrix::MediaEngine {
                         break;
                     case S::Ready:
                         if (opening || phase == Phase::Buffering)
-                            machine_.fileEnded(0, entry_, ondrix::EndReason::Error);
+                            machine_.fileEnded(ondrix::CoreId::First, entry_,
+                                               ondrix::EndReason::Error);
                         break;
                     default:
                         break;
@@ -161,9 +163,9 @@ class FakeEngine : public ondrix::MediaEngine {
 
     // libmpv opens the address and starts playing it.
     void open() {
-        machine_.fileStarted(0, entry_);
-        machine_.fileLoaded(0);
-        machine_.playbackRestarted(0);
+        machine_.fileStarted(ondrix::CoreId::First, entry_);
+        machine_.fileLoaded(ondrix::CoreId::First);
+        machine_.playbackRestarted(ondrix::CoreId::First);
     }
 
     ondrix::EngineMachine machine_{[] { return qint64{0}; }};

@@ -1,15 +1,18 @@
 // The media engine's rules as rows of scripted libmpv events: the phase a
 // row starts from, the event, the phase it leads to and the commands sent.
 // No libmpv, no event loop.
-#include "player/media/engine_machine.h"
+#include "media/engine_machine.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "media/bit_rate.h"
 
 namespace ondrix {
 void PrintTo(EnginePhase phase, std::ostream* out) {
@@ -34,7 +37,7 @@ struct Script {
     EngineMachine machine{[this] { return now; }};
     std::vector<EngineCommand> sent;
 
-    int core() const { return machine.activeCore(); }
+    CoreId core() const { return machine.activeCore(); }
     std::uint64_t last(Kind kind) const {
         for (auto c = sent.rbegin(); c != sent.rend(); ++c)
             if (c->kind == kind) return c->tag;
@@ -46,7 +49,7 @@ struct Script {
 using Event = std::function<void(Script&)>;
 
 std::string words(const EngineCommand& c) {
-    const std::string at = "@" + std::to_string(c.core);
+    const std::string at = "@" + std::to_string(static_cast<int>(c.core));
     const std::string timer = c.timer == EngineTimer::Reconnect ? "reconnect" : "watchdog";
     switch (c.kind) {
         case Kind::Stop:
@@ -122,8 +125,8 @@ Event due(EngineTimer timer) {
 Event later(qint64 ms) {
     return [=](Script& s) { s.now += ms; };
 }
-Event idle(bool on, int core = -1) {
-    return [=](Script& s) { s.machine.idleChanged(core < 0 ? s.core() : core, on); };
+Event idle(bool on, std::optional<CoreId> core = std::nullopt) {
+    return [=](Script& s) { s.machine.idleChanged(core.value_or(s.core()), on); };
 }
 // libmpv holds the entry it starts next before opening this address.
 Event opening(const char* address) {
@@ -133,7 +136,7 @@ Event opening(const char* address) {
 Event told(Failure kind, int detail = 0) {
     return [=](Script& s) { s.machine.openingError({kind, detail}); };
 }
-Event on(int core, const std::function<void(EngineMachine&, int)>& call) {
+Event on(CoreId core, const std::function<void(EngineMachine&, CoreId)>& call) {
     return [=](Script& s) { call(s.machine, core); };
 }
 const Event lost = [](Script& s) { s.machine.eventsLost(s.core()); };
@@ -354,7 +357,9 @@ TEST(EngineMachine, EventsOfAnEarlierLoadOrBeforeTheLoadCountOnce) {
                             [](const EngineCommand& c) { return c.kind == Kind::Load; }),
               1);
     const std::uint64_t first = s.last(Kind::Load);
-    run(s, {{[&](Script& t) { t.machine.loadReplied(0, first, true, 3); }, Opening, {"load@0"}},
+    run(s, {{[&](Script& t) { t.machine.loadReplied(CoreId::First, first, true, 3); },
+             Opening,
+             {"load@0"}},
             {started(3), Opening},
             {replied(4), Opening},
             {ended(3, EndReason::Stop), Opening},
@@ -479,24 +484,26 @@ TEST(EngineMachine, OnlyAnIdleCoreTakesALoadAndOnlyTheActiveCoreCounts) {
     run(s, {
                {file("/m/a.wav"), Opening, {"load@0"}},  // the second is not made yet
                {opens, Playing},
-               {on(1, [](auto& m, int c) { m.coreMade(c); }), Playing},
+               {on(CoreId::Second, [](auto& m, CoreId c) { m.coreMade(c); }), Playing},
                // Core 0 plays: the idle core 1 loads, core 0 closes in its own time.
                {file("/m/b.wav"), Opening, {"stop@0", "resume@1", "load@1"}},
                {opens, Playing},
                // Core 0's entry 1 is not core 1's entry 1.
-               {on(0, [](auto& m, int c) { m.fileEnded(c, 1, EndReason::Eof); }), Playing},
-               {on(0, [](auto& m, int c) { m.pausedForCacheChanged(c, true); }), Playing},
+               {on(CoreId::First, [](auto& m, CoreId c) { m.fileEnded(c, 1, EndReason::Eof); }),
+                Playing},
+               {on(CoreId::First, [](auto& m, CoreId c) { m.pausedForCacheChanged(c, true); }),
+                Playing},
                // Both busy: core 1 is stopped too, and both are asked.
                {file("/m/c.wav"), Opening, {"stop@1", "idle?@0", "idle?@1"}},
                {file("/m/d.wav"), Opening},  // asked once
                // Core 0 is done first and takes the newest address.
-               {idle(true, 0), Opening, {"resume@0", "load@0"}},
+               {idle(true, CoreId::First), Opening, {"resume@0", "load@0"}},
                {opens, Playing},
-               {idle(true, 1), Playing},
+               {idle(true, CoreId::Second), Playing},
                {file("/m/e.wav"), Opening, {"stop@0", "resume@1", "load@1"}},
                {stop, Ended, {"stop@1"}},
            });
-    EXPECT_EQ(s.sent.back().core, 1);
+    EXPECT_EQ(s.sent.back().core, CoreId::Second);
     const auto load = std::find_if(s.sent.rbegin(), s.sent.rend(),
                                    [](const EngineCommand& c) { return c.kind == Kind::Load; });
     EXPECT_EQ(load->address, QStringLiteral("/m/e.wav"));

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "player/media/media_engine.h"
+#include "media/media_engine.h"
 
 class QAction;
 class QLabel;

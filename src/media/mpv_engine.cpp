@@ -1,4 +1,4 @@
-#include "player/media/mpv_engine.h"
+#include "media/mpv_engine.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -34,14 +34,10 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
                }) == 0;
     }();
     Q_UNUSED(endedAtExit);
-    for (std::size_t i = 0; i < cores_.size(); ++i)
-        cores_[i] = std::make_unique<MpvCore>(static_cast<int>(i), this,
-                                              [this](int index, const CoreEvent& e) {
-                                                  route(index, e);
-                                                  sendCommands();
-                                                  publish();
-                                              });
-    if (!createCore(core(0)))
+    for (const CoreId id : {CoreId::First, CoreId::Second})
+        cores_[static_cast<std::size_t>(id)] =
+            std::make_unique<MpvCore>(id, this, static_cast<CoreEvents&>(*this));
+    if (!createCore(core(CoreId::First)))
         throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"),
                            QStringLiteral("libmpv"));
     liveEngines().push_back(this);
@@ -50,7 +46,7 @@ MpvEngine::MpvEngine(QObject* parent, const QString& audioOutput)
     // shows and before anything plays: making one blocks the window's
     // thread for a while. Without it, a change waits for the old stream.
     QTimer::singleShot(0, this, [this] {
-        if (createCore(core(1))) machine_.coreMade(1);
+        if (createCore(core(CoreId::Second))) machine_.coreMade(CoreId::Second);
     });
 
     retryTimer_.setSingleShot(true);
@@ -331,78 +327,126 @@ void MpvEngine::flushOutbox() {
     }
 }
 
-void MpvEngine::route(int index, const CoreEvent& e) {
-    using Kind = CoreEvent::Kind;
-    // What is shown comes from the active core alone; the machine sorts its own.
-    const bool shown = index == machine_.activeCore();
-    switch (e.kind) {
-        case Kind::LoadReplied:
-            return machine_.loadReplied(index, e.tag, e.on, e.entry);
-        case Kind::FileStarted:
-            return machine_.fileStarted(index, e.entry);
-        case Kind::FileLoaded:
-            return machine_.fileLoaded(index);
-        case Kind::PlaybackRestarted:
-            return machine_.playbackRestarted(index);
-        case Kind::FileEnded:
-            return machine_.fileEnded(index, e.entry, e.reason, e.insertId, e.insertCount);
-        case Kind::EventsLost:
-            return machine_.eventsLost(index);
-        case Kind::NetworkFailure:
-            return machine_.openingError(e.failure);
-        case Kind::Hook:
-            // An address the user gave goes at once.
-            if (machine_.watchesOpening(index))
-                core(index).askOpening(e.tag);
-            else
-                core(index).continueHook(e.tag, 0);
-            return;
-        case Kind::Opening:
-            return machine_.entryOpening(index, e.tag, e.text);
-        case Kind::Pause:
-            return machine_.pauseChanged(index, e.on);
-        case Kind::PausedForCache:
-            return machine_.pausedForCacheChanged(index, e.on);
-        case Kind::Idle:
-            return machine_.idleChanged(index, e.on);
-        case Kind::Seekable:
-            return machine_.seekableChanged(index, e.on);
-        case Kind::Duration:
-            return machine_.durationChanged(index, e.number);
-        case Kind::PolledDuration:
-            // A late answer about an earlier entry says nothing about this one.
-            if (machine_.loaded()) machine_.durationChanged(index, e.number);
-            return;
-        case Kind::Position:
-            return machine_.positionChanged(index, e.number);
-        case Kind::FileSize:
-            return machine_.sizeChanged(index, e.entry);
-        case Kind::FileFormat:
-            return machine_.hlsChanged(index, e.text == QLatin1String("hls"));
-        case Kind::Mute:
-            if (shown) mute_ = e.on;
-            return;
-        case Kind::Volume:
-            if (shown) volume_ = static_cast<int>(std::lround(e.number));
-            return;
-        case Kind::AudioBitRate:
-            if (shown) measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, e.number);
-            return;
-        case Kind::TrackBitRate:
-            if (shown) demuxBitrate_ = e.entry;
-            return;
-        case Kind::MediaTitle:
-            if (shown) mediaTitle_ = e.text;
-            return;
-        case Kind::Metadata:
-            machine_.icyChanged(index, e.on);
-            if (!shown) return;
-            icyBitrate_ = e.entry;
-            stationName_ = e.text;
-            streamTitle_ = e.title;
-            titleTag_ = e.titleTag;
-            return;
-    }
+void MpvEngine::eventTold() {
+    sendCommands();
+    publish();
+}
+
+template <typename Show>
+void MpvEngine::shown(CoreId id, Show&& show) {
+    // What is shown comes from the active core alone.
+    if (machine_.counts(id)) show();
+}
+
+void MpvEngine::loadReplied(CoreId id, std::uint64_t tag, bool ok, std::int64_t entry) {
+    machine_.loadReplied(id, tag, ok, entry);
+}
+
+void MpvEngine::fileStarted(CoreId id, std::int64_t entry) {
+    machine_.fileStarted(id, entry);
+}
+
+void MpvEngine::fileLoaded(CoreId id) {
+    machine_.fileLoaded(id);
+}
+
+void MpvEngine::playbackRestarted(CoreId id) {
+    machine_.playbackRestarted(id);
+}
+
+void MpvEngine::fileEnded(CoreId id, std::int64_t entry, EndReason reason, std::int64_t insertId,
+                          int insertCount) {
+    machine_.fileEnded(id, entry, reason, insertId, insertCount);
+}
+
+void MpvEngine::eventsLost(CoreId id) {
+    machine_.eventsLost(id);
+}
+
+void MpvEngine::networkFailure(CoreId /*core*/, FailureReason reason) {
+    machine_.openingError(reason);
+}
+
+void MpvEngine::entryHeld(CoreId id, std::uint64_t hook) {
+    // An address the user gave goes at once.
+    if (machine_.watchesOpening(id))
+        core(id).askOpening(hook);
+    else
+        core(id).continueHook(hook, 0);
+}
+
+void MpvEngine::entryOpening(CoreId id, std::uint64_t hook, const QString& address) {
+    machine_.entryOpening(id, hook, address);
+}
+
+void MpvEngine::pauseChanged(CoreId id, bool on) {
+    machine_.pauseChanged(id, on);
+}
+
+void MpvEngine::pausedForCacheChanged(CoreId id, bool on) {
+    machine_.pausedForCacheChanged(id, on);
+}
+
+void MpvEngine::idleChanged(CoreId id, bool on) {
+    machine_.idleChanged(id, on);
+}
+
+void MpvEngine::seekableChanged(CoreId id, bool on) {
+    machine_.seekableChanged(id, on);
+}
+
+void MpvEngine::durationObserved(CoreId id, double seconds) {
+    machine_.durationChanged(id, seconds);
+}
+
+void MpvEngine::durationPolled(CoreId id, double seconds) {
+    // A late answer about an earlier entry says nothing about this one.
+    if (machine_.loaded()) machine_.durationChanged(id, seconds);
+}
+
+void MpvEngine::positionPolled(CoreId id, double seconds) {
+    machine_.positionChanged(id, seconds);
+}
+
+void MpvEngine::sizeChanged(CoreId id, std::int64_t bytes) {
+    machine_.sizeChanged(id, bytes);
+}
+
+void MpvEngine::fileFormatChanged(CoreId id, const QString& format) {
+    machine_.hlsChanged(id, format == QLatin1String("hls"));
+}
+
+void MpvEngine::muteSet(CoreId id, bool on) {
+    shown(id, [&] { mute_ = on; });
+}
+
+void MpvEngine::volumeSet(CoreId id, double percent) {
+    shown(id, [&] { volume_ = static_cast<int>(std::lround(percent)); });
+}
+
+void MpvEngine::audioBitRateChanged(CoreId id, double rate) {
+    shown(id, [&] { measuredBitrate_ = steadyMeasuredRate(measuredBitrate_, rate); });
+}
+
+void MpvEngine::trackBitRateChanged(CoreId id, std::int64_t rate) {
+    shown(id, [&] { demuxBitrate_ = rate; });
+}
+
+void MpvEngine::mediaTitleChanged(CoreId id, const QString& title) {
+    shown(id, [&] { mediaTitle_ = title; });
+}
+
+void MpvEngine::titleTagChanged(CoreId id, const QString& tag) {
+    shown(id, [&] { titleTag_ = tag; });
+}
+
+void MpvEngine::metadataChanged(CoreId id, const IcyHeaders& headers) {
+    machine_.icyChanged(id, headers.any);
+    shown(id, [&] {
+        icyBitrate_ = headers.bitRateKbps;
+        stationName_ = headers.name;
+        streamTitle_ = headers.title;
+    });
 }
 
 }  // namespace ondrix

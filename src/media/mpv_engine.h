@@ -10,9 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "player/media/engine_machine.h"
-#include "player/media/media_engine.h"
-#include "player/media/mpv_core.h"
+#include "media/bit_rate.h"
+#include "media/engine_machine.h"
+#include "media/media_engine.h"
+#include "media/mpv_core.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -22,7 +23,7 @@ namespace ondrix {
 // The media player component on two libmpv cores. The rules live in
 // EngineMachine; this class routes the cores' events to it and its commands
 // to the cores, and tells of the changes.
-class MpvEngine : public MediaEngine {
+class MpvEngine : public MediaEngine, private CoreEvents {
     Q_OBJECT
   public:
     // audioOutput empty: libmpv's default; tests pass "null".
@@ -77,7 +78,7 @@ class MpvEngine : public MediaEngine {
     // A core with the engine's options and volume; false when libmpv could
     // not make one.
     bool createCore(MpvCore& core);
-    MpvCore& core(int index) { return *cores_[static_cast<std::size_t>(index)]; }
+    MpvCore& core(CoreId id) { return *cores_[static_cast<std::size_t>(id)]; }
     MpvCore& active() { return core(machine_.activeCore()); }
     void forBothCores(const std::function<void(MpvCore&)>& call);
 
@@ -88,7 +89,39 @@ class MpvEngine : public MediaEngine {
     void observeDuration(bool on);
     void sendCommands();
     void flushOutbox();
-    void route(int core, const CoreEvent& event);
+
+    // The cores' events: the machine's go to it, which sorts out the cores
+    // that do not count; what only the display shows is taken from the
+    // active core alone.
+    void loadReplied(CoreId core, std::uint64_t tag, bool ok, std::int64_t entry) override;
+    void fileStarted(CoreId core, std::int64_t entry) override;
+    void fileLoaded(CoreId core) override;
+    void playbackRestarted(CoreId core) override;
+    void fileEnded(CoreId core, std::int64_t entry, EndReason reason, std::int64_t insertId,
+                   int insertCount) override;
+    void eventsLost(CoreId core) override;
+    void networkFailure(CoreId core, FailureReason reason) override;
+    void entryHeld(CoreId core, std::uint64_t hook) override;
+    void entryOpening(CoreId core, std::uint64_t hook, const QString& address) override;
+    void pauseChanged(CoreId core, bool on) override;
+    void pausedForCacheChanged(CoreId core, bool on) override;
+    void idleChanged(CoreId core, bool on) override;
+    void seekableChanged(CoreId core, bool on) override;
+    void durationObserved(CoreId core, double seconds) override;
+    void durationPolled(CoreId core, double seconds) override;
+    void positionPolled(CoreId core, double seconds) override;
+    void sizeChanged(CoreId core, std::int64_t bytes) override;
+    void fileFormatChanged(CoreId core, const QString& format) override;
+    void muteSet(CoreId core, bool on) override;
+    void volumeSet(CoreId core, double percent) override;
+    void audioBitRateChanged(CoreId core, double rate) override;
+    void trackBitRateChanged(CoreId core, std::int64_t rate) override;
+    void mediaTitleChanged(CoreId core, const QString& title) override;
+    void titleTagChanged(CoreId core, const QString& tag) override;
+    void metadataChanged(CoreId core, const IcyHeaders& headers) override;
+    void eventTold() override;
+    template <typename Show>
+    void shown(CoreId core, Show&& show);
     void askServer(const QString& address, std::uint64_t tag);
     std::int64_t bitRate() const;
 
@@ -97,7 +130,7 @@ class MpvEngine : public MediaEngine {
     // once the next bytes of that stream arrive. The machine decides which
     // one loads and whose events count.
     std::array<std::unique_ptr<MpvCore>, 2> cores_;
-    int shownCore_ = 0;  // the core whose address the titles and rates are of
+    CoreId shownCore_ = CoreId::First;  // the core whose address the titles and rates are of
     QElapsedTimer clock_;
     EngineMachine machine_;
 

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
+#include "media/failure.h"
+#include "media/media_engine.h"
 #include "platform/address_policy.h"
-#include "player/media/media_engine.h"
 
 namespace ondrix {
 
@@ -18,43 +20,17 @@ namespace ondrix {
 // else -1.
 int reconnectPauseMs(int attempt, qint64 elapsedMs, int limitMs);
 
-// The rate to show for a measured bit rate (bits per second): whole kbps,
-// kept as `shown` until the measure moves away from it by more than 5 %.
-std::int64_t steadyMeasuredRate(std::int64_t shown, double measured);
-
-// The bit rate to report, in bits per second (0: unknown): what a station
-// declares (ICY icy-br, in kbps) before a demuxer's nominal rate, which
-// some formats only estimate (ADTS AAC has none), before what was measured.
-std::int64_t reportedBitRate(std::int64_t icyKbps, std::int64_t demuxed, std::int64_t measured);
-
-// Why an address did not play, as the display and the desktop tell it.
-enum class Failure {
-    None,
-    HttpStatus,  // detail: the status
-    ConnectionRefused,
-    ServerNotFound,  // the host name does not resolve
-    NoAnswer,        // the server took the connection and said nothing
-    NothingPlayed,   // detail: the stall limit in seconds
-    NotAudio,
-    CannotOpen,
-    OffTheAir,      // detail: the reconnect limit in seconds
-    PlaylistLoop,   // a playlist lists itself, or one already followed
-    FailedEntries,  // detail: how many entries of a playlist failed in a row
-};
-struct FailureReason {
-    Failure kind = Failure::None;
-    int detail = 0;
-    bool operator==(const FailureReason&) const = default;
-};
-
-// The words for a failure; empty for none.
-QString failureText(FailureReason reason);
-
 // Why libmpv ended a playlist entry.
 // NotAudio: an error for an answer libmpv could not make out.
 enum class EndReason { Eof, Stop, Quit, Error, NotAudio, Redirect };
 
 enum class EngineTimer { Reconnect, Watchdog };
+
+// The engine's two libmpv cores: the first is made with it, the second later.
+enum class CoreId : std::uint8_t { First, Second };
+constexpr CoreId otherCore(CoreId core) {
+    return core == CoreId::First ? CoreId::Second : CoreId::First;
+}
 
 // What the machine asks of libmpv, in the order given. The first five are
 // for one of the engine's two libmpv cores, `core`.
@@ -75,12 +51,12 @@ struct EngineCommand {
     bool on = false;
     EngineTimer timer = EngineTimer::Reconnect;
     int ms = 0;
-    int core = 0;
+    CoreId core = CoreId::First;
 
     bool operator==(const EngineCommand&) const = default;
 };
 
-// Where the machine stands; playState follows from it alone.
+// Where the machine stands, as the display and the poller see it.
 enum class EnginePhase {
     Idle,       // nothing was asked for yet
     Opening,    // a new address was asked for and has not started
@@ -110,45 +86,45 @@ class EngineMachine {
     void pause();
 
     // The engine's second core exists and may take loads.
-    void coreMade(int core);
+    void coreMade(CoreId core);
 
     // libmpv's events, each from the core named. Only the active core's
     // count, but for the answers to loads, which any core may send, and the
     // cores' idle states, which say which core may take a load. A load's
     // reply names the playlist entry it made; file-loaded and
     // playback-restart belong to the entry the core started last.
-    void loadReplied(int core, std::uint64_t tag, bool ok, std::int64_t entryId);
-    void fileStarted(int core, std::int64_t entryId);
-    void fileLoaded(int core);
-    void playbackRestarted(int core);
+    void loadReplied(CoreId core, std::uint64_t tag, bool ok, std::int64_t entryId);
+    void fileStarted(CoreId core, std::int64_t entryId);
+    void fileLoaded(CoreId core);
+    void playbackRestarted(CoreId core);
     // insertId and insertCount: the entries a redirect (a playlist) put in
     // place of the ended one.
-    void fileEnded(int core, std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
+    void fileEnded(CoreId core, std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
     // libmpv holds the entry started last before opening `address`, until
     // the Continue command with the same hook.
-    void entryOpening(int core, std::uint64_t hook, const QString& address);
+    void entryOpening(CoreId core, std::uint64_t hook, const QString& address);
     // Whether the entry started last is one a playlist of ours put in, whose
     // address entryOpening must see; any other is let go at once.
-    bool watchesOpening(int core) const;
+    bool watchesOpening(CoreId core) const;
     // What the network layer said of the current address (an HTTP status, a
     // refused connection); libmpv may tell it just after the entry's end.
     // libavformat logs through the first core made, whichever core failed.
     void openingError(FailureReason reason);
-    void eventsLost(int core);
-    void idleChanged(int core, bool idle);
-    void pauseChanged(int core, bool on);
-    void pausedForCacheChanged(int core, bool on);
-    void seekableChanged(int core, bool on);
-    void durationChanged(int core, double seconds);
+    void eventsLost(CoreId core);
+    void idleChanged(CoreId core, bool idle);
+    void pauseChanged(CoreId core, bool on);
+    void pausedForCacheChanged(CoreId core, bool on);
+    void seekableChanged(CoreId core, bool on);
+    void durationChanged(CoreId core, double seconds);
     // The size the server announced for the entry (0: none, as for a live
     // stream).
-    void sizeChanged(int core, std::int64_t bytes);
-    void positionChanged(int core, double seconds);
+    void sizeChanged(CoreId core, std::int64_t bytes);
+    void positionChanged(CoreId core, double seconds);
     // The server sent ICY headers: a station, whatever its framing.
-    void icyChanged(int core, bool on);
+    void icyChanged(CoreId core, bool on);
     // The entry is an HLS playlist: its size is the playlist's, not the media's.
-    void hlsChanged(int core, bool on);
+    void hlsChanged(CoreId core, bool on);
     // The answer to AskServer: whether the address streams on, or failed to
     // answer (live), or sent a whole body that ended (a file).
     void serverAnswered(std::uint64_t tag, bool live);
@@ -169,18 +145,21 @@ class EngineMachine {
     // whatever their addresses say (a query that changes each time).
     static constexpr int kMaxNestedPlaylists = 8;
 
-    EnginePhase phase() const { return phase_; }
+    EnginePhase phase() const;
     // The core whose entry is ours; the other may still be closing a stream.
-    int activeCore() const { return active_; }
-    PlayState state() const { return playStateOf(phase_); }
+    CoreId activeCore() const { return active_; }
+    // Whether an event of `core` counts for the address: only the active
+    // core's do.
+    bool counts(CoreId core) const { return core == active_; }
+    PlayState state() const { return playStateOf(phase()); }
     const QString& url() const { return url_; }
     bool network() const { return kind_ == AddressKind::Network; }
     // The current entry was opened and has not ended.
     bool loaded() const;
-    bool reconnecting() const { return reconnect_.has_value(); }
+    bool reconnecting() const { return reconnect() != nullptr; }
     bool seekable() const { return stream_.seekable; }
     // Why the current address did not play; cleared by the next address.
-    FailureReason failure() const { return failure_.reason; }
+    FailureReason failure() const;
     double duration() const { return stream_.duration; }
     double position() const { return stream_.position; }
 
@@ -230,7 +209,50 @@ class EngineMachine {
         bool played = false;      // it reached Playing, and may stall since
         bool eventsLost = false;  // libmpv dropped events since
     };
-    // What the server said the current entry is, and where it plays.
+    // A dropped stream being tried again.
+    struct Reconnect {
+        int attempt = 0;
+        qint64 sinceMs = 0;                    // when it dropped
+        std::optional<qint64> nextTryMs = {};  // its timer runs
+    };
+
+    // The phases, each with what it carries.
+    struct Idle {};
+    struct Opening {
+        Load load;
+    };
+    struct Buffering {
+        Load load;
+    };
+    struct Playing {
+        Load load;
+    };
+    // A pause outlasts a reconnect: a paused stream that drops is tried
+    // again, and holds a load only while a try is under way.
+    struct Paused {
+        std::optional<Load> load;
+        std::optional<Reconnect> reconnect;
+    };
+    struct Reconnecting {
+        Reconnect reconnect;
+        std::optional<Load> load;  // the try under way
+    };
+    // A body without a length ended: the server is asked whether it is live.
+    struct AskingServer {
+        std::uint64_t tag;
+    };
+    struct Ended {
+        FailureReason why;  // gave up reconnecting, or none
+    };
+    struct Failed {
+        FailureReason why;
+        bool guessed = false;  // a later word of the network layer may better it
+    };
+    using Phase = std::variant<Idle, Opening, Buffering, Playing, Paused, Reconnecting,
+                               AskingServer, Ended, Failed>;
+
+    // What the server said the current entry is, and where it plays; the
+    // display reads it after the entry ended too.
     struct Stream {
         bool seekable = false;
         bool sized = false;  // the server announced a size
@@ -239,7 +261,6 @@ class EngineMachine {
         double duration = 0.0;
         double position = 0.0;
     };
-    // The engine's cores: the first is made with it, the second later.
     struct Core {
         bool made = false;
         bool idle = true;                        // nothing loaded, or its last file has ended
@@ -253,62 +274,59 @@ class EngineMachine {
         bool pausedForCache = false;
         bool loadUnanswered = false;
     };
-    // A dropped stream being tried again; it outlasts a pause.
-    struct Reconnect {
-        int attempt = 0;
-        qint64 sinceMs = 0;                    // when it dropped
-        std::optional<qint64> nextTryMs = {};  // its timer runs
-    };
-    struct Verdict {
-        FailureReason reason = {};
-        bool guessed = false;  // a later word of the network layer may better it
-    };
 
+    // What the phase carries, whichever it is.
+    Load* load();
+    const Load* load() const;
+    Reconnect* reconnect();
+    const Reconnect* reconnect() const;
+    template <typename P>
+    bool in() const {
+        return std::holds_alternative<P>(phase_);
+    }
+
+    // The steps the events share (engine_load.cpp).
+    template <typename Event>
+    void fromActive(CoreId core, Event&& event);
     void arrive(const EntryEvent& e);
     void handle(const EntryEvent& e);
-    void load(bool reconnecting);
-    void forget();
+    void redirected(const EntryEvent& e);
+    void endOfCurrent(EndReason reason);
+    void endLostEntry();
+    Load newLoad();
+    Load releaseLoad();
     void stopActive();
     void send();
     void setPause(bool on);
-    void endOfCurrent(EndReason reason);
-    void endLostEntry();
-    void attemptFailed();
-    void fail(FailureReason reason);
     void failOpening(EndReason reason, const Load& load);
     bool entryFailed();
+    void fail(FailureReason reason);
     void startReconnect();
     void scheduleReconnect();
-    void cancelReconnect();
+    void stopReconnectTimer();
     bool lengthKnown() const;
-    // Reconnecting without a reconnect under way: the server was asked
-    // whether the ended address is live.
-    bool askingServer() const { return phase_ == EnginePhase::Reconnecting && !reconnect_; }
     void updatePlaying();
+    void toBuffering();
     void settle();
-    void setPhase(EnginePhase phase) { phase_ = phase; }
     void command(EngineCommand c) { commands_.push_back(std::move(c)); }
-    Core& core(int index) { return cores_[static_cast<std::size_t>(index)]; }
+    Core& core(CoreId id) { return cores_[static_cast<std::size_t>(id)]; }
+    const Core& core(CoreId id) const { return cores_[static_cast<std::size_t>(id)]; }
 
     Clock clock_;
     std::vector<EngineCommand> commands_;
     QString url_;
     AddressKind kind_ = AddressKind::Refused;
-    EnginePhase phase_ = EnginePhase::Idle;
+    Phase phase_ = Idle{};
 
     // A load while the active core is busy goes to an idle second one, and
     // the busy one is told to stop and closes in its own time.
     std::array<Core, 2> cores_{{{.made = true}, {}}};
-    int active_ = 0;
+    CoreId active_ = CoreId::First;
     Libmpv libmpv_;
 
     std::uint64_t generation_ = 0;  // the tag of the newest load
-    std::optional<Load> load_;
     Stream stream_;
-    Verdict failure_;
     int networkTimeoutMs_ = 10000;
-
-    std::optional<Reconnect> reconnect_;
     int reconnectLimitMs_ = 30000;
     std::optional<qint64> watchdogDueMs_;  // the stall timer runs
     int stallLimitMs_ = 30000;

@@ -1,4 +1,4 @@
-#include "player/media/mpv_core.h"
+#include "media/mpv_core.h"
 
 #include <mpv/client.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "player/media/stream_options.h"
+#include "media/stream_options.h"
 
 namespace ondrix {
 
@@ -199,8 +199,8 @@ FailureReason networkFailureOf(const QString& logLine) {
     return {};
 }
 
-MpvCore::MpvCore(int index, QObject* context, Handler handler)
-    : index_(index), context_(context), handler_(std::move(handler)) {}
+MpvCore::MpvCore(CoreId id, QObject* context, CoreEvents& events)
+    : id_(id), context_(context), events_(events) {}
 
 bool MpvCore::create(const CoreSettings& settings) {
     handle_ = {mpv_create(), &mpv_terminate_destroy};
@@ -323,62 +323,52 @@ void MpvCore::observeDuration(bool on) {
 }
 
 void MpvCore::translate(const mpv_event& event) {
-    using Kind = CoreEvent::Kind;
     switch (event.event_id) {
         case MPV_EVENT_COMMAND_REPLY:
             if (event.reply_userdata & kLoadTag) {
                 const auto* reply = static_cast<const mpv_event_command*>(event.data);
                 const mpv_node* entry =
                     reply ? mapValue(reply->result, key::kPlaylistEntryId) : nullptr;
-                handler_(index_, {.kind = Kind::LoadReplied,
-                                  .tag = event.reply_userdata & ~kLoadTag,
-                                  .on = event.error >= 0 && entry != nullptr,
-                                  .entry = numberOf(entry)});
+                tell(&CoreEvents::loadReplied, event.reply_userdata & ~kLoadTag,
+                     event.error >= 0 && entry != nullptr, numberOf(entry));
             }
             break;
         case MPV_EVENT_START_FILE:
-            handler_(
-                index_,
-                {.kind = Kind::FileStarted,
-                 .entry = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id});
+            tell(&CoreEvents::fileStarted,
+                 static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
             break;
         case MPV_EVENT_END_FILE: {
             const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            handler_(index_, {.kind = Kind::FileEnded,
-                              .entry = end->playlist_entry_id,
-                              .reason = endReasonOf(end->reason, end->error),
-                              .insertId = end->playlist_insert_id,
-                              .insertCount = end->playlist_insert_num_entries});
+            tell(&CoreEvents::fileEnded, end->playlist_entry_id,
+                 endReasonOf(end->reason, end->error), end->playlist_insert_id,
+                 end->playlist_insert_num_entries);
             break;
         }
         case MPV_EVENT_FILE_LOADED:
-            handler_(index_, {.kind = Kind::FileLoaded});
+            tell(&CoreEvents::fileLoaded);
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
-            handler_(index_, {.kind = Kind::PlaybackRestarted});
+            tell(&CoreEvents::playbackRestarted);
             break;
         case MPV_EVENT_QUEUE_OVERFLOW:
-            handler_(index_, {.kind = Kind::EventsLost});
+            tell(&CoreEvents::eventsLost);
             break;
         case MPV_EVENT_LOG_MESSAGE: {
             const FailureReason reason = networkFailureOf(
                 QString::fromUtf8(static_cast<const mpv_event_log_message*>(event.data)->text));
-            if (reason.kind != Failure::None)
-                handler_(index_, {.kind = Kind::NetworkFailure, .failure = reason});
+            if (reason.kind != Failure::None) tell(&CoreEvents::networkFailure, reason);
             break;
         }
         case MPV_EVENT_HOOK:
-            handler_(index_,
-                     {.kind = Kind::Hook, .tag = static_cast<mpv_event_hook*>(event.data)->id});
+            tell(&CoreEvents::entryHeld, static_cast<mpv_event_hook*>(event.data)->id);
             break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
             if (event.reply_userdata & kOpeningTag) {
                 const auto* p = static_cast<const mpv_event_property*>(event.data);
-                handler_(index_, {.kind = Kind::Opening,
-                                  .tag = event.reply_userdata & ~kOpeningTag,
-                                  .text = event.error >= 0 && p->format == MPV_FORMAT_STRING
-                                              ? QString::fromUtf8(*static_cast<char**>(p->data))
-                                              : QString()});
+                tell(&CoreEvents::entryOpening, event.reply_userdata & ~kOpeningTag,
+                     event.error >= 0 && p->format == MPV_FORMAT_STRING
+                         ? QString::fromUtf8(*static_cast<char**>(p->data))
+                         : QString());
             } else if (event.error >= 0) {
                 translateProperty(event.reply_userdata, event.data);
             }
@@ -391,8 +381,37 @@ void MpvCore::translate(const mpv_event& event) {
     }
 }
 
+namespace {
+
+// The rate of the selected audio track in libmpv's track list; 0 when none.
+std::int64_t selectedAudioRate(const mpv_node* list) {
+    std::int64_t rate = 0;
+    if (list && list->format == MPV_FORMAT_NODE_ARRAY && list->u.list)
+        for (int i = 0; i < list->u.list->num; ++i) {
+            const mpv_node& track = list->u.list->values[i];
+            const mpv_node* selected = mapValue(track, key::kSelected);
+            if (textOf(mapValue(track, key::kType)) == QLatin1String("audio") && selected &&
+                selected->format == MPV_FORMAT_FLAG && selected->u.flag)
+                rate = numberOf(mapValue(track, key::kDemuxBitrate));
+        }
+    return rate;
+}
+
+IcyHeaders icyHeadersOf(const mpv_node* map) {
+    IcyHeaders headers;
+    if (!map || map->format != MPV_FORMAT_NODE_MAP || !map->u.list) return headers;
+    for (int i = 0; i < map->u.list->num; ++i)
+        headers.any = headers.any || QLatin1String(map->u.list->keys[i])
+                                         .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
+    headers.bitRateKbps = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
+    headers.name = textOf(metadataValue(*map, key::kIcyName)).trimmed();
+    headers.title = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
+    return headers;
+}
+
+}  // namespace
+
 void MpvCore::translateProperty(std::uint64_t id, const void* data) {
-    using Kind = CoreEvent::Kind;
     const auto* p = static_cast<const mpv_event_property*>(data);
     const bool none = p->format == MPV_FORMAT_NONE || !p->data;
     const bool flag = !none && p->format == MPV_FORMAT_FLAG && *static_cast<int*>(p->data) != 0;
@@ -401,65 +420,44 @@ void MpvCore::translateProperty(std::uint64_t id, const void* data) {
     const QString text = !none && p->format == MPV_FORMAT_STRING
                              ? QString::fromUtf8(*static_cast<char**>(p->data))
                              : QString();
+    const auto* node = none ? nullptr : static_cast<const mpv_node*>(p->data);
     switch (id) {
         case kPauseId:
-            return handler_(index_, {.kind = Kind::Pause, .on = flag});
+            return tell(&CoreEvents::pauseChanged, flag);
         case kPausedForCacheId:
-            return handler_(index_, {.kind = Kind::PausedForCache, .on = flag});
+            return tell(&CoreEvents::pausedForCacheChanged, flag);
         case kIdleActiveId:
-            return handler_(index_, {.kind = Kind::Idle, .on = flag});
+            return tell(&CoreEvents::idleChanged, flag);
         case kSeekableId:
-            return handler_(index_, {.kind = Kind::Seekable, .on = flag});
+            return tell(&CoreEvents::seekableChanged, flag);
         case kMuteId:
-            if (!none) handler_(index_, {.kind = Kind::Mute, .on = flag});
+            if (!none) tell(&CoreEvents::muteSet, flag);
             return;
         case kVolumeId:
-            if (!none) handler_(index_, {.kind = Kind::Volume, .number = number});
+            if (!none) tell(&CoreEvents::volumeSet, number);
             return;
         case kDurationId:
-            return handler_(index_, {.kind = Kind::Duration, .number = number});
+            return tell(&CoreEvents::durationObserved, number);
         case kPolledDurationId:
-            return handler_(index_, {.kind = Kind::PolledDuration, .number = number});
+            return tell(&CoreEvents::durationPolled, number);
         case kTimePosId:
-            return handler_(index_, {.kind = Kind::Position, .number = number});
+            return tell(&CoreEvents::positionPolled, number);
         case kAudioBitrateId:
-            return handler_(index_, {.kind = Kind::AudioBitRate, .number = number});
+            return tell(&CoreEvents::audioBitRateChanged, number);
         case kFileSizeId:
-            return handler_(index_, {.kind = Kind::FileSize,
-                                     .entry = none || p->format != MPV_FORMAT_INT64
-                                                  ? 0
-                                                  : *static_cast<std::int64_t*>(p->data)});
+            return tell(&CoreEvents::sizeChanged, none || p->format != MPV_FORMAT_INT64
+                                                      ? std::int64_t{0}
+                                                      : *static_cast<std::int64_t*>(p->data));
         case kFileFormatId:
-            return handler_(index_, {.kind = Kind::FileFormat, .text = text});
+            return tell(&CoreEvents::fileFormatChanged, text);
         case kMediaTitleId:
-            return handler_(index_, {.kind = Kind::MediaTitle, .text = text});
-        case kTrackListId: {
-            std::int64_t rate = 0;
-            const auto* list = none ? nullptr : static_cast<const mpv_node*>(p->data);
-            if (list && list->format == MPV_FORMAT_NODE_ARRAY && list->u.list)
-                for (int i = 0; i < list->u.list->num; ++i) {
-                    const mpv_node& track = list->u.list->values[i];
-                    const mpv_node* selected = mapValue(track, key::kSelected);
-                    if (textOf(mapValue(track, key::kType)) == QLatin1String("audio") && selected &&
-                        selected->format == MPV_FORMAT_FLAG && selected->u.flag)
-                        rate = numberOf(mapValue(track, key::kDemuxBitrate));
-                }
-            return handler_(index_, {.kind = Kind::TrackBitRate, .entry = rate});
-        }
-        case kMetadataId: {
-            CoreEvent e{.kind = Kind::Metadata};
-            const auto* map = none ? nullptr : static_cast<const mpv_node*>(p->data);
-            if (map && map->format == MPV_FORMAT_NODE_MAP && map->u.list) {
-                for (int i = 0; i < map->u.list->num; ++i)
-                    e.on = e.on || QLatin1String(map->u.list->keys[i])
-                                       .startsWith(QLatin1String("icy-"), Qt::CaseInsensitive);
-                e.entry = leadingNumber(textOf(metadataValue(*map, key::kIcyBitrate)));
-                e.text = textOf(metadataValue(*map, key::kIcyName)).trimmed();
-                e.title = textOf(metadataValue(*map, key::kIcyTitle)).trimmed();
-                e.titleTag = textOf(metadataValue(*map, key::kTitle)).trimmed();
-            }
-            return handler_(index_, e);
-        }
+            return tell(&CoreEvents::mediaTitleChanged, text);
+        case kTrackListId:
+            return tell(&CoreEvents::trackBitRateChanged, selectedAudioRate(node));
+        case kMetadataId:
+            tell(&CoreEvents::titleTagChanged,
+                 node ? textOf(metadataValue(*node, key::kTitle)).trimmed() : QString());
+            return tell(&CoreEvents::metadataChanged, icyHeadersOf(node));
         default:
             return;
     }

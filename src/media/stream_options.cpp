@@ -1,4 +1,4 @@
-#include "player/media/stream_options.h"
+#include "media/stream_options.h"
 
 namespace ondrix {
 
