@@ -14,6 +14,7 @@
 
 using namespace ondrix;
 using testsupport::CurrentDirectory;
+using testsupport::ScopedVariable;
 using testsupport::TempFolder;
 
 namespace {
@@ -36,21 +37,6 @@ QStringList argumentsSeenIn(const TempFolder& work) {
         return {QStringLiteral("<program did not run>")};
     return QString::fromUtf8(work.read("args.txt")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
-
-// Sets an environment variable for the life of the object.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedVariable() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
 
 }  // namespace
 
