@@ -18,7 +18,7 @@ int usage() {
                  "       ondrix_bench switch SETTINGS URL_A URL_B SOCKET COUNT [AO]\n"
                  "       ondrix_bench encoder MARKER_FILE ENCODER_SCRIPT COUNT\n"
                  "       ondrix_bench idle-breakdown SETTINGS SECONDS\n"
-                 "       ondrix_bench cadence-floor [repaint]\n");
+                 "       ondrix_bench cadence-floor [repaint|scroll|windows]\n");
     return 2;
 }
 
@@ -54,9 +54,14 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("idle-breakdown") && argc == 4) {
         return bench::runIdleBreakdown(argc, argv, argument(argv, 2), argument(argv, 3).toInt());
     }
-    if (command == QLatin1String("cadence-floor") &&
-        (argc == 2 || (argc == 3 && argument(argv, 2) == QLatin1String("repaint")))) {
-        return bench::runCadenceFloor(argc, argv, argc == 2);
+    if (command == QLatin1String("cadence-floor") && argc <= 3) {
+        const QString mode = argc == 3 ? argument(argv, 2) : QStringLiteral("scroll");
+        if (mode == QLatin1String("repaint"))
+            return bench::runCadenceFloor(argc, argv, bench::FloorMode::Repaint);
+        if (mode == QLatin1String("scroll"))
+            return bench::runCadenceFloor(argc, argv, bench::FloorMode::Scroll);
+        if (mode == QLatin1String("windows"))
+            return bench::runCadenceFloor(argc, argv, bench::FloorMode::Windows);
     }
     return usage();
 }

@@ -8,6 +8,7 @@
 #include <QTime>
 #include <QTimer>
 #include <array>
+#include <memory>
 
 #include "player/layout.h"
 #include "player/settings/settings_files.h"
@@ -15,6 +16,7 @@
 #include "ui/fonts.h"
 #include "ui/suite_look.h"
 #include "ui/twips.h"
+#include "ui/x11_strip.h"
 
 namespace bench {
 
@@ -45,7 +47,7 @@ std::array<QString, 2> playerCaptions() {
 
 class Strip : public QWidget {
   public:
-    Strip(QWidget* parent, bool byScrolling) : QWidget(parent), byScrolling_(byScrolling) {
+    Strip(QWidget* parent, FloorMode mode) : QWidget(parent), mode_(mode) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         const QFont font = ondrix::fontAt96Dpi(ondrix::kSansSerif, 9.75, false);
         const std::array<QString, 2> captions = playerCaptions();
@@ -72,7 +74,11 @@ class Strip : public QWidget {
             if (lefts_[i] + textWidth < 0) lefts_[i] = width();
             const bool wrapped = lefts_[i] != before.left() + moves[i];
             const QRect after(lefts_[i], 0, textWidth, height());
-            if (byScrolling_ && !wrapped) {
+            if (x11_) {
+                // The X server moves the text's window and fills what it
+                // uncovers.
+                x11_->moveImage(i, QPoint(lefts_[i], 0));
+            } else if (mode_ == FloorMode::Scroll && !wrapped) {
                 // The window system moves the text's pixels; only the
                 // columns it uncovers are painted.
                 scroll(moves[i], 0, before.united(after));
@@ -83,6 +89,16 @@ class Strip : public QWidget {
     }
 
   protected:
+    void showEvent(QShowEvent*) override {
+        if (mode_ != FloorMode::Windows || x11_) return;
+        x11_ = ondrix::X11Strip::over(window(), geometry());
+        if (!x11_) return;
+        QImage surface(size(), QImage::Format_RGB32);
+        surface.fill(Qt::gray);
+        x11_->setSurface(surface);
+        for (int i = 0; i < 2; ++i) x11_->addImage(texts_[i].toImage(), QPoint(lefts_[i], 0));
+    }
+
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         painter.setClipRegion(event->region());
@@ -91,14 +107,15 @@ class Strip : public QWidget {
     }
 
   private:
-    bool byScrolling_;
+    FloorMode mode_;
     std::array<QPixmap, 2> texts_;
+    std::unique_ptr<ondrix::X11Strip> x11_;
     std::array<int, 2> lefts_{0, ondrix::twipsToPixels(ondrix::kScaleWidth)};
 };
 
 }  // namespace
 
-int runCadenceFloor(int& argc, char** argv, bool byScrolling) {
+int runCadenceFloor(int& argc, char** argv, FloorMode mode) {
     QApplication app(argc, argv);
     ondrix::installFontSubstitutes();
     QWidget window(nullptr, Qt::Window | Qt::FramelessWindowHint);
@@ -107,7 +124,7 @@ int runCadenceFloor(int& argc, char** argv, bool byScrolling) {
                         ondrix::twipsToPixels(layout.clientHeight));
     auto* clock = new QLabel(&window);
     clock->setGeometry(ondrix::twipsRect(3960, 720, 1815, 495));
-    auto* strip = new Strip(&window, byScrolling);
+    auto* strip = new Strip(&window, mode);
     strip->setGeometry(ondrix::twipsRect(0, kStripTop, ondrix::kScaleWidth, kStripHeight));
 
     QTimer poll, scroll, time;

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     ondrix::formWRec window(ondrix::makeDesktopCapture, ondrix::musicFolder, clock, dialogs,
                             opener);
     QObject::connect(&instance, &ondrix::SingleInstance::raiseRequested, &window,
-                     &ondrix::formWRec::bringToFront);
+                     &ondrix::SuiteWindow::bringToFront);
     // A logout or a kill without -9 still finishes the recording.
     ondrix::onEndSignals(&window, [&window] { window.close(); });
     window.show();

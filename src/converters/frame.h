@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "converters/file_names.h"
 #include "converters/layouts.h"
 #include "platform/shell.h"
 #include "ui/clickable_label.h"
@@ -39,51 +40,6 @@ struct ConverterProgram {
 // A parameter text from the input and output names.
 using ParameterText = std::function<QString(const QString& input, const QString& output)>;
 
-// The open-file dialog's filter text: wave files, the program's format, all files.
-QString dialogFilterText(const QString& middleFilter);
-
-// "Desc|pattern|Desc|pattern|..." as Qt name filters: the description as
-// written, then the pattern in the last parentheses, where Qt reads it
-// ("Wave Files (*.wav) (*wav)"). "*.*" matches every name, as on Windows; a
-// description without a pattern is dropped. The dialog shows only the
-// descriptions.
-QStringList qtNameFilters(const QString& filterText);
-
-// A picked file name as it goes into Text1, so that the encoder receives it
-// as one argument and never as an option: quoted by the rules the parameter
-// text is split by, and "./" before a name that begins with "-".
-QString pickedNameText(const QString& name);
-
-// The output name that goes into the parameter text. When the output box
-// holds only an extension (".mp3") and the input box one name, it is the
-// input's name with that extension, written like a picked name; otherwise
-// the output box as it stands.
-QString outputNameText(const QString& inputText, const QString& outputText);
-
-// The input's name with the output box's extension, written like a picked
-// name, when the output box holds only an extension and the input box one
-// name; otherwise nothing.
-std::optional<QString> derivedOutputName(const QString& inputText, const QString& outputText);
-
-// Whether the file begins with a RIFF/WAVE header. Only a regular file is
-// opened: a FIFO would block.
-bool isWaveFile(const QString& path);
-
-// Whether the file system that would hold the path takes its name's length.
-bool nameFitsFileSystem(const QString& path);
-
-// The first of the names, each taken relative to the folder, that exists and
-// is no regular file (a FIFO, device or folder); no file is opened.
-std::optional<QString> firstNonFile(const QStringList& names, const QString& folder);
-
-// A name from outside as a message shows it: cleaned as all outside text,
-// a long name shortened in the middle.
-QString shownName(const QString& name);
-
-// The files of a folder whose names match the pattern whatever their letter
-// case ("SONG.WAV" for "*.wav"), in name order, hidden files left out.
-QStringList filesMatching(const QString& folder, const QString& pattern);
-
 // The eight lines of the converters' help box.
 QStringList converterHelpLines();
 
@@ -97,7 +53,6 @@ class ConverterFrame : public SuiteWindow {
                    QWidget* parent = nullptr);
 
     void Form_Load();
-    void Form_KeyDown(int keyCode, int shift) override;
     void LblFiles_Click();
     void Image1_Click();
 
@@ -125,8 +80,6 @@ class ConverterFrame : public SuiteWindow {
 
   private:
     void fillFileList(const QString& pattern);
-    void showHelp();
-    void endProgram();
     // Why the encoder must not start on these names; empty when it may.
     QString refusal(const QString& input, const QString& output) const;
     // The file the encoder writes, as named in its arguments; nothing when

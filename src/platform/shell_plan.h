@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/terminal_text.h"
+
 namespace ondrix {
 
 // What the shell open of this platform looks at besides its arguments.
@@ -65,30 +67,6 @@ bool startLaunch(const ShellLaunch& launch);
 // A log over the limit loses its older half, cut at a line's start.
 constexpr qint64 kLogLimit = qint64{1024} * 1024;
 void keepLogUnder(const QString& path, qint64 limit);
-
-// A console program's output as a terminal would finally show it, for a log:
-// escape sequences go, a line rewritten after a carriage return or a cursor
-// move up keeps its last state. Lines are given out once no cursor move of
-// a progress display can reach them any more.
-class TerminalText {
-  public:
-    // The lines finished by this output, each ending in a line feed.
-    QByteArray feed(const QByteArray& output);
-    // The rest, at the end of the output.
-    QByteArray finish();
-
-  private:
-    QByteArray takeLines(qsizetype keep);
-    void write(char c);
-    void control(char final, const QByteArray& parameters);
-
-    // Lines the cursor can still reach; the cursor's line and column in them.
-    QList<QByteArray> lines_{QByteArray()};
-    qsizetype row_ = 0;
-    qsizetype column_ = 0;
-    // An escape sequence not finished in the last feed.
-    QByteArray pending_;
-};
 
 // "http://...", "mailto:..." (a scheme of two letters or more).
 bool hasUrlScheme(const QString& file);

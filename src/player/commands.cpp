@@ -30,17 +30,16 @@ void Wavelark::runSettingsOperation(const std::function<void()>& operation) {
     }
 }
 
-void Wavelark::Form_KeyDown(int keyCode, int shift) {
-    if (!keyCommandAllowed(shift)) return;
+void Wavelark::helpShown() {
+    runSettingsOperation([this] { settings_.ReloadSettings(); });
+    showReloadedMarquee();
+    showReloadedClock();
+}
+
+void Wavelark::windowKeyDown(int keyCode) {
     // The settings files open from the folder they are read from.
     const QString settingsFolder = QDir::toNativeSeparators(QDir::currentPath());
     switch (keyCode) {
-        case kKeyF1:
-            showHelpBox(services_.dialogs, this, playerHelpLines());
-            runSettingsOperation([this] { settings_.ReloadSettings(); });
-            showReloadedMarquee();
-            showReloadedClock();
-            break;
         case kKeyF2:
             shellOpen(kInfoFile, settingsFolder);
             break;
@@ -53,14 +52,8 @@ void Wavelark::Form_KeyDown(int keyCode, int shift) {
         case kKeyF5:
             shellOpen(kMovingTextFile, settingsFolder);
             break;
-        case kKeyF6:
-            shellOpen(vendorSiteAddress(), programFolder());
-            break;
         case kKeyF11:
             runSettingsOperation([this] { settings_.SavePosition(); });
-            break;
-        case kKeyF12:
-            exitProgram();
             break;
         default:
             break;
@@ -82,12 +75,6 @@ void Wavelark::LabelRec_Click() {
 
 void Wavelark::LabelExit_Click() {
     exitProgram();
-}
-
-void Wavelark::exitProgram() {
-    close();
-    // Ends the event loop with status 0; does nothing where no loop runs.
-    QCoreApplication::exit(0);
 }
 
 }  // namespace ondrix

@@ -202,6 +202,8 @@ const WindowLayout& wavelarkWindowLayout() {
                  .kind = ControlKind::TextBox,
                  .caption = QStringLiteral("Test URL"),
                  .toolTip = QStringLiteral("Copy URL to here and click"),
+                 // Its start text, which what the user types replaces.
+                 .accessibleName = QStringLiteral("Test URL"),
                  .left = 120,
                  .top = 1680,
                  .width = 2775,

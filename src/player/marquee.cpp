@@ -17,10 +17,45 @@ float scrollRightToLeft(float left, float width, float step) {
     return left;
 }
 
+float scrollAfterTicks(const std::function<float(float)>& tick, float left, std::int64_t ticks) {
+    // A text's walk comes round to the same left edge once it has wrapped, so
+    // whole rounds are skipped when the walk finds its length (Brent's
+    // search: a mark set at powers of two, met again after one round).
+    float mark = left;
+    std::int64_t power = 1;
+    std::int64_t sinceMark = 0;
+    bool roundSkipped = false;
+    for (; ticks > 0; --ticks) {
+        left = tick(left);
+        if (roundSkipped) continue;
+        ++sinceMark;
+        if (left == mark) {
+            ticks = (ticks - 1) % sinceMark + 1;
+            roundSkipped = true;
+        } else if (sinceMark == power) {
+            mark = left;
+            power *= 2;
+            sinceMark = 0;
+        }
+    }
+    return left;
+}
+
 void Wavelark::Timer2_Timer() {
     const float step = marqueeStep_;
     setScrollLefts(scrollLeftToRight(scrollL2RLeft_, labelWidthTwips(lblScrollL2R), step),
                    scrollRightToLeft(scrollR2LLeft_, labelWidthTwips(lblScrollR2L), step));
+}
+
+void Wavelark::catchUpScrolling(std::int64_t ticks) {
+    const float step = marqueeStep_;
+    const float widthL2R = labelWidthTwips(lblScrollL2R);
+    const float widthR2L = labelWidthTwips(lblScrollR2L);
+    setScrollLefts(
+        scrollAfterTicks([&](float left) { return scrollLeftToRight(left, widthL2R, step); },
+                         scrollL2RLeft_, ticks),
+        scrollAfterTicks([&](float left) { return scrollRightToLeft(left, widthR2L, step); },
+                         scrollR2LLeft_, ticks));
 }
 
 void Wavelark::setScrollLefts(float l2r, float r2l) {

@@ -28,6 +28,10 @@ void MarqueeStrip::moveText(QLabel* label, int x) {
         if (text.label != label) continue;
         const QRect before = placeOf(text);
         label->move(x, label->y());
+        if (x11_) {
+            x11_->moveImage(text.serverImage, devicePlace(text));
+            return;
+        }
         const QRect after = placeOf(text);
         const int step = after.left() - before.left();
         if (step == 0) return;
@@ -46,8 +50,14 @@ void MarqueeStrip::moveText(QLabel* label, int x) {
 }
 
 void MarqueeStrip::textChanged(QLabel* label) {
-    for (Text& text : texts_)
-        if (text.label == label) text.image = QPixmap();
+    for (Text& text : texts_) {
+        if (text.label != label) continue;
+        text.image = QPixmap();
+        if (x11_) {
+            x11_->setImage(text.serverImage, imageOf(text).toImage());
+            x11_->moveImage(text.serverImage, devicePlace(text));
+        }
+    }
     update();
 }
 
@@ -72,7 +82,7 @@ const QPixmap& MarqueeStrip::imageOf(Text& text) {
     return text.image;
 }
 
-void MarqueeStrip::paintEvent(QPaintEvent* event) {
+const QPixmap& MarqueeStrip::surface() {
     const qreal ratio = devicePixelRatioF();
     if (surface_.isNull() || surface_.devicePixelRatio() != ratio) {
         surface_ = QPixmap(size() * ratio);
@@ -81,9 +91,41 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
         QPainter image(&surface_);
         paintLines(image, lines_, palette().color(QPalette::WindowText), pos());
     }
+    return surface_;
+}
+
+QRect MarqueeStrip::deviceArea() const {
+    const qreal ratio = devicePixelRatioF();
+    return {mapTo(window(), QPoint(0, 0)) * ratio, size() * ratio};
+}
+
+QPoint MarqueeStrip::devicePlace(const Text& text) const {
+    return placeOf(text).topLeft() * devicePixelRatioF();
+}
+
+void MarqueeStrip::sendSurface() {
+    if (!x11_) return;
+    x11_->setArea(deviceArea());
+    x11_->setSurface(surface().toImage());
+}
+
+void MarqueeStrip::showEvent(QShowEvent*) {
+    // The window exists on the X server once shown; the texts are handed
+    // over once.
+    if (x11_) return;
+    x11_ = X11Strip::over(window(), deviceArea());
+    if (!x11_) return;
+    x11_->setSurface(surface().toImage());
+    for (Text& text : texts_)
+        text.serverImage = x11_->addImage(imageOf(text).toImage(), devicePlace(text));
+}
+
+void MarqueeStrip::paintEvent(QPaintEvent* event) {
+    const qreal ratio = devicePixelRatioF();
+    const QPixmap& background = surface();
     QPainter painter(this);
     const QRect dirty = event->rect();
-    painter.drawPixmap(dirty, surface_,
+    painter.drawPixmap(dirty, background,
                        QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio));
     for (Text& text : texts_) {
         const QRect place = placeOf(text);
@@ -92,16 +134,21 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
 }
 
 void MarqueeStrip::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange) surface_ = QPixmap();
+    if (event->type() == QEvent::PaletteChange) {
+        surface_ = QPixmap();
+        sendSurface();
+    }
     SurfaceWidget::changeEvent(event);
 }
 
 void MarqueeStrip::resizeEvent(QResizeEvent*) {
     surface_ = QPixmap();
+    sendSurface();
 }
 
 void MarqueeStrip::moveEvent(QMoveEvent*) {
     surface_ = QPixmap();
+    sendSurface();
 }
 
 }  // namespace ondrix

@@ -3,19 +3,24 @@
 #include <QLabel>
 #include <QPixmap>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "ui/control_table.h"
 #include "ui/surface_widget.h"
+#include "ui/x11_strip.h"
 
 namespace ondrix {
 
 // The strip along the player's bottom edge in which the two texts scroll.
-// It draws the window's surface and lines there and both texts itself, and
-// moves a text by scrolling its pixels, so that a step of both costs one
-// small repaint of the columns it uncovers and nothing else. The texts'
-// labels stay what the handlers read and set (caption, font, colours, width,
-// left), hidden: the strip draws what they hold.
+// It draws the window's surface and lines there and both texts itself. On
+// X11 it hands the surface and each text, drawn once, to the X server, which
+// moves a text's window by itself at each step and fills what it uncovers:
+// a step costs one small request and no painting. Elsewhere a text moves by
+// scrolling its pixels, and a step of both costs one small repaint of the
+// columns it uncovers. The texts' labels stay what the handlers read and set
+// (caption, font, colours, width, left), hidden: the strip draws what they
+// hold.
 class MarqueeStrip : public SurfaceWidget {
     Q_OBJECT
   public:
@@ -32,6 +37,7 @@ class MarqueeStrip : public SurfaceWidget {
     bool showsText(QPoint point) const;
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -40,14 +46,22 @@ class MarqueeStrip : public SurfaceWidget {
   private:
     struct Text {
         QLabel* label = nullptr;
-        QPixmap image;  // the caption as the label would draw it
+        QPixmap image;         // the caption as the label would draw it
+        int serverImage = -1;  // its index in x11_
     };
     const QPixmap& imageOf(Text& text);
+    const QPixmap& surface();
     QRect placeOf(const Text& text) const { return text.label->geometry(); }
+    // Device pixels: of the top-level window for the strip, of the strip for
+    // a text.
+    QRect deviceArea() const;
+    QPoint devicePlace(const Text& text) const;
+    void sendSurface();
 
     const std::vector<LineLayout>& lines_;
     QPixmap surface_;
     std::vector<Text> texts_;
+    std::unique_ptr<X11Strip> x11_;
 };
 
 }  // namespace ondrix

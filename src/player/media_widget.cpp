@@ -67,6 +67,15 @@ QIcon glyphIcon(Glyph glyph) {
     return QIcon(pixmap);
 }
 
+// A display line shows outside text as the screen does, also to assistive
+// tools, which know the line by what it holds even while it is empty.
+void showLine(QLabel* line, const QString& what, const QString& text) {
+    line->setText(text);
+    setPlainToolTip(line, text);
+    const QString name = text.isEmpty() ? what : what + QStringLiteral(": ") + text;
+    if (line->accessibleName() != name) line->setAccessibleName(name);
+}
+
 QToolButton* transportButton(QWidget* parent, QAction* action) {
     auto* button = new QToolButton(parent);
     button->setDefaultAction(action);
@@ -83,6 +92,7 @@ QToolButton* transportButton(QWidget* parent, QAction* action) {
 MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     : QWidget(parent), engine_(engine) {
     setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+    setAccessibleName(tr("Media player"));
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral(
         "ondrix--MediaPlayerWidget { background: rgb(24,24,28); }"
@@ -129,6 +139,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     position_->setEnabled(false);
     position_->setFocusPolicy(Qt::NoFocus);
     position_->setFixedHeight(10);
+    position_->setAccessibleName(tr("Position"));
     volume_ = new QSlider(Qt::Horizontal, this);
     volume_->setRange(0, 100);
     volume_->setValue(engine_.volume());
@@ -136,6 +147,7 @@ MediaPlayerWidget::MediaPlayerWidget(MediaEngine& engine, QWidget* parent)
     volume_->setFocusPolicy(Qt::NoFocus);
     volume_->setFixedWidth(70);
     setPlainToolTip(volume_, tr("Volume"));
+    volume_->setAccessibleName(tr("Volume"));
 
     playPauseButton_ = transportButton(this, playPauseAction_);
     stopButton_ = transportButton(this, stopAction_);
@@ -213,11 +225,8 @@ void MediaPlayerWidget::showTitles() {
     const QString failure = engine_.failureText();
     const QString name = cleanOutsideText(engine_.mediaTitle());
     const QString title = failure.isEmpty() ? name : failure + QStringLiteral(": ") + name;
-    const QString stream = cleanOutsideText(engine_.streamTitle());
-    title_->setText(title);
-    setPlainToolTip(title_, title);
-    streamTitle_->setText(stream);
-    setPlainToolTip(streamTitle_, stream);
+    showLine(title_, tr("Title"), title);
+    showLine(streamTitle_, tr("Stream title"), cleanOutsideText(engine_.streamTitle()));
 }
 
 void MediaPlayerWidget::showPosition(double seconds) {

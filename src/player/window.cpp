@@ -17,6 +17,7 @@
 #include "ui/on_screen.h"
 #include "ui/plain_text.h"
 #include "ui/twips.h"
+#include "ui/unseen_sleep.h"
 
 namespace ondrix {
 
@@ -32,11 +33,15 @@ constexpr int kScrollStripHeight = 240;
 }  // namespace
 
 Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
-    : SuiteWindow(wavelarkWindowLayout(), Qt::Window | Qt::FramelessWindowHint, parent),
+    : SuiteWindow(wavelarkWindowLayout(), {services.dialogs, playerHelpLines(), &services.shell},
+                  Qt::Window | Qt::FramelessWindowHint, parent),
       services_(services) {
     setObjectName(QStringLiteral("Wavelark"));
     setWindowTitle(QString());
     createControls();
+    // No title bar shows a title, the title row does: assistive tools name
+    // the window by it.
+    setAccessibleName(Label3->text());
     connectHandlers();
     Timer1->start();
     Timer2->start();
@@ -96,6 +101,12 @@ void Wavelark::createControls() {
     Timer2->setInterval(20);
     Timer3 = new QTimer(this);
     Timer3->setInterval(500);
+    // The scrolling texts and the clocks change only pixels: out of sight
+    // they sleep, and on return the texts move on by the ticks missed and
+    // the clocks read the time afresh.
+    auto* unseen = new UnseenSleep(this, [this] { return services_.clock.steadyMs(); });
+    unseen->add(Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); });
+    unseen->add(Timer3, [this](std::int64_t) { Timer3_Timer(); });
 }
 
 void Wavelark::bindControls(const BuiltControls& controls) {
@@ -172,12 +183,6 @@ void Wavelark::setStationCaption(int button, const QString& caption) {
     label->setText(shown);
     // Every named button tells its whole name, as a cut one must.
     setPlainToolTip(label, shown);
-}
-
-void Wavelark::bringToFront() {
-    show();
-    raise();
-    activateWindow();
 }
 
 void Wavelark::showInformation(const QString& text, const QString& title) {

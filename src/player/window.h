@@ -9,7 +9,7 @@
 //                 File1, Random_Play, Drive1, Dir1
 //   clock.cpp     Timer3 (clock and second clock), lbltime
 //   marquee.cpp   Timer2 (scrolling texts), their captions and places
-//   commands.cpp  Form_KeyDown, LabelRec, LabelExit
+//   commands.cpp  the keys past the shared ones, LabelRec, LabelExit
 // The drag, the place in twips and the key preview are SuiteWindow's.
 
 #include <QCheckBox>
@@ -98,8 +98,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void Timer3_Timer();
     void lbltime_Click();
 
-    // Keys, recorder, exit, drag.
-    void Form_KeyDown(int keyCode, int shift) override;
+    // Recorder, exit; the keys are SuiteWindow's Form_KeyDown.
     void LabelRec_Click();
     void LabelExit_Click();
 
@@ -114,7 +113,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void playAgain() override { LabelPlay_Click(); }
     void stopPlaying() override { LabelStop_Click(); }
     void quitPlayer() override { LabelExit_Click(); }
-    void bringToFront() override;
+    void bringToFront() override { SuiteWindow::bringToFront(); }
     void stepWalk(int direction) override;
 
     // Controls, under the names their handlers use.
@@ -155,6 +154,9 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void setScrollLefts(float l2r, float r2l);
 
   protected:
+    // F2 to F5 and F11; F1 re-reads the settings after its help box.
+    void windowKeyDown(int keyCode) override;
+    void helpShown() override;
     bool movesOverSurface(const QMouseEvent& event) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -175,13 +177,13 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void pollSoon();
     // Switches Timer1 on; a running poller keeps its rhythm.
     void enablePoller();
+    // The texts stand where `ticks` more ticks of Timer2 would put them.
+    void catchUpScrolling(std::int64_t ticks);
     // A scrolling label takes the width of its whole caption.
     void setScrollCaption(QLabel* label, const QString& caption);
     // What a reload read is shown as at start-up.
     void showReloadedMarquee();
     void showReloadedClock();
-    // Closes the window and ends the program with status 0.
-    void exitProgram();
     void playSelectedFile();
     float labelWidthTwips(const QLabel* label) const;
     // Bare window surface: no control there, or the scrolling texts' strip
@@ -219,6 +221,8 @@ QString bitRateText(const QString& bitsPerSecond);
 int secondClockHour(int localHour, int offset);
 float scrollLeftToRight(float left, float width, float step);
 float scrollRightToLeft(float left, float width, float step);
+// Where a text at `left` stands after `ticks` ticks of a scrolling rule.
+float scrollAfterTicks(const std::function<float(float)>& tick, float left, std::int64_t ticks);
 QStringList playerHelpLines();
 // Where the list-order shuttle goes from position in a list of count
 // entries: the next one (direction 1), wrapping to the first, or the

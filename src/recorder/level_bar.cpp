@@ -5,12 +5,24 @@
 
 namespace ondrix {
 
-LevelBar::LevelBar(QWidget* parent) : QWidget(parent) {}
+QString levelAccessibleName(double levelDb) {
+    if (levelDb < kLevelFloorDb)
+        return QStringLiteral("Level below %1 dBFS").arg(static_cast<int>(kLevelFloorDb));
+    return QStringLiteral("Level %1 dBFS").arg(std::lround(levelDb));
+}
+
+LevelBar::LevelBar(QWidget* parent) : QWidget(parent) {
+    setAccessibleName(levelAccessibleName(levelDb_));
+}
 
 void LevelBar::setLevels(double levelDb, double markDb) {
     if (levelDb == levelDb_ && markDb == markDb_) return;
     levelDb_ = levelDb;
     markDb_ = markDb;
+    // Told only when the whole decibels change: each change is an event
+    // to every listening tool.
+    if (const QString name = levelAccessibleName(levelDb); name != accessibleName())
+        setAccessibleName(name);
     update();
 }
 

@@ -6,8 +6,13 @@
 
 namespace ondrix {
 
+// What assistive tools read for a level: "Level -23 dBFS", whole decibels,
+// "Level below -60 dBFS" under the bar's floor.
+QString levelAccessibleName(double levelDb);
+
 // The level of the last stretch of sound as a bar from -60 to 0 dBFS, with
-// the peak mark as a line and a tick every 10 dB.
+// the peak mark as a line and a tick every 10 dB; to assistive tools, the
+// level as text.
 class LevelBar : public QWidget {
     Q_OBJECT
   public:

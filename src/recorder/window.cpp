@@ -12,9 +12,7 @@
 #include "recorder/level_bar.h"
 #include "ui/clickable_label.h"
 #include "ui/help_box.h"
-#include "ui/key_command.h"
 #include "ui/plain_text.h"
-#include "ui/vendor.h"
 
 namespace ondrix {
 
@@ -45,7 +43,7 @@ QStringList recorderHelpLines() {
 
 formWRec::formWRec(CaptureFactory makeSource, std::function<RecordFolder()> folder,
                    const Clock& clock, Dialogs& dialogs, FolderOpener& opener, QWidget* parent)
-    : SuiteWindow(wrecWindowLayout(), Qt::WindowFlags(), parent),
+    : SuiteWindow(wrecWindowLayout(), {dialogs, recorderHelpLines()}, Qt::WindowFlags(), parent),
       dialogs_(dialogs),
       opener_(opener),
       recording_(std::move(makeSource), std::move(folder), clock),
@@ -139,15 +137,8 @@ void formWRec::LabelOpen_Click() {
     if (!folderPath_.isEmpty()) opener_.openFolder(folderPath_);
 }
 
-void formWRec::bringToFront() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
-}
-
 void formWRec::LabelExit_Click() {
-    close();
+    exitProgram();
 }
 
 void formWRec::closeEvent(QCloseEvent* event) {
@@ -164,12 +155,6 @@ void formWRec::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-}
-
-void formWRec::Form_KeyDown(int keyCode, int shift) {
-    if (!keyCommandAllowed(shift)) return;
-    if (keyCode == kKeyF1) showHelpBox(dialogs_, this, recorderHelpLines());
-    if (keyCode == kKeyF12) close();
 }
 
 }  // namespace ondrix

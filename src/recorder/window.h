@@ -36,13 +36,10 @@ class formWRec : public SuiteWindow {
              Dialogs& dialogs, FolderOpener& opener, QWidget* parent = nullptr);
 
     void Form_Load();
-    void Form_KeyDown(int keyCode, int shift) override;
     // Stop while recording, Record (a new file) while stopped.
     void LabelStop_Click();
     void LabelOpen_Click();
     void LabelExit_Click();
-    // Another start of the recorder asks for the window.
-    void bringToFront();
 
     // The table's label of that name; nullptr for a name it does not hold.
     QLabel* label(const QString& name) const { return controls_.find<QLabel>(name); }

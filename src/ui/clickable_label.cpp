@@ -1,7 +1,10 @@
 #include "ui/clickable_label.h"
 
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "ui/accessible_controls.h"
 
 namespace ondrix {
 
@@ -11,6 +14,7 @@ ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(te
     // A label is a control of its own: pointer moves over it are not moves
     // over the window surface, so they must not reach the window's drag.
     setMouseTracking(true);
+    installAccessibleControls();
 }
 
 void ClickableLabel::setElideWhenWide(bool on) {
@@ -20,6 +24,14 @@ void ClickableLabel::setElideWhenWide(bool on) {
 
 bool ClickableLabel::captionCut() const {
     return elide_ && fontMetrics().horizontalAdvance(text()) > contentsRect().width();
+}
+
+bool ClickableLabel::isButton() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&ClickableLabel::clicked));
+}
+
+void ClickableLabel::click() {
+    emit clicked();
 }
 
 void ClickableLabel::mouseMoveEvent(QMouseEvent* event) {
@@ -44,7 +56,7 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (wasPressed && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint()))
-        emit clicked();
+        click();
 }
 
 void ClickableLabel::paintEvent(QPaintEvent* event) {

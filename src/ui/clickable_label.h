@@ -17,6 +17,12 @@ class ClickableLabel : public QLabel {
     void setElideWhenWide(bool on);
     bool captionCut() const;
 
+    // Whether anything handles its clicks: then assistive tools see a
+    // button, else a text.
+    bool isButton() const;
+    // Clicks it as the pointer does; how assistive tools press it.
+    void click();
+
   signals:
     void clicked();
 

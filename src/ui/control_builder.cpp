@@ -101,6 +101,11 @@ BuiltControls buildControls(const WindowLayout& table, QWidget* window,
         if (!control.fontFamily.isEmpty())
             widget->setFont(fontAt96Dpi(control.fontFamily, control.fontPoints, control.bold));
         if (!control.toolTip.isEmpty()) setPlainToolTip(widget, control.toolTip);
+        const QString& accessibleName =
+            control.kind == ControlKind::Picture && control.accessibleName.isEmpty()
+                ? control.toolTip
+                : control.accessibleName;
+        if (!accessibleName.isEmpty()) widget->setAccessibleName(accessibleName);
         if (control.handCursor) widget->setCursor(Qt::PointingHandCursor);
         const std::optional<QColor> background =
             control.systemBackground

@@ -19,11 +19,13 @@ class BuiltControls {
         return qobject_cast<Control*>(byName_.value(name));
     }
     // Points a member at the table's control of that name; the member's
-    // type says what the control must be.
+    // type says what the control must be. Checked at every start, release
+    // builds too: a window without a control its handlers use must not run.
     template <typename Control>
     void bind(Control*& member, const QString& name) const {
         member = find<Control>(name);
-        Q_ASSERT_X(member != nullptr, "BuiltControls::bind", qPrintable(name));
+        if (!member)
+            qFatal("The window's table has no control %s of the kind bound", qPrintable(name));
     }
 
   private:
@@ -40,6 +42,8 @@ using OwnControlMaker = std::function<QWidget*(const ControlLayout& control, QWi
 // - places and sizes in twips, fonts at 96 dpi, tool tips as plain text;
 // - labels show plain text: command labels centred, others at the top, to
 //   the left or right;
+// - assistive tools know a control by its accessibleName, a picture by its
+//   tool tip, anything else by its caption;
 // - colours through setControlColours;
 // - a control keeps the pointer's events to itself, except one the table
 //   marks as surface, which lets them through to the window;

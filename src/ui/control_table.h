@@ -28,6 +28,9 @@ struct ControlLayout {
     ControlKind kind = ControlKind::Label;
     QString caption{};  // caption, start text or, for the picture, its resource
     QString toolTip{};
+    // What assistive tools call a control whose caption does not name it (a
+    // text box by the label beside it); a picture is named by its tool tip.
+    QString accessibleName{};
     int left = 0, top = 0, width = 0, height = 0;
     std::optional<QColor> background{};
     std::optional<QColor> textColor{};  // empty: the toolkit's default

@@ -14,7 +14,8 @@ constexpr qsizetype kToolTipLimit = 1024;
 // are cut. Empty stays empty (no tool tip).
 QString plainToolTip(const QString& text);
 
-// Sets widget's tool tip to text shown as plain text.
+// Sets widget's tool tip to text shown as plain text, and what assistive
+// tools read as its description to the same text.
 void setPlainToolTip(QWidget* widget, const QString& text);
 
 }  // namespace ondrix

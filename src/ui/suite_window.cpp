@@ -5,16 +5,34 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/program_folder.h"
+#include "platform/shell.h"
+#include "ui/accessible_controls.h"
 #include "ui/control_builder.h"
 #include "ui/frame_lines.h"
+#include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
 #include "ui/twips.h"
+#include "ui/vendor.h"
 
 namespace ondrix {
 
-SuiteWindow::SuiteWindow(const WindowLayout& layout, Qt::WindowFlags flags, QWidget* parent)
-    : QWidget(parent, flags), layout_(layout) {
+SharedKey sharedKeyOf(int keyCode) {
+    static constexpr std::pair<int, SharedKey> keys[] = {
+        {kKeyF1, SharedKey::Help},
+        {kKeyF6, SharedKey::VendorSite},
+        {kKeyF12, SharedKey::Exit},
+    };
+    for (const auto& [code, key] : keys)
+        if (code == keyCode) return key;
+    return SharedKey::None;
+}
+
+SuiteWindow::SuiteWindow(const WindowLayout& layout, SharedKeys keys, Qt::WindowFlags flags,
+                         QWidget* parent)
+    : QWidget(parent, flags), layout_(layout), keys_(std::move(keys)) {
+    installAccessibleControls();
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
     const std::optional<QColor> text =
         layout.systemText ? std::optional<QColor>(QApplication::palette().color(*layout.systemText))
@@ -25,6 +43,41 @@ SuiteWindow::SuiteWindow(const WindowLayout& layout, Qt::WindowFlags flags, QWid
     setWindowIcon(icon);
     setMouseTracking(true);
     new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+}
+
+void SuiteWindow::Form_KeyDown(int keyCode, int shift) {
+    if (!keyCommandAllowed(shift)) return;
+    switch (sharedKeyOf(keyCode)) {
+        case SharedKey::Help:
+            showHelpBox(keys_.dialogs, this, keys_.helpLines);
+            helpShown();
+            return;
+        case SharedKey::VendorSite:
+            if (!keys_.vendorSite) break;
+            keys_.vendorSite->open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
+                                   vendorSiteAddress(), QString(), programFolder(), kShowNormal);
+            return;
+        case SharedKey::Exit:
+            exitProgram();
+            return;
+        case SharedKey::None:
+            break;
+    }
+    windowKeyDown(keyCode);
+}
+
+void SuiteWindow::exitProgram() {
+    // A window that must finish something first (a recording) ends the
+    // program itself once it closes. quit, unlike exit, leaves a later
+    // event loop alone where none runs now.
+    if (close()) QCoreApplication::quit();
+}
+
+void SuiteWindow::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void SuiteWindow::Form_MouseMove(int button, int /*shift*/, float x, float y) {

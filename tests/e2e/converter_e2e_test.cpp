@@ -14,6 +14,7 @@
 #include "converters/flac.h"
 #include "converters/mp3.h"
 #include "platform/shell.h"
+#include "support/accessibility.h"
 #include "support/fakes.h"
 #include "support/processes.h"
 #include "support/session_bus.h"
@@ -276,7 +277,8 @@ TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
 class RealWindow {
   public:
     RealWindow(const Xvfb& display, const QString& program, const QString& encoderName,
-               const QString& realEncoder, const QString& wavFolder)
+               const QString& realEncoder, const QString& wavFolder,
+               const AccessibilityBus* a11y = nullptr)
         : record_(programFolder_.file(QStringLiteral("arguments.txt"))) {
         const QString binary = programFolder_.file(program);
         QFile::copy(testsupport::buildPath(program), binary);
@@ -293,6 +295,7 @@ class RealWindow {
         process_.setProcessChannelMode(QProcess::MergedChannels);
         QProcessEnvironment environment = display.environment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state_.path());
+        if (a11y) a11y->join(environment);
         process_.setProcessEnvironment(environment);
         process_.setWorkingDirectory(wavFolder);
         process_.start(binary, {});
@@ -437,12 +440,12 @@ class ConverterOnXTest : public ConverterE2eTest {
     // program connects; then it is tried once more on a new server.
     std::unique_ptr<RealWindow> open(const QString& program, const QString& encoderName,
                                      const QString& realEncoder, const QString& caption,
-                                     QString& id) {
+                                     QString& id, const AccessibilityBus* a11y = nullptr) {
         std::unique_ptr<RealWindow> window;
         for (int attempt = 0; attempt < 3; ++attempt) {
             display = std::make_unique<Xvfb>(800, 600);
             window = std::make_unique<RealWindow>(*display, program, encoderName, realEncoder,
-                                                  folder.path());
+                                                  folder.path(), a11y);
             id = findWindow(*display, caption, window->process());
             if (!id.isEmpty()) return window;
             if (attempt == 2) ADD_FAILURE() << "no window; " << window->report();
@@ -533,6 +536,59 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
     EXPECT_EQ(record, (QStringList{folder.path(), "-8", "my tone.wav", "-o", "my tone.flac"}));
 
     dragAndEnd(*display, id, window);
+}
+
+// An assistive tool on the desktop's accessibility bus finds the boxes and
+// command labels by role and name, fills the input box and presses a
+// command label as a click does: the encoder starts with its arguments.
+TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
+    AccessibilityBus a11y;
+    if (!a11y.ready()) GTEST_SKIP() << "needs at-spi2-core and python3-pyatspi";
+    const struct {
+        QString program, encoder, realEncoder, caption;
+        QStringList objects;
+        QString command;
+        QStringList arguments;
+    } programs[] = {
+        {"OndrixMP3",
+         "lame.exe",
+         "lame",
+         "Ondrix Mp3 (LAME)",
+         {"frame|Ondrix Mp3 (LAME)", "push button|CD Q", "push button|DVD Q", "push button|Extrem",
+          "push button|User Code", "push button|Files", "push button|Exit", "text|Input file",
+          "text|Output file name", "text|User Lame Code", "label|User Lame Code"},
+         "CD Q",
+         {"-h", "-b", "128", "tone.wav", "tone.mp3"}},
+        {"OndrixFlac",
+         "flac.exe",
+         "flac",
+         "Ondrix Flac",
+         {"frame|Ondrix Flac", "push button|Larger", "push button|Standard", "push button|Smallest",
+          "push button|Files", "push button|Exit", "text|Input file", "text|Output file name",
+          "label|flac convert"},
+         "Larger",
+         {"-0", "tone.wav", "-otone.flac"}},
+    };
+    for (const auto& program : programs) {
+        SCOPED_TRACE(program.program.toStdString());
+        QString id;
+        const auto started =
+            open(program.program, program.encoder, program.realEncoder, program.caption, id, &a11y);
+        ASSERT_FALSE(id.isEmpty()) << "no window";
+        EXPECT_TRUE(a11y.waitForObjects(program.program, program.objects))
+            << a11y.objects(program.program).join(QLatin1Char('\n')).toStdString();
+        ASSERT_TRUE(a11y.type(program.program, QStringLiteral("text"), QStringLiteral("Input file"),
+                              QStringLiteral("tone.wav")));
+        ASSERT_TRUE(a11y.act(program.program, QStringLiteral("push button"), program.command));
+        QStringList record;
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !(record = started->takeRecord()).isEmpty(); }, 15000));
+        EXPECT_EQ(record, QStringList{folder.path()} + program.arguments);
+        ASSERT_TRUE(
+            a11y.act(program.program, QStringLiteral("push button"), QStringLiteral("Exit")));
+        EXPECT_TRUE(started->process().waitForFinished(10000)) << "Exit did not end the program";
+        EXPECT_EQ(started->process().exitCode(), 0);
+    }
 }
 
 // The converters' wrapper mode, as a terminal or the log runs it: a failing

@@ -15,6 +15,7 @@
 #include "converters/mp3.h"
 #include "platform/command_line.h"
 #include "recorder/capture.h"
+#include "support/accessibility.h"
 #include "support/processes.h"
 #include "support/suite_paths.h"
 #include "support/temp_folder.h"
@@ -82,6 +83,13 @@ class PulseServer {
         endWithParent(player);
         player.start(QStringLiteral("paplay"), {QStringLiteral("--latency-msec=50"), tone});
         ASSERT_TRUE(player.waitForStarted(10000));
+    }
+    // The server's environment for a window on a real display.
+    QProcessEnvironment onDisplay(const Xvfb& x) const {
+        QProcessEnvironment withDisplay = env;
+        withDisplay.insert(QStringLiteral("DISPLAY"), x.display());
+        withDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return withDisplay;
     }
     // The recorder, started with the server's environment in the home folder.
     void startRecorder(QProcess& recorder, const QProcessEnvironment& with) const {
@@ -208,9 +216,7 @@ TEST(RecorderEndToEnd, SecondStartLeavesOneRecorderAndStopThenRecordMakesASecond
     PulseServer pulse;
     ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
     Xvfb x;
-    QProcessEnvironment env = pulse.env;
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment env = pulse.onDisplay(x);
     const auto xdotool = [&](const QStringList& arguments) {
         QString output;
         runCommand(QStringLiteral("xdotool"), arguments, env, &output, 10000);
@@ -345,6 +351,39 @@ TEST(RecorderEndToEnd, SigtermFinishesTheFileAndNoServerWritesNothing) {
         qunsetenv("PULSE_SERVER");
     else
         qputenv("PULSE_SERVER", saved);
+}
+
+// An assistive tool on the desktop's accessibility bus reads the level as
+// text and presses the labels as clicks do; their names follow the captions.
+TEST(RecorderEndToEnd, AssistiveToolsReadTheLevelAndPressTheLabels) {
+    for (const char* program : {"pulseaudio", "paplay", "sox", "Xvfb"})
+        if (!haveProgram(QString::fromLatin1(program))) GTEST_SKIP() << "needs " << program;
+    AccessibilityBus a11y;
+    if (!a11y.ready()) GTEST_SKIP() << "needs at-spi2-core and python3-pyatspi";
+    PulseServer pulse;
+    ASSERT_TRUE(pulse.ready) << "pulseaudio did not start";
+    Xvfb x;
+    QProcessEnvironment env = pulse.onDisplay(x);
+    a11y.join(env);
+    QProcess player;
+    pulse.playTone(player, 60, 1000, 0.5);  // peaks at -6 dBFS
+
+    QProcess recorder;
+    pulse.startRecorder(recorder, env);
+    const QString app = QStringLiteral("OndrixWRec");
+    EXPECT_TRUE(a11y.waitForObjects(
+        app, {"frame|Ondrix WRec", "push button|Stop", "push button|Open folder",
+              "push button|Exit", "label|Recording", "filler|Level -6 dBFS"}))
+        << a11y.objects(app).join(QLatin1Char('\n')).toStdString();
+
+    ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Stop")));
+    EXPECT_TRUE(a11y.waitForObjects(app, {"push button|Record", "label|Stopped"}));
+    ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Exit")));
+    EXPECT_TRUE(recorder.waitForFinished(10000)) << "Exit did not end the program";
+    EXPECT_EQ(recorder.exitCode(), 0);
+    EXPECT_EQ(pulse.recordings().size(), 1);
+    player.kill();
+    player.waitForFinished(5000);
 }
 
 }  // namespace

@@ -154,8 +154,14 @@ TEST_F(RecorderWindowTest, KeysAndClosingFinishTheFile) {
     window->Form_KeyDown(kKeyF1, kCtrlMask);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("OndrixRadio"));
-    EXPECT_EQ(dialogs.messages[0].text.split(QStringLiteral("\r\n")).size(), 7);
-    window->Form_KeyDown(kKeyF12, 0);
+    const QString help = dialogs.messages[0].text;  // the list of boxes grows
+    testsupport::expectHelpNamesTheKeysThatAct(help, [&](int key) {
+        const size_t shown = dialogs.messages.size();
+        window->Form_KeyDown(key, 0);
+        // Closing waits for the file's last read.
+        return dialogs.messages.size() > shown ||
+               QTest::qWaitFor([&] { return !window->isVisible(); }, key == kKeyF12 ? 5000 : 0);
+    });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000));
     EXPECT_GT(finishedDataBytes(window->filePath()), 0);
 }

@@ -1,4 +1,5 @@
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
@@ -99,5 +100,28 @@ TEST_F(WavelarkTest, EachScrollingTextIsDrawnWhereItsLabelStands) {
                 if (QColor(image.pixel(x, y)) == ink) ++(place.contains(x, y) ? inside : outside);
         EXPECT_GT(inside, 0);
         EXPECT_EQ(outside, 0);
+    }
+}
+
+// What the window holds of the strip after some steps, texts crossing on
+// the way, is what a fresh paint of it shows: scrolled pixels went where
+// their text went. grab() paints afresh, so the shown pixels are read from
+// the window's backing store.
+TEST_F(WavelarkTest, TheStripOnScreenAfterScrollingIsAFreshPaintOfIt) {
+    ondrix::Wavelark& w = loaded();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QWidget* strip = w.lblScrollL2R->parentWidget();
+    const QRect place(strip->mapTo(&w, QPoint(0, 0)), strip->size());
+    w.setScrollLefts(1500, 6000);
+    for (int step = 0; step < 120; ++step) {
+        w.Timer2_Timer();
+        QCoreApplication::processEvents();
+        if (step % 40 != 39) continue;
+        SCOPED_TRACE(step);
+        const QImage shown = w.screen()->grabWindow(w.winId()).toImage().copy(place);
+        EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) ==
+                    w.grab(place).toImage().convertToFormat(QImage::Format_RGB32))
+            << "the strip on screen is not what a fresh paint shows";
     }
 }

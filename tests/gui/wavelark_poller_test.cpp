@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QSet>
+#include <QFileInfo>
 #include <QTest>
 #include <tuple>
 
@@ -171,16 +171,27 @@ TEST_F(PollerTest, TheWalkStepsOverFilesThatCannotPlayOnceAroundTheFolder) {
     const auto tickUntilStill = [&](ondrix::Wavelark& w) {
         for (int tick = 0; tick < 10; ++tick) w.Timer1_Timer();
     };
+    // The addresses the walk opened, in order; a step sets its entry twice
+    // (the list's click, then the step itself), which is one open.
+    const auto opened = [&] {
+        QStringList steps;
+        for (qsizetype i = 0; i < engine.urls.size(); ++i)
+            if (i == 0 || engine.urls[i] != engine.urls[i - 1])
+                steps << QFileInfo(engine.urls[i]).fileName();
+        return steps.join(QLatin1Char(' ')).toStdString();
+    };
     const struct {
         const char* name;
         QStringList files;
-        int picked;        // by the user; -1: the walk starts after a stop
-        const char* last;  // nullptr: wherever the round ended
-        int addresses;     // how many different ones were set
+        int picked;  // by the user; -1: the walk starts after a stop
+        const char* opens;
     } cases[] = {
-        {"over a cover and a log", {"a.mp3", "b.jpg", "c.log", "d.mp3"}, 0, "d.mp3", 4},
-        {"nothing playable: one round", {"x.jpg", "y.jpg", "z.jpg"}, -1, nullptr, 3},
-        {"the user's pick that fails stops", {"a.jpg", "b.mp3"}, 0, "a.jpg", 1},
+        {"over a cover and a log",
+         {"a.mp3", "b.jpg", "c.log", "d.mp3"},
+         0,
+         "a.mp3 b.jpg c.log d.mp3"},
+        {"nothing playable: each once", {"x.jpg", "y.jpg", "z.jpg"}, -1, "x.jpg y.jpg z.jpg"},
+        {"the user's pick that fails stops", {"a.jpg", "b.mp3"}, 0, "a.jpg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,13 +203,8 @@ TEST_F(PollerTest, TheWalkStepsOverFilesThatCannotPlayOnceAroundTheFolder) {
             tickStopped(w);
         }
         tickUntilStill(w);
-        if (c.last) {
-            EXPECT_EQ(engine.urls.last(), inMusic(QString::fromUtf8(c.last)));
-        }
-        EXPECT_EQ(QSet<QString>(engine.urls.begin(), engine.urls.end()).size(), c.addresses);
-        const qsizetype set = engine.urls.size();
         tickUntilStill(w);
-        EXPECT_EQ(engine.urls.size(), set);  // the walk has ended
+        EXPECT_EQ(opened(), c.opens);
     }
 }
 

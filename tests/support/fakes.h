@@ -206,6 +206,8 @@ class FakeShell : public ondrix::Shell {
 class FakeClock : public ondrix::Clock {
   public:
     QDateTime now() const override { return time; }
+    // Time passes as the local time is moved: a test moves one clock.
+    std::int64_t steadyMs() const override { return time.toMSecsSinceEpoch(); }
     QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(2, 15, 40));
 };
 

@@ -16,12 +16,18 @@ PrivateBus::PrivateBus() {
 }
 
 PrivateBus::~PrivateBus() {
+    QDBusConnection::disconnectFromBus(address_);
     daemon_.kill();
     daemon_.waitForFinished(5000);
 }
 
 void PrivateBus::join(QProcessEnvironment& env) const {
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+}
+
+QDBusConnection PrivateBus::connection() const {
+    // Named by the address: each bus has one connection, dropped with it.
+    return QDBusConnection::connectToBus(address_, address_);
 }
 
 Follower::Follower(const QProcessEnvironment& env, const QStringList& what) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -21,6 +22,8 @@ class PrivateBus {
     QString address() const { return address_; }
     // env with this bus as its session bus.
     void join(QProcessEnvironment& env) const;
+    // The test's own connection to the bus, made on first use.
+    QDBusConnection connection() const;
 
   private:
     QProcess daemon_;

@@ -104,6 +104,9 @@ Event ended(std::int64_t entry, EndReason reason = EndReason::Eof, std::int64_t 
             int count = 0) {
     return [=](Script& s) { s.machine.fileEnded(s.core(), entry, reason, insertId, count); };
 }
+Event paused(bool on) {
+    return [=](Script& s) { s.machine.pauseChanged(s.core(), on); };
+}
 Event cache(bool waiting) {
     return [=](Script& s) { s.machine.pausedForCacheChanged(s.core(), waiting); };
 }
@@ -228,6 +231,8 @@ TEST(EngineMachine, AFileOpensPlaysPausesAndEndsUnwatched) {
             {loaded, Buffering},
             {restarted, Playing},
             {pause, Paused, {"pause@0"}},
+            {paused(true), Paused},  // libmpv's word of it, or of its cache, resumes nothing
+            {cache(false), Paused},
             {play, Playing, {"resume@0"}},
             {ended(1), Ended},
             {play, Opening, {"load@0"}},
@@ -440,6 +445,7 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
          seq({start, told(Failure::HttpStatus, 404), ended(1, EndReason::Error)})},
         {"nothing told", seq({start, ended(1, EndReason::Error)})},
         {"failed at the network timeout", seq({start, later(2000), ended(1, EndReason::Error)})},
+        {"failed a little before it", seq({start, later(1700), ended(1, EndReason::Error)})},
         {"not audio, then a late word about something else",
          seq({start, ended(1, EndReason::NotAudio), told(Failure::ConnectionRefused)})},
         {"trickles", seq({start, due(kWatchdog)})},
@@ -449,8 +455,8 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
     };
     const FailureReason reasons[] = {
         {Failure::ConnectionRefused}, {Failure::HttpStatus, 404}, {Failure::CannotOpen},
-        {Failure::NoAnswer},          {Failure::NotAudio},        {Failure::NothingPlayed, 5},
-        {Failure::OffTheAir, 3},      {Failure::CannotOpen},
+        {Failure::NoAnswer},          {Failure::NoAnswer},        {Failure::NotAudio},
+        {Failure::NothingPlayed, 5},  {Failure::OffTheAir, 3},    {Failure::CannotOpen},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].first);
