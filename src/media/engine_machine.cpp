@@ -58,13 +58,17 @@ FailureReason EngineMachine::failure() const {
 
 // The user's calls.
 
-void EngineMachine::setUrl(const QString& url, AddressKind kind) {
+void EngineMachine::setUrl(const QString& url, const AddressVerdict& verdict) {
     url_ = url;
-    kind_ = url.isEmpty() ? AddressKind::Refused : kind;
+    admitted_.reset();
+    if (const auto* admitted = std::get_if<Admitted>(&verdict)) admitted_ = *admitted;
     stopReconnectTimer();
-    if (kind_ == AddressKind::Refused) {
+    if (!admitted_) {
         stopActive();
-        phase_ = Failed{url.isEmpty() ? FailureReason{} : FailureReason{Failure::CannotOpen}};
+        const Refusal refusal = std::get<Refusal>(verdict);
+        phase_ = Failed{refusal == Refusal::Empty
+                            ? FailureReason{}
+                            : FailureReason{Failure::Refused, static_cast<int>(refusal)}};
     } else {
         phase_ = Opening{newLoad()};
         send();
@@ -75,7 +79,7 @@ void EngineMachine::setUrl(const QString& url, AddressKind kind) {
 void EngineMachine::play() {
     if (url_.isEmpty()) return;
     const auto reopen = [this] {
-        if (kind_ == AddressKind::Refused) {
+        if (!admitted_) {
             if (!in<Failed>()) phase_ = Failed{failure()};
         } else {
             phase_ = Opening{newLoad()};
@@ -150,7 +154,7 @@ void EngineMachine::loadReplied(CoreId /*core*/, std::uint64_t tag, bool ok, std
     } else if (!ok) {
         const Load failed = releaseLoad();
         if (reconnect())
-            scheduleReconnect();
+            scheduleReconnect(failed.hint);
         else
             failOpening(EndReason::Error, failed);
     } else {
@@ -198,11 +202,31 @@ bool EngineMachine::watchesOpening(CoreId id) const {
     return *now != entry.top && (*now == entry.id || (*now > entry.id && *now <= entry.last));
 }
 
-void EngineMachine::entryOpening(CoreId id, std::uint64_t hook, const QString& address) {
+AddressOrigin EngineMachine::openingOrigin(CoreId id) const {
+    // An entry of ours nobody watches is the address itself, which passed
+    // the gate already; a stray one counts as the stricter kind.
+    const bool fromServer = !watchesOpening(id) || load()->entry->fromServer;
+    return fromServer ? AddressOrigin::RemotePlaylist : AddressOrigin::LocalPlaylist;
+}
+
+void EngineMachine::entryOpening(CoreId id, std::uint64_t hook, const AddressVerdict& verdict) {
     int delay = 0;
     if (watchesOpening(id)) {
-        Playlists& playlists = load()->playlists;
-        playlists.opening = Playlists::Opening{*core(id).entry, address};
+        Load& ours = *load();
+        Playlists& playlists = ours.playlists;
+        playlists.opening.reset();
+        // What the network layer says from here on is of this entry.
+        ours.hint = {};
+        const auto* admitted = std::get_if<Admitted>(&verdict);
+        if (!admitted) {
+            // Refused at once, and failed as any entry that cannot be opened.
+            ours.hint = {Failure::Refused, static_cast<int>(std::get<Refusal>(verdict))};
+            command({.kind = EngineCommand::Kind::Refuse, .tag = hook, .core = id});
+            settle();
+            return;
+        }
+        const QString& address = admitted->address();
+        playlists.opening = Playlists::Opening{*core(id).entry, *admitted};
         if (std::find(playlists.followed.begin(), playlists.followed.end(), address) !=
             playlists.followed.end()) {
             fail({Failure::PlaylistLoop});
@@ -223,6 +247,8 @@ void EngineMachine::openingError(FailureReason reason) {
         *failed = Failed{reason};
     else if (Load* ours = load())
         ours->hint = reason;
+    else if (Reconnect* r = reconnect())
+        r->said = reason;  // libmpv often tells why a try failed after its end
 }
 
 void EngineMachine::eventsLost(CoreId id) {

@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
+#include "media/address_gate.h"
 #include "media/failure.h"
 #include "media/media_engine.h"
-#include "platform/address_policy.h"
 
 namespace ondrix {
 
@@ -41,6 +41,7 @@ struct EngineCommand {
         Pause,       // set pause to `on`
         AskIdle,     // read idle-active once
         Continue,    // let libmpv open the entry it holds for hook `tag`, after `ms`
+        Refuse,      // let libmpv go on from hook `tag` without opening the entry
         AskServer,   // fetch `address` once to learn whether it is live; answer with `tag`
         StartTimer,  // call timerDue(`timer`) after `ms`
         StopTimer,
@@ -79,8 +80,8 @@ class EngineMachine {
     using Clock = std::function<qint64()>;  // milliseconds, never going back
     explicit EngineMachine(Clock clock);
 
-    // The user's calls.
-    void setUrl(const QString& url, AddressKind kind);
+    // The user's calls. The verdict is the address gate's on url.
+    void setUrl(const QString& url, const AddressVerdict& verdict);
     void play();
     void stop();
     void pause();
@@ -101,12 +102,16 @@ class EngineMachine {
     // place of the ended one.
     void fileEnded(CoreId core, std::int64_t entryId, EndReason reason, std::int64_t insertId = 0,
                    int insertCount = 0);
-    // libmpv holds the entry started last before opening `address`, until
-    // the Continue command with the same hook.
-    void entryOpening(CoreId core, std::uint64_t hook, const QString& address);
+    // libmpv holds the entry started last before opening it, until the
+    // Continue or Refuse command with the same hook; `verdict` is the
+    // address gate's on what it would open.
+    void entryOpening(CoreId core, std::uint64_t hook, const AddressVerdict& verdict);
     // Whether the entry started last is one a playlist of ours put in, whose
     // address entryOpening must see; any other is let go at once.
     bool watchesOpening(CoreId core) const;
+    // Where the entry libmpv holds comes from: a playlist on this machine or
+    // one a server sent.
+    AddressOrigin openingOrigin(CoreId core) const;
     // What the network layer said of the current address (an HTTP status, a
     // refused connection); libmpv may tell it just after the entry's end.
     // libavformat logs through the first core made, whichever core failed.
@@ -153,7 +158,7 @@ class EngineMachine {
     bool counts(CoreId core) const { return core == active_; }
     PlayState state() const { return playStateOf(phase()); }
     const QString& url() const { return url_; }
-    bool network() const { return kind_ == AddressKind::Network; }
+    bool network() const { return admitted_ && admitted_->network(); }
     // The current entry was opened and has not ended.
     bool loaded() const;
     bool reconnecting() const { return reconnect() != nullptr; }
@@ -177,9 +182,10 @@ class EngineMachine {
 
     // The playlist entry that is ours, once the reply to its load named it.
     struct Entry {
-        std::int64_t top = 0;   // the entry of the address itself
-        std::int64_t id = 0;    // top, or one a playlist put in its place
-        std::int64_t last = 0;  // the last entry of the playlist opened; id when none
+        std::int64_t top = 0;     // the entry of the address itself
+        std::int64_t id = 0;      // top, or one a playlist put in its place
+        std::int64_t last = 0;    // the last entry of the playlist opened; id when none
+        bool fromServer = false;  // the playlist that put id..last in came from a server
         // How far libmpv got with it: its start-file, file-loaded and
         // playback-restart.
         enum class Progress { Named, Started, Loaded, Restarted } progress = Progress::Named;
@@ -189,7 +195,7 @@ class EngineMachine {
         std::vector<QString> followed;  // the address and every playlist opened
         struct Opening {
             std::int64_t entry;
-            QString address;
+            Admitted address;
         };
         std::optional<Opening> opening;  // the entry libmpv last held before opening
         int failedInARow = 0;
@@ -214,6 +220,7 @@ class EngineMachine {
         int attempt = 0;
         qint64 sinceMs = 0;                    // when it dropped
         std::optional<qint64> nextTryMs = {};  // its timer runs
+        FailureReason said = {};               // what the server said of a try
     };
 
     // The phases, each with what it carries.
@@ -302,7 +309,8 @@ class EngineMachine {
     bool entryFailed();
     void fail(FailureReason reason);
     void startReconnect();
-    void scheduleReconnect();
+    // `said`: what the server said of the try that failed, if anything.
+    void scheduleReconnect(FailureReason said = {});
     void stopReconnectTimer();
     bool lengthKnown() const;
     void updatePlaying();
@@ -315,7 +323,7 @@ class EngineMachine {
     Clock clock_;
     std::vector<EngineCommand> commands_;
     QString url_;
-    AddressKind kind_ = AddressKind::Refused;
+    std::optional<Admitted> admitted_;  // url_, when the gate let it through
     Phase phase_ = Idle{};
 
     // A load while the active core is busy goes to an idle second one, and

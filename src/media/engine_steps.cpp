@@ -64,7 +64,7 @@ EngineMachine::Load EngineMachine::newLoad() {
     const Load* last = load();
     Load next{.tag = ++generation_, .sinceMs = clock_()};
     if (last && last->stage == Load::Stage::AwaitingCore) next.stage = Load::Stage::AwaitingCore;
-    next.playlists.followed.push_back(url_);
+    next.playlists.followed.push_back(admitted_->address());
     stream_ = {};
     // autoStart: a new address plays even when the last one was paused.
     if (libmpv_.pause) setPause(false);
@@ -130,8 +130,10 @@ void EngineMachine::send() {
     Core& chosen = core(active_);
     chosen.idle = false;
     chosen.holdsOurs = true;
-    command(
-        {.kind = EngineCommand::Kind::Load, .address = url_, .tag = ours->tag, .core = active_});
+    command({.kind = EngineCommand::Kind::Load,
+             .address = admitted_->address(),
+             .tag = ours->tag,
+             .core = active_});
     ours->stage = Load::Stage::Sent;
     libmpv_.loadUnanswered = true;
 }
@@ -189,8 +191,12 @@ void EngineMachine::redirected(const EntryEvent& e) {
     Load& ours = *load();
     Entry& entry = *ours.entry;
     Playlists& playlists = ours.playlists;
-    if (playlists.opening && playlists.opening->entry == e.entryId && e.entryId != entry.top)
-        playlists.followed.push_back(playlists.opening->address);
+    const bool opened = playlists.opening && playlists.opening->entry == e.entryId;
+    if (opened && e.entryId != entry.top)
+        playlists.followed.push_back(playlists.opening->address.address());
+    // Its entries are of a server's playlist when it came from a server.
+    entry.fromServer =
+        e.entryId == entry.top ? network() : !opened || playlists.opening->address.network();
     if (static_cast<int>(playlists.followed.size()) > kMaxNestedPlaylists) {
         fail({Failure::PlaylistLoop});
         return;
@@ -217,7 +223,7 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     }
     const Load ended = releaseLoad();
     if (reconnect()) {
-        scheduleReconnect();
+        scheduleReconnect(ended.hint);
     } else if (stopped) {
         phase_ = Ended{};
     } else if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() &&
@@ -298,12 +304,19 @@ void EngineMachine::startReconnect() {
     scheduleReconnect();
 }
 
-void EngineMachine::scheduleReconnect() {
+void EngineMachine::scheduleReconnect(FailureReason said) {
     Reconnect& r = *reconnect();
+    // A try without a word keeps what the last one said.
+    if (said.kind != Failure::None) r.said = said;
     const int pause = reconnectPauseMs(r.attempt++, clock_() - r.sinceMs, reconnectLimitMs_);
     if (pause < 0) {
+        // A server that kept answering with a reason (a status) is quoted,
+        // as a failed first open is; one that said nothing is off the air.
+        const FailureReason last = r.said;
         stopReconnectTimer();
-        phase_ = Ended{{Failure::OffTheAir, reconnectLimitMs_ / 1000}};
+        phase_ = Ended{last.kind != Failure::None
+                           ? last
+                           : FailureReason{Failure::OffTheAir, reconnectLimitMs_ / 1000}};
         return;
     }
     command(

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "media/address_gate.h"
+
 namespace ondrix {
 
 QString failureText(FailureReason reason) {
@@ -38,6 +40,8 @@ QString failureText(FailureReason reason) {
             return QStringLiteral("Playlist lists itself");
         case Failure::FailedEntries:
             return QStringLiteral("Playlist: %1 entries in a row failed").arg(reason.detail);
+        case Failure::Refused:
+            return refusalText(static_cast<Refusal>(reason.detail));
     }
     return QString();
 }

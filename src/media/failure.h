@@ -17,6 +17,7 @@ enum class Failure {
     OffTheAir,      // detail: the reconnect limit in seconds
     PlaylistLoop,   // a playlist lists itself, or one already followed
     FailedEntries,  // detail: how many entries of a playlist failed in a row
+    Refused,        // detail: the address gate's Refusal
 };
 struct FailureReason {
     Failure kind = Failure::None;

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "media/address_gate.h"
+
 namespace ondrix {
 
 // The operations the player uses of its media player component. Every call
@@ -33,8 +35,9 @@ class MediaEngine : public QObject {
 
     virtual void controlsStop() = 0;
     virtual void controlsPlay() = 0;
-    // With autoStart on, a new URL opens and plays by itself.
-    virtual void setURL(const QString& url) = 0;
+    // With autoStart on, a new URL opens and plays by itself; what it may
+    // name depends on where it came from.
+    virtual void setURL(const QString& url, AddressOrigin origin) = 0;
     virtual QString URL() const = 0;
     virtual PlayState playState() const = 0;
     // currentMedia.getItemInfo(attribute); "bitrate" is bits per second as

@@ -107,6 +107,9 @@ class MpvCore {
     // read would wait for the core.
     void askOpening(std::uint64_t hook);
     void continueHook(std::uint64_t hook, int delayMs);
+    // Lets libmpv go on from `hook` with an address that opens nothing, so
+    // that the entry fails at once.
+    void refuseHook(std::uint64_t hook);
     void seek(double seconds);
     void setVolume(int percent);
     void setMute(bool on);

@@ -104,14 +104,13 @@ void MpvEngine::step(Step&& feed) {
     publish();
 }
 
-void MpvEngine::setURL(const QString& url) {
+void MpvEngine::setURL(const QString& url, AddressOrigin origin) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
         titleTag_.clear();
-        const AddressKind kind = addressKind(url);
-        machine_.setUrl(url, kind);
-        observeDuration(kind != AddressKind::Network);
+        machine_.setUrl(url, admitAddress(origin, url));
+        observeDuration(!machine_.network());
     });
 }
 
@@ -176,7 +175,7 @@ QString MpvEngine::mediaTitle() const {
     if (url.isEmpty()) return QString();
     // A file's own title names it best, wherever it is served from.
     if (const QString tag = titleTag(); !tag.isEmpty()) return tag;
-    if (isNetworkScheme(url)) {
+    if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
         return !stationName_.isEmpty() && (machine_.loaded() || machine_.reconnecting())
@@ -263,6 +262,7 @@ void MpvEngine::sendCommands() {
                 askServer(c.address, c.tag);
                 break;
             case EngineCommand::Kind::Continue:
+            case EngineCommand::Kind::Refuse:
                 continues.push_back(std::move(c));
                 break;
             case EngineCommand::Kind::StartTimer:
@@ -281,7 +281,12 @@ void MpvEngine::sendCommands() {
         titleTag_.clear();
     }
     flushOutbox();
-    for (const EngineCommand& c : continues) core(c.core).continueHook(c.tag, c.ms);
+    for (const EngineCommand& c : continues) {
+        if (c.kind == EngineCommand::Kind::Refuse)
+            core(c.core).refuseHook(c.tag);
+        else
+            core(c.core).continueHook(c.tag, c.ms);
+    }
 }
 
 void MpvEngine::askServer(const QString& address, std::uint64_t tag) {
@@ -376,7 +381,8 @@ void MpvEngine::entryHeld(CoreId id, std::uint64_t hook) {
 }
 
 void MpvEngine::entryOpening(CoreId id, std::uint64_t hook, const QString& address) {
-    machine_.entryOpening(id, hook, address);
+    // Every entry a playlist puts in passes the gate as the address did.
+    machine_.entryOpening(id, hook, admitAddress(machine_.openingOrigin(id), address));
 }
 
 void MpvEngine::pauseChanged(CoreId id, bool on) {

@@ -32,7 +32,7 @@ class MpvEngine : public MediaEngine, private CoreEvents {
 
     void controlsStop() override;
     void controlsPlay() override;
-    void setURL(const QString& url) override;
+    void setURL(const QString& url, AddressOrigin origin) override;
     QString URL() const override { return machine_.url(); }
     PlayState playState() const override { return machine_.state(); }
     QString currentMediaItemInfo(const QString& attribute) const override;

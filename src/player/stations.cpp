@@ -6,9 +6,9 @@ namespace ondrix {
 
 void Wavelark::PlayStation(int slot) {
     const StationTable& stations = settings_.stations();
-    walking_ = false;
+    walk_.left();
     services_.engine.controlsStop();
-    services_.engine.setURL(stations.streamUrl[slot]);
+    services_.engine.setURL(stations.streamUrl[slot], AddressOrigin::StationFile);
     services_.engine.controlsPlay();
     label2->setText(cleanOutsideText(stations.webPage[slot]));
     currentWebPage_ = stations.webPage[slot];
@@ -28,8 +28,8 @@ void Wavelark::LabelStop_Click() {
 // itself; the last change wins. Blanks around it go, as in "!rkeys.txt": a
 // server would be asked for "/mp3%20".
 void Wavelark::Text1_Change() {
-    walking_ = false;
-    services_.engine.setURL(Text1->text().trimmed());
+    walk_.left();
+    services_.engine.setURL(Text1->text().trimmed(), AddressOrigin::UrlBox);
 }
 
 // The page's text comes from a station file others may have written: only

@@ -29,7 +29,7 @@ TEST(MediaWidgetOnMpv, FileShowsItsNameAndMovesThePosition) {
     MpvEngine engine(nullptr, QStringLiteral("null"));
     MediaPlayerWidget widget(engine);
 
-    engine.setURL(wav);
+    engine.setURL(wav, ondrix::AddressOrigin::UrlBox);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(widget.titleText(), QStringLiteral("Evening Tone.wav"));
     EXPECT_TRUE(widget.positionSlider()->isEnabled());
@@ -55,7 +55,7 @@ TEST(MediaWidgetOnMpv, StreamShowsTheStationAndItsSongTitle) {
     MpvEngine engine(nullptr, QStringLiteral("null"));
     MediaPlayerWidget widget(engine);
 
-    engine.setURL(server.url(QStringLiteral("/live.mp3")));
+    engine.setURL(server.url(QStringLiteral("/live.mp3")), ondrix::AddressOrigin::UrlBox);
     EXPECT_EQ(widget.titleText(), server.url(QStringLiteral("/live.mp3")));  // until it answers
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_TRUE(

@@ -26,6 +26,9 @@ using testsupport::wavTone;
 
 namespace {
 
+// Addresses as typed into the URL box.
+constexpr auto kTyped = ondrix::AddressOrigin::UrlBox;
+
 // Every state the engine reports, in order.
 struct StateLog {
     explicit StateLog(MpvEngine& engine)
@@ -63,7 +66,7 @@ TEST_F(MpvEngineTest, WavFilePlaysToItsEndWithItsNominalBitRate) {
     StateLog log(engine);
     EXPECT_EQ(engine.playState(), PlayState::Undefined);
 
-    engine.setURL(folder.file(QStringLiteral("tone.wav")));
+    engine.setURL(folder.file(QStringLiteral("tone.wav")), kTyped);
     EXPECT_EQ(engine.playState(), PlayState::Transitioning);  // at once, before any event
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
@@ -83,12 +86,12 @@ TEST_F(MpvEngineTest, BitRateFollowsTheFileNowPlaying) {
     folder.write(QStringLiteral("cd.wav"), wavTone(5.0));
     folder.write(QStringLiteral("phone.wav"), wavTone(5.0, 440.0, 8000, 1));
     const QString bitRate = QStringLiteral("bitrate");
-    engine.setURL(folder.file(QStringLiteral("cd.wav")));
+    engine.setURL(folder.file(QStringLiteral("cd.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("1411200"));  // asked again
 
-    engine.setURL(folder.file(QStringLiteral("phone.wav")));
+    engine.setURL(folder.file(QStringLiteral("phone.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(engine.currentMediaItemInfo(bitRate), QStringLiteral("128000"));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("BitRate")), QStringLiteral("128000"));
@@ -109,7 +112,7 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
                      .toUtf8());
     {
         StateLog log(engine);
-        engine.setURL(folder.file(QStringLiteral("list.m3u")));
+        engine.setURL(folder.file(QStringLiteral("list.m3u")), kTyped);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")),
@@ -118,7 +121,7 @@ TEST_F(MpvEngineTest, PlaylistPlaysItsFirstPlayableEntry) {
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
-    engine.setURL(folder.file(QStringLiteral("dead.m3u")));
+    engine.setURL(folder.file(QStringLiteral("dead.m3u")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
 }
 
@@ -129,7 +132,7 @@ TEST_F(MpvEngineTest, StopPlayPauseAndResume) {
     engine.controlsStop();
     EXPECT_EQ(engine.playState(), PlayState::Undefined);
 
-    engine.setURL(folder.file(QStringLiteral("long.wav")));
+    engine.setURL(folder.file(QStringLiteral("long.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 
     engine.controlsPause();
@@ -167,7 +170,7 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
     StateLog log(engine);
     for (const QString& address : addresses) {
         SCOPED_TRACE(address.toStdString());
-        engine.setURL(address);
+        engine.setURL(address, kTyped);
         ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
         EXPECT_FALSE(log.saw(PlayState::Stopped));
         EXPECT_FALSE(log.saw(PlayState::Playing));
@@ -175,7 +178,7 @@ TEST_F(MpvEngineTest, AddressesThatCannotBePlayedEndAsReadyNotStopped) {
         engine.controlsStop();
         EXPECT_EQ(engine.playState(), PlayState::Ready);
     }
-    engine.setURL(QString());
+    engine.setURL(QString(), kTyped);
     EXPECT_EQ(engine.playState(), PlayState::Ready);
 }
 
@@ -203,11 +206,11 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
         {web.url(QStringLiteral("/page")), "Not an audio stream"},
         {web.url(QStringLiteral("/silent")), "No answer from the server"},
         {QStringLiteral("htp://127.0.0.1/x"), "Cannot open this address"},
-        {folder.file(QStringLiteral("missing.mp3")), "Cannot open this address"},
+        {folder.file(QStringLiteral("missing.mp3")), "File not found"},
     };
     for (const auto& [address, reason] : cases) {
         SCOPED_TRACE(address.toStdString());
-        engine.setURL(address);
+        engine.setURL(address, kTyped);
         if (engine.playState() != PlayState::Ready) {
             EXPECT_EQ(engine.failureText(), QString());  // the last one's reason is gone
         }
@@ -226,10 +229,10 @@ TEST_F(MpvEngineTest, AFailureOnEitherCoreSaysWhy) {
     folder.write(QStringLiteral("tone.wav"), wavTone(30));
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        engine.setURL(folder.file(QStringLiteral("tone.wav")));
+        engine.setURL(folder.file(QStringLiteral("tone.wav")), kTyped);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
-        engine.setURL(web.url(QStringLiteral("/gone")));
+        engine.setURL(web.url(QStringLiteral("/gone")), kTyped);
         ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return engine.failureText() == QStringLiteral("Not found (404)"); }, 2000))
@@ -243,11 +246,11 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
     folder.write(QStringLiteral("bad.txt"), "no audio");
 
     // A playing file replaced by another: its end must not read as Stopped.
-    engine.setURL(folder.file(QStringLiteral("a.wav")));
+    engine.setURL(folder.file(QStringLiteral("a.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     {
         StateLog log(engine);
-        engine.setURL(folder.file(QStringLiteral("b.wav")));
+        engine.setURL(folder.file(QStringLiteral("b.wav")), kTyped);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
         EXPECT_TRUE(playsOn(engine));
@@ -260,8 +263,8 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
         // One log for all: a late failure of one round shows in the next.
         StateLog log(engine);
         for (int round = 0; round < 5; ++round) {
-            engine.setURL(folder.file(QStringLiteral("bad.txt")));
-            engine.setURL(folder.file(QStringLiteral("a.wav")));
+            engine.setURL(folder.file(QStringLiteral("bad.txt")), kTyped);
+            engine.setURL(folder.file(QStringLiteral("a.wav")), kTyped);
             ASSERT_TRUE(
                 QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
             EXPECT_FALSE(log.saw(PlayState::Ready)) << "round " << round;
@@ -270,12 +273,12 @@ TEST_F(MpvEngineTest, EventsOfAnEarlierLoadDoNotChangeTheNewOne) {
         EXPECT_FALSE(log.saw(PlayState::Ready));
     }
     // And the other way round: the good file's events must not hide the failure.
-    engine.setURL(folder.file(QStringLiteral("b.wav")));
-    engine.setURL(folder.file(QStringLiteral("bad.txt")));
+    engine.setURL(folder.file(QStringLiteral("b.wav")), kTyped);
+    engine.setURL(folder.file(QStringLiteral("bad.txt")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 10000));
     // Its late events would show before the next address plays.
     StateLog log(engine);
-    engine.setURL(folder.file(QStringLiteral("a.wav")));
+    engine.setURL(folder.file(QStringLiteral("a.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Transitioning, PlayState::Buffering,
                                                   PlayState::Playing}));
@@ -287,14 +290,14 @@ TEST_F(MpvEngineTest, ThousandsOfCallsInARowLeaveTheLastAddressPlaying) {
     const QString a = folder.file(QStringLiteral("a.wav"));
     const QString b = folder.file(QStringLiteral("b.wav"));
     // One address per keystroke, with no event processed in between.
-    for (int i = 0; i < 2000; ++i) engine.setURL(b.left(1 + i % b.size()));
-    engine.setURL(a);
+    for (int i = 0; i < 2000; ++i) engine.setURL(b.left(1 + i % b.size()), kTyped);
+    engine.setURL(a, kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "a.wav");
 
     for (int i = 0; i < 501; ++i) {  // station switches, ending on b
         engine.controlsStop();
-        engine.setURL(i % 2 ? a : b);
+        engine.setURL(i % 2 ? a : b, kTyped);
         engine.controlsPlay();
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 20000));
@@ -312,7 +315,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
     list += folder.file(QStringLiteral("tone.wav")).toUtf8() + '\n';
     folder.write(QStringLiteral("long.m3u"), list);
 
-    engine.setURL(folder.file(QStringLiteral("long.m3u")));
+    engine.setURL(folder.file(QStringLiteral("long.m3u")), kTyped);
     QThread::sleep(6);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -322,7 +325,7 @@ TEST_F(MpvEngineTest, EndIsFoundAfterEventsWereLostWhileTheThreadWasHeld) {
         10000))
         << "state " << static_cast<int>(engine.playState());
 
-    engine.setURL(folder.file(QStringLiteral("tone.wav")));
+    engine.setURL(folder.file(QStringLiteral("tone.wav")), kTyped);
     EXPECT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
 }
 
@@ -341,7 +344,7 @@ TEST_F(MpvEngineTest, ASilentServerTimesOutWithoutHoldingTheEventLoop) {
 
     StateLog log(engine);
     engine.controlsStop();
-    engine.setURL(silent.url(QStringLiteral("/live")));
+    engine.setURL(silent.url(QStringLiteral("/live")), kTyped);
     engine.controlsPlay();
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 30000));
     ticker.stop();
@@ -357,7 +360,7 @@ TEST_F(MpvEngineTest, FiniteFileFromAWebServerEndsStoppedAndIsFetchedOnce) {
     testsupport::WebServer server;
     server.route(QStringLiteral("/tone.wav"), {.type = "audio/wav", .body = wavTone(3.0)});
     StateLog log(engine);
-    engine.setURL(server.url(QStringLiteral("/tone.wav")));
+    engine.setURL(server.url(QStringLiteral("/tone.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     // Whether to fetch again is settled before Stopped is told.
@@ -417,7 +420,7 @@ TEST_F(MpvEngineSourceTest, AFileShowsItsTitleTagFromTheDiskAndTheWeb) {
                .body = encode(
                    30, {QStringLiteral("-metadata"), QStringLiteral("title=Long Local"), tagged})});
     for (const QString& address : {tagged, web.url(QStringLiteral("/tagged.mp3"))}) {
-        engine.setURL(address);
+        engine.setURL(address, kTyped);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return engine.mediaTitle() == QStringLiteral("Long Local"); }, 10000))
             << address.toStdString() << ": " << engine.mediaTitle().toStdString();
@@ -430,7 +433,7 @@ TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
     web.route(QStringLiteral("/clip.mp3"),
               {.body = mp3(3), .framing = testsupport::WebServer::Reply::Framing::Chunked});
     StateLog log(engine);
-    engine.setURL(web.url(QStringLiteral("/clip.mp3")));
+    engine.setURL(web.url(QStringLiteral("/clip.mp3")), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Stopped));
     // Asked once more to learn it was a file, never played again.
     EXPECT_LE(web.requests(QStringLiteral("/clip.mp3")), 2);
@@ -441,7 +444,7 @@ TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
 TEST_F(MpvEngineSourceTest, ALiveStreamSentChunkedIsReconnectedWhenCut) {
     testsupport::WebServer web;
     web.route(QStringLiteral("/live"), {.body = mp3(10), .liveBytesPerSecond = 16000});
-    engine.setURL(web.url(QStringLiteral("/live")));
+    engine.setURL(web.url(QStringLiteral("/live")), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Playing));
     StateLog log(engine);
     web.cut();
@@ -457,13 +460,13 @@ TEST_F(MpvEngineSourceTest, ASwitchAwayFromAStreamGoneQuietPlaysTheNextAtOnce) {
     const QByteArray tone = mp3(10);
     web.route(QStringLiteral("/quiet"), {.body = tone, .liveBytesPerSecond = 16000});
     web.route(QStringLiteral("/next"), {.body = tone, .liveBytesPerSecond = 16000});
-    engine.setURL(web.url(QStringLiteral("/quiet")));
+    engine.setURL(web.url(QStringLiteral("/quiet")), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Playing));
     web.hush();
     ASSERT_TRUE(waitFor(PlayState::Buffering));  // it ran dry
     QElapsedTimer switched;
     switched.start();
-    engine.setURL(web.url(QStringLiteral("/next")));
+    engine.setURL(web.url(QStringLiteral("/next")), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Playing, 15000));
     EXPECT_LT(switched.elapsed(), 1000);
 }
@@ -474,7 +477,7 @@ TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
     testsupport::WebServer web;
     serveFolder(web, "application/vnd.apple.mpegurl");
     StateLog log(engine);
-    engine.setURL(web.url(QStringLiteral("/vod.m3u8")));
+    engine.setURL(web.url(QStringLiteral("/vod.m3u8")), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Stopped, 20000));
     EXPECT_FALSE(log.saw(PlayState::Reconnecting));
     EXPECT_EQ(web.requests(QStringLiteral("/vod0.ts")), 1);
@@ -482,7 +485,7 @@ TEST_F(MpvEngineSourceTest, HlsOnDemandEndsOnce) {
     EXPECT_LE(web.requests(QStringLiteral("/vod.m3u8")), 2);
 }
 
-TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
+TEST_F(MpvEngineSourceTest, HlsLiveGoneForTenSecondsPlaysAgainAndGoneForGoodSaysWhy) {
     // A live playlist: no end marker, so the player keeps asking for it.
     encode(4, {"-f", "hls", "-hls_time", "1", "-hls_list_size", "0",
                folder.file(QStringLiteral("live.m3u8"))});
@@ -494,7 +497,7 @@ TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
     const QByteArray live = file.readAll().replace("#EXT-X-ENDLIST\n", "");
     web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
 
-    engine.setURL(web.url(playlist));
+    engine.setURL(web.url(playlist), kTyped);
     ASSERT_TRUE(waitFor(PlayState::Playing));
     StateLog log(engine);
     web.route(playlist, testsupport::WebServer::Reply::failing(404));
@@ -506,6 +509,53 @@ TEST_F(MpvEngineSourceTest, HlsLiveWhosePlaylistIsGoneForTenSecondsPlaysAgain) {
     web.route(playlist, {.type = "application/vnd.apple.mpegurl", .body = live});
     ASSERT_TRUE(waitFor(PlayState::Playing, 30000));
     EXPECT_FALSE(log.saw(PlayState::Stopped));
+
+    // Gone for good, it ends with what the server kept answering.
+    engine.setReconnectLimit(3000);
+    web.route(playlist, testsupport::WebServer::Reply::failing(404));
+    ASSERT_TRUE(waitFor(PlayState::Stopped, 30000));
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Not found (404)"));
+}
+
+// Whether anything listens on the port, TCP or UDP, as `ss` sees it.
+bool portBound(int port) {
+    QString out;
+    testsupport::runCommand(QStringLiteral("ss"),
+                            {QStringLiteral("-Hlntu"), QStringLiteral("sport = :%1").arg(port)},
+                            QProcessEnvironment::systemEnvironment(), &out);
+    return !out.trimmed().isEmpty();
+}
+
+TEST_F(MpvEngineTest, NoStationMakesThePlayerListen) {
+    if (!testsupport::haveProgram(QStringLiteral("ss"))) GTEST_SKIP() << "needs ss";
+    const int port = testsupport::freePort();
+    // An SDP description makes libavformat bind the RTP ports it lists.
+    const QByteArray sdp = QStringLiteral(
+                               "v=0\r\no=- 0 0 IN IP4 127.0.0.1\r\ns=x\r\n"
+                               "c=IN IP4 0.0.0.0\r\nt=0 0\r\n"
+                               "m=audio %1 RTP/AVP 14\r\n")
+                               .arg(port)
+                               .toUtf8();
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/live.sdp"), {.type = "application/sdp", .body = sdp});
+    folder.write(QStringLiteral("live.sdp"), sdp);
+    engine.setStallLimit(3000);
+    for (const QString& address :
+         {QStringLiteral("udp://@:%1").arg(port), QStringLiteral("rtp://@:%1").arg(port),
+          QStringLiteral("srt://:%1?mode=listener").arg(port),
+          QStringLiteral("tcp://127.0.0.1:%1?listen=1").arg(port),
+          web.url(QStringLiteral("/live.sdp")), folder.file(QStringLiteral("live.sdp"))}) {
+        SCOPED_TRACE(address.toStdString());
+        bool bound = false;
+        engine.setURL(address, ondrix::AddressOrigin::StationFile);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                bound = bound || portBound(port);
+                return engine.playState() == PlayState::Ready;
+            },
+            10000));
+        EXPECT_FALSE(bound);
+    }
 }
 
 TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
@@ -515,7 +565,7 @@ TEST_F(MpvEngineTest, StationThatTricklesBytesIsGivenUpAtTheStallLimit) {
     StateLog log(engine);
     QElapsedTimer timer;
     timer.start();
-    engine.setURL(server.url(QStringLiteral("/slow")));
+    engine.setURL(server.url(QStringLiteral("/slow")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Ready; }, 15000));
     EXPECT_GE(timer.elapsed(), 2500);  // a coarse timer may fire a little early
     EXPECT_LT(timer.elapsed(), 8000);
@@ -535,7 +585,7 @@ TEST_F(MpvEngineTest, ASlotThatRunsANestedEventLoopSeesEveryStateInTurn) {
         QTimer::singleShot(100, &nested, &QEventLoop::quit);
         nested.exec();
     });
-    engine.setURL(folder.file(QStringLiteral("tone.wav")));
+    engine.setURL(folder.file(QStringLiteral("tone.wav")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 10000));
     EXPECT_EQ(seen, (std::vector<PlayState>{PlayState::Transitioning, PlayState::Buffering,
                                             PlayState::Playing, PlayState::Stopped}));
@@ -553,7 +603,7 @@ class MpvEngineIcecastTest : public MpvEngineTest {
 
 TEST_F(MpvEngineIcecastTest, StreamBuffersThenPlaysAt128kbps) {
     StateLog log(engine);
-    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_TRUE(log.saw(PlayState::Buffering));
     EXPECT_EQ(engine.currentMediaItemInfo(QStringLiteral("bitrate")), QStringLiteral("128000"));
@@ -580,13 +630,13 @@ TEST_F(MpvEngineIcecastTest, ASwitchFromAPausedStationPlaysTheNewOneAndClosesThe
     const QString two = server->url(QStringLiteral("/two.mp3"));
     for (const QString& url : {one, two, one}) {
         SCOPED_TRACE(url.toStdString());
-        engine.setURL(url);
+        engine.setURL(url, kTyped);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
         engine.controlsPause();
         if (url == two) engine.controlsStop();
     }
-    engine.setURL(two);
+    engine.setURL(two, kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     EXPECT_EQ(engine.mediaTitle().toStdString(), "Test tone");
     EXPECT_TRUE(QTest::qWaitFor(
@@ -600,7 +650,7 @@ TEST_F(MpvEngineIcecastTest, ASwitchFromAPausedStationPlaysTheNewOneAndClosesThe
 
 TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
     engine.setReconnectLimit(3000);
-    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     // Long enough for libmpv to guess the stream a length near its position,
     // which must not make the drop look like the end of a file.
@@ -612,7 +662,8 @@ TEST_F(MpvEngineIcecastTest, StoppedSourceIsReconnectedThenGivenUp) {
         QTest::qWaitFor([&] { return engine.playState() == PlayState::Reconnecting; }, 20000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Stopped; }, 15000));
     EXPECT_EQ(log.states, (std::vector<PlayState>{PlayState::Reconnecting, PlayState::Stopped}));
-    EXPECT_EQ(engine.failureText(), QStringLiteral("Off the air: gave up after 3 s"));
+    // Icecast answers 404 for a mount without a source, and is quoted.
+    EXPECT_EQ(engine.failureText(), QStringLiteral("Not found (404)"));
 
     // Play after the give-up starts the station afresh; no attempt was left
     // pending meanwhile.
@@ -630,7 +681,7 @@ TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {
          {QStringLiteral("/tone.mp3"), QStringLiteral("/tone.aac"), QStringLiteral("/tone.ogg")}) {
         SCOPED_TRACE(mount.toStdString());
         ASSERT_TRUE(server->sourceLive(mount) || server->startSource(mount));
-        engine.setURL(server->url(mount));
+        engine.setURL(server->url(mount), kTyped);
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
 
@@ -649,7 +700,7 @@ TEST_F(MpvEngineIcecastTest, ServerBackWithinTheLimitPlaysAgainInEachFormat) {
 }
 
 TEST_F(MpvEngineIcecastTest, UserStopDuringReconnectEndsIt) {
-    engine.setURL(server->url(QStringLiteral("/tone.mp3")));
+    engine.setURL(server->url(QStringLiteral("/tone.mp3")), kTyped);
     ASSERT_TRUE(QTest::qWaitFor([&] { return engine.playState() == PlayState::Playing; }, 15000));
     server->stopSource(QStringLiteral("/tone.mp3"));
     ASSERT_TRUE(

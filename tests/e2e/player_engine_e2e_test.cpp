@@ -1,6 +1,9 @@
 // The player window over the real libmpv engine and a local Icecast server.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,9 +34,9 @@ QByteArray crlf(const QStringList& lines) {
 class RecordingEngine : public ondrix::MpvEngine {
   public:
     RecordingEngine() : ondrix::MpvEngine(nullptr, QStringLiteral("null")) {}
-    void setURL(const QString& url) override {
+    void setURL(const QString& url, ondrix::AddressOrigin origin) override {
         urls << url;
-        ondrix::MpvEngine::setURL(url);
+        ondrix::MpvEngine::setURL(url, origin);
     }
     QStringList urls;
 };
@@ -169,6 +172,36 @@ TEST_F(PlayerWithEngine, AFolderOfFilesThatCannotPlayOpensOneAddressOnly) {
         QTest::qWaitFor([&] { return w.Label1->text() == QStringLiteral("Ready"); }, 10000));
     EXPECT_EQ(engine.urls.size(), 1) << engine.urls.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(engine.playState(), PlayState::Ready);
+}
+
+TEST_F(PlayerWithEngine, AFolderPlaylistOfADeviceAndAFifoOpensNeitherAndTheWalkGoesOn) {
+    TempFolder music;
+    const QString fifo = music.file(QStringLiteral(".pipe"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(makeClip(music.file(QStringLiteral("a.mp3")), 500, 1));
+    music.write(QStringLiteral("b-list.m3u"), ("/dev/zero\n" + fifo + "\n/dev/zero\n").toUtf8());
+    ASSERT_TRUE(makeClip(music.file(QStringLiteral("c.mp3")), 600, 1));
+    // A writer opens without waiting only while someone reads the FIFO.
+    bool fifoRead = false;
+    const auto fifoHasReader = [&] {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+        return fd >= 0;
+    };
+    ondrix::Wavelark& w = window();
+    w.Form_Load();
+    w.show();
+    w.Dir1->setPath(music.path());
+    w.File1->setListIndex(0);
+    const QString next = ondrix::joinPath(music.path(), QStringLiteral("c.mp3"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            fifoRead = fifoRead || fifoHasReader();
+            return engine.URL() == next && engine.playState() == PlayState::Playing;
+        },
+        15000))
+        << engine.urls.join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(fifoRead);
 }
 
 TEST_F(PlayerWithEngine, AStationWhoseSourceStopsIsFollowedByTheNextFileOfTheList) {

@@ -38,13 +38,10 @@ class FakeEngine : public ondrix::MediaEngine {
         calls.push_back(QStringLiteral("pause"));
         step([&] { machine_.pause(); });
     }
-    void setURL(const QString& url) override {
+    void setURL(const QString& url, ondrix::AddressOrigin origin) override {
         urls.push_back(url);
         calls.push_back(QStringLiteral("URL=") + url);
-        step([&] {
-            machine_.setUrl(url, ondrix::isNetworkScheme(url) ? ondrix::AddressKind::Network
-                                                              : ondrix::AddressKind::File);
-        });
+        step([&] { machine_.setUrl(url, ondrix::admitAddress(origin, url)); });
     }
     QString URL() const override { return machine_.url(); }
     QString streamTitle() const override { return stream; }

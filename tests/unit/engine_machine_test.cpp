@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "media/bit_rate.h"
+#include "support/temp_folder.h"
 
 namespace ondrix {
 void PrintTo(EnginePhase phase, std::ostream* out) {
@@ -62,6 +64,8 @@ std::string words(const EngineCommand& c) {
             return "idle?" + at;
         case Kind::Continue:
             return "continue+" + std::to_string(c.ms);
+        case Kind::Refuse:
+            return "refuse";
         case Kind::AskServer:
             return "ask server";
         case Kind::StartTimer:
@@ -82,12 +86,26 @@ Commands Script::step(const Event& event) {
     return made;
 }
 
-// The user's calls and libmpv's events.
-Event url(const char* address, AddressKind kind = AddressKind::Network) {
-    return [=](Script& s) { s.machine.setUrl(QString::fromUtf8(address), kind); };
+// A regular file under a folder kept for the run, named after `name`.
+QString localFile(const char* name) {
+    static const testsupport::TempFolder folder;
+    const QString file = QString::fromUtf8(name).mid(1).replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (!QFileInfo::exists(folder.file(file))) folder.write(file, "RIFF");
+    return folder.file(file);
 }
-Event file(const char* address) {
-    return url(address, AddressKind::File);
+
+// The user's calls and libmpv's events; addresses pass the real gate.
+Event url(const char* address) {
+    return [=](Script& s) {
+        const QString text = QString::fromUtf8(address);
+        s.machine.setUrl(text, admitAddress(AddressOrigin::UrlBox, text));
+    };
+}
+Event file(const char* name) {
+    return [=](Script& s) {
+        const QString path = localFile(name);
+        s.machine.setUrl(path, admitAddress(AddressOrigin::FileList, path));
+    };
 }
 Event replied(std::int64_t entry) {
     return [=](Script& s) { s.machine.loadReplied(s.core(), s.last(Kind::Load), true, entry); };
@@ -133,8 +151,11 @@ Event idle(bool on, std::optional<CoreId> core = std::nullopt) {
 }
 // libmpv holds the entry it starts next before opening this address.
 Event opening(const char* address) {
-    return
-        [=](Script& s) { s.machine.entryOpening(s.core(), ++s.hooks, QString::fromUtf8(address)); };
+    return [=](Script& s) {
+        s.machine.entryOpening(
+            s.core(), ++s.hooks,
+            admitAddress(s.machine.openingOrigin(s.core()), QString::fromUtf8(address)));
+    };
 }
 Event told(Failure kind, int detail = 0) {
     return [=](Script& s) { s.machine.openingError({kind, detail}); };
@@ -355,8 +376,7 @@ TEST(EngineMachine, EventsOfAnEarlierLoadOrBeforeTheLoadCountOnce) {
     // One loadfile at a time, however many addresses come: the last goes
     // when the first is answered, and the first one's entry is not ours.
     Script s;
-    for (int i = 0; i < 1000; ++i)
-        s.machine.setUrl(QStringLiteral("/m/%1").arg(i), AddressKind::File);
+    for (int i = 0; i < 1000; ++i) s.step(file("/m/first.wav"));
     s.step(file("/m/last.wav"));
     EXPECT_EQ(std::count_if(s.sent.begin(), s.sent.end(),
                             [](const EngineCommand& c) { return c.kind == Kind::Load; }),
@@ -369,7 +389,7 @@ TEST(EngineMachine, EventsOfAnEarlierLoadOrBeforeTheLoadCountOnce) {
             {replied(4), Opening},
             {ended(3, EndReason::Stop), Opening},
             {started(4), Buffering}});
-    EXPECT_EQ(s.sent.back().address, QStringLiteral("/m/last.wav"));
+    EXPECT_EQ(s.sent.back().address, localFile("/m/last.wav"));
 }
 
 TEST(EngineMachine, APlaylistThatListsItselfOrAnOpenedOneFails) {
@@ -394,6 +414,37 @@ TEST(EngineMachine, APlaylistThatListsItselfOrAnOpenedOneFails) {
         ASSERT_LE(depth, EngineMachine::kMaxNestedPlaylists + 1);  // the address's own counts too
     }
     EXPECT_EQ(s.machine.failure(), FailureReason{Failure::PlaylistLoop});
+}
+
+TEST(EngineMachine, EveryPlaylistEntryPassesTheGateByWhereItsListCameFrom) {
+    const std::string local = localFile("/m/list.m3u").toStdString();
+    const std::string track = localFile("/m/track.wav").toStdString();
+    const auto opened = [](const std::string& list) {
+        return seq({url(list.c_str()), replied(1), started(1), ended(1, EndReason::Redirect, 2, 3),
+                    started(2)});
+    };
+    const Event local2 =
+        seq({opened(local), opening("/dev/zero"), ended(2, EndReason::Error), started(3)});
+    check({
+        row("a device in a local list: refused, the next entry follows", {opened(local)}, Buffering,
+            opening("/dev/zero"), Buffering, {"refuse"}),
+        row("a regular file in it opens", {local2}, Buffering, opening(track.c_str()), Buffering,
+            {"continue+350"}),
+        row("a stream in it opens", {local2}, Buffering, opening("http://r/a.mp3"), Buffering,
+            {"continue+350"}),
+        row("a server's list naming a local file", {opened("http://r/list.m3u")}, Buffering,
+            opening(local.c_str()), Buffering, {"refuse"}),
+        row("a refused last entry fails the address with its reason",
+            {local2, opening("/dev/zero"), ended(3, EndReason::Error), started(4),
+             opening("/proc/self/fd/0")},
+            Buffering, ended(4, EndReason::Error), Failed),
+    });
+    Script s;
+    s.step(seq({local2, opening("/dev/zero"), ended(3, EndReason::Error), started(4),
+                opening("/proc/self/fd/0"), ended(4, EndReason::Error)}));
+    EXPECT_EQ(s.machine.failure(),
+              (FailureReason{Failure::Refused, static_cast<int>(Refusal::NotAFile)}));
+    EXPECT_EQ(failureText(s.machine.failure()), QStringLiteral("Not a regular file"));
 }
 
 TEST(EngineMachine, DeadPlaylistEntriesAreTriedSlowlyAndFewInARow) {
@@ -451,12 +502,16 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
         {"trickles", seq({start, due(kWatchdog)})},
         {"drops and never comes back",
          seq({url("http://r/x"), onAir, ended(1), later(3000), due(kReconnect), refused})},
+        {"drops and its server keeps saying why",
+         seq({url("http://r/x"), onAir, ended(1), later(3000), due(kReconnect),
+              told(Failure::HttpStatus, 404), refused})},
         {"load refused", seq({url("http://r/x"), refused})},
     };
     const FailureReason reasons[] = {
         {Failure::ConnectionRefused}, {Failure::HttpStatus, 404}, {Failure::CannotOpen},
         {Failure::NoAnswer},          {Failure::NoAnswer},        {Failure::NotAudio},
-        {Failure::NothingPlayed, 5},  {Failure::OffTheAir, 3},    {Failure::CannotOpen},
+        {Failure::NothingPlayed, 5},  {Failure::OffTheAir, 3},    {Failure::HttpStatus, 404},
+        {Failure::CannotOpen},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].first);
@@ -466,7 +521,8 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
         s.machine.setReconnectLimit(3000);
         s.step(cases[i].second);
         EXPECT_EQ(s.machine.failure(), reasons[i]);
-        EXPECT_EQ(s.machine.phase(), reasons[i].kind == Failure::OffTheAir ? Ended : Failed);
+        const bool gaveUp = std::string_view(cases[i].first).starts_with("drops");
+        EXPECT_EQ(s.machine.phase(), gaveUp ? Ended : Failed);
         s.step(stop);
         EXPECT_EQ(s.machine.failure(), reasons[i]);  // a stop keeps it
         s.step(url("http://r/y"));
@@ -475,10 +531,10 @@ TEST(EngineMachine, AFailedAddressKeepsWhyUntilTheNextOne) {
 }
 
 TEST(EngineMachine, ARefusedOrEmptyAddressFailsAtOnceAndStaysSo) {
-    const Event refusedUrl = url("/", AddressKind::Refused);
+    const Event refusedUrl = url("/");
     check({
         row("a refused address", {}, Idle, refusedUrl, Failed),
-        row("an empty one", {}, Idle, url("", AddressKind::File), Failed),
+        row("an empty one", {}, Idle, url(""), Failed),
         row("play", {refusedUrl}, Failed, play, Failed),
         row("stop: no Stopped, which would start the shuttle", {refusedUrl}, Failed, stop, Failed),
     });
@@ -512,7 +568,7 @@ TEST(EngineMachine, OnlyAnIdleCoreTakesALoadAndOnlyTheActiveCoreCounts) {
     EXPECT_EQ(s.sent.back().core, CoreId::Second);
     const auto load = std::find_if(s.sent.rbegin(), s.sent.rend(),
                                    [](const EngineCommand& c) { return c.kind == Kind::Load; });
-    EXPECT_EQ(load->address, QStringLiteral("/m/e.wav"));
+    EXPECT_EQ(load->address, localFile("/m/e.wav"));
 }
 
 TEST(EngineMachine, FailureReasonsInWords) {
