@@ -103,8 +103,9 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
         tell(program_.missingEncoderText);
         return;
     }
+    const std::optional<QString> written = writtenFile(input, output);
     QString passedInput = input;
-    if (const std::optional<QString> replaced = replacedFile(input, output)) {
+    if (const std::optional<QString> replaced = replacedFile(written)) {
         const QString question =
             shownName(*replaced) + QStringLiteral(" already exists. Replace it?");
         if (!dialogs_.ask(this, question, program_.caption)) return;
@@ -112,9 +113,9 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
     }
     // The encoder works in the folder the list shows, so that a bare name
     // picked from the list is found whatever folder the program lives in.
-    const int result =
-        shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
-                   parameterText(passedInput, output), listFolder_, kShowNormal);
+    const int result = shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
+                                  program_.encoder, parameterText(passedInput, output), listFolder_,
+                                  kShowNormal, written.value_or(QString()));
     if (result == kShellFileNotFound) tell(program_.missingEncoderText);
 }
 
@@ -135,10 +136,12 @@ QString ConverterFrame::refusal(const QString& input, const QString& output) con
     return {};
 }
 
-std::optional<QString> ConverterFrame::replacedFile(const QString& input,
-                                                    const QString& output) const {
-    const std::optional<QString> written =
-        program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+std::optional<QString> ConverterFrame::writtenFile(const QString& input,
+                                                   const QString& output) const {
+    return program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+}
+
+std::optional<QString> ConverterFrame::replacedFile(const std::optional<QString>& written) const {
     if (!written) return std::nullopt;
     // Decided as the encoder does: the name as passed, in its working folder.
     const QFileInfo info(QDir(listFolder_).absoluteFilePath(*written));

@@ -73,7 +73,8 @@ EndReason endReasonOf(mpv_end_file_reason reason, int error) {
 
 FailureReason networkFailureOf(const QString& logLine) {
     // As libavformat words them: "http: HTTP error 404 Not Found",
-    // "tcp: Connection to tcp://host:port failed: Connection refused".
+    // "tcp: Connection to tcp://host:port failed: Connection refused",
+    // "tcp: Failed to resolve hostname host: Name or service not known".
     static const QLatin1String httpError("HTTP error ");
     const qsizetype at = logLine.indexOf(httpError);
     if (at >= 0) {
@@ -81,6 +82,8 @@ FailureReason networkFailureOf(const QString& logLine) {
         if (status > 0) return {Failure::HttpStatus, status};
     }
     if (logLine.contains(QLatin1String("Connection refused"))) return {Failure::ConnectionRefused};
+    if (logLine.contains(QLatin1String("Failed to resolve hostname")))
+        return {Failure::ServerNotFound};
     if (logLine.contains(QLatin1String("timed out"))) return {Failure::NoAnswer};
     return {};
 }
@@ -226,6 +229,8 @@ void MpvCore::translateProperty(std::uint64_t id, const void* data) {
         case kTrackListId:
             return tell(&CoreEvents::trackBitRateChanged, selectedAudioRate(node));
         case kMetadataId:
+            tell(&CoreEvents::titleTagChanged,
+                 node ? textOf(metadataValue(*node, key::kTitle)).trimmed() : QString());
             return tell(&CoreEvents::metadataChanged, icyHeadersOf(node));
         default:
             return;

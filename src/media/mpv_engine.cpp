@@ -109,6 +109,7 @@ void MpvEngine::setURL(const QString& url, AddressOrigin origin) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
+        titleTag_.clear();
         machine_.setUrl(url, admitAddress(origin, url));
         observeDuration(!machine_.network());
     });
@@ -166,9 +167,15 @@ void MpvEngine::setNetworkTimeout(int seconds) {
     forBothCores([&](MpvCore& core) { core.setNetworkTimeout(seconds); });
 }
 
+QString MpvEngine::titleTag() const {
+    return machine_.loaded() ? titleTag_ : QString();
+}
+
 QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
+    // A file's own title names it best, wherever it is served from.
+    if (const QString tag = titleTag(); !tag.isEmpty()) return tag;
     if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
@@ -211,9 +218,10 @@ void MpvEngine::publish() {
         emit bitRateChanged();
     }
     if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
-        machine_.failure() != told_.failure) {
+        titleTag() != told_.titleTag || machine_.failure() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
+        told_.titleTag = titleTag();
         told_.failure = machine_.failure();
         emit titleChanged(told_.title);
     }
@@ -271,6 +279,7 @@ void MpvEngine::sendCommands() {
         shownCore_ = machine_.activeCore();
         demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
         mediaTitle_.clear();
+        titleTag_.clear();
     }
     flushOutbox();
     for (const EngineCommand& c : continues) {
@@ -436,6 +445,10 @@ void MpvEngine::trackBitRateChanged(CoreId id, std::int64_t rate) {
 
 void MpvEngine::mediaTitleChanged(CoreId id, const QString& title) {
     shown(id, [&] { mediaTitle_ = title; });
+}
+
+void MpvEngine::titleTagChanged(CoreId id, const QString& tag) {
+    shown(id, [&] { titleTag_ = tag; });
 }
 
 void MpvEngine::metadataChanged(CoreId id, const IcyHeaders& headers) {

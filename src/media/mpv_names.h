@@ -35,6 +35,7 @@ inline constexpr const char* kDemuxBitrate = "demux-bitrate";
 inline constexpr const char* kIcyBitrate = "icy-br";
 inline constexpr const char* kIcyTitle = "icy-title";
 inline constexpr const char* kIcyName = "icy-name";
+inline constexpr const char* kTitle = "title";
 }  // namespace key
 
 // reply_userdata of observed properties.

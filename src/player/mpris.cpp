@@ -11,6 +11,7 @@
 
 #include "media/media_engine.h"
 #include "platform/outside_text.h"
+#include "platform/session_bus.h"
 
 namespace ondrix {
 
@@ -27,14 +28,6 @@ bool isLocal(const QString& url) {
 
 bool hasAddress(const StationTable& stations, int slot) {
     return !stations.streamUrl[slot].trimmed().isEmpty();
-}
-
-// A session bus the desktop announced. Without one libdbus would launch a
-// bus of its own (dbus-launch), which would outlive the player.
-bool sessionBusAdvertised() {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
 }
 
 }  // namespace
@@ -68,12 +61,13 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
     return 0;
 }
 
-QString mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url) {
+QString mprisTitle(const QString& titleTag, const QString& streamTitle, const QString& stationName,
+                   const QString& url) {
     // Cleaned before the choice: a title of escape codes alone is no title.
-    QString stream = cleanOutsideText(streamTitle);
-    if (!stream.trimmed().isEmpty()) return stream;
-    QString station = cleanOutsideText(stationName);
-    if (!station.trimmed().isEmpty()) return station;
+    for (const QString& candidate : {titleTag, streamTitle, stationName}) {
+        QString title = cleanOutsideText(candidate);
+        if (!title.trimmed().isEmpty()) return title;
+    }
     const qsizetype cut =
         std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
     const QString last = url.mid(cut + 1);
@@ -184,9 +178,10 @@ QVariantMap MprisService::metadata() const {
     const QString artist = mprisArtist(station, url);
     QVariantMap data{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())},
-        {QStringLiteral("xesam:title"), engine_.failureText().isEmpty()
-                                            ? mprisTitle(engine_.streamTitle(), station, url)
-                                            : cleanOutsideText(engine_.failureText())},
+        {QStringLiteral("xesam:title"),
+         engine_.failureText().isEmpty()
+             ? mprisTitle(engine_.titleTag(), engine_.streamTitle(), station, url)
+             : cleanOutsideText(engine_.failureText())},
         {QStringLiteral("xesam:url"), mprisUrl(url)},
     };
     if (!artist.isEmpty()) data.insert(QStringLiteral("xesam:artist"), QStringList{artist});
