@@ -42,7 +42,7 @@ int runEncoderBench(int& argc, char** argv, const EncoderOptions& options) {
     ondrix::SystemShell shell;
     ondrix::QtDialogs dialogs;
     ondrix::formMp3 window(shell, dialogs);
-    window.show();
+    ondrix::startWindow(window);
     window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("song.wav"));
     window.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("song.mp3"));
     ondrix::ClickableLabel* cdQuality = window.commandLabel(QStringLiteral("LblCBR"));

@@ -31,12 +31,11 @@ int main(int argc, char** argv) {
         engine = std::make_unique<ondrix::MpvEngine>();
         window = std::make_unique<ondrix::Wavelark>(
             ondrix::WavelarkServices{*engine, shell, clock, random, dialogs});
-        window->Form_Load();
     } catch (const ondrix::RuntimeError& error) {
-        // A failed start ends the program before the window is shown.
+        // No engine: the program ends before any window is shown.
         ondrix::failAndExit(error.message());
     }
-    window->show();
+    ondrix::startWindow(*window);
     // Media keys and panels; the window owns it, and without a session bus
     // there is none.
     ondrix::MprisService::start(*window, *engine, window.get());

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
                      &ondrix::SuiteWindow::bringToFront);
     // A logout or a kill without -9 still finishes the recording.
     ondrix::onEndSignals(&window, [&window] { window.close(); });
-    window.show();
+    ondrix::startWindow(window);
     const int status = app.exec();
     // Still recording here means the sound server hangs in a read that
     // nothing can end; the file is valid as it stands.

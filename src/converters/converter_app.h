@@ -32,7 +32,7 @@ int runConverter(int argc, char** argv, const QString& programName) {
     SystemShell shell(QCoreApplication::applicationFilePath());
     QtDialogs dialogs;
     Window window(shell, dialogs);
-    window.show();
+    startWindow(window);
     return app.exec();
 }
 

@@ -44,7 +44,6 @@ ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Di
             &ConverterFrame::Image1_Click);
     // What the user types is passed as typed, even where it repeats a pick.
     connect(Text1, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
-    Form_Load();
 }
 
 QString ConverterFrame::outputName() const {

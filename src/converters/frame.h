@@ -52,7 +52,7 @@ class ConverterFrame : public SuiteWindow {
     ConverterFrame(const ConverterProgram& program, Shell& shell, Dialogs& dialogs,
                    QWidget* parent = nullptr);
 
-    void Form_Load();
+    void Form_Load() override;
     void LblFiles_Click();
     void Image1_Click();
 

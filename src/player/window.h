@@ -69,7 +69,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     ~Wavelark() override;
 
     // Start-up; a failure throws and the caller ends the program.
-    void Form_Load();
+    void Form_Load() override;
 
     // Stations and playback.
     void PlayStation(int slot);

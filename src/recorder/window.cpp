@@ -55,7 +55,6 @@ formWRec::formWRec(CaptureFactory makeSource, std::function<RecordFolder()> fold
     connect(&recording_, &Recording::fileStarted, this, &formWRec::onFileStarted);
     connect(&recording_, &Recording::progressed, this, &formWRec::onProgress);
     connect(&recording_, &Recording::finished, this, &formWRec::onFinished);
-    Form_Load();
 }
 
 void formWRec::bindControls() {

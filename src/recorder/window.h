@@ -35,7 +35,7 @@ class formWRec : public SuiteWindow {
     formWRec(CaptureFactory makeSource, std::function<RecordFolder()> folder, const Clock& clock,
              Dialogs& dialogs, FolderOpener& opener, QWidget* parent = nullptr);
 
-    void Form_Load();
+    void Form_Load() override;
     // Stop while recording, Record (a new file) while stopped.
     void LabelStop_Click();
     void LabelOpen_Click();

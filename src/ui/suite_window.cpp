@@ -6,10 +6,12 @@
 #include <QPainter>
 
 #include "platform/program_folder.h"
+#include "platform/runtime_error.h"
 #include "platform/shell.h"
 #include "ui/accessible_controls.h"
 #include "ui/control_builder.h"
 #include "ui/frame_lines.h"
+#include "ui/guarded_application.h"
 #include "ui/help_box.h"
 #include "ui/key_command.h"
 #include "ui/key_preview.h"
@@ -78,6 +80,15 @@ void SuiteWindow::bringToFront() {
     show();
     raise();
     activateWindow();
+}
+
+void startWindow(SuiteWindow& window) {
+    try {
+        window.Form_Load();
+    } catch (const RuntimeError& error) {
+        failAndExit(error.message());
+    }
+    window.show();
 }
 
 void SuiteWindow::Form_MouseMove(int button, int /*shift*/, float x, float y) {

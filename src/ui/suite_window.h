@@ -37,6 +37,9 @@ class SuiteWindow : public QWidget, public virtual WindowPlacement {
     SuiteWindow(const WindowLayout& layout, SharedKeys keys, Qt::WindowFlags flags,
                 QWidget* parent);
 
+    // Start-up: reads what the window shows; a failure throws a RuntimeError.
+    virtual void Form_Load() = 0;
+
     // A key press, seen before the focused control: with no modifier or
     // Ctrl alone, the shared keys, then the window's own.
     void Form_KeyDown(int keyCode, int shift);
@@ -71,5 +74,10 @@ class SuiteWindow : public QWidget, public virtual WindowPlacement {
     DragAnchor dragAnchor_;
     TwipsPosition position_;
 };
+
+// The start-up every program's main() makes the same way: Form_Load, then the
+// window shown. A failed start ends the program with the error's message box
+// before the window is shown.
+void startWindow(SuiteWindow& window);
 
 }  // namespace ondrix

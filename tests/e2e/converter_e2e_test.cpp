@@ -103,7 +103,9 @@ TEST_F(ConverterE2eTest, EveryLabelMakesAFileItsEncoderAccepts) {
     SystemShell shell;
     FakeDialogs dialogs;
     formMp3 mp3(shell, dialogs);
+    mp3.Form_Load();
     formFlac flac(shell, dialogs);
+    flac.Form_Load();
     const struct {
         ConverterFrame& window;
         QStringList labels;
@@ -137,7 +139,9 @@ TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem)
     SystemShell shell;
     FakeDialogs dialogs;
     formMp3 mp3(shell, dialogs);
+    mp3.Form_Load();
     formFlac flac(shell, dialogs);
+    flac.Form_Load();
     // Text2 keeps its start text; "Larger" attaches the name to "-o".
     for (const QString& stem : stems) {
         pick(mp3, stem + QStringLiteral(".wav"));
@@ -164,7 +168,9 @@ TEST_F(ConverterE2eTest, AnExistingOutputSurvivesNoAndIsReplacedAfterYes) {
     SystemShell shell;
     FakeDialogs dialogs;
     formMp3 mp3(shell, dialogs);
+    mp3.Form_Load();
     formFlac flac(shell, dialogs);
+    flac.Form_Load();
     pick(mp3, QStringLiteral("keep.wav"));
     pick(flac, QStringLiteral("keep.wav"));
     mp3.LblCBR_Click();
@@ -190,6 +196,7 @@ TEST_F(ConverterE2eTest, APickedFileThatIsNoWavStartsNothing) {
     SystemShell shell;
     FakeDialogs dialogs;
     formFlac flac(shell, dialogs);
+    flac.Form_Load();
     pick(flac, QStringLiteral("fake.wav"));
     flac.LblComp0_Click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -249,6 +256,7 @@ TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
     SystemShell shell(testsupport::buildPath(QStringLiteral("OndrixMP3")));
     FakeDialogs dialogs;
     formMp3 mp3(shell, dialogs);
+    mp3.Form_Load();
     pick(mp3, QStringLiteral("tone.wav"));
     mp3.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("a.mp3"));
     mp3.LblCBR_Click();

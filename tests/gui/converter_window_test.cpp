@@ -49,11 +49,17 @@ class ConverterWindowTest : public ::testing::Test {
     }
 
     formMp3& mp3() {
-        if (!mp3_) mp3_ = std::make_unique<formMp3>(shell, dialogs);
+        if (!mp3_) {
+            mp3_ = std::make_unique<formMp3>(shell, dialogs);
+            mp3_->Form_Load();
+        }
         return *mp3_;
     }
     formFlac& flac() {
-        if (!flac_) flac_ = std::make_unique<formFlac>(shell, dialogs);
+        if (!flac_) {
+            flac_ = std::make_unique<formFlac>(shell, dialogs);
+            flac_->Form_Load();
+        }
         return *flac_;
     }
     static void select(ConverterFrame& window, const QString& name) {
@@ -94,6 +100,7 @@ TEST_F(ConverterWindowTest, KeyCommandsRunWithNoModifierOrCtrlAlone) {
     for (int mask = 0; mask < 8; ++mask) {
         SCOPED_TRACE(mask);
         formMp3 window(shell, dialogs);
+        window.Form_Load();
         window.show();
         const size_t shownBefore = dialogs.messages.size();
         const size_t openedBefore = shell.calls.size();
@@ -138,6 +145,7 @@ TEST_F(ConverterWindowTest, HelpBoxText) {
     const QString help = dialogs.messages[0].text;
     testsupport::expectHelpNamesTheKeysThatAct(help, [&](int key) {
         formMp3 window(shell, dialogs);
+        window.Form_Load();
         window.show();
         const size_t shown = dialogs.messages.size(), opened = shell.calls.size();
         window.Form_KeyDown(key, 0);
@@ -169,10 +177,12 @@ TEST_F(ConverterWindowTest, KeysReachTheWindowBeforeTheFocusedControl) {
 
 TEST_F(ConverterWindowTest, F12AndExitPictureCloseTheWindowWithoutStoppingLaterEventLoops) {
     formMp3 first(shell, dialogs);
+    first.Form_Load();
     first.show();
     first.Form_KeyDown(kKeyF12, kCtrlMask);
     EXPECT_FALSE(first.isVisible());
     formFlac second(shell, dialogs);
+    second.Form_Load();
     second.show();
     click(second.commandLabel(QStringLiteral("Image1")));
     EXPECT_FALSE(second.isVisible());
@@ -215,6 +225,7 @@ TEST_F(ConverterWindowTest, OtherButtonsNeitherMoveNorReanchor) {
     }
     // A drag without a button-free move first uses the anchor (0, 0).
     formMp3 fresh(shell, dialogs);
+    fresh.Form_Load();
     fresh.setWindowLeft(300);
     fresh.setWindowTop(450);
     fresh.Form_MouseMove(kLeftButton, 0, 150, 75);
@@ -302,6 +313,7 @@ class ThrowingDialogs : public FakeDialogs {
 TEST_F(ConverterWindowTest, DialogFailureEndsTheHandlerQuietly) {
     ThrowingDialogs failing;
     formFlac window(shell, failing);
+    window.Form_Load();
     window.textBox(QStringLiteral("Text1"))->setText(QStringLiteral("kept.wav"));
     EXPECT_NO_THROW(window.LblFiles_Click());
     EXPECT_EQ(text(window, "Text1"), QStringLiteral("kept.wav"));
@@ -616,7 +628,9 @@ TEST(ConverterWithoutEncoder, ClickNamesTheMissingEncoderAndOpensNothing) {
     SystemShell shell;
     FakeDialogs dialogs;
     formMp3 mp3(shell, dialogs);
+    mp3.Form_Load();
     formFlac flac(shell, dialogs);
+    flac.Form_Load();
     for (ConverterFrame* window :
          {static_cast<ConverterFrame*>(&mp3), static_cast<ConverterFrame*>(&flac)}) {
         window->fileList()->setListIndex(0);

@@ -72,6 +72,7 @@ class RecorderWindowTest : public ::testing::Test {
                 return RecordFolder{folder.path(), isMusicFolder};
             },
             clock, dialogs, opener);
+        window->Form_Load();
         window->show();
         return window;
     }
@@ -138,6 +139,7 @@ TEST_F(RecorderWindowTest, AFolderNamedLikeMarkupIsShownAsText) {
                         return RecordFolder{odd, false};
                     },
                     clock, dialogs, opener);
+    window.Form_Load();
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !text(window, "LabelFile").isEmpty(); }, 10000));
     EXPECT_EQ(testsupport::widgetsShowingMarkup(window), QStringList());
