@@ -1,6 +1,3 @@
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -11,13 +8,8 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 
 #include "platform/command_line.h"
-#include "platform/desktop_notice.h"
 #include "platform/program_folder.h"
 #include "platform/shell.h"
 #include "platform/shell_plan.h"
@@ -245,114 +237,6 @@ int shellRunProgram(WindowHandle, const QString&, const QString& program, const 
 
 bool shellFindsProgram(const QString& program) {
     return findProgram(program, QString(), currentShellEnvironment()).has_value();
-}
-
-namespace {
-
-// The command as one line, each argument written as the parameter text
-// writes it.
-QByteArray commandLine(char** command) {
-    QStringList words;
-    for (char** word = command; *word; ++word)
-        words << quoteWindowsArgument(QString::fromLocal8Bit(*word));
-    return words.join(QLatin1Char(' ')).toLocal8Bit();
-}
-
-void waitForEnter() {
-    if (isatty(STDIN_FILENO)) std::fputs("Press Enter to close this window.", stdout);
-    std::fflush(stdout);
-    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
-    }
-}
-
-}  // namespace
-
-std::optional<int> runConsoleWrapper(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], kConsoleWrapperArgument) != 0) return std::nullopt;
-    // The notice's output and log come before the program, when asked for.
-    const bool notify = argc > 2 && std::strcmp(argv[2], kEndNoticeArgument) == 0;
-    const int first = notify ? 5 : 2;
-    if (argc <= first) return 2;
-    char** command = argv + first;
-    const auto tellEnd = [&](const QString& failure) {
-        if (!notify) return;
-        const QString output = QString::fromLocal8Bit(argv[3]);
-        showDesktopNotice(
-            QFileInfo(QString::fromLocal8Bit(argv[0])).fileName(),
-            programEndNotice(QString::fromLocal8Bit(command[0]), failure,
-                             output.isEmpty() ? output : QDir::current().absoluteFilePath(output),
-                             QString::fromLocal8Bit(argv[4]), QDir::homePath()));
-    };
-    const bool toLog = !isatty(STDOUT_FILENO);
-    if (toLog) {
-        // In a log, say when, where and what ran.
-        char when[32] = "";
-        const std::time_t now = std::time(nullptr);
-        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-        std::printf("%s in %s: %s\n", when, QDir::currentPath().toLocal8Bit().constData(),
-                    commandLine(command).constData());
-    }
-    std::fflush(stdout);
-
-    // For a log the program writes into a pipe, read here and written out as
-    // a terminal would finally show it.
-    int pipeEnds[2] = {-1, -1};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (toLog && pipe2(pipeEnds, O_CLOEXEC) == 0) {
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
-    }
-    pid_t child = 0;
-    const int spawnError = posix_spawn(&child, command[0], &actions, nullptr, command, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (pipeEnds[1] >= 0) close(pipeEnds[1]);
-    if (spawnError != 0) {
-        if (pipeEnds[0] >= 0) close(pipeEnds[0]);
-        std::printf("%s could not be started: %s\n", command[0], std::strerror(spawnError));
-        std::fflush(stdout);
-        tellEnd(QStringLiteral("could not be started"));
-        waitForEnter();
-        return 127;
-    }
-    if (pipeEnds[0] >= 0) {
-        TerminalText text;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            const QByteArray lines = text.feed(QByteArray(buffer, got));
-            std::fwrite(lines.constData(), 1, static_cast<size_t>(lines.size()), stdout);
-            std::fflush(stdout);
-        }
-        const QByteArray rest = text.finish();
-        std::fwrite(rest.constData(), 1, static_cast<size_t>(rest.size()), stdout);
-        std::fflush(stdout);
-        close(pipeEnds[0]);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        tellEnd({});
-        return 0;
-    }
-    int exitStatus = 0;
-    if (WIFEXITED(status)) {
-        exitStatus = WEXITSTATUS(status);
-        std::printf("\n%s ended with exit status %d.\n", command[0], exitStatus);
-        std::fflush(stdout);
-        tellEnd(QStringLiteral("stopped with status %1").arg(exitStatus));
-    } else {
-        exitStatus = 128 + WTERMSIG(status);
-        std::printf("\n%s was ended by signal %d (%s).\n", command[0], WTERMSIG(status),
-                    strsignal(WTERMSIG(status)));
-        std::fflush(stdout);
-        tellEnd(QStringLiteral("was ended by signal %1").arg(WTERMSIG(status)));
-    }
-    waitForEnter();
-    return exitStatus;
 }
 
 }  // namespace ondrix
