@@ -4,6 +4,8 @@
 #include <QStorageInfo>
 #include <algorithm>
 
+#include "platform/outside_text.h"
+
 namespace ondrix {
 
 QStringList availableDrives() {
@@ -96,13 +98,15 @@ void FolderList::refill() {
     int depth = 0;
     for (const QString& folder : chain) {
         const QString name = depth == 0 ? folder : QDir(folder).dirName();
-        auto* item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
+        auto* item =
+            new QListWidgetItem(QString(depth, QLatin1Char(' ')) + shownName(name).text(), this);
         item->setData(Qt::UserRole, folder);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const QString& sub : listFolders(path_)) {
-        auto* item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + sub, this);
+        auto* item =
+            new QListWidgetItem(QString(depth, QLatin1Char(' ')) + shownName(sub).text(), this);
         item->setData(Qt::UserRole, QDir(path_).filePath(sub));
     }
 }

@@ -112,6 +112,13 @@ TEST(DriveOf, TheLongestMountRootHoldingThePath) {
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb20/x"), drives), QStringLiteral("/"));
 }
 
+QString titleOf(const QString& stream, const QString& station, const QString& url) {
+    return mprisTitle(stream, station, url).text();
+}
+QString artistOf(const QString& station, const QString& url) {
+    return mprisArtist(station, url).text();
+}
+
 TEST(MprisRules, StatusStationStepsAndTitle) {
     const struct {
         int state;
@@ -152,16 +159,15 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
     EXPECT_EQ(mprisNeighbourStation(StationTable{}, 0, 1), 0);
 
     const QString url = QStringLiteral("/music/a b.mp3");
-    EXPECT_EQ(mprisTitle(QStringLiteral("Song"), QStringLiteral("One"), url),
-              QStringLiteral("Song"));
-    EXPECT_EQ(mprisTitle(QStringLiteral(" "), QStringLiteral("One"), url), QStringLiteral("One"));
-    EXPECT_EQ(mprisTitle({}, {}, url), QStringLiteral("a b.mp3"));
-    EXPECT_EQ(mprisTitle(QStringLiteral("\x1b]0;x\aSong\r\nTwo\u202E"), {}, url),
+    EXPECT_EQ(titleOf(QStringLiteral("Song"), QStringLiteral("One"), url), QStringLiteral("Song"));
+    EXPECT_EQ(titleOf(QStringLiteral(" "), QStringLiteral("One"), url), QStringLiteral("One"));
+    EXPECT_EQ(titleOf({}, {}, url), QStringLiteral("a b.mp3"));
+    EXPECT_EQ(titleOf(QStringLiteral("\x1b]0;x\aSong\r\nTwo\u202E"), {}, url),
               QStringLiteral("Song Two"));
-    EXPECT_EQ(mprisTitle(QStringLiteral("\x1b[2J\r\n"), QStringLiteral("One"), url),
+    EXPECT_EQ(titleOf(QStringLiteral("\x1b[2J\r\n"), QStringLiteral("One"), url),
               QStringLiteral("One"));
-    EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
-    EXPECT_EQ(mprisTitle({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
+    EXPECT_EQ(titleOf({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
+    EXPECT_EQ(titleOf({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
 }
 
 TEST(MprisRules, ArtistUrlAndSeek) {
@@ -176,7 +182,7 @@ TEST(MprisRules, ArtistUrlAndSeek) {
     };
     for (const auto& r : rows) {
         const QString url = QString::fromUtf8(r.url);
-        EXPECT_EQ(mprisArtist(QString::fromUtf8(r.station), url), QString::fromUtf8(r.artist))
+        EXPECT_EQ(artistOf(QString::fromUtf8(r.station), url), QString::fromUtf8(r.artist))
             << r.url;
         EXPECT_EQ(mprisUrl(url), QString::fromUtf8(r.uri));
     }
