@@ -509,6 +509,24 @@ TEST_F(ConverterWindowTest, AnExistingOutputIsReplacedOnlyAfterYes) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(ConverterWindowTest, HostileNamesShowVisiblyWhileTheRealNameIsEncoded) {
+    // U+202E would show the WAV as "...vaw.png" and its MP3 as "...3pm.png".
+    const QString stem = QStringLiteral("a\u202Egnp\x1b[31m\tb");
+    folder.write(stem + QStringLiteral(".wav"), kWaveHeader);
+    folder.write(stem + QStringLiteral(".mp3"), "old");
+    formMp3& window = mp3();
+    select(window, stem + QStringLiteral(".wav"));
+    EXPECT_EQ(testsupport::widgetsShowingRawControls(window), QStringList());
+    dialogs.answer = true;
+    click(window.commandLabel(QStringLiteral("LblCBR")));
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].text,
+              QStringLiteral("a\uFFFDgnp\u241B[31m\u2409b.mp3 already exists. Replace it?"));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].parameters,
+              QStringLiteral("-h -b 128 \"%1.wav\" \"%1.mp3\"").arg(stem));
+}
+
 TEST_F(ConverterWindowTest, NamesThatCannotServeAreRefusedBeforeAnythingStarts) {
     folder.write(QStringLiteral("fake.wav"), "just text\n");
     const QString longName = QString(251, QLatin1Char('a')) + QStringLiteral(".wav");
