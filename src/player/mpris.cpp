@@ -11,6 +11,7 @@
 
 #include "media/media_engine.h"
 #include "platform/outside_text.h"
+#include "platform/session_bus.h"
 
 namespace ondrix {
 
@@ -27,14 +28,6 @@ bool isLocal(const QString& url) {
 
 bool hasAddress(const StationTable& stations, int slot) {
     return !stations.streamUrl[slot].trimmed().isEmpty();
-}
-
-// A session bus the desktop announced. Without one libdbus would launch a
-// bus of its own (dbus-launch), which would outlive the player.
-bool sessionBusAdvertised() {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
 }
 
 }  // namespace
