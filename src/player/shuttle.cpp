@@ -116,7 +116,7 @@ void Wavelark::shuttleStepInOrder(int direction) {
 
 void Wavelark::playSelectedFile() {
     walking_ = true;
-    services_.engine.setURL(joinPath(File1->path(), File1->fileName()),
+    services_.engine.setURL(File1->fileAddress(),
                             inShuttleStep_ ? AddressOrigin::ShuttleStep : AddressOrigin::FileList);
 }
 

@@ -24,11 +24,17 @@ void PickList::setListIndex(int index) {
 }
 
 void PickList::setEntries(const QStringList& names) {
+    QList<std::pair<ShownText, QString>> entries;
+    for (const QString& name : names) entries.append({shownName(name), name});
+    setEntries(entries);
+}
+
+void PickList::setEntries(const QList<std::pair<ShownText, QString>>& entries) {
     const QSignalBlocker quiet(this);
     clear();
-    for (const QString& name : names) {
-        auto* item = new QListWidgetItem(shownName(name).text(), this);
-        item->setData(Qt::UserRole, name);
+    for (const auto& [shown, text] : entries) {
+        auto* item = new QListWidgetItem(shown.text(), this);
+        item->setData(Qt::UserRole, text);
     }
     setCurrentRow(-1);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QListWidget>
+#include <utility>
+
+#include "platform/outside_text.h"
 
 namespace ondrix {
 
@@ -23,6 +26,8 @@ class PickList : public QListWidget {
     // Replaces the entries without picking any. Each is a name from outside
     // (a file's), listed in its visible form.
     void setEntries(const QStringList& names);
+    // The same, each entry shown as given and picked as its text.
+    void setEntries(const QList<std::pair<ShownText, QString>>& entries);
 
   signals:
     void picked();

@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -54,6 +58,22 @@ TEST_F(WavelarkTest, HostileNamesShowNoRawControlOrDirectionCharacter) {
     EXPECT_EQ(testsupport::widgetsShowingRawControls(w), QStringList());
     // What the list shows is not what opens: the real name does.
     EXPECT_EQ(engine.urls.last(), ondrix::joinPath(music.path(), hostile));
+}
+
+TEST_F(WavelarkTest, ANameThatIsNoUtf8IsListedVisiblyAndOpensByItsBytes) {
+    testsupport::TempFolder music;
+    const QByteArray bytes = QFile::encodeName(music.path()) + "/caf\xe9.wav";
+    const int fd = ::open(bytes.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ondrix::Wavelark& w = loaded();
+    w.Dir1->setPath(music.path());
+    ASSERT_EQ(w.File1->listCount(), 1);
+    EXPECT_EQ(w.File1->item(0)->text(), QStringLiteral("caf\uFFFD.wav"));
+    w.File1->setListIndex(0);
+    // Admitted by the gate, which looks the bytes up, and handed on whole.
+    EXPECT_EQ(engine.playState(), ondrix::PlayState::Transitioning);
+    EXPECT_EQ(QByteArray::fromPercentEncoding(engine.urls.last().toLatin1()), "file://" + bytes);
 }
 
 TEST_F(WavelarkTest, AMarqueeIsCutToWhatTheStripCanScroll) {
