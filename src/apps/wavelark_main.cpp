@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "media/mpv_engine.h"
+#include "platform/freed_memory.h"
 #include "platform/local_time.h"
 #include "platform/random_source.h"
 #include "platform/runtime_error.h"
@@ -13,6 +14,8 @@
 #include "ui/x11_images.h"
 
 int main(int argc, char** argv) {
+    // Station changes keep no stream's large buffers (see freed_memory.h).
+    ondrix::mapLargeBlocksOnTheirOwn();
     ondrix::preferSocketImagesOnX11();
     ondrix::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));

@@ -1,5 +1,6 @@
 #include "converters/flac.h"
 
+#include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/pick_list.h"
 
@@ -35,9 +36,11 @@ const ConverterProgram& flacProgram() {
         .outputArgument = flacOutputArgument,
         // FLAC refuses to replace a file unless told.
         .replaceOption = QStringLiteral("-f "),
-        .missingEncoderText = QStringLiteral(
-            "The FLAC encoder was not found. Install the package flac (apt install flac), "
-            "or put flac.exe beside OndrixFlac."),
+        .missingEncoderText =
+            QStringLiteral(
+                "The FLAC encoder was not found. Install the package flac (apt install flac), "
+                "or put %1 beside OndrixFlac.")
+                .arg(programFileName(QStringLiteral("flac.exe"))),
     };
     return program;
 }

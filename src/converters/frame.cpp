@@ -111,8 +111,9 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
         tell(shownTitle(program_.missingEncoderText));
         return;
     }
+    const std::optional<QString> written = writtenFile(input, output);
     QString passedInput = input;
-    if (const std::optional<QString> replaced = replacedFile(input, output)) {
+    if (const std::optional<QString> replaced = replacedFile(written)) {
         const ShownText question =
             shownShortName(*replaced) + ShownText::own(u" already exists. Replace it?");
         if (!dialogs_.ask(this, question.text(), program_.caption)) return;
@@ -120,9 +121,9 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
     }
     // The encoder works in the folder the list shows, so that a bare name
     // picked from the list is found whatever folder the program lives in.
-    const int result =
-        shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), program_.encoder,
-                   parameterText(passedInput, output), listFolder_, kShowNormal);
+    const int result = shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
+                                  program_.encoder, parameterText(passedInput, output), listFolder_,
+                                  kShowNormal, written.value_or(QString()));
     if (result == kShellFileNotFound) tell(shownTitle(program_.missingEncoderText));
 }
 
@@ -144,10 +145,12 @@ ShownText ConverterFrame::refusal(const QString& input, const QString& output) c
     return {};
 }
 
-std::optional<QString> ConverterFrame::replacedFile(const QString& input,
-                                                    const QString& output) const {
-    const std::optional<QString> written =
-        program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+std::optional<QString> ConverterFrame::writtenFile(const QString& input,
+                                                   const QString& output) const {
+    return program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+}
+
+std::optional<QString> ConverterFrame::replacedFile(const std::optional<QString>& written) const {
     if (!written) return std::nullopt;
     // Decided as the encoder does: the name as passed, in its working folder.
     const QFileInfo info(QDir(listFolder_).absoluteFilePath(*written));

@@ -86,8 +86,11 @@ class ConverterFrame : public SuiteWindow {
     void fillFileList(const QString& pattern);
     // Why the encoder must not start on these names; empty when it may.
     ShownText refusal(const QString& input, const QString& output) const;
+    // The file the encoder writes, as named in its arguments; nothing when
+    // it would write none.
+    std::optional<QString> writtenFile(const QString& input, const QString& output) const;
     // The existing file the encoder would write over; nothing when none.
-    std::optional<QString> replacedFile(const QString& input, const QString& output) const;
+    std::optional<QString> replacedFile(const std::optional<QString>& written) const;
     void tell(const ShownText& text);
 
     const ConverterProgram& program_;

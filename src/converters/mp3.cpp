@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/pick_list.h"
 
@@ -48,9 +49,11 @@ const ConverterProgram& mp3Program() {
         .outputArgument = lameOutputArgument,
         // LAME replaces an existing output without being told.
         .replaceOption = QString(),
-        .missingEncoderText = QStringLiteral(
-            "The MP3 encoder LAME was not found. Install the package lame (apt install lame), "
-            "or put lame.exe beside OndrixMP3."),
+        .missingEncoderText =
+            QStringLiteral(
+                "The MP3 encoder LAME was not found. Install the package lame (apt install lame), "
+                "or put %1 beside OndrixMP3.")
+                .arg(programFileName(QStringLiteral("lame.exe"))),
     };
     return program;
 }

@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
+#include "media/address_gate.h"
 #include "media/failure.h"
 #include "media/media_engine.h"
-#include "platform/address_gate.h"
 
 namespace ondrix {
 

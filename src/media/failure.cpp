@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 namespace ondrix {
 
@@ -24,6 +24,8 @@ QString failureText(FailureReason reason) {
         }
         case Failure::ConnectionRefused:
             return QStringLiteral("Connection refused");
+        case Failure::ServerNotFound:
+            return QStringLiteral("Server not found");
         case Failure::NoAnswer:
             return QStringLiteral("No answer from the server");
         case Failure::NothingPlayed:

@@ -9,8 +9,9 @@ enum class Failure {
     None,
     HttpStatus,  // detail: the status
     ConnectionRefused,
-    NoAnswer,       // the server took the connection and said nothing
-    NothingPlayed,  // detail: the stall limit in seconds
+    ServerNotFound,  // the host name does not resolve
+    NoAnswer,        // the server took the connection and said nothing
+    NothingPlayed,   // detail: the stall limit in seconds
     NotAudio,
     CannotOpen,
     OffTheAir,      // detail: the reconnect limit in seconds

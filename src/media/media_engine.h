@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 namespace ondrix {
 
@@ -58,6 +58,9 @@ class MediaEngine : public QObject {
     // The name of what plays, and the title a station sends (ICY), if any.
     virtual QString mediaTitle() const { return URL(); }
     virtual QString streamTitle() const { return QString(); }
+    // The title tag of the file that plays, local or served; empty when it
+    // has none.
+    virtual QString titleTag() const { return QString(); }
     // Why the address did not play, in words; empty while nothing failed.
     // Changes are told with titleChanged.
     virtual QString failureText() const { return QString(); }

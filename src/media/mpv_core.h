@@ -61,6 +61,8 @@ class CoreEvents {
     virtual void trackBitRateChanged(CoreId core, std::int64_t rate) = 0;
     virtual void fileFormatChanged(CoreId core, const QString& format) = 0;
     virtual void mediaTitleChanged(CoreId core, const QString& title) = 0;
+    // The title tag of what plays, from the same metadata as the ICY headers.
+    virtual void titleTagChanged(CoreId core, const QString& tag) = 0;
     virtual void metadataChanged(CoreId core, const IcyHeaders& headers) = 0;
     // After each event, once it was told.
     virtual void eventTold() = 0;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/freed_memory.h"
 #include "platform/runtime_error.h"
 
 namespace ondrix {
@@ -109,6 +110,7 @@ void MpvEngine::setURL(const QString& url, AddressOrigin origin) {
     step([&] {
         if (url != machine_.url()) stationName_.clear();
         streamTitle_.clear();
+        titleTag_.clear();
         machine_.setUrl(url, admitAddress(origin, url));
         observeDuration(!machine_.network());
     });
@@ -166,9 +168,15 @@ void MpvEngine::setNetworkTimeout(int seconds) {
     forBothCores([&](MpvCore& core) { core.setNetworkTimeout(seconds); });
 }
 
+QString MpvEngine::titleTag() const {
+    return machine_.loaded() ? titleTag_ : QString();
+}
+
 QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
+    // A file's own title names it best, wherever it is served from.
+    if (const QString tag = titleTag(); !tag.isEmpty()) return tag;
     if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
@@ -213,9 +221,10 @@ void MpvEngine::publish() {
         emit bitRateChanged();
     }
     if (mediaTitle() != told_.title || streamTitle_ != told_.streamTitle ||
-        machine_.failure() != told_.failure) {
+        titleTag() != told_.titleTag || machine_.failure() != told_.failure) {
         told_.title = mediaTitle();
         told_.streamTitle = streamTitle_;
+        told_.titleTag = titleTag();
         told_.failure = machine_.failure();
         emit titleChanged(told_.title);
     }
@@ -273,6 +282,7 @@ void MpvEngine::sendCommands() {
         shownCore_ = machine_.activeCore();
         demuxBitrate_ = icyBitrate_ = measuredBitrate_ = 0;
         mediaTitle_.clear();
+        titleTag_.clear();
     }
     flushOutbox();
     for (const EngineCommand& c : continues) {
@@ -389,6 +399,10 @@ void MpvEngine::pausedForCacheChanged(CoreId id, bool on) {
 
 void MpvEngine::idleChanged(CoreId id, bool on) {
     machine_.idleChanged(id, on);
+    // A core goes idle once it has closed its stream: the buffers and
+    // decoders it freed go back to the system, so that station changes keep
+    // no more than the stream that plays.
+    if (on) releaseFreedMemory();
 }
 
 void MpvEngine::seekableChanged(CoreId id, bool on) {
@@ -434,6 +448,10 @@ void MpvEngine::trackBitRateChanged(CoreId id, std::int64_t rate) {
 
 void MpvEngine::mediaTitleChanged(CoreId id, const QString& title) {
     shown(id, [&] { mediaTitle_ = title; });
+}
+
+void MpvEngine::titleTagChanged(CoreId id, const QString& tag) {
+    shown(id, [&] { titleTag_ = tag; });
 }
 
 void MpvEngine::metadataChanged(CoreId id, const IcyHeaders& headers) {

@@ -49,6 +49,7 @@ class MpvEngine : public MediaEngine, private CoreEvents {
     void setCurrentPosition(double seconds) override;
     QString mediaTitle() const override;
     QString streamTitle() const override { return streamTitle_; }
+    QString titleTag() const override;
     QString failureText() const override { return ondrix::failureText(machine_.failure()); }
 
     // How long a dropped network stream is tried again before giving up.
@@ -64,7 +65,7 @@ class MpvEngine : public MediaEngine, private CoreEvents {
     struct Told {
         PlayState state = PlayState::Undefined;
         std::int64_t bitRate = 0;
-        QString title, streamTitle;
+        QString title, streamTitle, titleTag;
         FailureReason failure;
         double position = 0.0, duration = 0.0;
         int volume = 50;
@@ -116,6 +117,7 @@ class MpvEngine : public MediaEngine, private CoreEvents {
     void audioBitRateChanged(CoreId core, double rate) override;
     void trackBitRateChanged(CoreId core, std::int64_t rate) override;
     void mediaTitleChanged(CoreId core, const QString& title) override;
+    void titleTagChanged(CoreId core, const QString& tag) override;
     void metadataChanged(CoreId core, const IcyHeaders& headers) override;
     void eventTold() override;
     template <typename Show>
@@ -151,6 +153,7 @@ class MpvEngine : public MediaEngine, private CoreEvents {
     QString mediaTitle_;
     QString streamTitle_;
     QString stationName_;  // ICY icy-name
+    QString titleTag_;
     std::int64_t demuxBitrate_ = 0;
     std::int64_t icyBitrate_ = 0;
     std::int64_t measuredBitrate_ = 0;  // steadied

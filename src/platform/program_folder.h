@@ -8,4 +8,8 @@ namespace ondrix {
 // separator except at the file system's root.
 QString programFolder();
 
+// A program's file name as this system spells it: "lame.exe" on Windows,
+// "lame" elsewhere, where programs have no extension.
+QString programFileName(const QString& windowsName);
+
 }  // namespace ondrix

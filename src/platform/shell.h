@@ -24,8 +24,11 @@ class Shell {
     virtual ~Shell() = default;
     virtual int open(WindowHandle window, const QString& operation, const QString& file,
                      const QString& parameters, const QString& directory, int showCommand) = 0;
+    // output: the file the program is to write (relative to directory), named
+    // where its end is told; empty when none is known.
     virtual int run(WindowHandle window, const QString& operation, const QString& program,
-                    const QString& parameters, const QString& directory, int showCommand) = 0;
+                    const QString& parameters, const QString& directory, int showCommand,
+                    const QString& output) = 0;
     // Whether run() would find the program, so that a caller can say it is
     // missing before asking the user anything.
     virtual bool canRun(const QString& program) = 0;
@@ -45,7 +48,7 @@ int shellOpenDocument(WindowHandle window, const QString& operation, const QStri
 // directly.
 int shellRunProgram(WindowHandle window, const QString& operation, const QString& program,
                     const QString& parameters, const QString& directory, int showCommand,
-                    const QString& consoleWrapper = QString());
+                    const QString& output = QString(), const QString& consoleWrapper = QString());
 bool shellFindsProgram(const QString& program);
 
 class SystemShell : public Shell {
@@ -57,9 +60,10 @@ class SystemShell : public Shell {
         return shellOpenDocument(window, operation, file, directory, showCommand);
     }
     int run(WindowHandle window, const QString& operation, const QString& program,
-            const QString& parameters, const QString& directory, int showCommand) override {
+            const QString& parameters, const QString& directory, int showCommand,
+            const QString& output) override {
         return shellRunProgram(window, operation, program, parameters, directory, showCommand,
-                               consoleWrapper_);
+                               output, consoleWrapper_);
     }
     bool canRun(const QString& program) override { return shellFindsProgram(program); }
 
@@ -69,14 +73,18 @@ class SystemShell : public Shell {
 
 // The private first argument of a front-end's wrapper mode; users never type it.
 inline constexpr char kConsoleWrapperArgument[] = "--ondrix-console-wrapper";
+// After it, where no terminal shows the program: tell its end on the desktop.
+// Followed by the file the program writes (or an empty argument) and its log.
+inline constexpr char kEndNoticeArgument[] = "--ondrix-end-notice";
 
-// The wrapper mode, when argv asks for it: runs argv[2] with the arguments
-// after it, without a shell, and returns its exit status. On success it ends
-// at once; when the program fails or cannot be started it prints why and
-// waits for Enter (or the end of its input), so that a terminal window that
-// closes with it can still be read. When its output is no terminal (a log),
-// the program's output is written as a terminal would finally show it.
-// Nothing when argv does not ask for it.
+// The wrapper mode, when argv asks for it: runs the program named after the
+// wrapper's arguments with the arguments after it, without a shell, and
+// returns its exit status. On success it ends at once; when the program fails
+// or cannot be started it prints why and waits for Enter (or the end of its
+// input), so that a terminal window that closes with it can still be read.
+// When its output is no terminal (a log), the program's output is written as
+// a terminal would finally show it. Asked to, it tells the program's end as
+// a desktop notification. Nothing when argv does not ask for it.
 std::optional<int> runConsoleWrapper(int argc, char** argv);
 
 }  // namespace ondrix

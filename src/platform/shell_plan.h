@@ -53,10 +53,12 @@ std::optional<QString> findProgram(const QString& program, const QString& direct
                                    const ShellEnvironment& environment);
 
 // What running the program with the parameter text starts; nothing when the
-// program is not found.
+// program is not found. A console program started through the wrapper
+// without a terminal has its end told on the desktop, naming the output.
 std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
                                           const QString& directory,
-                                          const ShellEnvironment& environment);
+                                          const ShellEnvironment& environment,
+                                          const QString& output = QString());
 
 // Starts the launch detached, stdin from /dev/null; false when it could not
 // be started. A log it writes to is first kept under kLogLimit.

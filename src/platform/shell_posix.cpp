@@ -17,6 +17,7 @@
 #include <ctime>
 
 #include "platform/command_line.h"
+#include "platform/desktop_notice.h"
 #include "platform/program_folder.h"
 #include "platform/shell.h"
 #include "platform/shell_plan.h"
@@ -43,7 +44,8 @@ ShellLaunch openerLaunch(const QString& target, const QString& workingDirectory)
 }
 
 ShellLaunch programLaunch(const QString& program, const QString& parameters,
-                          const QString& workingDirectory, const ShellEnvironment& environment) {
+                          const QString& workingDirectory, const ShellEnvironment& environment,
+                          const QString& output) {
     const QStringList arguments = splitWindowsCommandLine(parameters);
     if (!isConsoleProgram(program)) return {program, arguments, workingDirectory, {}};
     QStringList command = QStringList{program} + arguments;
@@ -66,6 +68,11 @@ ShellLaunch programLaunch(const QString& program, const QString& parameters,
         log = QDir(environment.logFolder)
                   .filePath((bare.isEmpty() ? name : bare) + QStringLiteral(".log"));
     }
+    // ... and its end unseen: the wrapper tells it on the desktop.
+    if (!environment.consoleWrapper.isEmpty())
+        command = command.mid(0, 2) +
+                  QStringList{QString::fromLatin1(kEndNoticeArgument), output, log} +
+                  command.mid(2);
     const QString first = command.takeFirst();
     return {first, command, workingDirectory, log};
 }
@@ -162,11 +169,12 @@ std::optional<QString> findProgram(const QString& program, const QString& direct
 
 std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
                                           const QString& directory,
-                                          const ShellEnvironment& environment) {
+                                          const ShellEnvironment& environment,
+                                          const QString& output) {
     const std::optional<QString> found = findProgram(program, directory, environment);
     if (!found) return std::nullopt;
     const QString workingDirectory = directory.isEmpty() ? QDir::currentPath() : directory;
-    return programLaunch(*found, parameters, workingDirectory, environment);
+    return programLaunch(*found, parameters, workingDirectory, environment, output);
 }
 
 std::optional<ShellLaunch> planDocumentOpen(const QString& file, const QString& directory,
@@ -227,9 +235,10 @@ int shellOpenDocument(WindowHandle, const QString&, const QString& file, const Q
 }
 
 int shellRunProgram(WindowHandle, const QString&, const QString& program, const QString& parameters,
-                    const QString& directory, int, const QString& consoleWrapper) {
-    const std::optional<ShellLaunch> launch =
-        planProgramRun(program, parameters, directory, currentShellEnvironment(consoleWrapper));
+                    const QString& directory, int, const QString& output,
+                    const QString& consoleWrapper) {
+    const std::optional<ShellLaunch> launch = planProgramRun(
+        program, parameters, directory, currentShellEnvironment(consoleWrapper), output);
     if (!launch) return kShellFileNotFound;
     return startLaunch(*launch) ? kShellStarted : kShellFailed;
 }
@@ -260,8 +269,20 @@ void waitForEnter() {
 
 std::optional<int> runConsoleWrapper(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], kConsoleWrapperArgument) != 0) return std::nullopt;
-    if (argc < 3) return 2;
-    char** command = argv + 2;
+    // The notice's output and log come before the program, when asked for.
+    const bool notify = argc > 2 && std::strcmp(argv[2], kEndNoticeArgument) == 0;
+    const int first = notify ? 5 : 2;
+    if (argc <= first) return 2;
+    char** command = argv + first;
+    const auto tellEnd = [&](const QString& failure) {
+        if (!notify) return;
+        const QString output = QString::fromLocal8Bit(argv[3]);
+        showDesktopNotice(
+            QFileInfo(QString::fromLocal8Bit(argv[0])).fileName(),
+            programEndNotice(QString::fromLocal8Bit(command[0]), failure,
+                             output.isEmpty() ? output : QDir::current().absoluteFilePath(output),
+                             QString::fromLocal8Bit(argv[4]), QDir::homePath()));
+    };
     const bool toLog = !isatty(STDOUT_FILENO);
     if (toLog) {
         // In a log, say when, where and what ran.
@@ -289,6 +310,8 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
     if (spawnError != 0) {
         if (pipeEnds[0] >= 0) close(pipeEnds[0]);
         std::printf("%s could not be started: %s\n", command[0], std::strerror(spawnError));
+        std::fflush(stdout);
+        tellEnd(QStringLiteral("could not be started"));
         waitForEnter();
         return 127;
     }
@@ -311,15 +334,22 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        tellEnd({});
+        return 0;
+    }
     int exitStatus = 0;
     if (WIFEXITED(status)) {
         exitStatus = WEXITSTATUS(status);
         std::printf("\n%s ended with exit status %d.\n", command[0], exitStatus);
+        std::fflush(stdout);
+        tellEnd(QStringLiteral("stopped with status %1").arg(exitStatus));
     } else {
         exitStatus = 128 + WTERMSIG(status);
         std::printf("\n%s was ended by signal %d (%s).\n", command[0], WTERMSIG(status),
                     strsignal(WTERMSIG(status)));
+        std::fflush(stdout);
+        tellEnd(QStringLiteral("was ended by signal %1").arg(WTERMSIG(status)));
     }
     waitForEnter();
     return exitStatus;

@@ -42,7 +42,7 @@ int shellOpenDocument(WindowHandle window, const QString& operation, const QStri
 
 int shellRunProgram(WindowHandle window, const QString& operation, const QString& program,
                     const QString& parameters, const QString& directory, int showCommand,
-                    const QString& /*consoleWrapper*/) {
+                    const QString& /*output*/, const QString& /*consoleWrapper*/) {
     // ShellExecuteA gives a console program a console window of its own.
     if (!shellFindsProgram(program)) return SE_ERR_FNF;
     return shellExecute(window, operation, program, parameters, directory, showCommand);

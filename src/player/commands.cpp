@@ -63,7 +63,7 @@ void Wavelark::windowKeyDown(int keyCode) {
 void Wavelark::LabelRec_Click() {
     const int result = services_.shell.run(static_cast<WindowHandle>(winId()),
                                            QStringLiteral("Open"), QStringLiteral("OndrixWRec.exe"),
-                                           QString(), programFolder(), kShowNormal);
+                                           QString(), programFolder(), kShowNormal, QString());
     if (result == kShellFileNotFound) {
         services_.dialogs.message(
             this,

@@ -61,12 +61,13 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
     return 0;
 }
 
-ShownText mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url) {
+ShownText mprisTitle(const QString& titleTag, const QString& streamTitle,
+                     const QString& stationName, const QString& url) {
     // Cleaned before the choice: a title of escape codes alone is no title.
-    ShownText stream = shownTitle(streamTitle);
-    if (!stream.text().trimmed().isEmpty()) return stream;
-    ShownText station = shownTitle(stationName);
-    if (!station.text().trimmed().isEmpty()) return station;
+    for (const QString& candidate : {titleTag, streamTitle, stationName}) {
+        ShownText title = shownTitle(candidate);
+        if (!title.text().trimmed().isEmpty()) return title;
+    }
     const qsizetype cut =
         std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
     const QString last = url.mid(cut + 1);
@@ -178,8 +179,9 @@ QVariantMap MprisService::metadata() const {
     QVariantMap data{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())},
         {QStringLiteral("xesam:title"),
-         (engine_.failureText().isEmpty() ? mprisTitle(engine_.streamTitle(), station, url)
-                                          : shownTitle(engine_.failureText()))
+         (engine_.failureText().isEmpty()
+              ? mprisTitle(engine_.titleTag(), engine_.streamTitle(), station, url)
+              : shownTitle(engine_.failureText()))
              .text()},
         {QStringLiteral("xesam:url"), mprisUrl(url)},
     };

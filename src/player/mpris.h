@@ -29,9 +29,11 @@ int mprisStationSlot(const StationTable& stations, const QString& url, int prefe
 // address, wrapping; from no station (0) the first or the last one. 0 when
 // no button other than `current` has one.
 int mprisNeighbourStation(const StationTable& stations, int current, int direction);
-// The title shown for what plays: the stream's own title, else the station's
-// name, else the last part of the address; on one line, without controls.
-ShownText mprisTitle(const QString& streamTitle, const QString& stationName, const QString& url);
+// The title shown for what plays: the file's title tag, else the stream's
+// own title, else the station's name, else the last part of the address; on
+// one line, without controls.
+ShownText mprisTitle(const QString& titleTag, const QString& streamTitle,
+                     const QString& stationName, const QString& url);
 // Who plays as sound menus show it: the station's name, else the folder's
 // name of a local file; cleaned, empty for an address of neither.
 ShownText mprisArtist(const QString& stationName, const QString& url);

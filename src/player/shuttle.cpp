@@ -16,14 +16,6 @@ QString bitRateText(const QString& bitsPerSecond) {
     return plainDecimalText(std::round(*rate / 1000.0)) + QStringLiteral(" kbps");
 }
 
-int stepShuttleIndex(int position, int count, int direction) {
-    if (count <= 0) return -1;
-    const int to = position + direction;
-    if (to >= 0 && to < count) return to;
-    // Past either end (or beyond a shorter folder's list) the walk wraps.
-    return direction < 0 ? count - 1 : 0;
-}
-
 namespace {
 // The caption is rewritten on every tick; writing the text it already shows
 // must not cost a relayout and repaint.
@@ -36,14 +28,14 @@ void Wavelark::Timer1_Timer() {
     switch (services_.engine.playState()) {
         case PlayState::Stopped:
             showStatus(Label1, QStringLiteral("Stopped"));
-            walkFailures_ = 0;  // what stopped had played: a new round
+            walk_.played();  // what stopped had played
             shuttleStep();
             break;
         case PlayState::Paused:
             showStatus(Label1, QStringLiteral("Paus"));
             break;
         case PlayState::Playing:
-            walkFailures_ = 0;
+            walk_.played();
             showStatus(
                 Label1,
                 bitRateText(services_.engine.currentMediaItemInfo(QStringLiteral("bitrate"))));
@@ -53,12 +45,7 @@ void Wavelark::Timer1_Timer() {
             break;
         case PlayState::Ready:
             showStatus(Label1, QStringLiteral("Ready"));
-            // A cover image or a damaged file in an album folder must not end
-            // the walk; a folder with nothing playable ends it after one round.
-            if (!walkUrl_.isEmpty() && services_.engine.URL() == walkUrl_) {
-                walkUrl_.clear();
-                if (++walkFailures_ < File1->listCount()) shuttleStep();
-            }
+            if (walk_.stepsOver(services_.engine.URL(), File1->listCount())) shuttleStep();
             break;
         case PlayState::Reconnecting:
             showStatus(Label1, QStringLiteral("Reconnect"));
@@ -91,48 +78,30 @@ void Wavelark::enablePoller() {
 // Selecting the entry runs File1_Click nested, which stores the position and
 // starts the file; the URL is then set once more, as the step always does.
 void Wavelark::shuttleStep(int direction) {
-    inShuttleStep_ = true;
-    walkUrl_.clear();
-    shuttleStepInOrder(direction);
-    inShuttleStep_ = false;
-}
-
-void Wavelark::shuttleStepInOrder(int direction) {
-    if (randomOrderFlag_ == -1) {
-        services_.random.reseedFromClock();
-        const int count = File1->listCount();
-        if (count <= 0) return;
-        const int drawn = static_cast<int>(services_.random.next() * count);
-        shuttlePosition_ = static_cast<std::int16_t>(std::min(drawn, count - 1));
-        File1->setListIndex(shuttlePosition_);
-    } else {
-        const int next = stepShuttleIndex(shuttlePosition_, File1->listCount(), direction);
-        if (next < 0) return;
-        File1->setListIndex(next);
+    const std::optional<int> entry =
+        walk_.beginStep(File1->listCount(), direction, services_.random);
+    if (entry) {
+        File1->setListIndex(*entry);
+        playSelectedFile();
     }
-    playSelectedFile();
-    walkUrl_ = services_.engine.URL();
+    walk_.endStep(entry ? services_.engine.URL() : QString());
 }
 
 void Wavelark::playSelectedFile() {
-    walking_ = true;
-    services_.engine.setURL(File1->fileAddress(),
-                            inShuttleStep_ ? AddressOrigin::ShuttleStep : AddressOrigin::FileList);
+    walk_.fileStarted();
+    services_.engine.setURL(File1->fileAddress(), walk_.stepping() ? AddressOrigin::ShuttleStep
+                                                                   : AddressOrigin::FileList);
 }
 
 void Wavelark::File1_Click() {
-    if (!inShuttleStep_) {  // the user's pick is not the walk's, and starts a new one
-        walkUrl_.clear();
-        walkFailures_ = 0;
-    }
+    walk_.selected(File1->listIndex());
     Random_Play_Click();  // the order follows the box from here
     enablePoller();
-    shuttlePosition_ = static_cast<std::int16_t>(File1->listIndex());
     playSelectedFile();
 }
 
 PlayerState Wavelark::playerState() const {
-    return {settings_.stations(), walking_, File1->listCount()};
+    return {settings_.stations(), walk_.walking(), File1->listCount()};
 }
 
 // As the walk goes on by itself when a file ends; a stopped walk starts again.
@@ -142,7 +111,7 @@ void Wavelark::stepWalk(int direction) {
 }
 
 void Wavelark::Random_Play_Click() {
-    randomOrderFlag_ = Random_Play->checkState() == Qt::Checked ? -1 : 0;
+    walk_.setRandom(Random_Play->checkState() == Qt::Checked);
 }
 
 void Wavelark::Drive1_Change() {

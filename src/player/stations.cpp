@@ -7,7 +7,7 @@ namespace ondrix {
 
 void Wavelark::PlayStation(int slot) {
     const StationTable& stations = settings_.stations();
-    walking_ = false;
+    walk_.left();
     services_.engine.controlsStop();
     services_.engine.setURL(stations.streamUrl[slot], AddressOrigin::StationFile);
     services_.engine.controlsPlay();
@@ -29,7 +29,7 @@ void Wavelark::LabelStop_Click() {
 // itself; the last change wins. Blanks around it go, as in "!rkeys.txt": a
 // server would be asked for "/mp3%20".
 void Wavelark::Text1_Change() {
-    walking_ = false;
+    walk_.left();
     services_.engine.setURL(Text1->text().trimmed(), AddressOrigin::UrlBox);
 }
 

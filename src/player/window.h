@@ -6,7 +6,8 @@
 //   startup.cpp   Form_Load
 //   stations.cpp  PlayStation, LabelR1..8, LabelPlay, LabelStop, Text1, label2
 //   shuttle.cpp   Timer1 (status poller and shuttle play) and when it runs,
-//                 File1, Random_Play, Drive1, Dir1
+//                 File1, Random_Play, Drive1, Dir1; the walk's own state and
+//                 steps are ShuttleWalk's (shuttle_walk.cpp)
 //   clock.cpp     Timer3 (clock and second clock), lbltime
 //   marquee.cpp   Timer2 (scrolling texts), their captions and places
 //   commands.cpp  the keys past the shared ones, LabelRec, LabelExit
@@ -27,6 +28,7 @@
 #include "player/media_widget.h"
 #include "player/player_commands.h"
 #include "player/settings/settings_files.h"
+#include "player/shuttle_walk.h"
 #include "ui/clickable_label.h"
 #include "ui/control_table.h"
 #include "ui/dialogs.h"
@@ -146,8 +148,8 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     PlayerSettings& settings() { return settings_; }
     const QString& currentWebPage() const { return currentWebPage_; }
     std::int16_t marqueeStep() const { return marqueeStep_; }
-    std::int16_t randomOrderFlag() const { return randomOrderFlag_; }
-    std::int16_t shuttlePosition() const { return shuttlePosition_; }
+    std::int16_t randomOrderFlag() const { return walk_.randomOrderFlag(); }
+    std::int16_t shuttlePosition() const { return walk_.position(); }
     // Scrolling labels' left edges in twips (single precision, as moved).
     float scrollL2RLeft() const { return scrollL2RLeft_; }
     float scrollR2LLeft() const { return scrollR2LLeft_; }
@@ -171,7 +173,6 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     // direction 1 goes on in the list's order, -1 goes back; a random walk
     // draws anew either way.
     void shuttleStep(int direction = 1);
-    void shuttleStepInOrder(int direction);
     // Runs the poller's tick once the current handler has ended, if Timer1
     // is on then.
     void pollSoon();
@@ -200,20 +201,11 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;
-    std::int16_t randomOrderFlag_ = 0;
-    std::int16_t shuttlePosition_ = 0;
     float scrollL2RLeft_ = 0;
     float scrollR2LLeft_ = 0;
     bool dragFromSurface_ = false;
     bool pollQueued_ = false;
-    // The address the shuttle walk started last, and how many it started
-    // in a row that could not play: the walk steps over those, once around
-    // the folder at most. A file or station the user picks is not the walk's.
-    QString walkUrl_;
-    int walkFailures_ = 0;
-    bool inShuttleStep_ = false;
-    // A file of the folder plays, picked or walked to: Shuttle Play.
-    bool walking_ = false;
+    ShuttleWalk walk_;
 };
 
 // Pure rules of the handlers, tested on their own.
@@ -224,9 +216,5 @@ float scrollRightToLeft(float left, float width, float step);
 // Where a text at `left` stands after `ticks` ticks of a scrolling rule.
 float scrollAfterTicks(const std::function<float(float)>& tick, float left, std::int64_t ticks);
 QStringList playerHelpLines();
-// Where the list-order shuttle goes from position in a list of count
-// entries: the next one (direction 1), wrapping to the first, or the
-// previous one (-1), wrapping to the last; -1 for an empty list.
-int stepShuttleIndex(int position, int count, int direction);
 
 }  // namespace ondrix

@@ -106,7 +106,7 @@ const WindowLayout& wrecWindowLayout() {
                  .rightAligned = true,
                  .wordWrap = true,
                  .surface = true},
-                {.name = QStringLiteral("LabelQuiet"),
+                {.name = QStringLiteral("LabelLevel"),
                  .kind = ControlKind::Label,
                  .caption = QStringLiteral(""),
                  .left = 4560,

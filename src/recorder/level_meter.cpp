@@ -20,6 +20,11 @@ double levelFraction(double db) {
     return std::clamp((db - kLevelFloorDb) / -kLevelFloorDb, 0.0, 1.0);
 }
 
+QString levelText(double db) {
+    if (db < kQuietBelowDb) return QStringLiteral("quiet");
+    return QStringLiteral("%1 dB").arg(std::lround(db));
+}
+
 void LevelMeter::add(double peak, double seconds) {
     now_ = seconds;
     levelDb_ = peakToDb(peak);
@@ -27,19 +32,17 @@ void LevelMeter::add(double peak, double seconds) {
         markPeakDb_ = levelDb_;
         markSetAt_ = seconds;
     }
-    recent_.push_back({seconds, levelDb_});
-    while (recent_.front().endSeconds <= seconds - kQuietSeconds) recent_.pop_front();
+    loudestDb_ = std::max(loudestDb_, levelDb_);
+    if (seconds >= readoutAt_ + kReadoutSeconds) {
+        readoutDb_ = loudestDb_;
+        loudestDb_ = kSilenceDb;
+        readoutAt_ = seconds;
+    }
 }
 
 double LevelMeter::markDb() const {
     const double falling = std::max(0.0, now_ - markSetAt_ - kPeakHoldSeconds);
     return std::max(kSilenceDb, markPeakDb_ - kPeakFallDbPerSecond * falling);
-}
-
-bool LevelMeter::isQuiet() const {
-    if (now_ < kQuietSeconds) return false;
-    return std::all_of(recent_.begin(), recent_.end(),
-                       [](const Stretch& stretch) { return stretch.db < kQuietBelowDb; });
 }
 
 }  // namespace ondrix

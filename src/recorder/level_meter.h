@@ -1,13 +1,16 @@
 #pragma once
 
-#include <deque>
+#include <QString>
+#include <optional>
 
 namespace ondrix {
 
-// The bar's scale in dBFS, and what counts as a quiet recording.
+// The bar's scale in dBFS, and what counts as quiet.
 constexpr double kLevelFloorDb = -60;
 constexpr double kQuietBelowDb = -40;
-constexpr double kQuietSeconds = 10;
+// The number beside the bar is renewed after this much sound: a few times a
+// second, slow enough to be read.
+constexpr double kReadoutSeconds = 0.25;
 // The peak mark stays this long, then falls back at this rate.
 constexpr double kPeakHoldSeconds = 1;
 constexpr double kPeakFallDbPerSecond = 10;
@@ -16,6 +19,9 @@ constexpr double kPeakFallDbPerSecond = 10;
 double peakToDb(double peak);
 // Where a level sits on the bar, 0 at its floor to 1 at full scale.
 double levelFraction(double db);
+// The level as the number beside the bar reads it: "-27 dB", or "quiet"
+// under kQuietBelowDb.
+QString levelText(double db);
 
 // The levels of a recording, timed by the sound itself (seconds recorded),
 // so that they read the same however late the window sees them.
@@ -28,20 +34,18 @@ class LevelMeter {
     double levelDb() const { return levelDb_; }
     // Rises with the level at once, holds, then falls back slowly.
     double markDb() const;
-    // A whole kQuietSeconds recorded, none of it reaching kQuietBelowDb.
-    bool isQuiet() const;
+    // The loudest level of the last kReadoutSeconds or more, renewed once
+    // that much sound has passed; nothing before then.
+    std::optional<double> readoutDb() const { return readoutDb_; }
 
   private:
-    struct Stretch {
-        double endSeconds;
-        double db;
-    };
-
     double now_ = 0;
     double levelDb_ = peakToDb(0);
     double markPeakDb_ = peakToDb(0);
     double markSetAt_ = 0;
-    std::deque<Stretch> recent_;  // the stretches of the last kQuietSeconds
+    double loudestDb_ = peakToDb(0);  // since the last readout
+    double readoutAt_ = 0;
+    std::optional<double> readoutDb_;
 };
 
 }  // namespace ondrix

@@ -63,7 +63,7 @@ void formWRec::bindControls() {
     controls_.bind(LabelFile, QStringLiteral("LabelFile"));
     controls_.bind(LabelTime, QStringLiteral("LabelTime"));
     controls_.bind(LabelSize, QStringLiteral("LabelSize"));
-    controls_.bind(LabelQuiet, QStringLiteral("LabelQuiet"));
+    controls_.bind(LabelLevel, QStringLiteral("LabelLevel"));
     controls_.bind(LabelState, QStringLiteral("LabelState"));
     controls_.bind(LabelStop, QStringLiteral("LabelStop"));
     controls_.bind(level_, QStringLiteral("Level1"));
@@ -85,7 +85,7 @@ void formWRec::startRecording() {
     LabelFile->clear();
     LabelTime->setText(elapsedText(0));
     LabelSize->clear();
-    LabelQuiet->clear();
+    LabelLevel->clear();
     LabelState->setText(QStringLiteral("Starting"));
     LabelStop->setText(QStringLiteral("Stop"));
     recording_.start();
@@ -110,13 +110,14 @@ void formWRec::onProgress(qint64 dataBytes, double peak) {
         QLocale::c().formattedDataSize(44 + dataBytes, 1, QLocale::DataSizeTraditionalFormat));
     meter_.add(peak, static_cast<double>(dataBytes) / kRecordBytesPerSecond);
     level_->setLevels(meter_.levelDb(), meter_.markDb());
-    LabelQuiet->setText(meter_.isQuiet() ? QStringLiteral("quiet") : QString());
+    if (const std::optional<double> readout = meter_.readoutDb())
+        LabelLevel->setText(levelText(*readout));
 }
 
 void formWRec::onFinished(const QString& message) {
     meter_.reset();
     level_->setLevels(meter_.levelDb(), meter_.markDb());
-    LabelQuiet->clear();
+    LabelLevel->clear();
     QString state = message.isEmpty() ? QStringLiteral("Stopped") : message;
     if (!message.isEmpty() && !filePath_.isEmpty())
         state += QStringLiteral(". The file keeps what was recorded.");

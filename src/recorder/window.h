@@ -70,7 +70,7 @@ class formWRec : public SuiteWindow {
     QLabel* LabelFile = nullptr;
     QLabel* LabelTime = nullptr;
     QLabel* LabelSize = nullptr;
-    QLabel* LabelQuiet = nullptr;
+    QLabel* LabelLevel = nullptr;
     QLabel* LabelState = nullptr;
     ClickableLabel* LabelStop = nullptr;
     LevelBar* level_ = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include "support/accessibility.h"
 #include "support/fakes.h"
 #include "support/processes.h"
+#include "support/session_bus.h"
 #include "support/suite_paths.h"
 #include "support/temp_folder.h"
 #include "support/wav_tone.h"
@@ -193,6 +195,80 @@ TEST_F(ConverterE2eTest, APickedFileThatIsNoWavStartsNothing) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("fake.wav is not a WAV file."));
     EXPECT_FALSE(QDir(state.file(QStringLiteral("ondrix"))).exists()) << "an encoder started";
+}
+
+// The desktop's notification service on the test's own bus: it reads no
+// markup and keeps what it is told.
+class NotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+  public:
+    struct Notice {
+        QString appName, summary, body;
+    };
+    explicit NotificationService(const QString& address)
+        : bus_(QDBusConnection::connectToBus(address, QStringLiteral("notices"))) {
+        bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                            QDBusConnection::ExportAllSlots);
+        registered_ = bus_.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~NotificationService() override { QDBusConnection::disconnectFromBus(bus_.name()); }
+    bool registered() const { return registered_; }
+    // The notices told so far, once there are `count` of them.
+    std::vector<Notice> waitFor(size_t count) {
+        static_cast<void>(QTest::qWaitFor([&] { return notices_.size() >= count; }, 30000));
+        return notices_;
+    }
+
+  public slots:
+    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
+    uint Notify(const QString& appName, uint, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap&, int) {
+        notices_.push_back({appName, summary, body});
+        return static_cast<uint>(notices_.size());
+    }
+
+  private:
+    QDBusConnection bus_;
+    bool registered_ = false;
+    std::vector<Notice> notices_;
+};
+
+// Without a terminal program a real LAME run ends in a desktop notification,
+// sent by the front-end's wrapper: what it wrote, or why it stopped and where
+// its log is.
+TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
+    if (!haveProgram(QStringLiteral("dbus-daemon"))) GTEST_SKIP() << "needs dbus-daemon";
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    NotificationService service(bus.address());
+    ASSERT_TRUE(service.registered());
+    const ScopedVariable noTerminal("DISPLAY", QByteArray());
+    const ScopedVariable onBus("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+    CurrentDirectory here(folder.path());
+    SystemShell shell(testsupport::buildPath(QStringLiteral("OndrixMP3")));
+    FakeDialogs dialogs;
+    formMp3 mp3(shell, dialogs);
+    pick(mp3, QStringLiteral("tone.wav"));
+    mp3.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("a.mp3"));
+    mp3.LblCBR_Click();
+    auto notices = service.waitFor(1);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].appName, QStringLiteral("OndrixMP3"));
+    EXPECT_EQ(notices[0].summary, QStringLiteral("a.mp3 written"));
+    EXPECT_EQ(notices[0].body, folder.file(QStringLiteral("a.mp3")));
+    EXPECT_TRUE(validMp3(folder.path(), QStringLiteral("a.mp3")));
+
+    // An option LAME does not know: it stops with status 1.
+    mp3.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("b.mp3"));
+    mp3.textBox(QStringLiteral("Text3"))->setText(QStringLiteral("--no-such-option"));
+    mp3.LblMake_Click();
+    notices = service.waitFor(2);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1].summary, QStringLiteral("LAME stopped with status 1"));
+    EXPECT_EQ(notices[1].body,
+              QStringLiteral("See ") + state.file(QStringLiteral("ondrix/lame.log")));
+    EXPECT_TRUE(state.read(QStringLiteral("ondrix/lame.log")).contains("--no-such-option"));
 }
 
 // The built program, copied into a program folder of its own beside an
@@ -568,3 +644,5 @@ TEST(ConverterWrapperMode, FailureWaitsForEnterSuccessEndsAtOnce) {
 }
 
 }  // namespace
+
+#include "converter_e2e_test.moc"

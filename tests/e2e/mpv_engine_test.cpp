@@ -201,6 +201,8 @@ TEST_F(MpvEngineTest, AFailedAddressSaysWhyUntilTheNextIsSet) {
         {web.url(QStringLiteral("/gone")), "Not found (404)"},
         {QStringLiteral("http://127.0.0.1:%1/x").arg(testsupport::freePort()),
          "Connection refused"},
+        // ".invalid" never resolves.
+        {QStringLiteral("http://nosuch.invalid/x"), "Server not found"},
         {web.url(QStringLiteral("/page")), "Not an audio stream"},
         {web.url(QStringLiteral("/silent")), "No answer from the server"},
         {QStringLiteral("htp://127.0.0.1/x"), "Cannot open this address"},
@@ -407,6 +409,24 @@ class MpvEngineSourceTest : public MpvEngineTest {
         return static_cast<int>(std::count(log.states.begin(), log.states.end(), state));
     }
 };
+
+// A file's title tag names it, whether it lies on the disk or a web server
+// sends it.
+TEST_F(MpvEngineSourceTest, AFileShowsItsTitleTagFromTheDiskAndTheWeb) {
+    const QString tagged = folder.file(QStringLiteral("tagged.mp3"));
+    testsupport::WebServer web;
+    web.route(QStringLiteral("/tagged.mp3"),
+              {.type = "audio/mpeg",
+               .body = encode(
+                   30, {QStringLiteral("-metadata"), QStringLiteral("title=Long Local"), tagged})});
+    for (const QString& address : {tagged, web.url(QStringLiteral("/tagged.mp3"))}) {
+        engine.setURL(address, kTyped);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return engine.mediaTitle() == QStringLiteral("Long Local"); }, 10000))
+            << address.toStdString() << ": " << engine.mediaTitle().toStdString();
+        EXPECT_EQ(engine.titleTag(), QStringLiteral("Long Local"));
+    }
+}
 
 TEST_F(MpvEngineSourceTest, AFileSentChunkedWithoutALengthEndsOnce) {
     testsupport::WebServer web;

@@ -314,15 +314,19 @@ TEST_F(ConverterWindowTest, DialogFailureEndsTheHandlerQuietly) {
 TEST_F(ConverterWindowTest, PickedNamesReachTheEncoderWholeTypedTextAsTyped) {
     for (const char* name : {"-dash.wav", "quo\"te.wav", "tab\tname.wav"})
         folder.write(QString::fromLatin1(name), kWaveHeader);
+    // The output, as the encoder will name it, goes along for the notice of its end.
     struct Pick {
-        const char *name, *text1, *parameters;
+        const char *name, *text1, *parameters, *output;
     };
     const Pick picks[] = {
-        {"my song.wav", "\"my song.wav\"", "-8 \"my song.wav\" -o \"my song.flac\""},
-        {"-dash.wav", "./-dash.wav", "-8 ./-dash.wav -o ./-dash.flac"},
-        {"quo\"te.wav", R"("quo\"te.wav")", R"(-8 "quo\"te.wav" -o "quo\"te.flac")"},
+        {"my song.wav", "\"my song.wav\"", "-8 \"my song.wav\" -o \"my song.flac\"",
+         "my song.flac"},
+        {"-dash.wav", "./-dash.wav", "-8 ./-dash.wav -o ./-dash.flac", "./-dash.flac"},
+        {"quo\"te.wav", R"("quo\"te.wav")", R"(-8 "quo\"te.wav" -o "quo\"te.flac")",
+         "quo\"te.flac"},
         // Text1 shows the tab visibly; the encoder gets the real name.
-        {"tab\tname.wav", "\"tab\u2409name.wav\"", "-8 \"tab\tname.wav\" -o \"tab\tname.flac\""},
+        {"tab\tname.wav", "\"tab\u2409name.wav\"", "-8 \"tab\tname.wav\" -o \"tab\tname.flac\"",
+         "tab\tname.flac"},
     };
     formFlac& window = flac();
     for (const Pick& pick : picks) {
@@ -333,6 +337,7 @@ TEST_F(ConverterWindowTest, PickedNamesReachTheEncoderWholeTypedTextAsTyped) {
         click(window.commandLabel(QStringLiteral("lblComp8")));
         ASSERT_EQ(shell.calls.size(), 1u);
         EXPECT_EQ(shell.calls[0].parameters, QString::fromLatin1(pick.parameters));
+        EXPECT_EQ(shell.calls[0].output, QString::fromLatin1(pick.output));
     }
     EXPECT_EQ(text(window, "Text2"), QStringLiteral(".flac"));
     const QString chosen = folder.file(QStringLiteral("my song.wav"));
@@ -650,6 +655,8 @@ TEST(ConverterWithoutEncoder, ClickNamesTheMissingEncoderAndOpensNothing) {
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[0].text, mp3Program().missingEncoderText);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("apt install lame")));
+    // Named as the program is found here.
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("put lame beside")));
     EXPECT_EQ(dialogs.messages[1].text, flacProgram().missingEncoderText);
     EXPECT_EQ(dialogs.messages[1].title, QStringLiteral("Ondrix Flac"));
     ASSERT_TRUE(f6Seen);

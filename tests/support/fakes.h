@@ -175,7 +175,8 @@ struct ShellCall {
     ondrix::WindowHandle window;
     QString operation, file, parameters, directory;
     int showCommand;
-    bool run;  // a program run, not a document open
+    bool run;        // a program run, not a document open
+    QString output;  // what the run writes
 };
 
 // Records opens and runs; a program named in missing is not found.
@@ -183,13 +184,15 @@ class FakeShell : public ondrix::Shell {
   public:
     int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
              const QString& parameters, const QString& directory, int showCommand) override {
-        calls.push_back({window, operation, file, parameters, directory, showCommand, false});
+        calls.push_back({window, operation, file, parameters, directory, showCommand, false, {}});
         return ondrix::kShellStarted;
     }
     int run(ondrix::WindowHandle window, const QString& operation, const QString& program,
-            const QString& parameters, const QString& directory, int showCommand) override {
+            const QString& parameters, const QString& directory, int showCommand,
+            const QString& output) override {
         if (!canRun(program)) return ondrix::kShellFileNotFound;
-        calls.push_back({window, operation, program, parameters, directory, showCommand, true});
+        calls.push_back(
+            {window, operation, program, parameters, directory, showCommand, true, output});
         return ondrix::kShellStarted;
     }
     bool canRun(const QString& program) override { return !missing.contains(program); }

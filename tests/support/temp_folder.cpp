@@ -30,4 +30,13 @@ CurrentDirectory::~CurrentDirectory() {
     QDir::setCurrent(previous_);
 }
 
+ScopedVariable::ScopedVariable(const char* name, const QByteArray& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
+}
+
+ScopedVariable::~ScopedVariable() {
+    had_ ? qputenv(name_, old_) : qunsetenv(name_);
+}
+
 }  // namespace testsupport

@@ -29,4 +29,19 @@ class CurrentDirectory {
     QString previous_;
 };
 
+// Sets an environment variable of the process, or unsets it for a null
+// value, for the life of the object.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const QByteArray& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
 }  // namespace testsupport

@@ -1,5 +1,5 @@
 // Which addresses reach libmpv, by where they came from.
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

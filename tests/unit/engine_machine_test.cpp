@@ -575,6 +575,7 @@ TEST(EngineMachine, FailureReasonsInWords) {
     const std::pair<FailureReason, const char*> cases[] = {
         {{Failure::HttpStatus, 404}, "Not found (404)"},
         {{Failure::HttpStatus, 418}, "HTTP error (418)"},
+        {{Failure::ServerNotFound}, "Server not found"},
         {{Failure::NothingPlayed, 30}, "Nothing played within 30 s"},
         {{Failure::OffTheAir, 30}, "Off the air: gave up after 30 s"},
         {{Failure::FailedEntries, 5}, "Playlist: 5 entries in a row failed"},

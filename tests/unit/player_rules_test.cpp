@@ -117,9 +117,6 @@ TEST(DriveOf, TheLongestMountRootHoldingThePath) {
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb20/x"), drives), QStringLiteral("/"));
 }
 
-QString titleOf(const QString& stream, const QString& station, const QString& url) {
-    return mprisTitle(stream, station, url).text();
-}
 QString artistOf(const QString& station, const QString& url) {
     return mprisArtist(station, url).text();
 }
@@ -163,16 +160,25 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
     EXPECT_EQ(mprisNeighbourStation(lone, 0, -1), 3);
     EXPECT_EQ(mprisNeighbourStation(StationTable{}, 0, 1), 0);
 
-    const QString url = QStringLiteral("/music/a b.mp3");
-    EXPECT_EQ(titleOf(QStringLiteral("Song"), QStringLiteral("One"), url), QStringLiteral("Song"));
-    EXPECT_EQ(titleOf(QStringLiteral(" "), QStringLiteral("One"), url), QStringLiteral("One"));
-    EXPECT_EQ(titleOf({}, {}, url), QStringLiteral("a b.mp3"));
-    EXPECT_EQ(titleOf(QStringLiteral("\x1b]0;x\aSong\r\nTwo\u202E"), {}, url),
-              QStringLiteral("Song Two"));
-    EXPECT_EQ(titleOf(QStringLiteral("\x1b[2J\r\n"), QStringLiteral("One"), url),
-              QStringLiteral("One"));
-    EXPECT_EQ(titleOf({}, {}, QStringLiteral("C:\\music\\x.wav")), QStringLiteral("x.wav"));
-    EXPECT_EQ(titleOf({}, {}, QStringLiteral("http://host/")), QStringLiteral("http://host/"));
+    // The title tag, then the stream's title, then the station, then the address.
+    const struct {
+        const char *tag, *stream, *station, *url, *title;
+    } titles[] = {
+        {"Long Local", "Song", "One", "/music/a b.mp3", "Long Local"},
+        {"", "Song", "One", "/music/a b.mp3", "Song"},
+        {"\x1b[2J", " ", "One", "/music/a b.mp3", "One"},
+        {"", "", "", "/music/a b.mp3", "a b.mp3"},
+        {"", "\x1b]0;x\aSong\r\nTwo\u202E", "", "/music/a b.mp3", "Song Two"},
+        {"", "\x1b[2J\r\n", "One", "/music/a b.mp3", "One"},
+        {"", "", "", "C:\\music\\x.wav", "x.wav"},
+        {"", "", "", "http://host/", "http://host/"},
+    };
+    for (const auto& t : titles)
+        EXPECT_EQ(mprisTitle(QString::fromUtf8(t.tag), QString::fromUtf8(t.stream),
+                             QString::fromUtf8(t.station), QString::fromUtf8(t.url))
+                      .text(),
+                  QString::fromUtf8(t.title))
+            << t.title;
 }
 
 TEST(MprisRules, ArtistUrlAndSeek) {

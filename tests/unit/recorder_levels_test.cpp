@@ -48,30 +48,32 @@ TEST(RecorderLevels, PeakMarkHoldsThenFallsBackSlowly) {
     }
 }
 
-// "quiet": a whole ten seconds recorded, none of the last ten reaching -40 dBFS.
-TEST(RecorderLevels, QuietWhenTheLastTenSecondsStayUnderMinusForty) {
-    struct Case {
-        const char* name;
-        double loudPeak;  // one stretch of this peak ...
-        double loudAt;    // ... ending at this second (0: none)
-        double recorded;  // seconds of sound at -46 dBFS around it
-        bool quiet;
+// The number beside the bar: the loudest tenth of each quarter second or
+// so, whole decibels, "quiet" under -40 dBFS; nothing before the first.
+TEST(RecorderLevels, NumberBesideTheBarReadsTheLoudestOfEachQuarterSecond) {
+    struct Row {
+        double peak, seconds;
+        const char* text;
     };
-    const Case cases[] = {
-        {"ten quiet seconds", 0, 0, 10.0, true},
-        {"not yet ten seconds", 0, 0, 9.9, false},
-        {"a loud moment in the last ten seconds", 0.05, 3.0, 12.0, false},
-        {"a loud moment longer ago", 0.05, 3.0, 13.1, true},
-        {"just over -40 dBFS", 0.0101, 5.0, 12.0, false},
+    const Row rows[] = {
+        {0.5, 0.1, ""},           // too soon for a number
+        {0.01, 0.2, ""},          //
+        {0.01, 0.3, "-6 dB"},     // the loudest of the three tenths
+        {0.045, 0.4, "-6 dB"},    // held until the next quarter second is full
+        {0.0101, 0.5, "-6 dB"},   //
+        {0.001, 0.6, "-27 dB"},   // -26.9 rounds to -27
+        {0.0099, 0.9, "quiet"},   // just under -40
+        {0.0101, 1.2, "-40 dB"},  // just over it
+        {0, 1.5, "quiet"},        // silence
     };
-    for (const Case& c : cases) {
-        LevelMeter meter;
-        for (int tenth = 1; tenth <= std::lround(c.recorded * 10); ++tenth) {
-            const double seconds = tenth / 10.0;
-            meter.add(tenth == std::lround(c.loudAt * 10) ? c.loudPeak : 0.005, seconds);
-        }
-        EXPECT_EQ(meter.isQuiet(), c.quiet) << c.name;
+    LevelMeter meter;
+    for (const Row& row : rows) {
+        meter.add(row.peak, row.seconds);
+        const std::optional<double> readout = meter.readoutDb();
+        EXPECT_EQ(readout ? levelText(*readout).toStdString() : std::string(), row.text)
+            << row.seconds;
     }
+    EXPECT_EQ(levelText(-0.4), QStringLiteral("0 dB"));
 }
 
 TEST(RecorderLevels, FolderNamedFromTheHomeFolder) {

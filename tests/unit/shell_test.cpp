@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QTest>
 
+#include "platform/desktop_notice.h"
 #include "platform/shell_plan.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
 
 using namespace ondrix;
 using testsupport::CurrentDirectory;
+using testsupport::ScopedVariable;
 using testsupport::TempFolder;
 
 namespace {
@@ -35,21 +37,6 @@ QStringList argumentsSeenIn(const TempFolder& work) {
         return {QStringLiteral("<program did not run>")};
     return QString::fromUtf8(work.read("args.txt")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
-
-// Sets an environment variable for the life of the object.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedVariable() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
 
 }  // namespace
 
@@ -193,8 +180,8 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
                                  .consoleWrapper = QStringLiteral("/opt/ondrix/OndrixMP3"),
                                  .logFolder = QStringLiteral("/state/ondrix")};
     auto plan = [&](const QString& file) {
-        const auto launch =
-            planProgramRun(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(), environment);
+        const auto launch = planProgramRun(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(),
+                                           environment, QStringLiteral("a b.mp3"));
         return launch ? QStringList{launch->program} + launch->arguments +
                             QStringList{QStringLiteral("log:") + launch->outputLog}
                       : QStringList{QStringLiteral("<nothing>")};
@@ -205,8 +192,10 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
     EXPECT_EQ(plan(QStringLiteral("windowed")),
               (QStringList{work.file(QStringLiteral("windowed")), "-V", "2", "a b.wav", "log:"}));
     environment.terminalEmulator.clear();
+    // Without a terminal its end is told on the desktop, naming what it wrote.
     EXPECT_EQ(plan(QStringLiteral("console.exe")),
-              (QStringList{"/opt/ondrix/OndrixMP3", wrapperMode, console, "-V", "2", "a b.wav",
+              (QStringList{"/opt/ondrix/OndrixMP3", wrapperMode, kEndNoticeArgument, "a b.mp3",
+                           "/state/ondrix/console.log", console, "-V", "2", "a b.wav",
                            "log:/state/ondrix/console.log"}));
     environment.consoleWrapper.clear();
     EXPECT_EQ(plan(QStringLiteral("console.exe")),
@@ -217,6 +206,31 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
     EXPECT_EQ(currentShellEnvironment().logFolder, QDir::homePath() + "/.local/state/ondrix");
     ScopedVariable absolute("XDG_STATE_HOME", work.path().toLocal8Bit());
     EXPECT_EQ(currentShellEnvironment().logFolder, work.file(QStringLiteral("ondrix")));
+}
+
+// A console encoder's end as the desktop tells it: what it wrote, or why it
+// stopped and where its log is.
+TEST(ProgramEndNotice, SaysWhatWasWrittenOrWhyItStoppedAndWhere) {
+    const struct {
+        const char *program, *failure, *output, *log, *summary, *body;
+    } rows[] = {
+        {"/usr/bin/lame", "", "/home/ann/Music/a.mp3", "/home/ann/.local/state/ondrix/lame.log",
+         "a.mp3 written", "~/Music/a.mp3"},
+        {"/opt/flac.exe", "stopped with status 1", "/home/ann/a.flac",
+         "/home/ann/.local/state/ondrix/flac.log", "FLAC stopped with status 1",
+         "See ~/.local/state/ondrix/flac.log"},
+        {"/usr/bin/lame", "", "", "/state/lame.log", "LAME finished", ""},
+        // A file name shows its controls visibly, as in the window's lists.
+        {"/usr/bin/lame", "", "/home/anna/x\n\x1b[2J.mp3", "", "x\u240A\u241B[2J.mp3 written",
+         "/home/anna/x\u240A\u241B[2J.mp3"},
+    };
+    for (const auto& row : rows) {
+        const DesktopNotice notice = programEndNotice(
+            QString::fromUtf8(row.program), QString::fromUtf8(row.failure),
+            QString::fromUtf8(row.output), QString::fromUtf8(row.log), QStringLiteral("/home/ann"));
+        EXPECT_EQ(notice.summary, QString::fromUtf8(row.summary));
+        EXPECT_EQ(notice.body, QString::fromUtf8(row.body)) << row.summary;
+    }
 }
 
 TEST(ShellRun, AProgramNotFoundIsMissingEvenWhenTheDataFolderHoldsItsName) {

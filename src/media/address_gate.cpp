@@ -1,4 +1,4 @@
-#include "platform/address_gate.h"
+#include "media/address_gate.h"
 
 #include <QDir>
 #include <QFile>
