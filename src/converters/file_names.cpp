@@ -104,11 +104,9 @@ std::optional<QString> firstNonFile(const QStringList& names, const QString& fol
     return std::nullopt;
 }
 
-QString shownName(const QString& name) {
+ShownText shownShortName(const QString& name) {
     constexpr qsizetype kLongest = 80;
-    QString shown = cleanOutsideText(name);
-    if (shown.size() <= kLongest) return shown;
-    return shown.left(kLongest / 2 - 1) + QChar(0x2026) + shown.right(kLongest / 2);
+    return shownElided(shownName(name), kLongest);
 }
 
 QStringList filesMatching(const QString& folder, const QString& pattern) {

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/outside_text.h"
+
 namespace ondrix {
 
 // The converters' rules for file names: the dialog's filters, how a picked
@@ -46,9 +48,9 @@ bool nameFitsFileSystem(const QString& path);
 // is no regular file (a FIFO, device or folder); no file is opened.
 std::optional<QString> firstNonFile(const QStringList& names, const QString& folder);
 
-// A name from outside as a message shows it: cleaned as all outside text,
-// a long name shortened in the middle.
-QString shownName(const QString& name);
+// A name from outside as a message shows it: in its visible form, a long
+// name shortened in the middle.
+ShownText shownShortName(const QString& name);
 
 // The files of a folder whose names match the pattern whatever their letter
 // case ("SONG.WAV" for "*.wav"), in name order, hidden files left out.

@@ -46,8 +46,14 @@ ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Di
     connect(Text1, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
 }
 
+QString ConverterFrame::inputText() const {
+    // Text1 shows the pick's visible form until it is edited.
+    if (!pickedText_.isEmpty() && Text1->text() == pickedShown_) return pickedText_;
+    return Text1->text();
+}
+
 QString ConverterFrame::outputName() const {
-    return outputNameText(Text1->text(), Text2->text());
+    return outputNameText(inputText(), Text2->text());
 }
 
 void ConverterFrame::Form_Load() {
@@ -68,7 +74,8 @@ void ConverterFrame::pickFromList() {
     if (name.isEmpty()) return;
     pickedText_ = pickedNameText(name);
     pickedPath_ = QDir(listFolder_).absoluteFilePath(name);
-    Text1->setText(pickedText_);
+    pickedShown_ = shownName(pickedText_).text();
+    Text1->setText(pickedShown_);
 }
 
 void ConverterFrame::LblFiles_Click() {
@@ -82,7 +89,8 @@ void ConverterFrame::LblFiles_Click() {
         dialogFileName_ = *chosen;
         pickedText_ = pickedNameText(*chosen);
         pickedPath_ = *chosen;
-        Text1->setText(pickedText_);
+        pickedShown_ = shownName(pickedText_).text();
+        Text1->setText(pickedShown_);
     } catch (...) {
     }
 }
@@ -92,22 +100,22 @@ void ConverterFrame::Image1_Click() {
 }
 
 void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
-    const QString input = Text1->text();
+    const QString input = inputText();
     const QString output = outputName();
-    if (const QString why = refusal(input, output); !why.isEmpty()) {
+    if (const ShownText why = refusal(input, output); !why.isEmpty()) {
         tell(why);
         return;
     }
     if (!shell_.canRun(program_.encoder)) {
-        tell(program_.missingEncoderText);
+        tell(shownTitle(program_.missingEncoderText));
         return;
     }
     const std::optional<QString> written = writtenFile(input, output);
     QString passedInput = input;
     if (const std::optional<QString> replaced = replacedFile(written)) {
-        const QString question =
-            shownName(*replaced) + QStringLiteral(" already exists. Replace it?");
-        if (!dialogs_.ask(this, question, program_.caption)) return;
+        const ShownText question =
+            shownShortName(*replaced) + ShownText::own(u" already exists. Replace it?");
+        if (!dialogs_.ask(this, question.text(), program_.caption)) return;
         passedInput = program_.replaceOption + input;
     }
     // The encoder works in the folder the list shows, so that a bare name
@@ -115,22 +123,23 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
     const int result = shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
                                   program_.encoder, parameterText(passedInput, output), listFolder_,
                                   kShowNormal, written.value_or(QString()));
-    if (result == kShellFileNotFound) tell(program_.missingEncoderText);
+    if (result == kShellFileNotFound) tell(shownTitle(program_.missingEncoderText));
 }
 
-QString ConverterFrame::refusal(const QString& input, const QString& output) const {
+ShownText ConverterFrame::refusal(const QString& input, const QString& output) const {
     const QStringList names = splitWindowsCommandLine(input) + splitWindowsCommandLine(output);
     if (const std::optional<QString> nonFile = firstNonFile(names, listFolder_))
-        return shownName(*nonFile) + QStringLiteral(" is not a file.");
+        return shownShortName(*nonFile) + ShownText::own(u" is not a file.");
     // Only a pick is looked into: typed text goes to the encoder as typed.
     if (!pickedText_.isEmpty() && input == pickedText_ && QFileInfo::exists(pickedPath_) &&
         !isWaveFile(pickedPath_))
-        return shownName(QFileInfo(pickedPath_).fileName()) + QStringLiteral(" is not a WAV file.");
+        return shownShortName(QFileInfo(pickedPath_).fileName()) +
+               ShownText::own(u" is not a WAV file.");
     if (derivedOutputName(input, Text2->text())) {
         const QStringList derived = splitWindowsCommandLine(output);
         if (derived.size() == 1 &&
             !nameFitsFileSystem(QDir(listFolder_).absoluteFilePath(derived.constFirst())))
-            return QStringLiteral("The output name is too long.");
+            return ShownText::own(u"The output name is too long.");
     }
     return {};
 }
@@ -148,8 +157,8 @@ std::optional<QString> ConverterFrame::replacedFile(const std::optional<QString>
     return info.fileName();
 }
 
-void ConverterFrame::tell(const QString& text) {
-    dialogs_.message(this, text, program_.caption, MessageIcon::Critical);
+void ConverterFrame::tell(const ShownText& text) {
+    dialogs_.message(this, text.text(), program_.caption, MessageIcon::Critical);
 }
 
 }  // namespace ondrix

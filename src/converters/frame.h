@@ -9,6 +9,7 @@
 
 #include "converters/file_names.h"
 #include "converters/layouts.h"
+#include "platform/outside_text.h"
 #include "platform/shell.h"
 #include "ui/clickable_label.h"
 #include "ui/control_builder.h"
@@ -71,7 +72,10 @@ class ConverterFrame : public SuiteWindow {
     // output name, unless the names cannot serve, the encoder is missing or
     // the user keeps the file it would replace; then it says why. Never waits.
     void launchEncoder(const ParameterText& parameterText);
-    // The output name for the parameter text, from Text1 and Text2.
+    // What the encoder gets as its input: the name picked, which Text1 shows
+    // in its visible form, or the text the user typed there.
+    QString inputText() const;
+    // The output name for the parameter text, from the input and Text2.
     QString outputName() const;
 
     const BuiltControls controls_;
@@ -81,13 +85,13 @@ class ConverterFrame : public SuiteWindow {
   private:
     void fillFileList(const QString& pattern);
     // Why the encoder must not start on these names; empty when it may.
-    QString refusal(const QString& input, const QString& output) const;
+    ShownText refusal(const QString& input, const QString& output) const;
     // The file the encoder writes, as named in its arguments; nothing when
     // it would write none.
     std::optional<QString> writtenFile(const QString& input, const QString& output) const;
     // The existing file the encoder would write over; nothing when none.
     std::optional<QString> replacedFile(const std::optional<QString>& written) const;
-    void tell(const QString& text);
+    void tell(const ShownText& text);
 
     const ConverterProgram& program_;
     Shell& shell_;
@@ -96,9 +100,10 @@ class ConverterFrame : public SuiteWindow {
     QString initDir_;
     QString dialogFileName_;
     QString listFolder_;
-    // What a pick put into Text1 and the file it names; typed text is not
-    // checked as a pick.
+    // What a pick gives the encoder, how Text1 shows it, and the file it
+    // names; typed text is not checked as a pick.
     QString pickedText_;
+    QString pickedShown_;
     QString pickedPath_;
 };
 

@@ -1,12 +1,19 @@
 #include "media/address_gate.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace ondrix {
 
@@ -51,28 +58,48 @@ bool asksToListen(const QString& address) {
     return listen.match(address.mid(options)).hasMatch();
 }
 
-// A local path as libmpv would open it; nothing when it names none.
-std::optional<QString> localPath(const QString& address) {
-    if (schemeOf(address).isEmpty()) return address;
+// A local path as libmpv would open it, as the bytes the file system
+// knows it by (a file URL may carry bytes that are no UTF-8, percent-encoded);
+// nothing when it names none.
+std::optional<QByteArray> localPath(const QString& address) {
+    if (schemeOf(address).isEmpty()) return QFile::encodeName(address);
     const QUrl url(address);
     const bool here = url.host().isEmpty() || url.host() == QLatin1String("localhost");
     if (!url.isLocalFile() || !here) return std::nullopt;
-    return url.toLocalFile();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }
 
-std::optional<Refusal> localFileRefusal(const QString& path) {
+bool inSystemTree(const QString& path) {
+    for (const char* system : {"/dev/", "/proc/", "/sys/"})
+        if (path.startsWith(QLatin1String(system))) return true;
+    return false;
+}
+
+std::optional<Refusal> localFileRefusal(const QByteArray& path) {
     // libmpv reads "-" as standard input, plays every file beneath a folder
     // and would read a device, a FIFO or a descriptor for good.
-    if (path == QLatin1String("-")) return Refusal::NotAFile;
-    const QFileInfo info(path);
-    if (!info.exists()) return info.isSymLink() ? Refusal::NotAFile : Refusal::Missing;
-    if (!info.isFile()) return Refusal::NotAFile;
+    if (path == "-") return Refusal::NotAFile;
     // A link may lead into the system's own trees, where "files" are
     // descriptors, pipes and endless data.
-    for (const QString& named :
-         {QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath()})
-        for (const char* system : {"/dev/", "/proc/", "/sys/"})
-            if (named.startsWith(QLatin1String(system))) return Refusal::NotAFile;
+    const QString named =
+        QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(path)));
+    if (inSystemTree(named)) return Refusal::NotAFile;
+#ifdef Q_OS_UNIX
+    // Looked up by its bytes, which QFileInfo cannot hold when they are no UTF-8.
+    struct stat target {};
+    if (::stat(path.constData(), &target) != 0) {
+        struct stat link {};
+        return ::lstat(path.constData(), &link) == 0 ? Refusal::NotAFile : Refusal::Missing;
+    }
+    if (!S_ISREG(target.st_mode)) return Refusal::NotAFile;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.constData(), nullptr),
+                                                           &std::free);
+    if (real && inSystemTree(QFile::decodeName(real.get()))) return Refusal::NotAFile;
+#else
+    const QFileInfo info(QFile::decodeName(path));
+    if (!info.exists()) return info.isSymLink() ? Refusal::NotAFile : Refusal::Missing;
+    if (!info.isFile()) return Refusal::NotAFile;
+#endif
     return std::nullopt;
 }
 
@@ -113,7 +140,7 @@ AddressVerdict admitAddress(AddressOrigin origin, const QString& address) {
         if (filesOnly) return Refusal::NotLocal;
         return Admitted(address, AddressKind::Network);
     }
-    const std::optional<QString> path = localPath(address);
+    const std::optional<QByteArray> path = localPath(address);
     if (!path) return Refusal::Scheme;  // "file://host/x" names another machine's file
     if (origin == AddressOrigin::RemotePlaylist) return Refusal::LocalFromServer;
     if (const std::optional<Refusal> refusal = localFileRefusal(*path)) return *refusal;

@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -185,7 +186,9 @@ QString MpvEngine::mediaTitle() const {
     }
     // libmpv answers with the bare file name when the media has no title tag.
     if (!mediaTitle_.isEmpty() && machine_.loaded()) return mediaTitle_;
-    return QFileInfo(url).fileName();
+    // A file URL carries a name that is no UTF-8 percent-encoded.
+    return url.startsWith(QLatin1String("file://")) ? QUrl(url).fileName()
+                                                    : QFileInfo(url).fileName();
 }
 
 std::int64_t MpvEngine::bitRate() const {

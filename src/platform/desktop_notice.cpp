@@ -33,16 +33,16 @@ DesktopNotice programEndNotice(const QString& program, const QString& failure,
                                const QString& output, const QString& log, const QString& home) {
     QString name = QFileInfo(program).fileName();
     if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) name.chop(4);
-    name = cleanOutsideText(name.toUpper(), kSummaryLimit / 2);
+    name = shownName(name.toUpper(), kSummaryLimit / 2).text();
     if (!failure.isEmpty()) {
         return {name + QLatin1Char(' ') + failure,
                 log.isEmpty() ? QString()
-                              : QStringLiteral("See ") + cleanOutsideText(fromHome(log, home))};
+                              : QStringLiteral("See ") + shownName(fromHome(log, home)).text()};
     }
     if (output.isEmpty()) return {name + QStringLiteral(" finished"), QString()};
     return {
-        cleanOutsideText(QFileInfo(output).fileName(), kSummaryLimit) + QStringLiteral(" written"),
-        cleanOutsideText(fromHome(QDir::cleanPath(output), home))};
+        shownName(QFileInfo(output).fileName(), kSummaryLimit).text() + QStringLiteral(" written"),
+        shownName(fromHome(QDir::cleanPath(output), home)).text()};
 }
 
 void showDesktopNotice(const QString& appName, const DesktopNotice& notice) {

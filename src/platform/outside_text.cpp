@@ -46,7 +46,19 @@ qsizetype escapeLength(const QString& text, qsizetype at) {
     return end - at;
 }
 
-}  // namespace
+// Bidirectional marks, embeddings, overrides and isolates: each can make a
+// name read as another ("vaw.png" for a WAV).
+bool isDirectionMark(char16_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+// A cut must not leave half of a surrogate pair.
+void cutTo(QString& text, qsizetype maxLength) {
+    if (text.size() <= maxLength) return;
+    text.truncate(maxLength);
+    if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+}
 
 QString cleanOutsideText(const QString& text, qsizetype maxLength) {
     QString clean;
@@ -73,6 +85,41 @@ QString cleanOutsideText(const QString& text, qsizetype maxLength) {
     // A cut must not leave half of a surrogate pair.
     if (!clean.isEmpty() && clean.back().isHighSurrogate()) clean.chop(1);
     return clean;
+}
+
+}  // namespace
+
+ShownText shownTitle(const QString& text, qsizetype maxLength) {
+    return ShownText(cleanOutsideText(text, maxLength));
+}
+
+ShownText shownName(const QString& name, qsizetype maxLength) {
+    QString shown = name.left(maxLength + 1);
+    for (QChar& c : shown) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(0x2400 + code);  // the control's picture: ␛, ␊
+        else if (code == 0x7F)
+            c = QChar(0x2421);
+        else if ((code >= 0x80 && code <= 0x9F) || isLineBreak(code) || isDirectionMark(code))
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    cutTo(shown, maxLength);
+    return ShownText(shown);
+}
+
+ShownText shownName(const QByteArray& name, qsizetype maxLength) {
+    return shownName(QString::fromUtf8(name), maxLength);
+}
+
+ShownText shownElided(const ShownText& shown, qsizetype maxLength) {
+    const QString& text = shown.text();
+    if (text.size() <= maxLength) return shown;
+    QString head = text.left(maxLength / 2 - 1);
+    if (!head.isEmpty() && head.back().isHighSurrogate()) head.chop(1);
+    QString tail = text.right(maxLength / 2);
+    if (!tail.isEmpty() && tail.front().isLowSurrogate()) tail.remove(0, 1);
+    return ShownText(head + QChar(0x2026) + tail);
 }
 
 std::optional<QString> webPageAddress(const QString& text) {

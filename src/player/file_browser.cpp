@@ -1,8 +1,19 @@
 #include "player/file_browser.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStorageInfo>
 #include <algorithm>
+#include <memory>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+#include "platform/outside_text.h"
+#include "platform/paths.h"
 
 namespace ondrix {
 
@@ -42,10 +53,39 @@ QString driveOf(const QString& path, const QStringList& drives) {
     return best;
 }
 
-QStringList listFiles(const QString& folder) {
+QList<QByteArray> listFiles(const QString& folder) {
     // Regular files only: a FIFO or a device would hang the player, and a
     // broken link plays nothing.
-    return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QList<QByteArray> names;
+#ifdef Q_OS_UNIX
+    // Read by bytes: Qt leaves out a name that is no UTF-8, which then
+    // could never be played.
+    const QByteArray path = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, decltype(&closedir)> dir(opendir(path.constData()), &closedir);
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.')) continue;
+        struct stat target {};
+        const QByteArray full = path + '/' + name;
+        if (::stat(full.constData(), &target) == 0 && S_ISREG(target.st_mode)) names << name;
+    }
+#else
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) names << name.toUtf8();
+#endif
+    std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
+        const int blind = QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive);
+        return blind != 0 ? blind < 0 : a < b;
+    });
+    return names;
+}
+
+QString fileAddress(const QString& folder, const QByteArray& name) {
+    const QString decoded = QString::fromUtf8(name);
+    if (decoded.toUtf8() == name) return joinPath(folder, decoded);
+    return QStringLiteral("file://") +
+           QString::fromLatin1((QFile::encodeName(QDir(folder).absolutePath()) + '/' + name)
+                                   .toPercentEncoding("/"));
 }
 
 QStringList listFolders(const QString& folder) {
@@ -96,20 +136,35 @@ void FolderList::refill() {
     int depth = 0;
     for (const QString& folder : chain) {
         const QString name = depth == 0 ? folder : QDir(folder).dirName();
-        auto* item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
+        auto* item =
+            new QListWidgetItem(QString(depth, QLatin1Char(' ')) + shownName(name).text(), this);
         item->setData(Qt::UserRole, folder);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const QString& sub : listFolders(path_)) {
-        auto* item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + sub, this);
+        auto* item =
+            new QListWidgetItem(QString(depth, QLatin1Char(' ')) + shownName(sub).text(), this);
         item->setData(Qt::UserRole, QDir(path_).filePath(sub));
     }
 }
 
 void FileList::setPath(const QString& path) {
     path_ = QDir::toNativeSeparators(QDir::cleanPath(QDir(path).absolutePath()));
-    setEntries(listFiles(path_));
+    // A name that is no UTF-8 shows with U+FFFD and keeps its address.
+    QList<std::pair<ShownText, QString>> entries;
+    for (const QByteArray& name : listFiles(path_)) {
+        const QString decoded = QString::fromUtf8(name);
+        entries.append({shownName(name),
+                        decoded.toUtf8() == name ? decoded : ondrix::fileAddress(path_, name)});
+    }
+    setEntries(entries);
+}
+
+QString FileList::fileAddress() const {
+    const QString picked = pickedText();
+    if (picked.isEmpty() || picked.startsWith(QLatin1String("file://"))) return picked;
+    return joinPath(path_, picked);
 }
 
 }  // namespace ondrix

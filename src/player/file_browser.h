@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QComboBox>
+#include <QList>
 #include <QListWidget>
 #include <QStringList>
 
@@ -15,7 +17,11 @@ QStringList availableDrives();
 QString driveOf(const QString& path, const QStringList& drives);
 // The regular files of a folder (or links to one), hidden ones left out,
 // in name order regardless of case; empty when the folder cannot be read.
-QStringList listFiles(const QString& folder);
+// Names are the file system's bytes: a name need not be UTF-8.
+QList<QByteArray> listFiles(const QString& folder);
+// What opens a file of the folder by its real name: the joined path, or,
+// for a name that is no UTF-8, a file URL that carries its bytes.
+QString fileAddress(const QString& folder, const QByteArray& name);
 // The sub-folders of a folder, hidden ones left out, in name order
 // regardless of case.
 QStringList listFolders(const QString& folder);
@@ -62,6 +68,8 @@ class FileList : public PickList {
     // Shows the folder's files with none selected: a new folder plays nothing.
     void setPath(const QString& path);
     QString fileName() const { return pickedText(); }
+    // What opens the picked file by its real name; empty when none is picked.
+    QString fileAddress() const;
 
   private:
     QString path_;

@@ -1,6 +1,7 @@
 #include "platform/outside_text.h"
 #include "player/marquee_strip.h"
 #include "player/window.h"
+#include "ui/plain_text.h"
 #include "ui/twips.h"
 
 namespace ondrix {
@@ -68,7 +69,7 @@ void Wavelark::setScrollLefts(float l2r, float r2l) {
 void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
     // One line, and no longer than the strip can scroll in a few minutes: a
     // whole settings file laid out as one label would freeze the window.
-    label->setText(cleanOutsideText(caption, kMarqueeLimit));
+    showText(label, shownTitle(caption, kMarqueeLimit));
     // Sized to the whole caption, so a long text widens the label.
     label->resize(label->sizeHint().width(), label->height());
     marquee_->textChanged(label);
@@ -80,7 +81,7 @@ float Wavelark::labelWidthTwips(const QLabel* label) const {
 
 // A reload shows the moving text it read, also when a later file failed.
 void Wavelark::showReloadedMarquee() {
-    if (lblScrollR2L->text() != cleanOutsideText(settings_.marqueeText(), kMarqueeLimit))
+    if (lblScrollR2L->text() != shownTitle(settings_.marqueeText(), kMarqueeLimit).text())
         setScrollCaption(lblScrollR2L, settings_.marqueeText());
 }
 

@@ -69,10 +69,10 @@ QIcon glyphIcon(Glyph glyph) {
 
 // A display line shows outside text as the screen does, also to assistive
 // tools, which know the line by what it holds even while it is empty.
-void showLine(QLabel* line, const QString& what, const QString& text) {
-    line->setText(text);
+void showLine(QLabel* line, const QString& what, const ShownText& text) {
+    showText(line, text);
     setPlainToolTip(line, text);
-    const QString name = text.isEmpty() ? what : what + QStringLiteral(": ") + text;
+    const QString name = text.isEmpty() ? what : what + QStringLiteral(": ") + text.text();
     if (line->accessibleName() != name) line->setAccessibleName(name);
 }
 
@@ -222,11 +222,11 @@ void MediaPlayerWidget::showState(PlayState state) {
 void MediaPlayerWidget::showTitles() {
     // Both come from the server or the file's tags. A failure, in the
     // engine's own words, leads the title line; the status caption stays.
-    const QString failure = engine_.failureText();
-    const QString name = cleanOutsideText(engine_.mediaTitle());
-    const QString title = failure.isEmpty() ? name : failure + QStringLiteral(": ") + name;
+    const ShownText failure = shownTitle(engine_.failureText());
+    const ShownText name = shownTitle(engine_.mediaTitle());
+    const ShownText title = failure.isEmpty() ? name : failure + ShownText::own(u": ") + name;
     showLine(title_, tr("Title"), title);
-    showLine(streamTitle_, tr("Stream title"), cleanOutsideText(engine_.streamTitle()));
+    showLine(streamTitle_, tr("Stream title"), shownTitle(engine_.streamTitle()));
 }
 
 void MediaPlayerWidget::showPosition(double seconds) {

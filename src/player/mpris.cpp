@@ -61,24 +61,24 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
     return 0;
 }
 
-QString mprisTitle(const QString& titleTag, const QString& streamTitle, const QString& stationName,
-                   const QString& url) {
+ShownText mprisTitle(const QString& titleTag, const QString& streamTitle,
+                     const QString& stationName, const QString& url) {
     // Cleaned before the choice: a title of escape codes alone is no title.
     for (const QString& candidate : {titleTag, streamTitle, stationName}) {
-        QString title = cleanOutsideText(candidate);
-        if (!title.trimmed().isEmpty()) return title;
+        ShownText title = shownTitle(candidate);
+        if (!title.text().trimmed().isEmpty()) return title;
     }
     const qsizetype cut =
         std::max(url.lastIndexOf(QLatin1Char('/')), url.lastIndexOf(QLatin1Char('\\')));
     const QString last = url.mid(cut + 1);
-    return cleanOutsideText(last.isEmpty() ? url : last);
+    return isLocal(url) ? shownName(last) : shownTitle(last.isEmpty() ? url : last);
 }
 
-QString mprisArtist(const QString& stationName, const QString& url) {
-    QString station = cleanOutsideText(stationName);
-    if (!station.trimmed().isEmpty()) return station;
-    if (!isLocal(url)) return QString();
-    return cleanOutsideText(QFileInfo(QDir::fromNativeSeparators(url)).dir().dirName());
+ShownText mprisArtist(const QString& stationName, const QString& url) {
+    ShownText station = shownTitle(stationName);
+    if (!station.text().trimmed().isEmpty()) return station;
+    if (!isLocal(url)) return ShownText();
+    return shownName(QFileInfo(QDir::fromNativeSeparators(url)).dir().dirName());
 }
 
 QString mprisUrl(const QString& url) {
@@ -175,17 +175,18 @@ QVariantMap MprisService::metadata() const {
     const StationTable& stations = player_.playerState().stations;
     const int slot = mprisStationSlot(stations, url, chosenSlot_);
     const QString station = slot > 0 ? stations.name[slot] : QString();
-    const QString artist = mprisArtist(station, url);
+    const ShownText artist = mprisArtist(station, url);
     QVariantMap data{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())},
         {QStringLiteral("xesam:title"),
-         engine_.failureText().isEmpty()
-             ? mprisTitle(engine_.titleTag(), engine_.streamTitle(), station, url)
-             : cleanOutsideText(engine_.failureText())},
+         (engine_.failureText().isEmpty()
+              ? mprisTitle(engine_.titleTag(), engine_.streamTitle(), station, url)
+              : shownTitle(engine_.failureText()))
+             .text()},
         {QStringLiteral("xesam:url"), mprisUrl(url)},
     };
-    if (!artist.isEmpty()) data.insert(QStringLiteral("xesam:artist"), QStringList{artist});
-    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), cleanOutsideText(station));
+    if (!artist.isEmpty()) data.insert(QStringLiteral("xesam:artist"), QStringList{artist.text()});
+    if (!station.isEmpty()) data.insert(QStringLiteral("xesam:album"), shownTitle(station).text());
     if (engine_.duration() > 0)
         data.insert(QStringLiteral("mpris:length"),
                     qlonglong(std::llround(engine_.duration() * 1e6)));

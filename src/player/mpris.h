@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include "media/media_engine.h"
+#include "platform/outside_text.h"
 #include "player/player_commands.h"
 #include "player/settings/station_table.h"
 
@@ -31,11 +32,11 @@ int mprisNeighbourStation(const StationTable& stations, int current, int directi
 // The title shown for what plays: the file's title tag, else the stream's
 // own title, else the station's name, else the last part of the address; on
 // one line, without controls.
-QString mprisTitle(const QString& titleTag, const QString& streamTitle, const QString& stationName,
-                   const QString& url);
+ShownText mprisTitle(const QString& titleTag, const QString& streamTitle,
+                     const QString& stationName, const QString& url);
 // Who plays as sound menus show it: the station's name, else the folder's
 // name of a local file; cleaned, empty for an address of neither.
-QString mprisArtist(const QString& stationName, const QString& url);
+ShownText mprisArtist(const QString& stationName, const QString& url);
 // The address as a URI: a local path becomes file://.
 QString mprisUrl(const QString& url);
 // Where Seek by offsetSeconds lands: from the start at the least; -1 past

@@ -89,9 +89,8 @@ void Wavelark::shuttleStep(int direction) {
 
 void Wavelark::playSelectedFile() {
     walk_.fileStarted();
-    services_.engine.setURL(
-        joinPath(File1->path(), File1->fileName()),
-        walk_.stepping() ? AddressOrigin::ShuttleStep : AddressOrigin::FileList);
+    services_.engine.setURL(File1->fileAddress(), walk_.stepping() ? AddressOrigin::ShuttleStep
+                                                                   : AddressOrigin::FileList);
 }
 
 void Wavelark::File1_Click() {

@@ -1,6 +1,7 @@
 #include "platform/outside_text.h"
 #include "platform/program_folder.h"
 #include "player/window.h"
+#include "ui/plain_text.h"
 
 namespace ondrix {
 
@@ -10,7 +11,7 @@ void Wavelark::PlayStation(int slot) {
     services_.engine.controlsStop();
     services_.engine.setURL(stations.streamUrl[slot], AddressOrigin::StationFile);
     services_.engine.controlsPlay();
-    label2->setText(cleanOutsideText(stations.webPage[slot]));
+    showText(label2, shownTitle(stations.webPage[slot]));
     currentWebPage_ = stations.webPage[slot];
 }
 

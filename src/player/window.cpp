@@ -179,8 +179,8 @@ void Wavelark::keepOnScreen() {
 void Wavelark::setStationCaption(int button, const QString& caption) {
     if (button < 1 || button > StationTable::kButtonCount) return;
     ClickableLabel* label = LabelR[button - 1];
-    const QString shown = cleanOutsideText(caption);
-    label->setText(shown);
+    const ShownText shown = shownTitle(caption);
+    showText(label, shown);
     // Every named button tells its whole name, as a cut one must.
     setPlainToolTip(label, shown);
 }

@@ -92,13 +92,13 @@ void formWRec::startRecording() {
 
 void formWRec::onFolderChosen(const QString& path, bool isMusicFolder) {
     folderPath_ = path;
-    LabelFolder->setText(cleanOutsideText(folderText({path, isMusicFolder}, QDir::homePath())));
-    setPlainToolTip(LabelFolder, cleanOutsideText(path));
+    showText(LabelFolder, shownName(folderText({path, isMusicFolder}, QDir::homePath())));
+    setPlainToolTip(LabelFolder, shownName(path));
 }
 
 void formWRec::onFileStarted(const QString& path) {
     filePath_ = path;
-    LabelFile->setText(cleanOutsideText(QFileInfo(path).fileName()));
+    showText(LabelFile, shownName(QFileInfo(path).fileName()));
     LabelState->setText(QStringLiteral("Recording"));
     onProgress(0, 0);
 }

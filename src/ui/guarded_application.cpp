@@ -5,8 +5,13 @@
 #include <cstdlib>
 
 #include "platform/runtime_error.h"
+#include "platform/session_bus.h"
 
 namespace ondrix {
+
+NoSessionBusLaunched::NoSessionBusLaunched() {
+    keepFromLaunchingASessionBus();
+}
 
 GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // libmpv and the number parsing of the settings files need the C locale.

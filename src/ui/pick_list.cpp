@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
+#include "platform/outside_text.h"
+
 namespace ondrix {
 
 PickList::PickList(QWidget* parent) : QListWidget(parent) {
@@ -12,7 +14,7 @@ PickList::PickList(QWidget* parent) : QListWidget(parent) {
 
 QString PickList::pickedText() const {
     const QListWidgetItem* item = currentItem();
-    return item ? item->text() : QString();
+    return item ? item->data(Qt::UserRole).toString() : QString();
 }
 
 void PickList::setListIndex(int index) {
@@ -21,10 +23,19 @@ void PickList::setListIndex(int index) {
     if (index >= 0 && index == currentRow()) emit picked();
 }
 
-void PickList::setEntries(const QStringList& entries) {
+void PickList::setEntries(const QStringList& names) {
+    QList<std::pair<ShownText, QString>> entries;
+    for (const QString& name : names) entries.append({shownName(name), name});
+    setEntries(entries);
+}
+
+void PickList::setEntries(const QList<std::pair<ShownText, QString>>& entries) {
     const QSignalBlocker quiet(this);
     clear();
-    addItems(entries);
+    for (const auto& [shown, text] : entries) {
+        auto* item = new QListWidgetItem(shown.text(), this);
+        item->setData(Qt::UserRole, text);
+    }
     setCurrentRow(-1);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QListWidget>
+#include <utility>
+
+#include "platform/outside_text.h"
 
 namespace ondrix {
 
@@ -15,13 +18,16 @@ class PickList : public QListWidget {
     Q_OBJECT
   public:
     explicit PickList(QWidget* parent = nullptr);
-    // The picked entry's text; empty when none is.
+    // The picked entry's name as given, not as shown; empty when none is.
     QString pickedText() const;
     int listIndex() const { return currentRow(); }
     void setListIndex(int index);
     int listCount() const { return count(); }
-    // Replaces the entries without picking any.
-    void setEntries(const QStringList& entries);
+    // Replaces the entries without picking any. Each is a name from outside
+    // (a file's), listed in its visible form.
+    void setEntries(const QStringList& names);
+    // The same, each entry shown as given and picked as its text.
+    void setEntries(const QList<std::pair<ShownText, QString>>& entries);
 
   signals:
     void picked();

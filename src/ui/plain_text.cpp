@@ -1,5 +1,6 @@
 #include "ui/plain_text.h"
 
+#include <QLabel>
 #include <QWidget>
 
 namespace ondrix {
@@ -27,6 +28,15 @@ void setPlainToolTip(QWidget* widget, const QString& text) {
     // Assistive tools read a tool tip as the control's description: the
     // same plain text, without the paragraph that keeps Qt from guessing.
     widget->setAccessibleDescription(cutToLimit(text));
+}
+
+void setPlainToolTip(QWidget* widget, const ShownText& text) {
+    setPlainToolTip(widget, text.text());
+}
+
+void showText(QLabel* label, const ShownText& text) {
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text.text());
 }
 
 }  // namespace ondrix

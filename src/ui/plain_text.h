@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include "platform/outside_text.h"
+
+class QLabel;
 class QWidget;
 
 namespace ondrix {
@@ -16,6 +19,12 @@ QString plainToolTip(const QString& text);
 
 // Sets widget's tool tip to text shown as plain text, and what assistive
 // tools read as its description to the same text.
+// Outside text is shown by the same rule.
 void setPlainToolTip(QWidget* widget, const QString& text);
+// Sets widget's tool tip to outside text.
+void setPlainToolTip(QWidget* widget, const ShownText& text);
+
+// Shows outside text as a label's caption, as plain text.
+void showText(QLabel* label, const ShownText& text);
 
 }  // namespace ondrix

@@ -62,10 +62,13 @@ class ConverterWindowTest : public ::testing::Test {
         }
         return *flac_;
     }
+    // Picks the entry of the file named, whatever the list shows of it.
     static void select(ConverterFrame& window, const QString& name) {
-        const auto items = window.fileList()->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << name.toStdString();
-        window.fileList()->setListIndex(window.fileList()->row(items.constFirst()));
+        PickList* list = window.fileList();
+        for (int row = 0; row < list->count(); ++row)
+            if (list->item(row)->data(Qt::UserRole).toString() == name)
+                return list->setListIndex(row);
+        ADD_FAILURE() << name.toStdString() << " is not listed";
     }
     static QString text(ConverterFrame& window, const char* box) {
         return window.textBox(QString::fromLatin1(box))->text();
@@ -333,14 +336,15 @@ TEST_F(ConverterWindowTest, PickedNamesReachTheEncoderWholeTypedTextAsTyped) {
         {"-dash.wav", "./-dash.wav", "-8 ./-dash.wav -o ./-dash.flac", "./-dash.flac"},
         {"quo\"te.wav", R"("quo\"te.wav")", R"(-8 "quo\"te.wav" -o "quo\"te.flac")",
          "quo\"te.flac"},
-        {"tab\tname.wav", "\"tab\tname.wav\"", "-8 \"tab\tname.wav\" -o \"tab\tname.flac\"",
+        // Text1 shows the tab visibly; the encoder gets the real name.
+        {"tab\tname.wav", "\"tab\u2409name.wav\"", "-8 \"tab\tname.wav\" -o \"tab\tname.flac\"",
          "tab\tname.flac"},
     };
     formFlac& window = flac();
     for (const Pick& pick : picks) {
         SCOPED_TRACE(pick.name);
         select(window, QString::fromLatin1(pick.name));
-        EXPECT_EQ(text(window, "Text1"), QString::fromLatin1(pick.text1));
+        EXPECT_EQ(text(window, "Text1"), QString::fromUtf8(pick.text1));
         shell.calls.clear();
         click(window.commandLabel(QStringLiteral("lblComp8")));
         ASSERT_EQ(shell.calls.size(), 1u);
@@ -520,6 +524,24 @@ TEST_F(ConverterWindowTest, AnExistingOutputIsReplacedOnlyAfterYes) {
         }
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ConverterWindowTest, HostileNamesShowVisiblyWhileTheRealNameIsEncoded) {
+    // U+202E would show the WAV as "...vaw.png" and its MP3 as "...3pm.png".
+    const QString stem = QStringLiteral("a\u202Egnp\x1b[31m\tb");
+    folder.write(stem + QStringLiteral(".wav"), kWaveHeader);
+    folder.write(stem + QStringLiteral(".mp3"), "old");
+    formMp3& window = mp3();
+    select(window, stem + QStringLiteral(".wav"));
+    EXPECT_EQ(testsupport::widgetsShowingRawControls(window), QStringList());
+    dialogs.answer = true;
+    click(window.commandLabel(QStringLiteral("LblCBR")));
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].text,
+              QStringLiteral("a\uFFFDgnp\u241B[31m\u2409b.mp3 already exists. Replace it?"));
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].parameters,
+              QStringLiteral("-h -b 128 \"%1.wav\" \"%1.mp3\"").arg(stem));
 }
 
 TEST_F(ConverterWindowTest, NamesThatCannotServeAreRefusedBeforeAnythingStarts) {

@@ -1,8 +1,13 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
 
 #include "gui/wavelark_fixture.h"
+#include "platform/paths.h"
 #include "player/media_widget.h"
 #include "support/shown_text.h"
 
@@ -33,6 +38,42 @@ TEST_F(WavelarkTest, TextFromOutsideIsNeverTakenAsMarkup) {
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->text(), kMarkup + QStringLiteral(" second line"));
     EXPECT_EQ(testsupport::shownToolTip(*stream), stream->text());
+}
+
+TEST_F(WavelarkTest, HostileNamesShowNoRawControlOrDirectionCharacter) {
+    const QString hostile = QStringLiteral("evil\u202Egnp\x1b[31m\tred\u2066.wav");
+    folder.write(QStringLiteral("!rkeys.txt"),
+                 crlf({"+", hostile, hostile, "http://s.example/live"}));
+    folder.write(QStringLiteral("!moving.txt"), crlf({hostile}));
+    testsupport::TempFolder music;
+    music.write(hostile, "RIFF");
+    music.write(QStringLiteral("two\nrows.wav"), "RIFF");
+    ASSERT_TRUE(QDir(music.path()).mkdir(hostile.chopped(4)));
+    ondrix::Wavelark& w = loaded();
+    w.PlayStation(1);
+    engine.stream = hostile;
+    emit engine.titleChanged(hostile);
+    w.Dir1->setPath(music.path());
+    w.File1->setListIndex(0);
+    EXPECT_EQ(testsupport::widgetsShowingRawControls(w), QStringList());
+    // What the list shows is not what opens: the real name does.
+    EXPECT_EQ(engine.urls.last(), ondrix::joinPath(music.path(), hostile));
+}
+
+TEST_F(WavelarkTest, ANameThatIsNoUtf8IsListedVisiblyAndOpensByItsBytes) {
+    testsupport::TempFolder music;
+    const QByteArray bytes = QFile::encodeName(music.path()) + "/caf\xe9.wav";
+    const int fd = ::open(bytes.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ondrix::Wavelark& w = loaded();
+    w.Dir1->setPath(music.path());
+    ASSERT_EQ(w.File1->listCount(), 1);
+    EXPECT_EQ(w.File1->item(0)->text(), QStringLiteral("caf\uFFFD.wav"));
+    w.File1->setListIndex(0);
+    // Admitted by the gate, which looks the bytes up, and handed on whole.
+    EXPECT_EQ(engine.playState(), ondrix::PlayState::Transitioning);
+    EXPECT_EQ(QByteArray::fromPercentEncoding(engine.urls.last().toLatin1()), "file://" + bytes);
 }
 
 TEST_F(WavelarkTest, AMarqueeIsCutToWhatTheStripCanScroll) {

@@ -132,7 +132,7 @@ TEST_F(RecorderWindowTest, RecordsAtOnceAndStopThenRecordStartsANewFile) {
 }
 
 TEST_F(RecorderWindowTest, AFolderNamedLikeMarkupIsShownAsText) {
-    const QString odd = folder.file(QStringLiteral("<img src=\"x.png\"><b>Music"));
+    const QString odd = folder.file(QStringLiteral("<img src=\"x.png\"><b>Mu\u202Esic\x1b[31m"));
     ASSERT_TRUE(QDir().mkpath(odd));
     formWRec window([] { return std::make_unique<FakeCapture>(QString(), -1, 0.5); },
                     [odd] {
@@ -143,6 +143,7 @@ TEST_F(RecorderWindowTest, AFolderNamedLikeMarkupIsShownAsText) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !text(window, "LabelFile").isEmpty(); }, 10000));
     EXPECT_EQ(testsupport::widgetsShowingMarkup(window), QStringList());
+    EXPECT_EQ(testsupport::widgetsShowingRawControls(window), QStringList());
     window.LabelStop_Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isRecording(); }, 5000));
 }

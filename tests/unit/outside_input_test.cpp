@@ -23,14 +23,33 @@ TEST(CleanOutsideText, OneLineWithoutControlsEscapesOrReordering) {
         {u"Motörhead – Ace ♠ 🎵", u"Motörhead – Ace ♠ 🎵"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(cleanOutsideText(QString::fromUtf16(row.in)), QString::fromUtf16(row.out))
+        EXPECT_EQ(shownTitle(QString::fromUtf16(row.in)).text(), QString::fromUtf16(row.out))
             << QString::fromUtf16(row.in).toStdString();
 }
 
 TEST(CleanOutsideText, CutToItsLimitWithoutSplittingACharacter) {
-    EXPECT_EQ(cleanOutsideText(QString(5000, QLatin1Char('a'))).size(), kOutsideTextLimit);
-    EXPECT_EQ(cleanOutsideText(QStringLiteral("ab\n\ncd"), 4), QStringLiteral("ab  "));
-    EXPECT_EQ(cleanOutsideText(QStringLiteral("a🎵"), 2), QStringLiteral("a"));
+    EXPECT_EQ(shownTitle(QString(5000, QLatin1Char('a'))).text().size(), kOutsideTextLimit);
+    EXPECT_EQ(shownTitle(QStringLiteral("ab\n\ncd"), 4).text(), QStringLiteral("ab  "));
+    EXPECT_EQ(shownTitle(QStringLiteral("a🎵"), 2).text(), QStringLiteral("a"));
+    EXPECT_EQ(shownName(QStringLiteral("a🎵"), 2).text(), QStringLiteral("a"));
+    EXPECT_EQ(shownName(QString(5000, QLatin1Char('a'))).text().size(), kOutsideTextLimit);
+}
+
+TEST(ShownName, ControlsAndDirectionMarksShowInPlaceNeverReordered) {
+    const struct {
+        QByteArray in;
+        const char16_t* out;
+    } rows[] = {
+        {"song.wav", u"song.wav"},
+        {"Motörhead – Ace ♠ 🎵.wav", u"Motörhead – Ace ♠ 🎵.wav"},
+        {"evil\u202Egnp.wav", u"evil\uFFFDgnp.wav"},  // would read "evilvaw.png"
+        {"a\u2066b\u200Fc\u061C.mp3", u"a\uFFFDb\uFFFDc\uFFFD.mp3"},
+        {"\x1b[31mred\x7f.wav", u"\u241B[31mred\u2421.wav"},
+        {"two\nrows\r\u2028\x85.wav", u"two\u240Arows\u240D\uFFFD\uFFFD.wav"},
+        {"caf\xe9\xff.wav", u"caf\uFFFD\uFFFD.wav"},  // Latin-1 bytes, not UTF-8
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(shownName(row.in).text(), QString::fromUtf16(row.out)) << row.in.toStdString();
 }
 
 TEST(WebPageAddress, OnlyWebAddressesOpen) {

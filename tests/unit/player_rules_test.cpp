@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "platform/paths.h"
+#include "platform/session_bus.h"
 #include "player/file_browser.h"
 #include "player/mpris.h"
 #include "player/window.h"
+#include "support/temp_folder.h"
 #include "ui/drag.h"
 #include "ui/key_command.h"
 
@@ -112,6 +117,10 @@ TEST(DriveOf, TheLongestMountRootHoldingThePath) {
     EXPECT_EQ(driveOf(QStringLiteral("/media/usb20/x"), drives), QStringLiteral("/"));
 }
 
+QString artistOf(const QString& station, const QString& url) {
+    return mprisArtist(station, url).text();
+}
+
 TEST(MprisRules, StatusStationStepsAndTitle) {
     const struct {
         int state;
@@ -166,7 +175,8 @@ TEST(MprisRules, StatusStationStepsAndTitle) {
     };
     for (const auto& t : titles)
         EXPECT_EQ(mprisTitle(QString::fromUtf8(t.tag), QString::fromUtf8(t.stream),
-                             QString::fromUtf8(t.station), QString::fromUtf8(t.url)),
+                             QString::fromUtf8(t.station), QString::fromUtf8(t.url))
+                      .text(),
                   QString::fromUtf8(t.title))
             << t.title;
 }
@@ -183,11 +193,43 @@ TEST(MprisRules, ArtistUrlAndSeek) {
     };
     for (const auto& r : rows) {
         const QString url = QString::fromUtf8(r.url);
-        EXPECT_EQ(mprisArtist(QString::fromUtf8(r.station), url), QString::fromUtf8(r.artist))
+        EXPECT_EQ(artistOf(QString::fromUtf8(r.station), url), QString::fromUtf8(r.artist))
             << r.url;
         EXPECT_EQ(mprisUrl(url), QString::fromUtf8(r.uri));
     }
     EXPECT_EQ(mprisSeekTarget(10, 5, 60), 15);
     EXPECT_EQ(mprisSeekTarget(10, -15, 60), 0);
     EXPECT_EQ(mprisSeekTarget(10, 51, 60), -1);  // past the end: the next entry
+}
+
+TEST(SessionBus, NoneIsLaunchedWhereNoneWasAnnounced) {
+    testsupport::TempFolder withBus, withoutBus;
+    withBus.write(QStringLiteral("bus"), "");
+    const std::optional<QByteArray> saved[] = {
+        qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+            ? std::optional(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+            : std::nullopt,
+        qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") ? std::optional(qgetenv("XDG_RUNTIME_DIR"))
+                                                     : std::nullopt};
+    const struct {
+        const char* address;
+        const testsupport::TempFolder& runtime;
+        bool advertised;
+        const char* after;  // the address libdbus then reads
+    } rows[] = {
+        {"unix:path=/run/user/1000/bus", withoutBus, true, "unix:path=/run/user/1000/bus"},
+        {"", withBus, true, ""},  // libdbus finds the socket itself
+        {"", withoutBus, false, "disabled:"},
+        {"disabled:", withoutBus, false, "disabled:"},
+    };
+    for (const auto& row : rows) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", row.address);
+        qputenv("XDG_RUNTIME_DIR", row.runtime.path().toLocal8Bit());
+        EXPECT_EQ(sessionBusAdvertised(), row.advertised) << row.address;
+        keepFromLaunchingASessionBus();
+        EXPECT_EQ(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QByteArray(row.after)) << row.address;
+    }
+    for (const auto& [name, value] :
+         {std::pair{"DBUS_SESSION_BUS_ADDRESS", saved[0]}, std::pair{"XDG_RUNTIME_DIR", saved[1]}})
+        value ? qputenv(name, *value) : qunsetenv(name);
 }

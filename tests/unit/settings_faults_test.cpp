@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,30 +65,33 @@ struct SettingsFaults : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SettingsFaults, ASettingsNameThatIsAFolderIsFileNotFound) {
-    for (const auto& [load, file] : kLoaders) {
-        ASSERT_TRUE(QDir(folder.path()).mkdir(file));
-        EXPECT_EQ(failure(settings, load, file), RuntimeError::FileNotFound);
-    }
-}
-
-TEST_F(SettingsFaults, PipesAndDevicesAreNotReadAsSettings) {
-    // A pipe nobody writes to would keep the open waiting; /dev/zero never
+TEST_F(SettingsFaults, ASettingsNameThatIsNoRegularFileIsAnAccessErrorWithoutBeingOpened) {
+    // A pipe nobody writes to would keep an open waiting; /dev/zero never
     // ends. Either would freeze the window instead of reporting the file.
+    const std::function<bool(const QString&)> makers[] = {
+        [](const QString& path) { return QDir().mkdir(path); },
+        [](const QString& path) { return mkfifo(QFile::encodeName(path).constData(), 0644) == 0; },
+        [](const QString& path) { return QFile::link(QStringLiteral("/dev/zero"), path); },
+        [](const QString& path) {
+            sockaddr_un name{};
+            name.sun_family = AF_UNIX;
+            qstrncpy(name.sun_path, QFile::encodeName(path).constData(), sizeof name.sun_path);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const bool made = ::bind(fd, reinterpret_cast<sockaddr*>(&name), sizeof name) == 0;
+            ::close(fd);
+            return made;
+        },
+    };
     for (const auto& [load, file] : kLoaders) {
-        const QString path = folder.file(file);
-        ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        EXPECT_EQ(exitStatusOfChild(
-                      [&, load = load, file = file] { return failure(settings, load, file); }),
-                  RuntimeError::FileNotFound)
-            << file.toStdString();
-        QFile::remove(path);
-        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
-        EXPECT_EQ(exitStatusOfChild(
-                      [&, load = load, file = file] { return failure(settings, load, file); }),
-                  RuntimeError::FileNotFound)
-            << file.toStdString();
-        QFile::remove(path);
+        for (const auto& make : makers) {
+            const QString path = folder.file(file);
+            ASSERT_TRUE(make(path)) << file.toStdString();
+            EXPECT_EQ(exitStatusOfChild(
+                          [&, load = load, file = file] { return failure(settings, load, file); }),
+                      RuntimeError::PathFileAccessError)
+                << file.toStdString();
+            if (!QFile::remove(path)) QDir().rmdir(path);
+        }
     }
 }
 

@@ -220,8 +220,9 @@ TEST(ProgramEndNotice, SaysWhatWasWrittenOrWhyItStoppedAndWhere) {
          "/home/ann/.local/state/ondrix/flac.log", "FLAC stopped with status 1",
          "See ~/.local/state/ondrix/flac.log"},
         {"/usr/bin/lame", "", "", "/state/lame.log", "LAME finished", ""},
-        {"/usr/bin/lame", "", "/home/anna/x\n\x1b[2J.mp3", "", "x .mp3 written",
-         "/home/anna/x .mp3"},
+        // A file name shows its controls visibly, as in the window's lists.
+        {"/usr/bin/lame", "", "/home/anna/x\n\x1b[2J.mp3", "", "x\u240A\u241B[2J.mp3 written",
+         "/home/anna/x\u240A\u241B[2J.mp3"},
     };
     for (const auto& row : rows) {
         const DesktopNotice notice = programEndNotice(

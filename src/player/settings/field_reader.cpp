@@ -93,7 +93,10 @@ FieldReader::FieldReader(const QByteArray& content, QString fileName)
 FieldReader FieldReader::open(const QString& path, const QString& fileName, qint64 maxBytes) {
     // Only a regular file: opening a named pipe would wait for a writer and
     // reading a device such as /dev/zero would never end, freezing the window.
-    if (!QFileInfo(path).isFile()) throw RuntimeError(RuntimeError::FileNotFound, fileName);
+    // Looked up, never opened: what is there but no file is an access error.
+    const QFileInfo info(path);
+    if (!info.exists()) throw RuntimeError(RuntimeError::FileNotFound, fileName);
+    if (!info.isFile()) throw RuntimeError(RuntimeError::PathFileAccessError, fileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw RuntimeError(RuntimeError::FileNotFound, fileName);
     // One byte more than allowed tells a file that is too large, also one
