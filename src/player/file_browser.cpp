@@ -61,7 +61,10 @@ QList<QByteArray> listFiles(const QString& folder) {
     // Read by bytes: Qt leaves out a name that is no UTF-8, which then
     // could never be played.
     const QByteArray path = QFile::encodeName(folder);
-    const std::unique_ptr<DIR, decltype(&closedir)> dir(opendir(path.constData()), &closedir);
+    struct CloseDir {
+        void operator()(DIR* dir) const { closedir(dir); }
+    };
+    const std::unique_ptr<DIR, CloseDir> dir(opendir(path.constData()));
     if (!dir) return names;
     while (const dirent* entry = readdir(dir.get())) {
         const QByteArray name(entry->d_name);
