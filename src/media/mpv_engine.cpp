@@ -176,7 +176,7 @@ QString MpvEngine::mediaTitle() const {
     const QString& url = machine_.url();
     if (url.isEmpty()) return QString();
     // A file's own title names it best, wherever it is served from.
-    if (const QString tag = titleTag(); !tag.isEmpty()) return tag;
+    if (QString tag = titleTag(); !tag.isEmpty()) return tag;
     if (isNetworkAddress(url)) {
         // libmpv's media-title of a stream repeats the song title, which the
         // display shows on its own line; the station's name fits here.
