@@ -224,10 +224,14 @@ void EngineMachine::endOfCurrent(EndReason reason) {
     const Load ended = releaseLoad();
     if (reconnect()) {
         scheduleReconnect(ended.hint);
-    } else if (stopped) {
+        return;
+    }
+    if (stopped) {
         phase_ = Ended{};
-    } else if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() &&
-               !stream_.icy && !stream_.hls) {
+        return;
+    }
+    if (network() && ended.played && reason == EndReason::Eof && !lengthKnown() && !stream_.icy &&
+        !stream_.hls) {
         // A body without a length, from a server that is no station: a file
         // made on the fly and a live stream end alike here, and libmpv does
         // not say whether the last chunk came. The server is asked once.

@@ -7,5 +7,8 @@ template <typename... Lambdas>
 struct overloaded : Lambdas... {
     using Lambdas::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates (clang before 17).
+template <typename... Lambdas>
+overloaded(Lambdas...) -> overloaded<Lambdas...>;
 
 }  // namespace ondrix
