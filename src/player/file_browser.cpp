@@ -165,7 +165,7 @@ void FileList::setPath(const QString& path) {
 }
 
 QString FileList::fileAddress() const {
-    const QString picked = pickedText();
+    QString picked = pickedText();  // not const: returned by move
     if (picked.isEmpty() || picked.startsWith(QLatin1String("file://"))) return picked;
     return joinPath(path_, picked);
 }
