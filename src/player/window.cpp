@@ -48,7 +48,11 @@ Wavelark::Wavelark(WavelarkServices services, QWidget* parent)
     Timer3->start();
 }
 
-Wavelark::~Wavelark() = default;
+// The sleeper's calls reach into this window, whose members are gone by the
+// time the base class hides it: it must not see that hide.
+Wavelark::~Wavelark() {
+    delete unseen_;
+}
 
 QWidget* Wavelark::createControl(const ControlLayout& control) {
     switch (control.kind) {
@@ -104,9 +108,9 @@ void Wavelark::createControls() {
     // The scrolling texts and the clocks change only pixels: out of sight
     // they sleep, and on return the texts move on by the ticks missed and
     // the clocks read the time afresh.
-    auto* unseen = new UnseenSleep(this, [this] { return services_.clock.steadyMs(); });
-    unseen->add(Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); });
-    unseen->add(Timer3, [this](std::int64_t) { Timer3_Timer(); });
+    unseen_ = new UnseenSleep(this, [this] { return services_.clock.steadyMs(); });
+    unseen_->add(Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); });
+    unseen_->add(Timer3, [this](std::int64_t) { Timer3_Timer(); });
 }
 
 void Wavelark::bindControls(const BuiltControls& controls) {

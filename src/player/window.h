@@ -38,6 +38,7 @@ namespace ondrix {
 
 class BuiltControls;
 class MarqueeStrip;
+class UnseenSleep;
 class RuntimeError;
 
 // What the player window is given to talk to the outside world.
@@ -198,6 +199,7 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     WavelarkServices services_;
     PlayerSettings settings_{*this};
     MarqueeStrip* marquee_ = nullptr;
+    UnseenSleep* unseen_ = nullptr;
 
     std::int16_t marqueeStep_ = 0;
     QString currentWebPage_;
