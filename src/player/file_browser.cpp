@@ -96,23 +96,23 @@ QStringList listFolders(const QString& folder) {
 }
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
-    addItems(availableDrives());
+    for (const QString& drive : availableDrives()) addItem(shownName(drive).text(), drive);
     // Picking the drive already shown is no change.
     connect(this, &QComboBox::activated, this, [this](int) {
-        if (currentText() == shown_) return;
-        shown_ = currentText();
+        if (drive() == shown_) return;
+        shown_ = drive();
         emit changed();
     });
 }
 
 void DriveList::setDrive(const QString& drive) {
-    int index = findText(drive);
+    int index = findData(drive);
     if (index < 0) {
-        addItem(drive);
+        addItem(shownName(drive).text(), drive);
         index = count() - 1;
     }
     setCurrentIndex(index);
-    shown_ = currentText();
+    shown_ = drive;
 }
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {

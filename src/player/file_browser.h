@@ -27,11 +27,13 @@ QString fileAddress(const QString& folder, const QByteArray& name);
 QStringList listFolders(const QString& folder);
 
 // Drive list: a combo box of drives; changed() when the user picks another.
+// A volume's mount point carries its label, which is outside text: each entry
+// shows it visibly and keeps the real path beside it.
 class DriveList : public QComboBox {
     Q_OBJECT
   public:
     explicit DriveList(QWidget* parent = nullptr);
-    QString drive() const { return currentText(); }
+    QString drive() const { return currentData().toString(); }
     void setDrive(const QString& drive);
 
   signals:

@@ -55,9 +55,13 @@ TEST_F(WavelarkTest, HostileNamesShowNoRawControlOrDirectionCharacter) {
     emit engine.titleChanged(hostile);
     w.Dir1->setPath(music.path());
     w.File1->setListIndex(0);
+    // A volume's label is part of its mount point.
+    const QString volume = ondrix::joinPath(music.path(), hostile.chopped(4));
+    w.Drive1->setDrive(volume);
     EXPECT_EQ(testsupport::widgetsShowingRawControls(w), QStringList());
-    // What the list shows is not what opens: the real name does.
+    // What the lists show is not what opens: the real name does.
     EXPECT_EQ(engine.urls.last(), ondrix::joinPath(music.path(), hostile));
+    EXPECT_EQ(w.Drive1->drive(), volume);
 }
 
 TEST_F(WavelarkTest, ANameThatIsNoUtf8IsListedVisiblyAndOpensByItsBytes) {
