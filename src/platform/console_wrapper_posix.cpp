@@ -17,7 +17,7 @@
 #include "platform/command_line.h"
 #include "platform/desktop_notice.h"
 #include "platform/shell.h"
-#include "platform/shell_plan.h"
+#include "platform/terminal_text.h"
 
 namespace ondrix {
 

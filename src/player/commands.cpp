@@ -61,10 +61,10 @@ void Wavelark::windowKeyDown(int keyCode) {
 }
 
 void Wavelark::LabelRec_Click() {
-    const int result = services_.shell.run(static_cast<WindowHandle>(winId()),
-                                           QStringLiteral("Open"), QStringLiteral("OndrixWRec.exe"),
-                                           QString(), programFolder(), kShowNormal, QString());
-    if (result == kShellFileNotFound) {
+    const ShellResult result =
+        services_.shell.run(static_cast<WindowHandle>(winId()), QStringLiteral("OndrixWRec.exe"),
+                            ParameterText(), programFolder(), QByteArray());
+    if (result == ShellResult::NotFound) {
         services_.dialogs.message(
             this,
             QStringLiteral("The recorder OndrixWRec was not found. Install the package ondrix "
