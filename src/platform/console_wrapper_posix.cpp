@@ -3,10 +3,12 @@
 // finally show it.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +34,19 @@ QByteArray commandLine(char** command) {
     return words.join(QLatin1Char(' ')).toLocal8Bit();
 }
 
+// The log, when what was written here went into it whole; else nothing,
+// so that no notice sends the user to a file that does not hold the
+// program's output (the log could not be opened, and the output went
+// where the front-end's goes, or writing it failed).
+QString logHoldingOutput(const QString& log) {
+    struct stat written {};
+    struct stat named {};
+    if (log.isEmpty() || std::ferror(stdout) || fstat(STDOUT_FILENO, &written) != 0 ||
+        stat(QFile::encodeName(log).constData(), &named) != 0)
+        return {};
+    return written.st_dev == named.st_dev && written.st_ino == named.st_ino ? log : QString();
+}
+
 void waitForEnter() {
     if (isatty(STDIN_FILENO)) std::fputs("Press Enter to close this window.", stdout);
     std::fflush(stdout);
@@ -55,7 +70,7 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
             QFileInfo(QString::fromLocal8Bit(argv[0])).fileName(),
             programEndNotice(QString::fromLocal8Bit(command[0]), failure,
                              output.isEmpty() ? output : QDir::current().absoluteFilePath(output),
-                             QString::fromLocal8Bit(argv[4]), QDir::homePath()));
+                             logHoldingOutput(QString::fromLocal8Bit(argv[4])), QDir::homePath()));
     };
     const bool toLog = !isatty(STDOUT_FILENO);
     if (toLog) {

@@ -76,7 +76,8 @@ class SystemShell : public Shell {
 // The private first argument of a front-end's wrapper mode; users never type it.
 inline constexpr char kConsoleWrapperArgument[] = "--ondrix-console-wrapper";
 // After it, where no terminal shows the program: tell its end on the desktop.
-// Followed by the file the program writes (or an empty argument) and its log.
+// Followed by the file the program writes (or an empty argument) and its log,
+// which the notice names only when the wrapper's output really went there.
 inline constexpr char kEndNoticeArgument[] = "--ondrix-end-notice";
 
 // The wrapper mode, when argv asks for it: runs the program named after the

@@ -300,6 +300,13 @@ TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
               QStringLiteral("See ") + state.file(QStringLiteral("ondrix/lame.log")));
     EXPECT_TRUE(state.read(QStringLiteral("ondrix/lame.log")).contains("--no-such-option"));
 
+    // No log can be made where a file stands: the notice sends nobody to one.
+    const ScopedVariable noLog("XDG_STATE_HOME", QFile::encodeName(folder.file("tone.wav")));
+    mp3.LblMake_Click();
+    notices = service.waitFor(3);
+    ASSERT_EQ(notices.size(), 3u);
+    EXPECT_EQ(notices[2].summary, QStringLiteral("LAME stopped with status 1"));
+    EXPECT_EQ(notices[2].body, QString());
 }
 
 // The built program, copied into a program folder of its own beside an
