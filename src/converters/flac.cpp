@@ -38,10 +38,8 @@ const ConverterProgram& flacProgram() {
         // FLAC refuses to replace a file unless told.
         .replaceOption = QStringLiteral("-f "),
         .missingEncoderText =
-            QStringLiteral(
-                "The FLAC encoder was not found. Install the package flac (apt install flac), "
-                "or put %1 beside OndrixFlac.")
-                .arg(programFileName(QStringLiteral("flac.exe"))),
+            missingProgramText(QStringLiteral("The FLAC encoder"), QStringLiteral("flac"),
+                               QStringLiteral("flac.exe"), QStringLiteral("OndrixFlac")),
     };
     return program;
 }

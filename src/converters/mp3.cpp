@@ -49,10 +49,8 @@ const ConverterProgram& mp3Program() {
         // LAME replaces an existing output without being told.
         .replaceOption = QString(),
         .missingEncoderText =
-            QStringLiteral(
-                "The MP3 encoder LAME was not found. Install the package lame (apt install lame), "
-                "or put %1 beside OndrixMP3.")
-                .arg(programFileName(QStringLiteral("lame.exe"))),
+            missingProgramText(QStringLiteral("The MP3 encoder LAME"), QStringLiteral("lame"),
+                               QStringLiteral("lame.exe"), QStringLiteral("OndrixMP3")),
     };
     return program;
 }

@@ -67,8 +67,9 @@ void Wavelark::LabelRec_Click() {
     if (result == ShellResult::NotFound) {
         services_.dialogs.message(
             this,
-            QStringLiteral("The recorder OndrixWRec was not found. Install the package ondrix "
-                           "(apt install ondrix), or put OndrixWRec beside ondrixWavelark31."),
+            missingProgramText(QStringLiteral("The recorder OndrixWRec"), QStringLiteral("ondrix"),
+                               QStringLiteral("OndrixWRec.exe"),
+                               QStringLiteral("ondrixWavelark31")),
             QCoreApplication::applicationName(), MessageIcon::Critical);
     }
 }
