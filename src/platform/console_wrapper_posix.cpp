@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +17,8 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/command_line.h"
 #include "platform/desktop_notice.h"
+#include "platform/parameter_text.h"
 #include "platform/shell.h"
 #include "platform/terminal_text.h"
 
@@ -26,12 +27,12 @@ namespace ondrix {
 namespace {
 
 // The command as one line, each argument written as the parameter text
-// writes it.
+// writes it, with its own bytes.
 QByteArray commandLine(char** command) {
-    QStringList words;
+    QByteArrayList words;
     for (char** word = command; *word; ++word)
-        words << quoteWindowsArgument(QString::fromLocal8Bit(*word));
-    return words.join(QLatin1Char(' ')).toLocal8Bit();
+        words << ParameterText::argument(QByteArray(*word)).bytes();
+    return words.join(' ');
 }
 
 // The log, when what was written here went into it whole; else nothing,
