@@ -90,6 +90,7 @@ bool startLaunch(const ShellLaunch& launch) {
     std::vector<QByteArray> words{program};
     words.insert(words.end(), launch.arguments.begin(), launch.arguments.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (QByteArray& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const QByteArray directory = QFile::encodeName(

@@ -295,7 +295,8 @@ int compare(const QString& textsPath, const QString& windowsPath, const QString&
         QList<QStringList> accepted{{name}};
         if (name.startsWith(QLatin1Char('-'))) accepted << QStringList{QStringLiteral("./") + name};
         QStringList failures;
-        for (const QString& text : {quoted, cbrParameterText(quoted, QStringLiteral(".mp3"))}) {
+        for (const QString& text :
+             {quoted, cbrParameterText(quoted, QStringLiteral(".mp3")).text()}) {
             const bool alone = text == quoted;
             QList<QStringList> expected;
             for (const QStringList& back : accepted)
