@@ -26,6 +26,7 @@ namespace {
 constexpr int kStripTop = 2520;
 constexpr int kStripHeight = 240;
 constexpr int kStepPixels = 2;
+constexpr int kStepMs = 20;
 
 // The player's two captions at start: its own and the moving text of the
 // settings folder (the current directory), in the player's font, so that
@@ -62,31 +63,38 @@ class Strip : public QWidget {
         }
     }
 
-    void step() {
-        // One text to the right, the other to the left, each coming back at
-        // the far edge once it has left the strip.
+    // One text to the right, the other to the left, each coming back at the
+    // far edge once it has left the strip.
+    static void stepLefts(std::array<int, 2>& lefts, const std::array<int, 2>& textWidths,
+                          int stripWidth) {
         const std::array<int, 2> moves = {kStepPixels, -kStepPixels};
         for (int i = 0; i < 2; ++i) {
-            const int textWidth = texts_[i].width();
-            const QRect before(lefts_[i], 0, textWidth, height());
-            lefts_[i] += moves[i];
-            if (lefts_[i] > width()) lefts_[i] = -textWidth;
-            if (lefts_[i] + textWidth < 0) lefts_[i] = width();
-            const bool wrapped = lefts_[i] != before.left() + moves[i];
-            const QRect after(lefts_[i], 0, textWidth, height());
-            if (x11_) {
-                // The X server moves the text's window and fills what it
-                // uncovers.
-                x11_->moveImage(i, QPoint(lefts_[i], 0));
-            } else if (mode_ == FloorMode::Scroll && !wrapped) {
+            lefts[i] += moves[i];
+            if (lefts[i] > stripWidth) lefts[i] = -textWidths[i];
+            if (lefts[i] + textWidths[i] < 0) lefts[i] = stripWidth;
+        }
+    }
+
+    bool movesOnItsOwn() const { return x11_ != nullptr; }
+
+    void step() {
+        // On the X server the texts move on the strip's own thread.
+        if (x11_) return;
+        const std::array<int, 2> before = lefts_;
+        stepLefts(lefts_, {texts_[0].width(), texts_[1].width()}, width());
+        for (int i = 0; i < 2; ++i) {
+            const int move = i == 0 ? kStepPixels : -kStepPixels;
+            const bool wrapped = lefts_[i] != before[i] + move;
+            const QRect was(before[i], 0, texts_[i].width(), height());
+            const QRect after(lefts_[i], 0, texts_[i].width(), height());
+            if (mode_ == FloorMode::Scroll && !wrapped) {
                 // The window system moves the text's pixels; only the
                 // columns it uncovers are painted.
-                scroll(moves[i], 0, before.united(after));
+                scroll(move, 0, was.united(after));
             } else {
-                update(before.united(after));
+                update(was.united(after));
             }
         }
-        if (x11_) x11_->send();
     }
 
   protected:
@@ -98,6 +106,15 @@ class Strip : public QWidget {
         surface.fill(Qt::gray);
         x11_->setSurface(surface);
         for (int i = 0; i < 2; ++i) x11_->addImage(texts_[i].toImage(), QPoint(lefts_[i], 0));
+        // The player's way: the server moves each text's window and fills
+        // what it uncovers, at steps counted on a thread of the strip's own.
+        x11_->startMotion(
+            kStepMs,
+            [lefts = lefts_, widths = std::array<int, 2>{texts_[0].width(), texts_[1].width()},
+             stripWidth = width()]() mutable {
+                stepLefts(lefts, widths, stripWidth);
+                return std::vector<QPoint>{QPoint(lefts[0], 0), QPoint(lefts[1], 0)};
+            });
     }
 
     void paintEvent(QPaintEvent* event) override {
@@ -130,7 +147,7 @@ int runCadenceFloor(int& argc, char** argv, FloorMode mode) {
 
     QTimer poll, scroll, time;
     poll.setInterval(ondrix::kSafetyPollMs);
-    scroll.setInterval(20);
+    scroll.setInterval(kStepMs);
     time.setInterval(500);
     QObject::connect(&poll, &QTimer::timeout, [] {});
     QObject::connect(&scroll, &QTimer::timeout, strip, &Strip::step);
@@ -139,7 +156,7 @@ int runCadenceFloor(int& argc, char** argv, FloorMode mode) {
     });
     window.show();
     poll.start();
-    scroll.start();
+    if (!strip->movesOnItsOwn()) scroll.start();
     time.start();
     return app.exec();
 }

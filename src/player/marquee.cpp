@@ -3,6 +3,7 @@
 #include "player/window.h"
 #include "ui/plain_text.h"
 #include "ui/twips.h"
+#include "ui/unseen_sleep.h"
 
 namespace ondrix {
 
@@ -59,6 +60,23 @@ void Wavelark::catchUpScrolling(std::int64_t ticks) {
                          scrollR2LLeft_, ticks));
 }
 
+bool Wavelark::handScrollingToServer() {
+    // On X11 the server moves the texts at Timer2's steps, counted on the
+    // strip's own thread from copies of what the steps read: the window's
+    // thread sleeps.
+    if (!marquee_->movesOnItsOwn()) return false;
+    const float step = marqueeStep_;
+    const float widthL2R = labelWidthTwips(lblScrollL2R);
+    const float widthR2L = labelWidthTwips(lblScrollR2L);
+    marquee_->startMotion(Timer2->interval(), {lblScrollL2R, lblScrollR2L},
+                          [=, l2r = scrollL2RLeft_, r2l = scrollR2LLeft_]() mutable {
+                              l2r = scrollLeftToRight(l2r, widthL2R, step);
+                              r2l = scrollRightToLeft(r2l, widthR2L, step);
+                              return std::vector<int>{twipsToPixels(l2r), twipsToPixels(r2l)};
+                          });
+    return true;
+}
+
 void Wavelark::setScrollLefts(float l2r, float r2l) {
     scrollL2RLeft_ = l2r;
     scrollR2LLeft_ = r2l;
@@ -68,6 +86,8 @@ void Wavelark::setScrollLefts(float l2r, float r2l) {
 }
 
 void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {
+    // A motion on the server's side works with the old width.
+    if (unseen_ != nullptr) unseen_->interrupt();
     // One line, and no longer than the strip can scroll in a few minutes: a
     // whole settings file laid out as one label would freeze the window.
     showText(label, shownTitle(caption, kMarqueeLimit));

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <optional>
 
 #include "ui/clickable_label.h"
 #include "ui/frame_lines.h"
@@ -53,6 +55,40 @@ void MarqueeStrip::sendMoves() {
     // Both texts' moves of a tick leave in one write: a wake-up fewer for
     // the program and the server, fifty times a second.
     if (x11_) x11_->send();
+}
+
+void MarqueeStrip::startMotion(int intervalMs, const std::vector<QLabel*>& labels, Lefts lefts) {
+    if (!x11_) return;
+    // For each text in the X server's order, which of `lefts` moves it (or
+    // none), and where it stands.
+    struct Moved {
+        std::size_t left;
+        int top;
+    };
+    std::vector<std::optional<Moved>> moves;
+    std::vector<QPoint> places;
+    for (const Text& text : texts_) {
+        const auto found = std::find(labels.begin(), labels.end(), text.label);
+        moves.push_back(
+            found == labels.end()
+                ? std::nullopt
+                : std::optional<Moved>(
+                      {static_cast<std::size_t>(found - labels.begin()), text.label->y()}));
+        places.push_back(devicePlace(text));
+    }
+    const qreal ratio = devicePixelRatioF();
+    x11_->startMotion(intervalMs, [lefts = std::move(lefts), moves = std::move(moves),
+                                   places = std::move(places), ratio]() mutable {
+        const std::vector<int> xs = lefts();
+        for (std::size_t i = 0; i < moves.size(); ++i)
+            if (moves[i] && moves[i]->left < xs.size())
+                places[i] = QPoint(xs[moves[i]->left], moves[i]->top) * ratio;
+        return places;
+    });
+}
+
+std::int64_t MarqueeStrip::stopMotion() {
+    return x11_ ? x11_->stopMotion() : 0;
 }
 
 void MarqueeStrip::textChanged(QLabel* label) {

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPixmap>
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,6 +37,16 @@ class MarqueeStrip : public SurfaceWidget {
     void sendMoves();
     // A text's caption or size changed.
     void textChanged(QLabel* label);
+    // Whether the X server holds the texts, so that they can move on their own.
+    bool movesOnItsOwn() const { return x11_ != nullptr; }
+    // Moves texts on a thread of the strip's own every intervalMs: `lefts`
+    // gives the next left edges (pixels of the strip) of `labels`, in their
+    // order, on that thread. The labels stay where they are, and nothing else
+    // may move the texts or change them, until stopMotion(), which returns
+    // the steps made.
+    using Lefts = std::function<std::vector<int>()>;
+    void startMotion(int intervalMs, const std::vector<QLabel*>& labels, Lefts lefts);
+    std::int64_t stopMotion();
     // Whether a point of the strip shows a text rather than the surface.
     bool showsText(QPoint point) const;
 

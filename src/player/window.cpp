@@ -109,7 +109,10 @@ void Wavelark::createControls() {
     // they sleep, and on return the texts move on by the ticks missed and
     // the clocks read the time afresh.
     unseen_ = new UnseenSleep(this, [this] { return services_.clock.steadyMs(); });
-    unseen_->add(Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); });
+    // Seen on X11, the texts move by the server on a thread of their own.
+    unseen_->add(
+        Timer2, [this](std::int64_t ticks) { catchUpScrolling(ticks); },
+        [this] { return handScrollingToServer(); }, [this] { return marquee_->stopMotion(); });
     unseen_->add(Timer3, [this](std::int64_t) { Timer3_Timer(); });
 }
 

@@ -181,6 +181,9 @@ class Wavelark : public SuiteWindow, public SettingsHost, public PlayerCommands 
     void enablePoller();
     // The texts stand where `ticks` more ticks of Timer2 would put them.
     void catchUpScrolling(std::int64_t ticks);
+    // Timer2's steps done by the X server's strip while the window is seen;
+    // false where it cannot.
+    bool handScrollingToServer();
     // A scrolling label takes the width of its whole caption.
     void setScrollCaption(QLabel* label, const QString& caption);
     // What a reload read is shown as at start-up.

@@ -1,6 +1,7 @@
 #include "ui/unseen_sleep.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -13,8 +14,46 @@ UnseenSleep::UnseenSleep(QWidget* window, SteadyMs steadyMs)
     seen_ = window_->isVisible() && !window_->isMinimized();
 }
 
-void UnseenSleep::add(QTimer* timer, CatchUp catchUp) {
-    sleepers_.push_back({timer, std::move(catchUp)});
+UnseenSleep::~UnseenSleep() {
+    // The work done elsewhere ends before what it drives goes.
+    for (Sleeper& sleeper : sleepers_)
+        if (sleeper.handedOver) sleeper.takeBack();
+}
+
+void UnseenSleep::add(QTimer* timer, CatchUp catchUp, HandOver handOver, TakeBack takeBack) {
+    sleepers_.push_back({timer, std::move(catchUp), std::move(handOver), std::move(takeBack)});
+    handOverSoon();
+}
+
+void UnseenSleep::interrupt() {
+    takeBack();
+    handOverSoon();
+}
+
+void UnseenSleep::takeBack() {
+    for (Sleeper& sleeper : sleepers_) {
+        if (!sleeper.handedOver) continue;
+        sleeper.handedOver = false;
+        sleeper.catchUp(sleeper.takeBack());
+        sleeper.timer->start();
+    }
+}
+
+void UnseenSleep::handOverSoon() {
+    if (handOverQueued_) return;
+    handOverQueued_ = true;
+    QMetaObject::invokeMethod(this, &UnseenSleep::handOver, Qt::QueuedConnection);
+}
+
+void UnseenSleep::handOver() {
+    handOverQueued_ = false;
+    if (!seen_) return;
+    for (Sleeper& sleeper : sleepers_) {
+        if (sleeper.handedOver || !sleeper.handOver || !sleeper.timer->isActive()) continue;
+        if (!sleeper.handOver()) continue;
+        sleeper.timer->stop();
+        sleeper.handedOver = true;
+    }
 }
 
 bool UnseenSleep::eventFilter(QObject* watched, QEvent* event) {
@@ -29,6 +68,14 @@ bool UnseenSleep::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::Hide:
             if (watched == window_) setSeen(false);
+            break;
+        case QEvent::MouseButtonPress:
+            // What the pointer is over depends on where the work stands.
+            if (watched == window_) interrupt();
+            break;
+        case QEvent::MouseMove:
+            if (watched == window_ && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+                interrupt();
             break;
         case QEvent::WindowStateChange:
             if (watched == window_)
@@ -50,6 +97,7 @@ void UnseenSleep::setSeen(bool seen) {
     if (seen == seen_) return;
     seen_ = seen;
     if (!seen) {
+        takeBack();
         unseenSinceMs_ = steadyMs_();
         for (Sleeper& sleeper : sleepers_) {
             sleeper.asleep = sleeper.timer->isActive();
@@ -67,6 +115,7 @@ void UnseenSleep::setSeen(bool seen) {
         sleeper.catchUp(missedMs / interval);
         sleeper.timer->start();
     }
+    handOverSoon();
 }
 
 }  // namespace ondrix

@@ -8,8 +8,12 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <vector>
 #endif
 
@@ -36,6 +40,7 @@ class XcbStrip : public X11Strip {
     }
 
     ~XcbStrip() override {
+        stopMotion();
         // The images' windows go with the strip's.
         xcb_destroy_window(c_, strip_);
         xcb_free_gc(c_, gc_);
@@ -101,6 +106,44 @@ class XcbStrip : public X11Strip {
         xcb_flush(c_);
     }
 
+    void startMotion(int intervalMs, Step step) override {
+        stopMotion();
+        std::vector<xcb_window_t> windows;
+        for (const Image& image : images_) windows.push_back(image.window);
+        stopping_ = false;
+        steps_ = 0;
+        // libxcb serialises the requests of all threads on one connection.
+        motion_ = std::thread([this, windows = std::move(windows), step = std::move(step),
+                               interval = std::chrono::milliseconds(std::max(1, intervalMs))] {
+            auto next = std::chrono::steady_clock::now();
+            std::unique_lock lock(mutex_);
+            for (;;) {
+                next += interval;
+                if (stopWanted_.wait_until(lock, next, [this] { return stopping_; })) return;
+                const std::vector<QPoint> places = step();
+                for (std::size_t i = 0; i < places.size() && i < windows.size(); ++i) {
+                    const std::uint32_t place[] = {static_cast<std::uint32_t>(places[i].x()),
+                                                   static_cast<std::uint32_t>(places[i].y())};
+                    xcb_configure_window(c_, windows[i], XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                                         place);
+                }
+                xcb_flush(c_);
+                ++steps_;
+            }
+        });
+    }
+
+    std::int64_t stopMotion() override {
+        if (!motion_.joinable()) return 0;
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        stopWanted_.notify_all();
+        motion_.join();
+        return steps_;
+    }
+
   private:
     struct Image {
         xcb_window_t window;
@@ -147,6 +190,12 @@ class XcbStrip : public X11Strip {
     xcb_gcontext_t gc_ = 0;
     xcb_pixmap_t surface_ = 0;
     std::vector<Image> images_;
+
+    std::thread motion_;
+    std::mutex mutex_;
+    std::condition_variable stopWanted_;
+    bool stopping_ = false;   // guarded by mutex_
+    std::int64_t steps_ = 0;  // guarded by mutex_ while motion_ runs
 };
 
 }  // namespace

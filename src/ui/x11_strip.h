@@ -3,7 +3,10 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -32,6 +35,17 @@ class X11Strip {
     virtual void moveImage(int index, QPoint at) = 0;
     virtual void send() = 0;
     virtual void setArea(const QRect& area) = 0;
+
+    // Moves the images on a thread of its own, one step every intervalMs
+    // from now on: `step` gives each image's next place, in the order made.
+    // It runs on that thread, so it must hold copies and touch no widget.
+    // While the images move so, nothing else may move them, add or replace
+    // them. A motion running is ended first.
+    using Step = std::function<std::vector<QPoint>()>;
+    virtual void startMotion(int intervalMs, Step step) = 0;
+    // Ends the motion once its current step is sent; the steps it made (none
+    // when no motion ran).
+    virtual std::int64_t stopMotion() = 0;
 };
 
 }  // namespace ondrix

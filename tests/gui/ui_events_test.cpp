@@ -8,11 +8,14 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <cstdint>
 
 #include "ui/clickable_label.h"
 #include "ui/key_preview.h"
 #include "ui/pick_list.h"
 #include "ui/surface_widget.h"
+#include "ui/unseen_sleep.h"
 
 namespace {
 
@@ -138,3 +141,66 @@ TEST(UiEvents, FunctionKeysReachTheWindowWhileItsPopupIsOpen) {
 }
 
 }  // namespace
+
+// A timer's work done elsewhere while the window is seen: the timer stops,
+// and whatever may read what it drives (a press, going out of sight, an
+// interrupt) takes the work back first, caught up by the steps made there.
+TEST(UiEvents, ATimerHandsItsWorkOverWhileSeenAndTakesItBackCaughtUp) {
+    QWidget window;
+    QTimer timer;
+    timer.setInterval(20);
+    timer.start();
+    std::int64_t now = 0;
+    std::int64_t caughtUp = 0;
+    int handedOver = 0;
+    bool elsewhere = false;
+    auto* sleep = new UnseenSleep(&window, [&] { return now; });
+    sleep->add(
+        &timer, [&](std::int64_t ticks) { caughtUp += ticks; },
+        [&] {
+            ++handedOver;
+            return elsewhere = true;
+        },
+        [&] {
+            elsewhere = false;
+            return std::int64_t{7};
+        });
+    // A shown window may get a pointer move of its own, which takes the work
+    // back and hands it over once more.
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    };
+    settle();
+    EXPECT_EQ(handedOver, 0) << "an unseen window hands nothing over";
+    window.show();
+    settle();
+    EXPECT_TRUE(elsewhere);
+    EXPECT_FALSE(timer.isActive());
+
+    sleep->interrupt();
+    EXPECT_FALSE(elsewhere);
+    EXPECT_TRUE(timer.isActive());
+    EXPECT_EQ(caughtUp, 7);
+    settle();
+    EXPECT_TRUE(elsewhere);
+
+    sendMouse(&window, QEvent::MouseButtonPress, Qt::LeftButton, QPoint(1, 1));
+    EXPECT_FALSE(elsewhere);
+    EXPECT_EQ(caughtUp, 14);
+    settle();
+
+    // Out of sight: taken back and asleep; back, caught up by the time away
+    // and handed over again.
+    window.hide();
+    EXPECT_FALSE(elsewhere);
+    EXPECT_FALSE(timer.isActive());
+    EXPECT_EQ(caughtUp, 21);
+    now += 100;
+    window.show();
+    EXPECT_EQ(caughtUp, 26);
+    settle();
+    EXPECT_TRUE(elsewhere);
+
+    delete sleep;
+    EXPECT_FALSE(elsewhere) << "the work elsewhere ends with the sleeper";
+}
