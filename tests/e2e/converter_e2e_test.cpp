@@ -564,7 +564,8 @@ TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
          "Ondrix Mp3 (LAME)",
          {"frame|Ondrix Mp3 (LAME)", "push button|CD Q", "push button|DVD Q", "push button|Extrem",
           "push button|User Code", "push button|Files", "push button|Exit", "text|Input file",
-          "text|Output file name", "text|User Lame Code", "label|User Lame Code"},
+          "text|Output file name", "text|User Lame Code", "label|User Lame Code",
+          "list|Wave files"},
          "CD Q",
          {"-h", "-b", "128", "tone.wav", "tone.mp3"}},
         {"OndrixFlac",
@@ -573,7 +574,7 @@ TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
          "Ondrix Flac",
          {"frame|Ondrix Flac", "push button|Larger", "push button|Standard", "push button|Smallest",
           "push button|Files", "push button|Exit", "text|Input file", "text|Output file name",
-          "label|flac convert"},
+          "label|flac convert", "list|Wave files"},
          "Larger",
          {"-0", "tone.wav", "-otone.flac"}},
     };
