@@ -31,7 +31,8 @@ class MarqueeStrip : public SurfaceWidget {
     QLabel* addText(const QString& caption);
     // Moves a text's label to x (pixels of the strip) and its pixels with it.
     void moveText(QLabel* label, int x);
-    // A text's caption or size changed.
+    // A text's caption or size changed; the strip's name to assistive tools
+    // follows its texts' captions.
     void textChanged(QLabel* label);
     // Whether a point of the strip shows a text rather than the surface.
     bool showsText(QPoint point) const;
@@ -57,6 +58,7 @@ class MarqueeStrip : public SurfaceWidget {
     QRect deviceArea() const;
     QPoint devicePlace(const Text& text) const;
     void sendSurface();
+    void nameAfterTexts();
 
     const std::vector<LineLayout>& lines_;
     QPixmap surface_;
