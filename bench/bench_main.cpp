@@ -8,6 +8,7 @@
 #include "encoder_bench.h"
 #include "idle_breakdown.h"
 #include "player_bench.h"
+#include "ui/event_loop.h"
 #include "ui/x11_images.h"
 
 namespace {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     // Windows here draw as the player's own main() has them draw.
     ondrix::preferSocketImagesOnX11();
+    ondrix::preferPlainEventLoop();
     const QString command = argument(argv, 1);
     if (command == QLatin1String("startup") && argc == 6) {
         QCoreApplication app(argc, argv);

@@ -86,6 +86,7 @@ class Strip : public QWidget {
                 update(before.united(after));
             }
         }
+        if (x11_) x11_->send();
     }
 
   protected:

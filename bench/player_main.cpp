@@ -13,6 +13,7 @@
 #include "player/window.h"
 #include "real_player.h"
 #include "ui/dialogs.h"
+#include "ui/event_loop.h"
 #include "ui/fonts.h"
 #include "ui/guarded_application.h"
 #include "ui/x11_images.h"
@@ -23,6 +24,7 @@ constexpr int kPlayTimeoutMs = 20000;
 
 int main(int argc, char** argv) {
     ondrix::preferSocketImagesOnX11();
+    ondrix::preferPlainEventLoop();
     ondrix::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
     ondrix::installFontSubstitutes();

@@ -9,6 +9,7 @@
 #include "player/mpris.h"
 #include "player/window.h"
 #include "ui/dialogs.h"
+#include "ui/event_loop.h"
 #include "ui/fonts.h"
 #include "ui/guarded_application.h"
 #include "ui/x11_images.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     // Station changes keep no stream's large buffers (see freed_memory.h).
     ondrix::mapLargeBlocksOnTheirOwn();
     ondrix::preferSocketImagesOnX11();
+    ondrix::preferPlainEventLoop();
     ondrix::GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ondrixWavelark31"));
     ondrix::installFontSubstitutes();

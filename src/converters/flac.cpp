@@ -6,19 +6,20 @@
 
 namespace ondrix {
 
-QString smallestParameterText(const QString& input, const QString& output) {
+ParameterText smallestParameterText(const ParameterText& input, const ParameterText& output) {
     return QStringLiteral("-8 ") + input + QStringLiteral(" -o ") + output;
 }
 
-QString standardParameterText(const QString& input, const QString& output) {
+ParameterText standardParameterText(const ParameterText& input, const ParameterText& output) {
     return QStringLiteral("-4 ") + input + QStringLiteral(" -o ") + output;
 }
 
-QString largerParameterText(const QString& input, const QString& output) {
+ParameterText largerParameterText(const ParameterText& input, const ParameterText& output) {
     return QStringLiteral("-0 ") + input + QStringLiteral(" -o") + output;
 }
 
-std::optional<QString> flacOutputArgument(const QStringList& inputs, const QStringList& outputs) {
+std::optional<QByteArray> flacOutputArgument(const QList<QByteArray>& inputs,
+                                             const QList<QByteArray>& outputs) {
     // Names after the first output one are more inputs, and FLAC takes "-o"
     // with one input only; "-o" without a name starts nothing.
     if (outputs.isEmpty() || inputs.size() + outputs.size() != 2) return std::nullopt;
@@ -37,10 +38,8 @@ const ConverterProgram& flacProgram() {
         // FLAC refuses to replace a file unless told.
         .replaceOption = QStringLiteral("-f "),
         .missingEncoderText =
-            QStringLiteral(
-                "The FLAC encoder was not found. Install the package flac (apt install flac), "
-                "or put %1 beside OndrixFlac.")
-                .arg(programFileName(QStringLiteral("flac.exe"))),
+            missingProgramText(QStringLiteral("The FLAC encoder"), QStringLiteral("flac"),
+                               QStringLiteral("flac.exe"), QStringLiteral("OndrixFlac")),
     };
     return program;
 }

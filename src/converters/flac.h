@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 #include <optional>
 
 #include "converters/frame.h"
@@ -9,13 +9,14 @@
 namespace ondrix {
 
 // FLAC parameter texts: level, input name, then the output option.
-QString smallestParameterText(const QString& input, const QString& output);
-QString standardParameterText(const QString& input, const QString& output);
+ParameterText smallestParameterText(const ParameterText& input, const ParameterText& output);
+ParameterText standardParameterText(const ParameterText& input, const ParameterText& output);
 // Its output option carries the name attached: "-o" + output.
-QString largerParameterText(const QString& input, const QString& output);
+ParameterText largerParameterText(const ParameterText& input, const ParameterText& output);
 
 // The file FLAC writes: the name after "-o", when it encodes one input.
-std::optional<QString> flacOutputArgument(const QStringList& inputs, const QStringList& outputs);
+std::optional<QByteArray> flacOutputArgument(const QList<QByteArray>& inputs,
+                                             const QList<QByteArray>& outputs);
 
 const ConverterProgram& flacProgram();
 

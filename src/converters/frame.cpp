@@ -1,10 +1,9 @@
 #include "converters/frame.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QLineEdit>
 
-#include "platform/command_line.h"
 #include "ui/clickable_label.h"
 #include "ui/help_box.h"
 #include "ui/pick_list.h"
@@ -43,16 +42,16 @@ ConverterFrame::ConverterFrame(const ConverterProgram& program, Shell& shell, Di
     connect(commandLabel(QStringLiteral("Image1")), &ClickableLabel::clicked, this,
             &ConverterFrame::Image1_Click);
     // What the user types is passed as typed, even where it repeats a pick.
-    connect(Text1, &QLineEdit::textEdited, this, [this] { pickedText_.clear(); });
+    connect(Text1, &QLineEdit::textEdited, this, [this] { pickedText_.reset(); });
 }
 
-QString ConverterFrame::inputText() const {
+ParameterText ConverterFrame::inputText() const {
     // Text1 shows the pick's visible form until it is edited.
-    if (!pickedText_.isEmpty() && Text1->text() == pickedShown_) return pickedText_;
+    if (pickedText_ && Text1->text() == pickedShown_) return *pickedText_;
     return Text1->text();
 }
 
-QString ConverterFrame::outputName() const {
+ParameterText ConverterFrame::outputName() const {
     return outputNameText(inputText(), Text2->text());
 }
 
@@ -70,11 +69,15 @@ void ConverterFrame::fillFileList(const QString& pattern) {
 }
 
 void ConverterFrame::pickFromList() {
-    const QString name = fileList_->pickedText();
+    const QByteArray name = fileList_->pickedName();
     if (name.isEmpty()) return;
+    pick(name, pathInFolder(listFolder_, name));
+}
+
+void ConverterFrame::pick(const QByteArray& name, const QByteArray& path) {
     pickedText_ = pickedNameText(name);
-    pickedPath_ = QDir(listFolder_).absoluteFilePath(name);
-    pickedShown_ = shownName(pickedText_).text();
+    pickedPath_ = path;
+    pickedShown_ = shownName(pickedText_->bytes()).text();
     Text1->setText(pickedShown_);
 }
 
@@ -87,10 +90,7 @@ void ConverterFrame::LblFiles_Click() {
         const std::optional<QString> chosen = dialogs_.openFile(this, request);
         if (!chosen) return;
         dialogFileName_ = *chosen;
-        pickedText_ = pickedNameText(*chosen);
-        pickedPath_ = *chosen;
-        pickedShown_ = shownName(pickedText_).text();
-        Text1->setText(pickedShown_);
+        pick(QFile::encodeName(*chosen), QFile::encodeName(*chosen));
     } catch (...) {
     }
 }
@@ -99,9 +99,9 @@ void ConverterFrame::Image1_Click() {
     exitProgram();
 }
 
-void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
-    const QString input = inputText();
-    const QString output = outputName();
+void ConverterFrame::launchEncoder(const ParameterTextRule& parameterText) {
+    const ParameterText input = inputText();
+    const ParameterText output = outputName();
     if (const ShownText why = refusal(input, output); !why.isEmpty()) {
         tell(why);
         return;
@@ -110,9 +110,9 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
         tell(shownTitle(program_.missingEncoderText));
         return;
     }
-    const std::optional<QString> written = writtenFile(input, output);
-    QString passedInput = input;
-    if (const std::optional<QString> replaced = replacedFile(written)) {
+    const std::optional<QByteArray> written = writtenFile(input, output);
+    ParameterText passedInput = input;
+    if (const std::optional<QByteArray> replaced = replacedFile(written)) {
         const ShownText question =
             shownShortName(*replaced) + ShownText::own(u" already exists. Replace it?");
         if (!dialogs_.ask(this, question.text(), program_.caption)) return;
@@ -120,41 +120,42 @@ void ConverterFrame::launchEncoder(const ParameterText& parameterText) {
     }
     // The encoder works in the folder the list shows, so that a bare name
     // picked from the list is found whatever folder the program lives in.
-    const int result = shell_.run(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
-                                  program_.encoder, parameterText(passedInput, output), listFolder_,
-                                  kShowNormal, written.value_or(QString()));
-    if (result == kShellFileNotFound) tell(shownTitle(program_.missingEncoderText));
+    const ShellResult result =
+        shell_.run(static_cast<WindowHandle>(winId()), program_.encoder,
+                   parameterText(passedInput, output), listFolder_, written.value_or(QByteArray()));
+    if (result == ShellResult::NotFound) tell(shownTitle(program_.missingEncoderText));
 }
 
-ShownText ConverterFrame::refusal(const QString& input, const QString& output) const {
-    const QStringList names = splitWindowsCommandLine(input) + splitWindowsCommandLine(output);
-    if (const std::optional<QString> nonFile = firstNonFile(names, listFolder_))
+ShownText ConverterFrame::refusal(const ParameterText& input, const ParameterText& output) const {
+    const QList<QByteArray> names = input.arguments() + output.arguments();
+    if (const std::optional<QByteArray> nonFile = firstNonFile(names, listFolder_))
         return shownShortName(*nonFile) + ShownText::own(u" is not a file.");
     // Only a pick is looked into: typed text goes to the encoder as typed.
-    if (!pickedText_.isEmpty() && input == pickedText_ && QFileInfo::exists(pickedPath_) &&
+    if (pickedText_ && input == *pickedText_ && factsOf(pickedPath_, true).exists &&
         !isWaveFile(pickedPath_))
-        return shownShortName(QFileInfo(pickedPath_).fileName()) +
+        return shownShortName(pickedPath_.mid(pickedPath_.lastIndexOf('/') + 1)) +
                ShownText::own(u" is not a WAV file.");
-    if (derivedOutputName(input, Text2->text())) {
-        const QStringList derived = splitWindowsCommandLine(output);
-        if (derived.size() == 1 &&
-            !nameFitsFileSystem(QDir(listFolder_).absoluteFilePath(derived.constFirst())))
+    if (const std::optional<ParameterText> derived = derivedOutputName(input, Text2->text())) {
+        const QList<QByteArray> written = derived->arguments();
+        if (written.size() == 1 &&
+            !nameFitsFileSystem(pathInFolder(listFolder_, written.constFirst())))
             return ShownText::own(u"The output name is too long.");
     }
     return {};
 }
 
-std::optional<QString> ConverterFrame::writtenFile(const QString& input,
-                                                   const QString& output) const {
-    return program_.outputArgument(splitWindowsCommandLine(input), splitWindowsCommandLine(output));
+std::optional<QByteArray> ConverterFrame::writtenFile(const ParameterText& input,
+                                                      const ParameterText& output) const {
+    return program_.outputArgument(input.arguments(), output.arguments());
 }
 
-std::optional<QString> ConverterFrame::replacedFile(const std::optional<QString>& written) const {
+std::optional<QByteArray> ConverterFrame::replacedFile(
+    const std::optional<QByteArray>& written) const {
     if (!written) return std::nullopt;
     // Decided as the encoder does: the name as passed, in its working folder.
-    const QFileInfo info(QDir(listFolder_).absoluteFilePath(*written));
-    if (!info.exists() && !info.isSymLink()) return std::nullopt;
-    return info.fileName();
+    const QByteArray path = pathInFolder(listFolder_, *written);
+    if (!factsOf(path, false).exists) return std::nullopt;
+    return path.mid(path.lastIndexOf('/') + 1);
 }
 
 void ConverterFrame::tell(const ShownText& text) {

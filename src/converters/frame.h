@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLineEdit>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include "converters/file_names.h"
 #include "converters/layouts.h"
 #include "platform/outside_text.h"
+#include "platform/parameter_text.h"
 #include "platform/shell.h"
 #include "ui/clickable_label.h"
 #include "ui/control_builder.h"
@@ -20,9 +23,9 @@
 namespace ondrix {
 
 // The name of the file an encoder writes, from the arguments that the input
-// and output boxes give it; nothing when it would write none.
-using OutputArgumentRule = std::optional<QString> (*)(const QStringList& inputs,
-                                                      const QStringList& outputs);
+// and output boxes give it (by their bytes); nothing when it would write none.
+using OutputArgumentRule = std::optional<QByteArray> (*)(const QList<QByteArray>& inputs,
+                                                         const QList<QByteArray>& outputs);
 
 // What distinguishes the two converter programs.
 struct ConverterProgram {
@@ -39,7 +42,8 @@ struct ConverterProgram {
 };
 
 // A parameter text from the input and output names.
-using ParameterText = std::function<QString(const QString& input, const QString& output)>;
+using ParameterTextRule =
+    std::function<ParameterText(const ParameterText& input, const ParameterText& output)>;
 
 // The eight lines of the converters' help box.
 QStringList converterHelpLines();
@@ -71,12 +75,12 @@ class ConverterFrame : public SuiteWindow {
     // Starts the encoder with the parameter text built from Text1 and the
     // output name, unless the names cannot serve, the encoder is missing or
     // the user keeps the file it would replace; then it says why. Never waits.
-    void launchEncoder(const ParameterText& parameterText);
+    void launchEncoder(const ParameterTextRule& parameterText);
     // What the encoder gets as its input: the name picked, which Text1 shows
     // in its visible form, or the text the user typed there.
-    QString inputText() const;
+    ParameterText inputText() const;
     // The output name for the parameter text, from the input and Text2.
-    QString outputName() const;
+    ParameterText outputName() const;
 
     const BuiltControls controls_;
     QLineEdit* Text1 = nullptr;
@@ -84,13 +88,17 @@ class ConverterFrame : public SuiteWindow {
 
   private:
     void fillFileList(const QString& pattern);
+    // Takes the name as the input, Text1 showing it; path: where it is.
+    void pick(const QByteArray& name, const QByteArray& path);
     // Why the encoder must not start on these names; empty when it may.
-    ShownText refusal(const QString& input, const QString& output) const;
+    ShownText refusal(const ParameterText& input, const ParameterText& output) const;
     // The file the encoder writes, as named in its arguments; nothing when
     // it would write none.
-    std::optional<QString> writtenFile(const QString& input, const QString& output) const;
-    // The existing file the encoder would write over; nothing when none.
-    std::optional<QString> replacedFile(const std::optional<QString>& written) const;
+    std::optional<QByteArray> writtenFile(const ParameterText& input,
+                                          const ParameterText& output) const;
+    // The existing file the encoder would write over, by its name; nothing
+    // when none.
+    std::optional<QByteArray> replacedFile(const std::optional<QByteArray>& written) const;
     void tell(const ShownText& text);
 
     const ConverterProgram& program_;
@@ -102,9 +110,9 @@ class ConverterFrame : public SuiteWindow {
     QString listFolder_;
     // What a pick gives the encoder, how Text1 shows it, and the file it
     // names; typed text is not checked as a pick.
-    QString pickedText_;
+    std::optional<ParameterText> pickedText_;
     QString pickedShown_;
-    QString pickedPath_;
+    QByteArray pickedPath_;
 };
 
 }  // namespace ondrix

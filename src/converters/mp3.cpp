@@ -1,41 +1,40 @@
 #include "converters/mp3.h"
 
-#include <QRegularExpression>
-
 #include "platform/program_folder.h"
 #include "ui/clickable_label.h"
 #include "ui/pick_list.h"
 
 namespace ondrix {
 
-QString cbrParameterText(const QString& input, const QString& output) {
-    return QStringLiteral("-h -b 128 ") + input + QLatin1Char(' ') + output;
+ParameterText cbrParameterText(const ParameterText& input, const ParameterText& output) {
+    return QStringLiteral("-h -b 128 ") + input + QStringLiteral(" ") + output;
 }
 
-QString abrParameterText(const QString& input, const QString& output) {
-    return QStringLiteral("--preset standard ") + input + QLatin1Char(' ') + output;
+ParameterText abrParameterText(const ParameterText& input, const ParameterText& output) {
+    return QStringLiteral("--preset standard ") + input + QStringLiteral(" ") + output;
 }
 
-QString vbrParameterText(const QString& input, const QString& output) {
-    return QStringLiteral("--preset extreme ") + input + QLatin1Char(' ') + output;
+ParameterText vbrParameterText(const ParameterText& input, const ParameterText& output) {
+    return QStringLiteral("--preset extreme ") + input + QStringLiteral(" ") + output;
 }
 
-QString userCodeParameterText(const QString& userOptions, const QString& input,
-                              const QString& output) {
-    return userOptions + QLatin1Char(' ') + input + QLatin1Char(' ') + output;
+ParameterText userCodeParameterText(const QString& userOptions, const ParameterText& input,
+                                    const ParameterText& output) {
+    return userOptions + QStringLiteral(" ") + input + QStringLiteral(" ") + output;
 }
 
-std::optional<QString> lameOutputArgument(const QStringList& inputs, const QStringList& outputs) {
-    const QStringList names = inputs + outputs;
+std::optional<QByteArray> lameOutputArgument(const QList<QByteArray>& inputs,
+                                             const QList<QByteArray>& outputs) {
+    const QList<QByteArray> names = inputs + outputs;
     if (names.size() == 2) return names.constLast();
     // More names, or none, and LAME refuses to start.
     if (names.size() != 1) return std::nullopt;
-    static const QRegularExpression soundExtension(QStringLiteral(R"(.\.(wav|aiff?|raw|pcm)$)"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    QString name = names.constFirst();
-    if (const QRegularExpressionMatch found = soundExtension.match(name); found.hasMatch())
-        name.truncate(found.capturedStart() + 1);
-    return name + QStringLiteral(".mp3");
+    QByteArray name = names.constFirst();
+    // A sound file's extension, after at least one character, gives way.
+    const qsizetype dot = name.lastIndexOf('.');
+    static const QList<QByteArray> soundExtensions{"wav", "aif", "aiff", "raw", "pcm"};
+    if (dot > 0 && soundExtensions.contains(name.mid(dot + 1).toLower())) name.truncate(dot);
+    return name + ".mp3";
 }
 
 const ConverterProgram& mp3Program() {
@@ -50,10 +49,8 @@ const ConverterProgram& mp3Program() {
         // LAME replaces an existing output without being told.
         .replaceOption = QString(),
         .missingEncoderText =
-            QStringLiteral(
-                "The MP3 encoder LAME was not found. Install the package lame (apt install lame), "
-                "or put %1 beside OndrixMP3.")
-                .arg(programFileName(QStringLiteral("lame.exe"))),
+            missingProgramText(QStringLiteral("The MP3 encoder LAME"), QStringLiteral("lame"),
+                               QStringLiteral("lame.exe"), QStringLiteral("OndrixMP3")),
     };
     return program;
 }
@@ -90,7 +87,7 @@ void formMp3::LblVBR_Click() {
 
 void formMp3::LblMake_Click() {
     const QString userOptions = Text3->text();
-    launchEncoder([&userOptions](const QString& input, const QString& output) {
+    launchEncoder([&userOptions](const ParameterText& input, const ParameterText& output) {
         return userCodeParameterText(userOptions, input, output);
     });
 }

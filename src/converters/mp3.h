@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 #include "converters/frame.h"
@@ -9,16 +10,17 @@
 namespace ondrix {
 
 // LAME parameter texts: options, input name, output name.
-QString cbrParameterText(const QString& input, const QString& output);
-QString abrParameterText(const QString& input, const QString& output);
-QString vbrParameterText(const QString& input, const QString& output);
-QString userCodeParameterText(const QString& userOptions, const QString& input,
-                              const QString& output);
+ParameterText cbrParameterText(const ParameterText& input, const ParameterText& output);
+ParameterText abrParameterText(const ParameterText& input, const ParameterText& output);
+ParameterText vbrParameterText(const ParameterText& input, const ParameterText& output);
+ParameterText userCodeParameterText(const QString& userOptions, const ParameterText& input,
+                                    const ParameterText& output);
 
 // The file LAME writes: the second name on its command line; with only an
 // input, that name with ".mp3" in place of a sound file extension
 // (".wav", ".aif", ".aiff", ".raw", ".pcm") or after any other.
-std::optional<QString> lameOutputArgument(const QStringList& inputs, const QStringList& outputs);
+std::optional<QByteArray> lameOutputArgument(const QList<QByteArray>& inputs,
+                                             const QList<QByteArray>& outputs);
 
 const ConverterProgram& mp3Program();
 

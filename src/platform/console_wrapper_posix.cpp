@@ -3,10 +3,13 @@
 // finally show it.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QByteArrayList>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
@@ -14,22 +17,35 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/command_line.h"
 #include "platform/desktop_notice.h"
+#include "platform/parameter_text.h"
 #include "platform/shell.h"
-#include "platform/shell_plan.h"
+#include "platform/terminal_text.h"
 
 namespace ondrix {
 
 namespace {
 
 // The command as one line, each argument written as the parameter text
-// writes it.
+// writes it, with its own bytes.
 QByteArray commandLine(char** command) {
-    QStringList words;
+    QByteArrayList words;
     for (char** word = command; *word; ++word)
-        words << quoteWindowsArgument(QString::fromLocal8Bit(*word));
-    return words.join(QLatin1Char(' ')).toLocal8Bit();
+        words << ParameterText::argument(QByteArray(*word)).bytes();
+    return words.join(' ');
+}
+
+// The log, when what was written here went into it whole; else nothing,
+// so that no notice sends the user to a file that does not hold the
+// program's output (the log could not be opened, and the output went
+// where the front-end's goes, or writing it failed).
+QString logHoldingOutput(const QString& log) {
+    struct stat written {};
+    struct stat named {};
+    if (log.isEmpty() || std::ferror(stdout) || fstat(STDOUT_FILENO, &written) != 0 ||
+        stat(QFile::encodeName(log).constData(), &named) != 0)
+        return {};
+    return written.st_dev == named.st_dev && written.st_ino == named.st_ino ? log : QString();
 }
 
 void waitForEnter() {
@@ -55,7 +71,7 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
             QFileInfo(QString::fromLocal8Bit(argv[0])).fileName(),
             programEndNotice(QString::fromLocal8Bit(command[0]), failure,
                              output.isEmpty() ? output : QDir::current().absoluteFilePath(output),
-                             QString::fromLocal8Bit(argv[4]), QDir::homePath()));
+                             logHoldingOutput(QString::fromLocal8Bit(argv[4])), QDir::homePath()));
     };
     const bool toLog = !isatty(STDOUT_FILENO);
     if (toLog) {

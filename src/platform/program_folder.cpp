@@ -18,4 +18,18 @@ QString programFileName(const QString& windowsName) {
 #endif
 }
 
+QString missingProgramText(const QString& what, const QString& package, const QString& windowsName,
+                           const QString& asking) {
+    const QString beside = programFileName(windowsName) + QStringLiteral(" beside ") + asking;
+#ifdef Q_OS_WIN
+    static_cast<void>(package);
+    return what + QStringLiteral(" was not found. Put ") + beside + QLatin1Char('.');
+#else
+    return what +
+           QStringLiteral(" was not found. Install the package %1 (apt install %1), or put ")
+               .arg(package) +
+           beside + QLatin1Char('.');
+#endif
+}
+
 }  // namespace ondrix

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "platform/terminal_text.h"
+#include "platform/parameter_text.h"
 
 namespace ondrix {
 
@@ -30,11 +30,12 @@ struct ShellEnvironment {
 // ~/.local/state/ondrix).
 ShellEnvironment currentShellEnvironment(const QString& consoleWrapper = QString());
 
-// One program start: the program's path, its arguments, its working folder,
-// and the file its output is appended to (empty: inherited).
+// One program start: the program's path, its arguments (by their bytes, as
+// the program receives them), its working folder, and the file its output
+// is appended to (empty: inherited).
 struct ShellLaunch {
     QString program{};
-    QStringList arguments{};
+    QList<QByteArray> arguments{};
     QString workingDirectory{};
     QString outputLog{};
 };
@@ -55,13 +56,15 @@ std::optional<QString> findProgram(const QString& program, const QString& direct
 // What running the program with the parameter text starts; nothing when the
 // program is not found. A console program started through the wrapper
 // without a terminal has its end told on the desktop, naming the output.
-std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
+std::optional<ShellLaunch> planProgramRun(const QString& program, const ParameterText& parameters,
                                           const QString& directory,
                                           const ShellEnvironment& environment,
-                                          const QString& output = QString());
+                                          const QByteArray& output = QByteArray());
 
-// Starts the launch detached, stdin from /dev/null; false when it could not
-// be started. A log it writes to is first kept under kLogLimit.
+// Starts the launch detached, stdin from /dev/null, its arguments passed
+// byte for byte; false when it could not be started. A log it writes to is
+// first kept under kLogLimit; when the log cannot be written, the output
+// goes where this process's goes.
 bool startLaunch(const ShellLaunch& launch);
 
 // A log over the limit loses its older half, cut at a line's start.

@@ -3,13 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 #include <array>
 
-#include "platform/command_line.h"
 #include "platform/program_folder.h"
 #include "platform/shell.h"
 #include "platform/shell_plan.h"
@@ -32,25 +30,23 @@ QStringList programNames(const QString& name) {
 }
 
 ShellLaunch openerLaunch(const QString& target, const QString& workingDirectory) {
-    return {kOpener, {target}, workingDirectory, {}};
+    return {kOpener, {QFile::encodeName(target)}, workingDirectory, {}};
 }
 
-ShellLaunch programLaunch(const QString& program, const QString& parameters,
+ShellLaunch programLaunch(const QString& program, const ParameterText& parameters,
                           const QString& workingDirectory, const ShellEnvironment& environment,
-                          const QString& output) {
-    const QStringList arguments = splitWindowsCommandLine(parameters);
+                          const QByteArray& output) {
+    const QList<QByteArray> arguments = parameters.arguments();
     if (!isConsoleProgram(program)) return {program, arguments, workingDirectory, {}};
-    QStringList command = QStringList{program} + arguments;
+    QList<QByteArray> command = QList<QByteArray>{QFile::encodeName(program)} + arguments;
     if (!environment.consoleWrapper.isEmpty()) {
-        command =
-            QStringList{environment.consoleWrapper, QString::fromLatin1(kConsoleWrapperArgument)} +
-            command;
+        command = QList<QByteArray>{QFile::encodeName(environment.consoleWrapper),
+                                    kConsoleWrapperArgument} +
+                  command;
     }
     if (!environment.terminalEmulator.isEmpty()) {
-        return {environment.terminalEmulator,
-                QStringList{QStringLiteral("-e")} + command,
-                workingDirectory,
-                {}};
+        return {
+            environment.terminalEmulator, QList<QByteArray>{"-e"} + command, workingDirectory, {}};
     }
     // Without a terminal a console program's output would be lost.
     QString log;
@@ -63,9 +59,9 @@ ShellLaunch programLaunch(const QString& program, const QString& parameters,
     // ... and its end unseen: the wrapper tells it on the desktop.
     if (!environment.consoleWrapper.isEmpty())
         command = command.mid(0, 2) +
-                  QStringList{QString::fromLatin1(kEndNoticeArgument), output, log} +
+                  QList<QByteArray>{kEndNoticeArgument, output, QFile::encodeName(log)} +
                   command.mid(2);
-    const QString first = command.takeFirst();
+    const QString first = QFile::decodeName(command.takeFirst());
     return {first, command, workingDirectory, log};
 }
 
@@ -159,10 +155,10 @@ std::optional<QString> findProgram(const QString& program, const QString& direct
     return std::nullopt;
 }
 
-std::optional<ShellLaunch> planProgramRun(const QString& program, const QString& parameters,
+std::optional<ShellLaunch> planProgramRun(const QString& program, const ParameterText& parameters,
                                           const QString& directory,
                                           const ShellEnvironment& environment,
-                                          const QString& output) {
+                                          const QByteArray& output) {
     const std::optional<QString> found = findProgram(program, directory, environment);
     if (!found) return std::nullopt;
     const QString workingDirectory = directory.isEmpty() ? QDir::currentPath() : directory;
@@ -187,52 +183,20 @@ std::optional<ShellLaunch> planDocumentOpen(const QString& file, const QString& 
     return std::nullopt;
 }
 
-void keepLogUnder(const QString& path, qint64 limit) {
-    QFile log(path);
-    if (log.size() <= limit || !log.open(QIODevice::ReadWrite)) return;
-    if (!log.seek(log.size() - limit / 2)) return;
-    QByteArray newer = log.readAll();
-    // The first line kept is a whole one.
-    newer.remove(0, newer.indexOf('\n') + 1);
-    log.resize(0);
-    log.seek(0);
-    log.write(newer);
-}
-
-bool startLaunch(const ShellLaunch& launch) {
-    QProcess process;
-    process.setProgram(launch.program);
-    process.setArguments(launch.arguments);
-    process.setWorkingDirectory(launch.workingDirectory);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!launch.outputLog.isEmpty()) {
-        QFile log(launch.outputLog);
-        // When the log cannot be written the output goes where ours goes.
-        if (QDir().mkpath(QFileInfo(log).absolutePath()) && log.open(QIODevice::Append)) {
-            log.close();
-            keepLogUnder(launch.outputLog, kLogLimit);
-            process.setStandardOutputFile(launch.outputLog, QIODevice::Append);
-            process.setStandardErrorFile(launch.outputLog, QIODevice::Append);
-        }
-    }
-    return process.startDetached();
-}
-
-int shellOpenDocument(WindowHandle, const QString&, const QString& file, const QString& directory,
-                      int) {
+ShellResult shellOpenDocument(WindowHandle, const QString& file, const QString& directory) {
     const std::optional<ShellLaunch> launch =
         planDocumentOpen(file, directory, currentShellEnvironment());
-    if (!launch) return kShellFileNotFound;
-    return startLaunch(*launch) ? kShellStarted : kShellFailed;
+    if (!launch) return ShellResult::NotFound;
+    return startLaunch(*launch) ? ShellResult::Started : ShellResult::Failed;
 }
 
-int shellRunProgram(WindowHandle, const QString&, const QString& program, const QString& parameters,
-                    const QString& directory, int, const QString& output,
-                    const QString& consoleWrapper) {
+ShellResult shellRunProgram(WindowHandle, const QString& program, const ParameterText& parameters,
+                            const QString& directory, const QByteArray& output,
+                            const QString& consoleWrapper) {
     const std::optional<ShellLaunch> launch = planProgramRun(
         program, parameters, directory, currentShellEnvironment(consoleWrapper), output);
-    if (!launch) return kShellFileNotFound;
-    return startLaunch(*launch) ? kShellStarted : kShellFailed;
+    if (!launch) return ShellResult::NotFound;
+    return startLaunch(*launch) ? ShellResult::Started : ShellResult::Failed;
 }
 
 bool shellFindsProgram(const QString& program) {

@@ -17,35 +17,38 @@ const char* orNull(const QByteArray& text) {
     return text.isEmpty() ? nullptr : text.constData();
 }
 
-int shellExecute(WindowHandle window, const QString& operation, const QString& file,
-                 const QString& parameters, const QString& directory, int showCommand) {
-    const QByteArray operationText = operation.toLocal8Bit();
+// Always "open", shown normally; ShellExecute's number above 32 means started.
+ShellResult shellExecute(WindowHandle window, const QString& file, const QString& parameters,
+                         const QString& directory) {
     const QByteArray fileText = file.toLocal8Bit();
     const QByteArray parameterText = parameters.toLocal8Bit();
     const QByteArray directoryText = directory.toLocal8Bit();
-    const HINSTANCE result =
-        ShellExecuteA(reinterpret_cast<HWND>(window), orNull(operationText), fileText.constData(),
-                      orNull(parameterText), orNull(directoryText), showCommand);
-    return static_cast<int>(reinterpret_cast<INT_PTR>(result));
+    const HINSTANCE started =
+        ShellExecuteA(reinterpret_cast<HWND>(window), "open", fileText.constData(),
+                      orNull(parameterText), orNull(directoryText), SW_SHOWNORMAL);
+    const auto result = reinterpret_cast<INT_PTR>(started);
+    if (result > 32) return ShellResult::Started;
+    return result == SE_ERR_FNF ? ShellResult::NotFound : ShellResult::Failed;
 }
 
 }  // namespace
 
-int shellOpenDocument(WindowHandle window, const QString& operation, const QString& file,
-                      const QString& directory, int showCommand) {
+ShellResult shellOpenDocument(WindowHandle window, const QString& file, const QString& directory) {
     // A program's name is not a document: ShellExecute would start it.
     for (const char* program : {".exe", ".com", ".bat", ".cmd"}) {
-        if (file.endsWith(QLatin1String(program), Qt::CaseInsensitive)) return SE_ERR_FNF;
+        if (file.endsWith(QLatin1String(program), Qt::CaseInsensitive))
+            return ShellResult::NotFound;
     }
-    return shellExecute(window, operation, file, QString(), directory, showCommand);
+    return shellExecute(window, file, QString(), directory);
 }
 
-int shellRunProgram(WindowHandle window, const QString& operation, const QString& program,
-                    const QString& parameters, const QString& directory, int showCommand,
-                    const QString& /*output*/, const QString& /*consoleWrapper*/) {
+ShellResult shellRunProgram(WindowHandle window, const QString& program,
+                            const ParameterText& parameters, const QString& directory,
+                            const QByteArray& /*output*/, const QString& /*consoleWrapper*/) {
     // ShellExecuteA gives a console program a console window of its own.
-    if (!shellFindsProgram(program)) return SE_ERR_FNF;
-    return shellExecute(window, operation, program, parameters, directory, showCommand);
+    // Names are UTF-16 text here, so the parameter text holds them whole.
+    if (!shellFindsProgram(program)) return ShellResult::NotFound;
+    return shellExecute(window, program, parameters.text(), directory);
 }
 
 bool shellFindsProgram(const QString& program) {

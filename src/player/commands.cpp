@@ -61,14 +61,15 @@ void Wavelark::windowKeyDown(int keyCode) {
 }
 
 void Wavelark::LabelRec_Click() {
-    const int result = services_.shell.run(static_cast<WindowHandle>(winId()),
-                                           QStringLiteral("Open"), QStringLiteral("OndrixWRec.exe"),
-                                           QString(), programFolder(), kShowNormal, QString());
-    if (result == kShellFileNotFound) {
+    const ShellResult result =
+        services_.shell.run(static_cast<WindowHandle>(winId()), QStringLiteral("OndrixWRec.exe"),
+                            ParameterText(), programFolder(), QByteArray());
+    if (result == ShellResult::NotFound) {
         services_.dialogs.message(
             this,
-            QStringLiteral("The recorder OndrixWRec was not found. Install the package ondrix "
-                           "(apt install ondrix), or put OndrixWRec beside ondrixWavelark31."),
+            missingProgramText(QStringLiteral("The recorder OndrixWRec"), QStringLiteral("ondrix"),
+                               QStringLiteral("OndrixWRec.exe"),
+                               QStringLiteral("ondrixWavelark31")),
             QCoreApplication::applicationName(), MessageIcon::Critical);
     }
 }

@@ -4,14 +4,9 @@
 #include <QFile>
 #include <QStorageInfo>
 #include <algorithm>
-#include <memory>
 #include <utility>
 
-#ifdef Q_OS_UNIX
-#include <dirent.h>
-#include <sys/stat.h>
-#endif
-
+#include "platform/folder_files.h"
 #include "platform/outside_text.h"
 #include "platform/paths.h"
 
@@ -51,36 +46,6 @@ QString driveOf(const QString& path, const QStringList& drives) {
         }
     }
     return best;
-}
-
-QList<QByteArray> listFiles(const QString& folder) {
-    // Regular files only: a FIFO or a device would hang the player, and a
-    // broken link plays nothing.
-    QList<QByteArray> names;
-#ifdef Q_OS_UNIX
-    // Read by bytes: Qt leaves out a name that is no UTF-8, which then
-    // could never be played.
-    const QByteArray path = QFile::encodeName(folder);
-    struct CloseDir {
-        void operator()(DIR* dir) const { closedir(dir); }
-    };
-    const std::unique_ptr<DIR, CloseDir> dir(opendir(path.constData()));
-    if (!dir) return names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const QByteArray name(entry->d_name);
-        if (name.startsWith('.')) continue;
-        struct stat target {};
-        const QByteArray full = path + '/' + name;
-        if (::stat(full.constData(), &target) == 0 && S_ISREG(target.st_mode)) names << name;
-    }
-#else
-    for (const QString& name : QDir(folder).entryList(QDir::Files)) names << name.toUtf8();
-#endif
-    std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
-        const int blind = QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive);
-        return blind != 0 ? blind < 0 : a < b;
-    });
-    return names;
 }
 
 QString fileAddress(const QString& folder, const QByteArray& name) {

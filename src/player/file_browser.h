@@ -15,10 +15,6 @@ namespace ondrix {
 QStringList availableDrives();
 // The drive (from drives) whose folder holds path: the longest prefix.
 QString driveOf(const QString& path, const QStringList& drives);
-// The regular files of a folder (or links to one), hidden ones left out,
-// in name order regardless of case; empty when the folder cannot be read.
-// Names are the file system's bytes: a name need not be UTF-8.
-QList<QByteArray> listFiles(const QString& folder);
 // What opens a file of the folder by its real name: the joined path, or,
 // for a name that is no UTF-8, a file URL that carries its bytes.
 QString fileAddress(const QString& folder, const QByteArray& name);

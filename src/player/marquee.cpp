@@ -64,6 +64,7 @@ void Wavelark::setScrollLefts(float l2r, float r2l) {
     scrollR2LLeft_ = r2l;
     marquee_->moveText(lblScrollL2R, twipsToPixels(l2r));
     marquee_->moveText(lblScrollR2L, twipsToPixels(r2l));
+    marquee_->sendMoves();
 }
 
 void Wavelark::setScrollCaption(QLabel* label, const QString& caption) {

@@ -29,8 +29,10 @@ class MarqueeStrip : public SurfaceWidget {
     // A scrolling text's label, made hidden on the strip; drawn in the order
     // made, the later over the earlier.
     QLabel* addText(const QString& caption);
-    // Moves a text's label to x (pixels of the strip) and its pixels with it.
+    // Moves a text's label to x (pixels of the strip) and its pixels with it;
+    // on X11 the server moves them at sendMoves().
     void moveText(QLabel* label, int x);
+    void sendMoves();
     // A text's caption or size changed; the strip's name to assistive tools
     // follows its texts' captions.
     void textChanged(QLabel* label);

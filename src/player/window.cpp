@@ -199,8 +199,7 @@ void Wavelark::reportFailure(const RuntimeError& error) {
 }
 
 void Wavelark::shellOpen(const QString& file, const QString& directory) {
-    services_.shell.open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"), file,
-                         QString(), directory, kShowNormal);
+    services_.shell.open(static_cast<WindowHandle>(winId()), file, directory);
 }
 
 bool Wavelark::isSurface(QPoint pixel) const {

@@ -57,10 +57,20 @@ void PickList::setListIndex(int index) {
     if (index >= 0 && index == currentRow()) emit picked();
 }
 
-void PickList::setEntries(const QStringList& names) {
-    QList<std::pair<ShownText, QString>> entries;
-    for (const QString& name : names) entries.append({shownName(name), name});
-    setEntries(entries);
+QByteArray PickList::pickedName() const {
+    const QListWidgetItem* item = currentItem();
+    return item ? item->data(Qt::UserRole).toByteArray() : QByteArray();
+}
+
+void PickList::setEntries(const QList<QByteArray>& names) {
+    const SelectingHere here(selectingHere_);
+    const QSignalBlocker quiet(this);
+    clear();
+    for (const QByteArray& name : names) {
+        auto* item = new QListWidgetItem(shownName(name).text(), this);
+        item->setData(Qt::UserRole, name);
+    }
+    setCurrentRow(-1);
 }
 
 void PickList::setEntries(const QList<std::pair<ShownText, QString>>& entries) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QListWidget>
 #include <utility>
 
@@ -21,12 +23,15 @@ class PickList : public QListWidget {
     explicit PickList(QWidget* parent = nullptr);
     // The picked entry's name as given, not as shown; empty when none is.
     QString pickedText() const;
+    // The same as bytes: a file name listed by its bytes comes back whole.
+    QByteArray pickedName() const;
     int listIndex() const { return currentRow(); }
     void setListIndex(int index);
     int listCount() const { return count(); }
-    // Replaces the entries without picking any. Each is a name from outside
-    // (a file's), listed in its visible form.
-    void setEntries(const QStringList& names);
+    // Replaces the entries without picking any. Each is a file's name by
+    // its bytes, listed in its visible form (a byte that is no UTF-8 as
+    // U+FFFD) and picked as its bytes.
+    void setEntries(const QList<QByteArray>& names);
     // The same, each entry shown as given and picked as its text.
     void setEntries(const QList<std::pair<ShownText, QString>>& entries);
 

@@ -56,8 +56,8 @@ void SuiteWindow::Form_KeyDown(int keyCode, int shift) {
             return;
         case SharedKey::VendorSite:
             if (!keys_.vendorSite) break;
-            keys_.vendorSite->open(static_cast<WindowHandle>(winId()), QStringLiteral("Open"),
-                                   vendorSiteAddress(), QString(), programFolder(), kShowNormal);
+            keys_.vendorSite->open(static_cast<WindowHandle>(winId()), vendorSiteAddress(),
+                                   programFolder());
             return;
         case SharedKey::Exit:
             exitProgram();

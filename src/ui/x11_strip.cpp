@@ -85,8 +85,9 @@ class XcbStrip : public X11Strip {
                                        static_cast<std::uint32_t>(at.y())};
         xcb_configure_window(c_, images_.at(static_cast<std::size_t>(index)).window,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
-        xcb_flush(c_);
     }
+
+    void send() override { xcb_flush(c_); }
 
     void setArea(const QRect& area) override {
         const std::uint32_t geometry[] = {static_cast<std::uint32_t>(area.x()),

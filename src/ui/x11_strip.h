@@ -28,7 +28,9 @@ class X11Strip {
     // A new image, over those made before; its index.
     virtual int addImage(const QImage& image, QPoint at) = 0;
     virtual void setImage(int index, const QImage& image) = 0;
+    // Held until send(), so that the moves of one step leave in one write.
     virtual void moveImage(int index, QPoint at) = 0;
+    virtual void send() = 0;
     virtual void setArea(const QRect& area) = 0;
 };
 

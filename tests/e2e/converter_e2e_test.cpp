@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDBusConnection>
 #include <QDir>
@@ -10,9 +11,11 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 
 #include "converters/flac.h"
 #include "converters/mp3.h"
+#include "platform/folder_files.h"
 #include "platform/shell.h"
 #include "support/accessibility.h"
 #include "support/fakes.h"
@@ -84,6 +87,10 @@ class ConverterE2eTest : public ::testing::Test {
     }
     void TearDown() override {
         oldState.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldState);
+        // Qt removes the folder by names as text, and misses those that are no UTF-8.
+        for (const QByteArray& name : listFiles(folder.path()))
+            if (QString::fromUtf8(name).toUtf8() != name)
+                unlink((QFile::encodeName(folder.path()) + '/' + name).constData());
         EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("planted-ran"))))
             << "a program from the WAV folder ran";
     }
@@ -133,8 +140,16 @@ TEST_F(ConverterE2eTest, EveryLabelMakesAFileItsEncoderAccepts) {
 }
 
 TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem) {
-    const QStringList stems{"-dash", "quo\"te", "a", "my tone"};
-    for (const QString& stem : stems) folder.write(stem + QStringLiteral(".wav"), wavTone(1.0));
+    // Names by their bytes; the last is no UTF-8 and lists with U+FFFD.
+    const QList<QByteArray> stems{"-dash", "quo\"te", "a", "my tone", "a\xff"};
+    const QByteArray where = QFile::encodeName(folder.path()) + '/';
+    for (const QByteArray& stem : stems) {
+        std::FILE* file = std::fopen((where + stem + ".wav").constData(), "wb");
+        ASSERT_NE(file, nullptr);
+        const QByteArray tone = wavTone(1.0);
+        std::fwrite(tone.constData(), 1, static_cast<size_t>(tone.size()), file);
+        std::fclose(file);
+    }
     CurrentDirectory here(folder.path());
     SystemShell shell;
     FakeDialogs dialogs;
@@ -143,17 +158,24 @@ TEST_F(ConverterE2eTest, ListPicksOfOddNamesGiveOutputsNamedAfterThemBesideThem)
     formFlac flac(shell, dialogs);
     flac.Form_Load();
     // Text2 keeps its start text; "Larger" attaches the name to "-o".
-    for (const QString& stem : stems) {
-        pick(mp3, stem + QStringLiteral(".wav"));
+    for (const QByteArray& stem : stems) {
+        pick(mp3, QString::fromUtf8(stem + ".wav"));
         mp3.LblCBR_Click();
-        pick(flac, stem + QStringLiteral(".wav"));
+        pick(flac, QString::fromUtf8(stem + ".wav"));
         flac.LblComp0_Click();
     }
-    for (const QString& stem : stems) {
-        EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), stem + ".mp3"); }))
-            << stem.toStdString();
-        EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), stem + ".flac"); }))
-            << stem.toStdString();
+    // Each output is looked at through a link, which finds it only by the
+    // stem's exact bytes.
+    for (qsizetype i = 0; i < stems.size(); ++i) {
+        const QString link = QStringLiteral("out%1").arg(i);
+        for (const char* extension : {".mp3", ".flac"})
+            ASSERT_EQ(symlink((stems[i] + extension).constData(),
+                              (where + link.toUtf8() + extension).constData()),
+                      0);
+        EXPECT_TRUE(waitForValid([&] { return validMp3(folder.path(), link + ".mp3"); }))
+            << stems[i].toStdString();
+        EXPECT_TRUE(waitForValid([&] { return validFlac(folder.path(), link + ".flac"); }))
+            << stems[i].toStdString();
     }
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".mp3"))));
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral(".flac"))));
@@ -277,6 +299,14 @@ TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
     EXPECT_EQ(notices[1].body,
               QStringLiteral("See ") + state.file(QStringLiteral("ondrix/lame.log")));
     EXPECT_TRUE(state.read(QStringLiteral("ondrix/lame.log")).contains("--no-such-option"));
+
+    // No log can be made where a file stands: the notice sends nobody to one.
+    const ScopedVariable noLog("XDG_STATE_HOME", QFile::encodeName(folder.file("tone.wav")));
+    mp3.LblMake_Click();
+    notices = service.waitFor(3);
+    ASSERT_EQ(notices.size(), 3u);
+    EXPECT_EQ(notices[2].summary, QStringLiteral("LAME stopped with status 1"));
+    EXPECT_EQ(notices[2].body, QString());
 }
 
 // The built program, copied into a program folder of its own beside an

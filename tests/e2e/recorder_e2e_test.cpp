@@ -174,7 +174,7 @@ TEST(RecorderEndToEnd, RecordsWhatPlaysAndAKillLeavesAValidFile) {
 
     // The recording is what the MP3 converter takes: its "CD Q" text runs LAME.
     const QStringList lameArguments = splitWindowsCommandLine(
-        cbrParameterText(files.constFirst(), QStringLiteral("recording.mp3")));
+        cbrParameterText(files.constFirst(), QStringLiteral("recording.mp3")).text());
     QProcess lame;
     lame.setWorkingDirectory(pulse.home());
     lame.start(QStringLiteral("lame"), lameArguments);

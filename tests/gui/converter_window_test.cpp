@@ -131,11 +131,10 @@ TEST_F(ConverterWindowTest, F6OpensTheVendorSiteFromTheProgramFolder) {
     mp3().Form_KeyDown(kKeyF6, kCtrlMask);
     ASSERT_EQ(shell.calls.size(), 1u);
     const auto& call = shell.calls[0];
-    EXPECT_EQ(call.operation, QStringLiteral("Open"));
+    EXPECT_FALSE(call.run);
     EXPECT_EQ(call.file, QStringLiteral("www.ondrix.example"));
     EXPECT_EQ(call.parameters, QString());
     EXPECT_EQ(call.directory, programFolder());
-    EXPECT_EQ(call.showCommand, kShowNormal);
     EXPECT_NE(call.window, WindowHandle{0});
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -463,11 +462,10 @@ TEST_F(ConverterWindowTest, EveryCommandLabelStartsItsEncoderInTheListFolder) {
             click(window.commandLabel(QString::fromLatin1(launch.label)));
             ASSERT_EQ(shell.calls.size(), 1u);
             const auto& call = shell.calls[0];
-            EXPECT_EQ(call.operation, QStringLiteral("Open"));
+            EXPECT_TRUE(call.run);
             EXPECT_EQ(call.file, QString::fromLatin1(encoder));
             EXPECT_EQ(call.parameters, QString::fromLatin1(launch.parameters));
             EXPECT_EQ(call.directory, folder.path());
-            EXPECT_EQ(call.showCommand, kShowNormal);
             EXPECT_EQ(call.window, static_cast<WindowHandle>(window.winId()));
         }
     };

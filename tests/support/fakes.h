@@ -173,27 +173,27 @@ class FakeEngine : public ondrix::MediaEngine {
 
 struct ShellCall {
     ondrix::WindowHandle window;
-    QString operation, file, parameters, directory;
-    int showCommand;
+    QString file, parameters, directory;
     bool run;        // a program run, not a document open
     QString output;  // what the run writes
 };
 
-// Records opens and runs; a program named in missing is not found.
+// Records opens and runs, a run's parameter text as text; a program named in
+// missing is not found.
 class FakeShell : public ondrix::Shell {
   public:
-    int open(ondrix::WindowHandle window, const QString& operation, const QString& file,
-             const QString& parameters, const QString& directory, int showCommand) override {
-        calls.push_back({window, operation, file, parameters, directory, showCommand, false, {}});
-        return ondrix::kShellStarted;
+    ondrix::ShellResult open(ondrix::WindowHandle window, const QString& file,
+                             const QString& directory) override {
+        calls.push_back({window, file, {}, directory, false, {}});
+        return ondrix::ShellResult::Started;
     }
-    int run(ondrix::WindowHandle window, const QString& operation, const QString& program,
-            const QString& parameters, const QString& directory, int showCommand,
-            const QString& output) override {
-        if (!canRun(program)) return ondrix::kShellFileNotFound;
+    ondrix::ShellResult run(ondrix::WindowHandle window, const QString& program,
+                            const ondrix::ParameterText& parameters, const QString& directory,
+                            const QByteArray& output) override {
+        if (!canRun(program)) return ondrix::ShellResult::NotFound;
         calls.push_back(
-            {window, operation, program, parameters, directory, showCommand, true, output});
-        return ondrix::kShellStarted;
+            {window, program, parameters.text(), directory, true, QString::fromUtf8(output)});
+        return ondrix::ShellResult::Started;
     }
     bool canRun(const QString& program) override { return !missing.contains(program); }
     std::vector<ShellCall> calls;

@@ -14,38 +14,46 @@ namespace {
 
 using namespace ondrix;
 
-QStringList argumentsOf(const QString& parameters) {
-    return splitWindowsCommandLine(parameters);
+QStringList argumentsOf(const ParameterText& parameters) {
+    QStringList arguments;
+    for (const QByteArray& argument : parameters.arguments())
+        arguments << QString::fromUtf8(argument);
+    return arguments;
+}
+
+// Text as the boxes hold it.
+ParameterText typed(const char* text) {
+    return QString::fromUtf8(text);
 }
 
 // What each encoder receives from the boxes: the texts as Windows splits
 // them. An empty box leaves its blank, which then splits to nothing: LAME
 // sees ".mp3" as its input and no output name.
 TEST(ParameterText, EachLabelsTextSplitsIntoTheEncodersArguments) {
-    const QString song = QStringLiteral("song.wav");
+    const ParameterText song = typed("song.wav");
     const struct {
-        QString text;
+        ParameterText text;
         QStringList arguments;
     } rows[] = {
-        {cbrParameterText(song, ".mp3"), {"-h", "-b", "128", "song.wav", ".mp3"}},
-        {abrParameterText(song, ".mp3"), {"--preset", "standard", "song.wav", ".mp3"}},
-        {vbrParameterText(song, ".mp3"), {"--preset", "extreme", "song.wav", ".mp3"}},
-        {userCodeParameterText("-q 2 --abr 200", "a.wav", "b.mp3"),
+        {cbrParameterText(song, typed(".mp3")), {"-h", "-b", "128", "song.wav", ".mp3"}},
+        {abrParameterText(song, typed(".mp3")), {"--preset", "standard", "song.wav", ".mp3"}},
+        {vbrParameterText(song, typed(".mp3")), {"--preset", "extreme", "song.wav", ".mp3"}},
+        {userCodeParameterText("-q 2 --abr 200", typed("a.wav"), typed("b.mp3")),
          {"-q", "2", "--abr", "200", "a.wav", "b.mp3"}},
-        {cbrParameterText("", ".mp3"), {"-h", "-b", "128", ".mp3"}},
-        {abrParameterText("", ""), {"--preset", "standard"}},
-        {vbrParameterText(song, ""), {"--preset", "extreme", "song.wav"}},
-        {userCodeParameterText("", song, "song.mp3"), {"song.wav", "song.mp3"}},
-        {userCodeParameterText("", "", ""), {}},
-        {smallestParameterText(song, ".flac"), {"-8", "song.wav", "-o", ".flac"}},
-        {standardParameterText(song, ".flac"), {"-4", "song.wav", "-o", ".flac"}},
-        {largerParameterText(song, ".flac"), {"-0", "song.wav", "-o.flac"}},
-        {smallestParameterText(song, ""), {"-8", "song.wav", "-o"}},
-        {standardParameterText("", "out.flac"), {"-4", "-o", "out.flac"}},
-        {largerParameterText("", ""), {"-0", "-o"}},
+        {cbrParameterText(typed(""), typed(".mp3")), {"-h", "-b", "128", ".mp3"}},
+        {abrParameterText(typed(""), typed("")), {"--preset", "standard"}},
+        {vbrParameterText(song, typed("")), {"--preset", "extreme", "song.wav"}},
+        {userCodeParameterText("", song, typed("song.mp3")), {"song.wav", "song.mp3"}},
+        {userCodeParameterText("", typed(""), typed("")), {}},
+        {smallestParameterText(song, typed(".flac")), {"-8", "song.wav", "-o", ".flac"}},
+        {standardParameterText(song, typed(".flac")), {"-4", "song.wav", "-o", ".flac"}},
+        {largerParameterText(song, typed(".flac")), {"-0", "song.wav", "-o.flac"}},
+        {smallestParameterText(song, typed("")), {"-8", "song.wav", "-o"}},
+        {standardParameterText(typed(""), typed("out.flac")), {"-4", "-o", "out.flac"}},
+        {largerParameterText(typed(""), typed("")), {"-0", "-o"}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(argumentsOf(row.text), row.arguments) << row.text.toStdString();
+        EXPECT_EQ(argumentsOf(row.text), row.arguments) << row.text.text().toStdString();
 }
 
 TEST(PickedName, ReachesTheEncoderAsOneArgumentAndNeverAsAnOption) {
@@ -53,9 +61,9 @@ TEST(PickedName, ReachesTheEncoderAsOneArgumentAndNeverAsAnOption) {
                                "-my dash.wav", "/home/u/-x.wav", "/home/u/My Music/a.wav"}) {
         SCOPED_TRACE(name.toStdString());
         const QString arrives = name.startsWith(QLatin1Char('-')) ? "./" + name : name;
-        EXPECT_EQ(argumentsOf(cbrParameterText(pickedNameText(name), "out.mp3")),
+        EXPECT_EQ(argumentsOf(cbrParameterText(pickedNameText(name.toUtf8()), typed("out.mp3"))),
                   (QStringList{"-h", "-b", "128", arrives, "out.mp3"}));
-        EXPECT_EQ(argumentsOf(largerParameterText(pickedNameText(name), "o.flac")),
+        EXPECT_EQ(argumentsOf(largerParameterText(pickedNameText(name.toUtf8()), typed("o.flac"))),
                   (QStringList{"-0", arrives, "-oo.flac"}));
     }
 }
@@ -86,10 +94,10 @@ TEST(OutputName, AnExtensionAloneTakesTheInputsNameWrittenTheSameWay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.input) + " | " + c.output);
-        EXPECT_EQ(outputNameText(QString::fromUtf8(c.input), QString::fromUtf8(c.output)),
+        EXPECT_EQ(outputNameText(typed(c.input), QString::fromUtf8(c.output)).text(),
                   QString::fromUtf8(c.expected));
     }
-    const QString input = pickedNameText("my tone.wav");
+    const ParameterText input = pickedNameText("my tone.wav");
     EXPECT_EQ(argumentsOf(cbrParameterText(input, outputNameText(input, ".mp3"))),
               (QStringList{"-h", "-b", "128", "my tone.wav", "my tone.mp3"}));
     EXPECT_EQ(argumentsOf(largerParameterText(input, outputNameText(input, ".flac"))),
@@ -118,11 +126,11 @@ namespace {
 using testsupport::TempFolder;
 
 TEST(EncoderOutput, TheFileEachEncoderWritesFromTheBoxesArguments) {
-    using Rule = std::optional<QString> (*)(const QStringList&, const QStringList&);
+    using Rule = std::optional<QByteArray> (*)(const QList<QByteArray>&, const QList<QByteArray>&);
     const struct {
         Rule rule;
-        QStringList inputs, outputs;
-        std::optional<QString> written;
+        QList<QByteArray> inputs, outputs;
+        std::optional<QByteArray> written;
     } cases[] = {
         {lameOutputArgument, {"a.wav"}, {"b.mp3"}, "b.mp3"},
         {lameOutputArgument, {"a"}, {"b.wav", "c.mp3"}, std::nullopt},  // LAME: excess arg
@@ -153,24 +161,23 @@ TEST(EncoderInput, OnlyRegularFilesCountAndOnlyAWaveHeaderIsAWavFile) {
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(QStringLiteral("pipe.wav"))), 0600), 0);
     QFile::link(folder.file(QStringLiteral("tone.wav")), folder.file(QStringLiteral("link.wav")));
     for (const QString name : {"tone.wav", "link.wav"})
-        EXPECT_TRUE(isWaveFile(folder.file(name))) << name.toStdString();
+        EXPECT_TRUE(isWaveFile(QFile::encodeName(folder.file(name)))) << name.toStdString();
     for (const QString name : {"fake.wav", "short.wav", "avi.wav", "music.wav", "pipe.wav"})
-        EXPECT_FALSE(isWaveFile(folder.file(name))) << name.toStdString();
+        EXPECT_FALSE(isWaveFile(QFile::encodeName(folder.file(name)))) << name.toStdString();
     // Typed and picked names alike, relative to the encoder's folder; a
     // name of nothing is the encoder's to report.
     EXPECT_EQ(firstNonFile({"-V4", "tone.wav", "missing.wav", "link.wav"}, folder.path()),
               std::nullopt);
-    for (const QString name : {"pipe.wav", "music.wav", "/dev/null", "."})
+    for (const QByteArray name : {"pipe.wav", "music.wav", "/dev/null", "."})
         EXPECT_EQ(firstNonFile({"tone.wav", name}, folder.path()), name);
 }
 
 TEST(EncoderInput, TheNameLimitIsTheFileSystemsInBytesAndLongNamesShowTheirEnds) {
     TempFolder folder;
-    EXPECT_TRUE(nameFitsFileSystem(folder.file(QString(255, QLatin1Char('a')))));
+    EXPECT_TRUE(nameFitsFileSystem(QFile::encodeName(folder.file(QString(255, QLatin1Char('a'))))));
     // 128 two-byte letters are 256 bytes.
-    EXPECT_FALSE(nameFitsFileSystem(folder.file(QString(128, QChar(0xe9)))));
-    const QString shown =
-        shownShortName(QString(200, QLatin1Char('x')) + QStringLiteral("END.wav")).text();
+    EXPECT_FALSE(nameFitsFileSystem(QFile::encodeName(folder.file(QString(128, QChar(0xe9))))));
+    const QString shown = shownShortName(QByteArray(200, 'x') + "END.wav").text();
     EXPECT_LE(shown.size(), 80);
     EXPECT_TRUE(shown.endsWith(QStringLiteral("END.wav")));
 }

@@ -9,6 +9,7 @@
 
 #include "platform/desktop_notice.h"
 #include "platform/shell_plan.h"
+#include "platform/terminal_text.h"
 #include "support/processes.h"
 #include "support/temp_folder.h"
 
@@ -32,6 +33,12 @@ void installProgram(const TempFolder& folder, const QString& name,
                                                  QFileDevice::ExeOther);
 }
 
+QStringList asText(const QList<QByteArray>& arguments) {
+    QStringList text;
+    for (const QByteArray& argument : arguments) text << QString::fromUtf8(argument);
+    return text;
+}
+
 QStringList argumentsSeenIn(const TempFolder& work) {
     if (!QTest::qWaitFor([&] { return QFile::exists(work.file("args.txt")); }, 10000))
         return {QStringLiteral("<program did not run>")};
@@ -46,11 +53,10 @@ TEST(ShellOpen, ParameterTextReachesTheProgramAsWindowsArgumentsWithoutAShell) {
     ScopedVariable noDesktop("DISPLAY", QByteArray());
     ScopedVariable path("PATH", programs.path().toLocal8Bit() + ':' + qgetenv("PATH"));
     ScopedVariable log("XDG_STATE_HOME", state.path().toLocal8Bit());
-    const int result =
-        shellRunProgram(0, QStringLiteral("Open"), QStringLiteral("recorder.exe"),
-                        QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"),
-                        work.path(), kShowNormal);
-    EXPECT_EQ(result, kShellStarted);
+    const ShellResult result = shellRunProgram(
+        0, QStringLiteral("recorder.exe"),
+        QStringLiteral(R"(-h -b 128 "my song.wav" out;rm -rf $(id) x.mp3)"), work.path());
+    EXPECT_EQ(result, ShellResult::Started);
     EXPECT_EQ(argumentsSeenIn(work),
               (QStringList{"-h", "-b", "128", "my song.wav", "out;rm", "-rf", "$(id)", "x.mp3"}));
 }
@@ -94,9 +100,8 @@ TEST(ShellOpen, ProgramFolderComesFirstAndTheWorkingDirectoryNeverCounts) {
     CurrentDirectory here(work.path());
     const ShellEnvironment relative{.pathFolders = {QStringLiteral("."), QStringLiteral("bin")}};
     EXPECT_FALSE(planProgramRun(QStringLiteral("lame.exe"), {}, work.path(), relative));
-    EXPECT_EQ(shellRunProgram(0, QStringLiteral("Open"), QStringLiteral("no-such-program.exe"), {},
-                              work.path(), kShowNormal),
-              kShellFileNotFound);
+    EXPECT_EQ(shellRunProgram(0, QStringLiteral("no-such-program.exe"), {}, work.path()),
+              ShellResult::NotFound);
 }
 
 TEST(ShellOpen, ProgramNameWithAFolderIsOnlyLookedForWhereItSays) {
@@ -127,7 +132,7 @@ TEST(ShellOpen, DebianEncodersAreFoundUnderTheirWindowsNames) {
                                        work.path(), currentShellEnvironment());
     ASSERT_TRUE(launch) << "lame is one of the packages the tests need";
     EXPECT_TRUE(launch->program.endsWith(QLatin1String("/lame")));
-    EXPECT_EQ(launch->arguments, QStringList{QStringLiteral("--help")});
+    EXPECT_EQ(launch->arguments, QList<QByteArray>{"--help"});
 }
 
 TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
@@ -138,7 +143,7 @@ TEST(ShellOpen, DocumentsAndWebAddressesGoToXdgOpen) {
     auto target = [&](const QString& file) {
         const auto launch = planDocumentOpen(file, work.path(), environment);
         if (!launch) return QStringList{QStringLiteral("<nothing>")};
-        return QStringList{launch->program} + launch->arguments;
+        return QStringList{launch->program} + asText(launch->arguments);
     };
     EXPECT_EQ(target(QStringLiteral("!rkeys.txt")),
               (QStringList{"xdg-open", work.file(QStringLiteral("!rkeys.txt"))}));
@@ -181,8 +186,8 @@ TEST(ShellOpen, ConsoleProgramsRunThroughTheWrapperInATerminalOrIntoALog) {
                                  .logFolder = QStringLiteral("/state/ondrix")};
     auto plan = [&](const QString& file) {
         const auto launch = planProgramRun(file, QStringLiteral(R"(-V 2 "a b.wav")"), work.path(),
-                                           environment, QStringLiteral("a b.mp3"));
-        return launch ? QStringList{launch->program} + launch->arguments +
+                                           environment, "a b.mp3");
+        return launch ? QStringList{launch->program} + asText(launch->arguments) +
                             QStringList{QStringLiteral("log:") + launch->outputLog}
                       : QStringList{QStringLiteral("<nothing>")};
     };

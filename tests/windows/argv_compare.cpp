@@ -35,7 +35,7 @@ const QString kProgramName = QStringLiteral("p.exe");
 // The quoting a picked file name gets before it joins a parameter text; the
 // one place to change should picked names be quoted by another helper.
 QString quotePickedName(const QString& name) {
-    return pickedNameText(name);
+    return pickedNameText(name.toUtf8()).text();
 }
 
 void print(const QString& text) {
@@ -158,11 +158,14 @@ QStringList converterTexts() {
     QStringList texts;
     for (const QString& input : inputs) {
         for (const QString& output : outputs) {
-            texts << cbrParameterText(input, output) << abrParameterText(input, output)
-                  << vbrParameterText(input, output) << smallestParameterText(input, output)
-                  << standardParameterText(input, output) << largerParameterText(input, output);
+            texts << cbrParameterText(input, output).text()
+                  << abrParameterText(input, output).text()
+                  << vbrParameterText(input, output).text()
+                  << smallestParameterText(input, output).text()
+                  << standardParameterText(input, output).text()
+                  << largerParameterText(input, output).text();
             for (const QString& options : userOptions)
-                texts << userCodeParameterText(options, input, output);
+                texts << userCodeParameterText(options, input, output).text();
         }
     }
     return texts;
@@ -292,7 +295,8 @@ int compare(const QString& textsPath, const QString& windowsPath, const QString&
         QList<QStringList> accepted{{name}};
         if (name.startsWith(QLatin1Char('-'))) accepted << QStringList{QStringLiteral("./") + name};
         QStringList failures;
-        for (const QString& text : {quoted, cbrParameterText(quoted, QStringLiteral(".mp3"))}) {
+        for (const QString& text :
+             {quoted, cbrParameterText(quoted, QStringLiteral(".mp3")).text()}) {
             const bool alone = text == quoted;
             QList<QStringList> expected;
             for (const QStringList& back : accepted)
