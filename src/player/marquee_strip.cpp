@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStringList>
 #include <algorithm>
 #include <optional>
 
@@ -101,7 +102,20 @@ void MarqueeStrip::textChanged(QLabel* label) {
             x11_->send();
         }
     }
+    nameAfterTexts();
     update();
+}
+
+// The texts move too fast to be read out as they pass: assistive tools read
+// them as the strip's name, as the labels hold them, cleaned for showing.
+void MarqueeStrip::nameAfterTexts() {
+    QStringList shown;
+    for (const Text& text : texts_)
+        if (const QString caption = text.label->text().trimmed(); !caption.isEmpty())
+            shown << caption;
+    QString name = tr("Scrolling texts");
+    if (!shown.isEmpty()) name += QStringLiteral(": ") + shown.join(QStringLiteral(", "));
+    if (name != accessibleName()) setAccessibleName(name);
 }
 
 bool MarqueeStrip::showsText(QPoint point) const {

@@ -35,7 +35,8 @@ class MarqueeStrip : public SurfaceWidget {
     // on X11 the server moves them at sendMoves().
     void moveText(QLabel* label, int x);
     void sendMoves();
-    // A text's caption or size changed.
+    // A text's caption or size changed; the strip's name to assistive tools
+    // follows its texts' captions.
     void textChanged(QLabel* label);
     // Whether the X server holds the texts, so that they can move on their own.
     bool movesOnItsOwn() const { return x11_ != nullptr; }
@@ -71,6 +72,7 @@ class MarqueeStrip : public SurfaceWidget {
     QRect deviceArea() const;
     QPoint devicePlace(const Text& text) const;
     void sendSurface();
+    void nameAfterTexts();
 
     const std::vector<LineLayout>& lines_;
     QPixmap surface_;

@@ -5,24 +5,27 @@
 
 namespace ondrix {
 
-QString levelAccessibleName(double levelDb) {
-    if (levelDb < kLevelFloorDb)
-        return QStringLiteral("Level below %1 dBFS").arg(static_cast<int>(kLevelFloorDb));
-    return QStringLiteral("Level %1 dBFS").arg(std::lround(levelDb));
+namespace {
+
+QString levelAccessibleName(const QString& shownNumber) {
+    const QString level = QStringLiteral("Level");
+    return shownNumber.isEmpty() ? level : level + QLatin1Char(' ') + shownNumber;
 }
+
+}  // namespace
 
 LevelBar::LevelBar(QWidget* parent) : QWidget(parent) {
-    setAccessibleName(levelAccessibleName(levelDb_));
+    setAccessibleName(levelAccessibleName(QString()));
 }
 
-void LevelBar::setLevels(double levelDb, double markDb) {
+void LevelBar::setLevels(double levelDb, double markDb, const QString& shownNumber) {
+    // Told only when the number changes, a few times a second: each change
+    // is an event to every listening tool.
+    if (const QString name = levelAccessibleName(shownNumber); name != accessibleName())
+        setAccessibleName(name);
     if (levelDb == levelDb_ && markDb == markDb_) return;
     levelDb_ = levelDb;
     markDb_ = markDb;
-    // Told only when the whole decibels change: each change is an event
-    // to every listening tool.
-    if (const QString name = levelAccessibleName(levelDb); name != accessibleName())
-        setAccessibleName(name);
     update();
 }
 

@@ -6,18 +6,15 @@
 
 namespace ondrix {
 
-// What assistive tools read for a level: "Level -23 dBFS", whole decibels,
-// "Level below -60 dBFS" under the bar's floor.
-QString levelAccessibleName(double levelDb);
-
 // The level of the last stretch of sound as a bar from -60 to 0 dBFS, with
 // the peak mark as a line and a tick every 10 dB; to assistive tools, the
-// level as text.
+// number beside it as the screen shows it ("Level -23 dB", "Level quiet"),
+// or "Level" while there is none.
 class LevelBar : public QWidget {
     Q_OBJECT
   public:
     explicit LevelBar(QWidget* parent = nullptr);
-    void setLevels(double levelDb, double markDb);
+    void setLevels(double levelDb, double markDb, const QString& shownNumber);
     double levelDb() const { return levelDb_; }
     double markDb() const { return markDb_; }
 

@@ -80,11 +80,10 @@ void formWRec::Form_Load() {
 void formWRec::startRecording() {
     filePath_.clear();
     meter_.reset();
-    level_->setLevels(meter_.levelDb(), meter_.markDb());
+    showLevels();
     LabelFile->clear();
     LabelTime->setText(elapsedText(0));
     LabelSize->clear();
-    LabelLevel->clear();
     LabelState->setText(QStringLiteral("Starting"));
     LabelStop->setText(QStringLiteral("Stop"));
     recording_.start();
@@ -108,15 +107,20 @@ void formWRec::onProgress(qint64 dataBytes, double peak) {
     LabelSize->setText(
         QLocale::c().formattedDataSize(44 + dataBytes, 1, QLocale::DataSizeTraditionalFormat));
     meter_.add(peak, static_cast<double>(dataBytes) / kRecordBytesPerSecond);
-    level_->setLevels(meter_.levelDb(), meter_.markDb());
-    if (const std::optional<double> readout = meter_.readoutDb())
-        LabelLevel->setText(levelText(*readout));
+    showLevels();
+}
+
+// The number beside the bar is also what assistive tools read for it.
+void formWRec::showLevels() {
+    const std::optional<double> readout = meter_.readoutDb();
+    const QString number = readout ? levelText(*readout) : QString();
+    LabelLevel->setText(number);
+    level_->setLevels(meter_.levelDb(), meter_.markDb(), number);
 }
 
 void formWRec::onFinished(const QString& message) {
     meter_.reset();
-    level_->setLevels(meter_.levelDb(), meter_.markDb());
-    LabelLevel->clear();
+    showLevels();
     QString state = message.isEmpty() ? QStringLiteral("Stopped") : message;
     if (!message.isEmpty() && !filePath_.isEmpty())
         state += QStringLiteral(". The file keeps what was recorded.");

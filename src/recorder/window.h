@@ -59,6 +59,7 @@ class formWRec : public SuiteWindow {
     void onFolderChosen(const QString& path, bool isMusicFolder);
     void onFileStarted(const QString& path);
     void onProgress(qint64 dataBytes, double peak);
+    void showLevels();
     void onFinished(const QString& message);
 
     Dialogs& dialogs_;

@@ -29,7 +29,8 @@ struct ControlLayout {
     QString caption{};  // caption, start text or, for the picture, its resource
     QString toolTip{};
     // What assistive tools call a control whose caption does not name it (a
-    // text box by the label beside it); a picture is named by its tool tip.
+    // text box by the label beside it, a list by what it lists); a picture is
+    // named by its tool tip.
     QString accessibleName{};
     int left = 0, top = 0, width = 0, height = 0;
     std::optional<QColor> background{};

@@ -8,8 +8,41 @@
 
 namespace ondrix {
 
+namespace {
+
+// Marks the list's own selecting for as long as one of its handlers runs.
+class SelectingHere {
+  public:
+    explicit SelectingHere(bool& flag) : flag_(flag), before_(std::exchange(flag, true)) {}
+    ~SelectingHere() { flag_ = before_; }
+    SelectingHere(const SelectingHere&) = delete;
+    SelectingHere& operator=(const SelectingHere&) = delete;
+
+  private:
+    bool& flag_;
+    bool before_;
+};
+
+}  // namespace
+
 PickList::PickList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &PickList::selectionChangedAround);
+}
+
+// A selection that none of the list's own handlers made is an assistive
+// tool's: it selects an entry without making it current, and means a click.
+void PickList::selectionChangedAround() {
+    if (selectingHere_ || selectedIndexes().size() != 1) return;
+    // Picked once the tool has its answer, as a label it presses is clicked:
+    // a handler that opens a message box would keep the tool waiting.
+    QMetaObject::invokeMethod(this, &PickList::pickSelected, Qt::QueuedConnection);
+}
+
+void PickList::pickSelected() {
+    const QModelIndexList selected = selectedIndexes();
+    if (selected.size() == 1) setListIndex(selected.constFirst().row());
 }
 
 QString PickList::pickedText() const {
@@ -18,6 +51,7 @@ QString PickList::pickedText() const {
 }
 
 void PickList::setListIndex(int index) {
+    const SelectingHere here(selectingHere_);
     if (index != currentRow()) setCurrentRow(index);
     // Setting the entry already selected still counts as a pick.
     if (index >= 0 && index == currentRow()) emit picked();
@@ -29,6 +63,7 @@ QByteArray PickList::pickedName() const {
 }
 
 void PickList::setEntries(const QList<QByteArray>& names) {
+    const SelectingHere here(selectingHere_);
     const QSignalBlocker quiet(this);
     clear();
     for (const QByteArray& name : names) {
@@ -39,6 +74,7 @@ void PickList::setEntries(const QList<QByteArray>& names) {
 }
 
 void PickList::setEntries(const QList<std::pair<ShownText, QString>>& entries) {
+    const SelectingHere here(selectingHere_);
     const QSignalBlocker quiet(this);
     clear();
     for (const auto& [shown, text] : entries) {
@@ -54,6 +90,7 @@ void PickList::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    const SelectingHere here(selectingHere_);
     QListWidget::mousePressEvent(event);
     if (itemAt(event->position().toPoint()) && currentRow() >= 0) emit picked();
 }
@@ -73,6 +110,7 @@ void PickList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PickList::keyPressEvent(QKeyEvent* event) {
+    const SelectingHere here(selectingHere_);
     const int before = currentRow();
     QListWidget::keyPressEvent(event);
     switch (event->key()) {
@@ -92,6 +130,7 @@ void PickList::keyPressEvent(QKeyEvent* event) {
 }
 
 void PickList::keyboardSearch(const QString& search) {
+    const SelectingHere here(selectingHere_);
     const int before = currentRow();
     QListWidget::keyboardSearch(search);
     if (currentRow() >= 0 && currentRow() != before) emit picked();
@@ -100,6 +139,7 @@ void PickList::keyboardSearch(const QString& search) {
 void PickList::focusInEvent(QFocusEvent* event) {
     // Qt makes the first entry current when a list without one gets the
     // focus; here the focus alone chooses nothing.
+    const SelectingHere here(selectingHere_);
     const bool hadCurrent = currentIndex().isValid();
     QListWidget::focusInEvent(event);
     if (!hadCurrent && currentIndex().isValid()) {

@@ -13,9 +13,10 @@ namespace ondrix {
 // raised for a left click on an entry, for the arrow, Home, End and Page
 // keys (and typing an entry's first letters) while the list has the focus,
 // and for setListIndex(); also when the entry already selected is clicked
-// or set again. It is raised before the selecting call returns. Getting the
-// focus, a right or middle click and a drag picks nothing, and a list opens
-// with no entry current.
+// or set again. It is raised before the selecting call returns. An entry an
+// assistive tool selects (its Toggle action) is picked too, once the tool
+// has its answer. Getting the focus, a right or middle click and a drag
+// picks nothing, and a list opens with no entry current.
 class PickList : public QListWidget {
     Q_OBJECT
   public:
@@ -44,6 +45,13 @@ class PickList : public QListWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+  private:
+    void selectionChangedAround();
+    void pickSelected();
+    // While the list's own input or calls change the selection, which pick
+    // by their own rules.
+    bool selectingHere_ = false;
 };
 
 }  // namespace ondrix

@@ -576,15 +576,17 @@ TEST_F(ConverterOnXTest, FlacWindowStartsFlacWithThePickedName) {
     dragAndEnd(*display, id, window);
 }
 
-// An assistive tool on the desktop's accessibility bus finds the boxes and
-// command labels by role and name, fills the input box and presses a
-// command label as a click does: the encoder starts with its arguments.
+// An assistive tool on the desktop's accessibility bus finds the boxes,
+// lists and command labels by role and name, fills the input box or picks
+// the file in the list, and presses a command label as a click does: the
+// encoder starts with its arguments.
 TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
     AccessibilityBus a11y;
     if (!a11y.ready()) GTEST_SKIP() << "needs at-spi2-core and python3-pyatspi";
     const struct {
         QString program, encoder, realEncoder, caption;
         QStringList objects;
+        bool picksFromList;
         QString command;
         QStringList arguments;
     } programs[] = {
@@ -594,7 +596,9 @@ TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
          "Ondrix Mp3 (LAME)",
          {"frame|Ondrix Mp3 (LAME)", "push button|CD Q", "push button|DVD Q", "push button|Extrem",
           "push button|User Code", "push button|Files", "push button|Exit", "text|Input file",
-          "text|Output file name", "text|User Lame Code", "label|User Lame Code"},
+          "text|Output file name", "text|User Lame Code", "label|User Lame Code",
+          "list|Wave files"},
+         true,
          "CD Q",
          {"-h", "-b", "128", "tone.wav", "tone.mp3"}},
         {"OndrixFlac",
@@ -603,7 +607,8 @@ TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
          "Ondrix Flac",
          {"frame|Ondrix Flac", "push button|Larger", "push button|Standard", "push button|Smallest",
           "push button|Files", "push button|Exit", "text|Input file", "text|Output file name",
-          "label|flac convert"},
+          "label|flac convert", "list|Wave files"},
+         false,
          "Larger",
          {"-0", "tone.wav", "-otone.flac"}},
     };
@@ -615,8 +620,12 @@ TEST_F(ConverterOnXTest, AssistiveToolsFillTheInputAndPressACommand) {
         ASSERT_FALSE(id.isEmpty()) << "no window";
         EXPECT_TRUE(a11y.waitForObjects(program.program, program.objects))
             << a11y.objects(program.program).join(QLatin1Char('\n')).toStdString();
-        ASSERT_TRUE(a11y.type(program.program, QStringLiteral("text"), QStringLiteral("Input file"),
-                              QStringLiteral("tone.wav")));
+        if (program.picksFromList)
+            ASSERT_TRUE(a11y.act(program.program, QStringLiteral("list item"),
+                                 QStringLiteral("tone.wav"), QStringLiteral("Toggle")));
+        else
+            ASSERT_TRUE(a11y.type(program.program, QStringLiteral("text"),
+                                  QStringLiteral("Input file"), QStringLiteral("tone.wav")));
         ASSERT_TRUE(a11y.act(program.program, QStringLiteral("push button"), program.command));
         QStringList record;
         ASSERT_TRUE(

@@ -626,8 +626,8 @@ TEST_F(PlayerUnderX, HugeSettingsFilesEndTheStartWithTheErrorWithinSeconds) {
 }
 
 // An assistive tool on the desktop's accessibility bus finds the controls by
-// role and name, the station buttons named from the station file as the
-// screen shows them, and presses them as a click does.
+// role and name, the station buttons and the scrolling texts named from the
+// settings files as the screen shows them, and presses them as a click does.
 TEST_F(PlayerUnderX, AssistiveToolsFindAndPressTheControls) {
     AccessibilityBus a11y;
     if (!a11y.ready()) GTEST_SKIP() << "needs at-spi2-core and python3-pyatspi";
@@ -636,13 +636,16 @@ TEST_F(PlayerUnderX, AssistiveToolsFindAndPressTheControls) {
     settings.write(QStringLiteral("!rkeys.txt"),
                    crlf({"+", "One", "http://127.0.0.1:9/", server.url(QStringLiteral("/one")), "+",
                          "Tw\u202eo", "www.two.example", server.url(QStringLiteral("/two"))}));
+    settings.write(QStringLiteral("!moving.txt"), crlf({"Mo\u202eving"}));
     start(playerProgram(), settings.path(), {}, [&](QProcessEnvironment& env) { a11y.join(env); });
     const QString app = QStringLiteral("ondrixWavelark31");
     EXPECT_TRUE(a11y.waitForObjects(
-        app, {"frame|Wavelark Player", "push button|One", "push button|Two", "push button|R3",
-              "push button|REC", "push button|Stop", "push button|Play", "push button|Exit",
-              "push button|http://127.0.0.1:9/", "text|Test URL", "slider|Volume",
-              "slider|Position", "label|VOSKE", "label|Wavelark Player", "check box|Shuttle Play"}))
+        app,
+        {"frame|Wavelark Player", "push button|One", "push button|Two", "push button|R3",
+         "push button|REC", "push button|Stop", "push button|Play", "push button|Exit",
+         "push button|http://127.0.0.1:9/", "text|Test URL", "slider|Volume", "slider|Position",
+         "label|VOSKE", "label|Wavelark Player", "check box|Shuttle Play", "list|Folders",
+         "list|Files", "filler|Scrolling texts: VOSKE CARE - since 1985, Moving"}))
         << a11y.objects(app).join(QLatin1Char('\n')).toStdString();
 
     ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Two")));

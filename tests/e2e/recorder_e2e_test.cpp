@@ -373,7 +373,7 @@ TEST(RecorderEndToEnd, AssistiveToolsReadTheLevelAndPressTheLabels) {
     const QString app = QStringLiteral("OndrixWRec");
     EXPECT_TRUE(a11y.waitForObjects(
         app, {"frame|Ondrix WRec", "push button|Stop", "push button|Open folder",
-              "push button|Exit", "label|Recording", "filler|Level -6 dBFS"}))
+              "push button|Exit", "label|Recording", "filler|Level -6 dB"}))
         << a11y.objects(app).join(QLatin1Char('\n')).toStdString();
 
     ASSERT_TRUE(a11y.act(app, QStringLiteral("push button"), QStringLiteral("Stop")));

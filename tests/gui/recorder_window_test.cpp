@@ -104,11 +104,15 @@ TEST_F(RecorderWindowTest, RecordsAtOnceAndStopThenRecordStartsANewFile) {
     EXPECT_EQ(text(*window, "LabelStop"), QStringLiteral("Stop"));
     EXPECT_TRUE(text(*window, "LabelSize").endsWith(QStringLiteral(" kB")));
     EXPECT_NEAR(window->levelBar()->levelDb(), -6.0, 0.1);
+    // Assistive tools read the level as the number beside the bar shows it.
+    EXPECT_EQ(text(*window, "LabelLevel"), QStringLiteral("-6 dB"));
+    EXPECT_EQ(window->levelBar()->accessibleName(), QStringLiteral("Level -6 dB"));
     window->LabelStop_Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isRecording(); }, 5000));
     EXPECT_EQ(text(*window, "LabelState"), QStringLiteral("Stopped"));
     EXPECT_EQ(text(*window, "LabelStop"), QStringLiteral("Record"));
     EXPECT_LT(window->levelBar()->levelDb(), kLevelFloorDb);
+    EXPECT_EQ(window->levelBar()->accessibleName(), QStringLiteral("Level"));
     EXPECT_TRUE(window->isVisible());
     const QString first = window->filePath();
     const qint64 recorded = finishedDataBytes(first);

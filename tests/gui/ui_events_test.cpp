@@ -3,6 +3,7 @@
 // keys reach the window while one of its popups is open.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
@@ -80,6 +81,17 @@ TEST(UiEvents, ListPicksOnlyOnAPick) {
     list->setListIndex(1);  // the entry already selected, set again
     list->setListIndex(0);
     EXPECT_EQ(picks, before + 2);
+
+    // An assistive tool's Toggle of an entry picks it once the tool has its
+    // answer; the Toggle that takes the selection away picks nothing.
+    QAccessibleInterface* reported = QAccessible::queryAccessibleInterface(list);
+    for (const bool selects : {true, false}) {
+        const int beforeToggle = picks;
+        reported->child(2)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCoreApplication::sendPostedEvents(list, QEvent::MetaCall);
+        EXPECT_EQ(picks, beforeToggle + (selects ? 1 : 0)) << "Toggle that selects: " << selects;
+        EXPECT_EQ(list->pickedText(), QStringLiteral("gamma"));
+    }
 }
 
 TEST(UiEvents, ALabelClicksOnAPressReleasedInsideItAndCaptionsArePlainText) {

@@ -70,7 +70,7 @@ inline void expectButtonWhenItActs(ondrix::ClickableLabel& label, QAccessibleInt
 // made under its name, where the table puts it (a scrolling text's width
 // follows its caption) and inside the window, with its caption, tool tip,
 // font and colours, shown where the table shows it; the window is a named
-// window to assistive tools, and its text boxes have names; no two shown controls
+// window to assistive tools, and its text boxes and lists have names; no two shown controls
 // overlap but where the design lays them over each other; and every control
 // the pointer presses (command labels, pictures, labels with a hand cursor)
 // has a click handler and is a button to assistive tools; the keyboard
@@ -125,8 +125,8 @@ inline void expectBuiltFromTable(QWidget& window, const ondrix::WindowLayout& ta
         if (widget->isVisibleTo(&window)) shown.emplace_back(row.name, place);
         QAccessibleInterface* reported = QAccessible::queryAccessibleInterface(widget);
         ASSERT_NE(reported, nullptr);
-        if (row.kind == ControlKind::TextBox) {
-            EXPECT_FALSE(reported->text(QAccessible::Name).isEmpty()) << "a box without a name";
+        if (entry) {
+            EXPECT_FALSE(reported->text(QAccessible::Name).isEmpty()) << "an entry without a name";
         }
         const bool pressed = row.kind == ControlKind::CommandLabel ||
                              row.kind == ControlKind::Picture || row.handCursor;

@@ -32,9 +32,10 @@ bool holdsRawControl(const QString& text) {
     return false;
 }
 
-// Every text a widget shows of itself.
+// Every text a widget shows of itself, also to assistive tools.
 QStringList textsOf(const QWidget& widget) {
-    QStringList texts{widget.toolTip().isEmpty() ? QString() : shownToolTip(widget)};
+    QStringList texts{widget.toolTip().isEmpty() ? QString() : shownToolTip(widget),
+                      widget.accessibleName(), widget.accessibleDescription()};
     if (const auto* label = qobject_cast<const QLabel*>(&widget)) texts << label->text();
     if (const auto* edit = qobject_cast<const QLineEdit*>(&widget)) texts << edit->text();
     if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) texts << button->text();

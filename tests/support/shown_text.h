@@ -16,9 +16,9 @@ QString shownToolTip(const QWidget& widget);
 // rich tool tip other than an escaped plain text.
 QStringList widgetsShowingMarkup(const QWidget& root);
 
-// Names of the widgets under root (root too) whose caption, text, tool tip
-// or list entries hold a control character, a line break or a direction
-// mark as it is, rather than in a visible form.
+// Names of the widgets under root (root too) whose caption, text, tool tip,
+// list entries or name to assistive tools hold a control character, a line
+// break or a direction mark as it is, rather than in a visible form.
 QStringList widgetsShowingRawControls(const QWidget& root);
 
 }  // namespace testsupport
