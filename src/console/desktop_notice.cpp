@@ -1,4 +1,4 @@
-#include "platform/desktop_notice.h"
+#include "console/desktop_notice.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
