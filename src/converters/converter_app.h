@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/console_wrapper.h"
 #include "converters/frame.h"
 #include "platform/music_folder.h"
 #include "platform/shell.h"

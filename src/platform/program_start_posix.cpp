@@ -56,6 +56,9 @@ OpenFile openLog(const QString& path) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Nothing this program holds open goes on to the encoder: the pipe that
+    // tells of a failed start closes on exec like the rest.
+    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     if (chdir(directory) == 0 && dup2(input, STDIN_FILENO) >= 0 &&
         (output < 0 || (dup2(output, STDOUT_FILENO) >= 0 && dup2(output, STDERR_FILENO) >= 0)))
         execv(program, argv);

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-#include <optional>
 #include <utility>
 
 #include "platform/parameter_text.h"
@@ -79,15 +78,5 @@ inline constexpr char kConsoleWrapperArgument[] = "--ondrix-console-wrapper";
 // Followed by the file the program writes (or an empty argument) and its log,
 // which the notice names only when the wrapper's output really went there.
 inline constexpr char kEndNoticeArgument[] = "--ondrix-end-notice";
-
-// The wrapper mode, when argv asks for it: runs the program named after the
-// wrapper's arguments with the arguments after it, without a shell, and
-// returns its exit status. On success it ends at once; when the program fails
-// or cannot be started it prints why and waits for Enter (or the end of its
-// input), so that a terminal window that closes with it can still be read.
-// When its output is no terminal (a log), the program's output is written as
-// a terminal would finally show it. Asked to, it tells the program's end as
-// a desktop notification. Nothing when argv does not ask for it.
-std::optional<int> runConsoleWrapper(int argc, char** argv);
 
 }  // namespace ondrix

@@ -59,9 +59,4 @@ bool shellFindsProgram(const QString& program) {
     return SearchPathA(nullptr, name.constData(), nullptr, MAX_PATH, found, nullptr) > 0;
 }
 
-std::optional<int> runConsoleWrapper(int, char**) {
-    // Nothing here starts a program through the wrapper mode.
-    return std::nullopt;
-}
-
 }  // namespace ondrix

@@ -40,7 +40,7 @@ class XcbStrip : public X11Strip {
     }
 
     ~XcbStrip() override {
-        stopMotion();
+        endMotion();
         // The images' windows go with the strip's.
         xcb_destroy_window(c_, strip_);
         xcb_free_gc(c_, gc_);
@@ -107,7 +107,7 @@ class XcbStrip : public X11Strip {
     }
 
     void startMotion(int intervalMs, Step step) override {
-        stopMotion();
+        endMotion();
         std::vector<xcb_window_t> windows;
         for (const Image& image : images_) windows.push_back(image.window);
         stopping_ = false;
@@ -133,7 +133,10 @@ class XcbStrip : public X11Strip {
         });
     }
 
-    std::int64_t stopMotion() override {
+    std::int64_t stopMotion() override { return endMotion(); }
+
+  private:
+    std::int64_t endMotion() {
         if (!motion_.joinable()) return 0;
         {
             const std::lock_guard lock(mutex_);
@@ -144,7 +147,6 @@ class XcbStrip : public X11Strip {
         return steps_;
     }
 
-  private:
     struct Image {
         xcb_window_t window;
         xcb_pixmap_t pixmap;

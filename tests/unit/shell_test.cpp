@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "platform/desktop_notice.h"
+#include "console/desktop_notice.h"
 #include "platform/shell_plan.h"
 #include "platform/terminal_text.h"
 #include "support/processes.h"

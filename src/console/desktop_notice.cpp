@@ -1,10 +1,14 @@
-#include "platform/desktop_notice.h"
+#include "console/desktop_notice.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 #include <QVariantMap>
 #include <optional>
 
@@ -25,6 +29,19 @@ QString fromHome(const QString& path, const QString& home) {
     if (!home.isEmpty() && path.startsWith(home + QLatin1Char('/')))
         return QStringLiteral("~") + path.mid(home.size());
     return path;
+}
+
+// The answer to a call, or an invalid message when none came in time. Qt's
+// blocking call waits for ever when the bus goes away while it waits; this
+// wait ends at the time set, whatever the bus does.
+QDBusMessage answerWithin(const QDBusConnection& bus, const QDBusMessage& call) {
+    QDBusPendingCall pending = bus.asyncCall(call, kAnswerWaitMs);
+    QDBusPendingCallWatcher watcher(pending);
+    QEventLoop loop;
+    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kAnswerWaitMs, &loop, &QEventLoop::quit);
+    if (!pending.isFinished()) loop.exec();
+    return pending.isFinished() ? pending.reply() : QDBusMessage();
 }
 
 }  // namespace
@@ -58,9 +75,8 @@ void showDesktopNotice(const QString& appName, const DesktopNotice& notice) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
     const QDBusMessage capabilities =
-        bus.call(QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                QStringLiteral("GetCapabilities")),
-                 QDBus::Block, kAnswerWaitMs);
+        answerWithin(bus, QDBusMessage::createMethodCall(kService, kPath, kService,
+                                                         QStringLiteral("GetCapabilities")));
     // No notification service on this desktop.
     if (capabilities.type() != QDBusMessage::ReplyMessage) return;
     // A service that reads markup in the body must not read a file name as markup.
@@ -72,7 +88,7 @@ void showDesktopNotice(const QString& appName, const DesktopNotice& notice) {
     notify << appName << 0u << QString() << notice.summary
            << (markup ? notice.body.toHtmlEscaped() : notice.body) << QStringList() << QVariantMap()
            << -1;
-    bus.call(notify, QDBus::Block, kAnswerWaitMs);
+    answerWithin(bus, notify);
 }
 
 }  // namespace ondrix

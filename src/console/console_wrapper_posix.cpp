@@ -17,7 +17,8 @@
 #include <ctime>
 #include <optional>
 
-#include "platform/desktop_notice.h"
+#include "console/console_wrapper.h"
+#include "console/desktop_notice.h"
 #include "platform/parameter_text.h"
 #include "platform/shell.h"
 #include "platform/terminal_text.h"
