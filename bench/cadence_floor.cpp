@@ -111,9 +111,9 @@ class Strip : public QWidget {
         x11_->startMotion(
             kStepMs,
             [lefts = lefts_, widths = std::array<int, 2>{texts_[0].width(), texts_[1].width()},
-             stripWidth = width()]() mutable {
+             stripWidth = width()](std::vector<QPoint>& places) mutable {
                 stepLefts(lefts, widths, stripWidth);
-                return std::vector<QPoint>{QPoint(lefts[0], 0), QPoint(lefts[1], 0)};
+                places.assign({QPoint(lefts[0], 0), QPoint(lefts[1], 0)});
             });
     }
 

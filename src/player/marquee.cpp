@@ -43,21 +43,38 @@ float scrollAfterTicks(const std::function<float(float)>& tick, float left, std:
     return left;
 }
 
+namespace {
+
+// One Timer2 step of each text, with what the step reads copied: the same
+// rule for the timer, a catch-up and the server's motion.
+struct ScrollStep {
+    float widthL2R;
+    float widthR2L;
+    float step;
+    float l2r(float left) const { return scrollLeftToRight(left, widthL2R, step); }
+    float r2l(float left) const { return scrollRightToLeft(left, widthR2L, step); }
+};
+
+ScrollStep stepOf(const Wavelark& window) {
+    const auto width = [](const QLabel* label) {
+        return static_cast<float>(pixelsToTwips(label->width()));
+    };
+    return {width(window.lblScrollL2R), width(window.lblScrollR2L),
+            static_cast<float>(window.marqueeStep())};
+}
+
+}  // namespace
+
 void Wavelark::Timer2_Timer() {
-    const float step = marqueeStep_;
-    setScrollLefts(scrollLeftToRight(scrollL2RLeft_, labelWidthTwips(lblScrollL2R), step),
-                   scrollRightToLeft(scrollR2LLeft_, labelWidthTwips(lblScrollR2L), step));
+    const ScrollStep rule = stepOf(*this);
+    setScrollLefts(rule.l2r(scrollL2RLeft_), rule.r2l(scrollR2LLeft_));
 }
 
 void Wavelark::catchUpScrolling(std::int64_t ticks) {
-    const float step = marqueeStep_;
-    const float widthL2R = labelWidthTwips(lblScrollL2R);
-    const float widthR2L = labelWidthTwips(lblScrollR2L);
+    const ScrollStep rule = stepOf(*this);
     setScrollLefts(
-        scrollAfterTicks([&](float left) { return scrollLeftToRight(left, widthL2R, step); },
-                         scrollL2RLeft_, ticks),
-        scrollAfterTicks([&](float left) { return scrollRightToLeft(left, widthR2L, step); },
-                         scrollR2LLeft_, ticks));
+        scrollAfterTicks([&](float left) { return rule.l2r(left); }, scrollL2RLeft_, ticks),
+        scrollAfterTicks([&](float left) { return rule.r2l(left); }, scrollR2LLeft_, ticks));
 }
 
 bool Wavelark::handScrollingToServer() {
@@ -65,15 +82,14 @@ bool Wavelark::handScrollingToServer() {
     // strip's own thread from copies of what the steps read: the window's
     // thread sleeps.
     if (!marquee_->movesOnItsOwn()) return false;
-    const float step = marqueeStep_;
-    const float widthL2R = labelWidthTwips(lblScrollL2R);
-    const float widthR2L = labelWidthTwips(lblScrollR2L);
-    marquee_->startMotion(Timer2->interval(), {lblScrollL2R, lblScrollR2L},
-                          [=, l2r = scrollL2RLeft_, r2l = scrollR2LLeft_]() mutable {
-                              l2r = scrollLeftToRight(l2r, widthL2R, step);
-                              r2l = scrollRightToLeft(r2l, widthR2L, step);
-                              return std::vector<int>{twipsToPixels(l2r), twipsToPixels(r2l)};
-                          });
+    const ScrollStep rule = stepOf(*this);
+    marquee_->startMotion(
+        Timer2->interval(), {lblScrollL2R, lblScrollR2L},
+        [rule, l2r = scrollL2RLeft_, r2l = scrollR2LLeft_](std::vector<int>& lefts) mutable {
+            l2r = rule.l2r(l2r);
+            r2l = rule.r2l(r2l);
+            lefts.assign({twipsToPixels(l2r), twipsToPixels(r2l)});
+        });
     return true;
 }
 

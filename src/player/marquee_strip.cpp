@@ -67,7 +67,7 @@ void MarqueeStrip::startMotion(int intervalMs, const std::vector<QLabel*>& label
         int top;
     };
     std::vector<std::optional<Moved>> moves;
-    std::vector<QPoint> places;
+    std::vector<QPoint> standing;
     for (const Text& text : texts_) {
         const auto found = std::find(labels.begin(), labels.end(), text.label);
         moves.push_back(
@@ -75,16 +75,17 @@ void MarqueeStrip::startMotion(int intervalMs, const std::vector<QLabel*>& label
                 ? std::nullopt
                 : std::optional<Moved>(
                       {static_cast<std::size_t>(found - labels.begin()), text.label->y()}));
-        places.push_back(devicePlace(text));
+        standing.push_back(devicePlace(text));
     }
     const qreal ratio = devicePixelRatioF();
     x11_->startMotion(intervalMs, [lefts = std::move(lefts), moves = std::move(moves),
-                                   places = std::move(places), ratio]() mutable {
-        const std::vector<int> xs = lefts();
+                                   standing = std::move(standing), ratio,
+                                   xs = std::vector<int>()](std::vector<QPoint>& places) mutable {
+        if (places.empty()) places = standing;
+        lefts(xs);
         for (std::size_t i = 0; i < moves.size(); ++i)
             if (moves[i] && moves[i]->left < xs.size())
                 places[i] = QPoint(xs[moves[i]->left], moves[i]->top) * ratio;
-        return places;
     });
 }
 

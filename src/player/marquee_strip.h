@@ -41,11 +41,11 @@ class MarqueeStrip : public SurfaceWidget {
     // Whether the X server holds the texts, so that they can move on their own.
     bool movesOnItsOwn() const { return x11_ != nullptr; }
     // Moves texts on a thread of the strip's own every intervalMs: `lefts`
-    // gives the next left edges (pixels of the strip) of `labels`, in their
-    // order, on that thread. The labels stay where they are, and nothing else
-    // may move the texts or change them, until stopMotion(), which returns
-    // the steps made.
-    using Lefts = std::function<std::vector<int>()>;
+    // sets the next left edges (pixels of the strip) of `labels`, in their
+    // order, on that thread, in a list kept from step to step. The labels stay where they are, and
+    // nothing else may move the texts or change them, until stopMotion(), which returns the steps
+    // made.
+    using Lefts = std::function<void(std::vector<int>& lefts)>;
     void startMotion(int intervalMs, const std::vector<QLabel*>& labels, Lefts lefts);
     std::int64_t stopMotion();
     // Whether a point of the strip shows a text rather than the surface.

@@ -116,11 +116,12 @@ class XcbStrip : public X11Strip {
         motion_ = std::thread([this, windows = std::move(windows), step = std::move(step),
                                interval = std::chrono::milliseconds(std::max(1, intervalMs))] {
             auto next = std::chrono::steady_clock::now();
+            std::vector<QPoint> places;
             std::unique_lock lock(mutex_);
             for (;;) {
                 next += interval;
                 if (stopWanted_.wait_until(lock, next, [this] { return stopping_; })) return;
-                const std::vector<QPoint> places = step();
+                step(places);
                 for (std::size_t i = 0; i < places.size() && i < windows.size(); ++i) {
                     const std::uint32_t place[] = {static_cast<std::uint32_t>(places[i].x()),
                                                    static_cast<std::uint32_t>(places[i].y())};

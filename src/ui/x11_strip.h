@@ -37,11 +37,12 @@ class X11Strip {
     virtual void setArea(const QRect& area) = 0;
 
     // Moves the images on a thread of its own, one step every intervalMs
-    // from now on: `step` gives each image's next place, in the order made.
+    // from now on: `step` sets each image's next place, in the order made,
+    // in a list the thread keeps from step to step.
     // It runs on that thread, so it must hold copies and touch no widget.
     // While the images move so, nothing else may move them, add or replace
     // them. A motion running is ended first.
-    using Step = std::function<std::vector<QPoint>()>;
+    using Step = std::function<void(std::vector<QPoint>& places)>;
     virtual void startMotion(int intervalMs, Step step) = 0;
     // Ends the motion once its current step is sent; the steps it made (none
     // when no motion ran).
