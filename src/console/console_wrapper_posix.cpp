@@ -27,13 +27,28 @@ namespace ondrix {
 
 namespace {
 
+// Names as the log shows them: a control character as its picture (␛), so
+// that reading the log in a terminal runs none; every other byte as it is,
+// so that a name stays the file's own.
+QByteArray visibleInLog(const QByteArray& bytes) {
+    QByteArray shown;
+    for (const char c : bytes) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7f)
+            shown += QString(QChar(code == 0x7f ? 0x2421 : 0x2400 + code)).toUtf8();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 // The command as one line, each argument written as the parameter text
 // writes it, with its own bytes.
 QByteArray commandLine(char** command) {
     QByteArrayList words;
     for (char** word = command; *word; ++word)
         words << ParameterText::argument(QByteArray(*word)).bytes();
-    return words.join(' ');
+    return visibleInLog(words.join(' '));
 }
 
 // The log, when what was written here went into it whole; else nothing,
@@ -80,7 +95,8 @@ std::optional<int> runConsoleWrapper(int argc, char** argv) {
         char when[32] = "";
         const std::time_t now = std::time(nullptr);
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-        std::printf("%s in %s: %s\n", when, QDir::currentPath().toLocal8Bit().constData(),
+        std::printf("%s in %s: %s\n", when,
+                    visibleInLog(QFile::encodeName(QDir::currentPath())).constData(),
                     commandLine(command).constData());
     }
     std::fflush(stdout);

@@ -310,16 +310,19 @@ TEST_F(ConverterE2eTest, WithoutATerminalTheEncodersEndIsADesktopNotification) {
     EXPECT_EQ(notices[0].body, folder.file(QStringLiteral("a.mp3")));
     EXPECT_TRUE(validMp3(folder.path(), QStringLiteral("a.mp3")));
 
-    // An option LAME does not know: it stops with status 1.
+    // An option LAME does not know: it stops with status 1. The option's
+    // escape sequence is written in the log as its picture, never as itself.
     mp3.textBox(QStringLiteral("Text2"))->setText(QStringLiteral("b.mp3"));
-    mp3.textBox(QStringLiteral("Text3"))->setText(QStringLiteral("--no-such-option"));
+    mp3.textBox(QStringLiteral("Text3"))->setText(QStringLiteral("--no-such-option\x1b[31m"));
     mp3.LblMake_Click();
     notices = service.waitFor(2);
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_EQ(notices[1].summary, QStringLiteral("LAME stopped with status 1"));
     EXPECT_EQ(notices[1].body,
               QStringLiteral("See ") + state.file(QStringLiteral("ondrix/lame.log")));
-    EXPECT_TRUE(state.read(QStringLiteral("ondrix/lame.log")).contains("--no-such-option"));
+    const QByteArray log = state.read(QStringLiteral("ondrix/lame.log"));
+    EXPECT_TRUE(log.contains("--no-such-option\u241b[31m")) << log.toStdString();
+    EXPECT_FALSE(log.contains('\x1b')) << log.toStdString();
 
     // No log can be made where a file stands: the notice sends nobody to one.
     const ScopedVariable noLog("XDG_STATE_HOME", QFile::encodeName(folder.file("tone.wav")));
